@@ -1,0 +1,8 @@
+execute_process(COMMAND ${EMULATOR} ${GENERATOR} ${OUT} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "make_sample failed: ${result}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT} ${EXPECTED} RESULT_VARIABLE differs)
+if(differs)
+  message(FATAL_ERROR "samples/sample.dtb is not what make_sample writes; regenerate it with scripts/make-sample.sh")
+endif()

@@ -1,0 +1,17 @@
+// The file cipher: a lagged-Fibonacci XOR keystream (ring of 249 words, lag
+// 103) seeded from the key by a linear congruential generator. Enciphering
+// and deciphering are the same operation.
+#pragma once
+
+#include <cstdint>
+
+#include "editor_state.h"
+
+const int32_t kCipherRing = 249;
+const int32_t kCipherLag = 103;
+
+int32_t SeedCipher(EditorState* state);
+// The byte XOR the next keystream byte; advances the state one step.
+uint8_t NextCipherByte(EditorState* state, uint8_t byte);
+// Applies NextCipherByte to buffer[start .. start + count - 1] in order.
+int32_t ApplyCipher(EditorState* state, uint8_t* buffer, int64_t start, int64_t count);

@@ -1,0 +1,47 @@
+// Conversions between bytes or numbers and 8-bit text, shared by the reader's
+// messages, the header boxes, the display text, the detail pane and the
+// Insert dialog.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Writes the bytes as "01 02 0A FF" (two upper-case digits each, one blank
+// between). text needs room for 3 * count characters (3 * count - 1 and the
+// terminating zero); count 0 gives "".
+void FormatHexBytes(const uint8_t* bytes, int32_t count, char* text);
+
+// 0-15 for a hex digit, 0 for anything else.
+int32_t HexDigitValue(char c);
+
+// The value of the characters after the last "x" or "X" (all of them when
+// there is none), each taken as a hex digit, modulo 2^32.
+uint32_t ParseHexNumber(const char* text);
+
+// Reads hex digit pairs into at most count bytes, skipping blanks anywhere;
+// bytes past the last written one keep their values. Returns 0.
+int32_t ParseHexBytes(const char* text, int32_t count, uint8_t* bytes);
+
+// atoi-like: leading white space, one sign, digits up to the first other
+// character; no digits gives 0; out of range clamps to the 32-bit limits.
+int32_t ParseDecimal(const char* text);
+
+// atof-like: the longest prefix that forms a decimal floating-point number
+// (exponent allowed), 0 when none, rounded to the nearest float.
+float ParseDecimalFloat(const char* text);
+
+bool ContainsX(const char* text);
+
+// A typed number for a field of width bytes (1 or 4): hex after an x,
+// else hex byte pairs when the text holds a blank, else decimal. The field
+// receives the result least significant byte first; the byte-pair reading
+// writes only the bytes it has, in the order typed.
+void ReadNumberEntry(const char* text, int32_t width, uint8_t* field);
+
+// An Integer or node number as the detail pane and the Insert dialog read
+// it: hex after an x, otherwise decimal.
+int32_t ReadIntegerText(const char* text);
+
+// A Float as the detail pane and the Insert dialog read it: with an x the hex
+// number is the float's bit pattern, otherwise a decimal number.
+uint32_t ReadFloatTextBits(const char* text);
