@@ -88,12 +88,17 @@ float ParseDecimalFloat(const char* text) {
             p = e;
         }
     }
-    char number[512];
+    // The whole prefix is handed over: leading zeros or an exponent after a
+    // long mantissa still change the value, however long the text is.
+    char local[512];
     size_t n = static_cast<size_t>(p - start);
-    if (n >= sizeof number) n = sizeof number - 1;  // digits beyond this cannot change a float
+    char* number = n < sizeof local ? local : static_cast<char*>(std::malloc(n + 1));
+    if (!number) return 0.0f;
     std::memcpy(number, start, n);
     number[n] = '\0';
-    return std::strtof(number, nullptr);
+    float value = std::strtof(number, nullptr);
+    if (number != local) std::free(number);
+    return value;
 }
 
 bool ContainsX(const char* text) { return std::strpbrk(text, "xX") != nullptr; }

@@ -1,0 +1,5 @@
+# A copy never leaves its temporary file behind.
+file(GLOB left ${DIR}/*.new*)
+if(left)
+  message(FATAL_ERROR "left behind: ${left}")
+endif()

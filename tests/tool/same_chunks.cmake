@@ -1,0 +1,12 @@
+# Two listings hold the same header and chunks; B's key line is KEY_B.
+file(STRINGS ${A} a)
+file(STRINGS ${B} b)
+list(REMOVE_AT a 0)
+list(GET b 0 key)
+list(REMOVE_AT b 0)
+if(NOT key STREQUAL "key ${KEY_B}")
+  message(FATAL_ERROR "key line is '${key}', expected 'key ${KEY_B}'")
+endif()
+if(NOT a STREQUAL b)
+  message(FATAL_ERROR "the chunks differ")
+endif()
