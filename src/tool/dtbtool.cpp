@@ -1,4 +1,4 @@
-// dtbtool: lists and copies DTB files with the editor's own core.
+// dtbtool: lists, copies and checks DTB files with the editor's own core.
 #include <cstdio>
 #include <cstring>
 #if defined(_WIN32)
@@ -21,6 +21,11 @@ const char kUsage[] =
     "                              (label, tab, value, tab, chunk index)\n"
     "  copy IN OUT [--key K]       read IN and write it to OUT, enciphered with key K\n"
     "                              if given (hex after 0x, byte pairs, or decimal)\n"
+    "  tree FILE [--hide-identifiers]\n"
+    "                              print the tree view's items in order, two blanks\n"
+    "                              per level (item text, tab, chunk index)\n"
+    "  check FILE                  list every place where the child counts disagree\n"
+    "                              with the chunks; exit status 1 when there is one\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -56,7 +61,7 @@ bool SaveFileSafely(EditorState* state, const char* path) {
         file = FileCreateNew(temp);
     }
     if (file == kNoFile) {
-        ReportFormat(state, ReportError, "SAVE FAILED: Could not create file %s (%d)", temp, FileLastError());
+        ReportFormat(state, ReportError, "SAVE FAILED: Could not create file %s (%d)", path, FileLastError());
         return false;
     }
     state->FileHandle = file;
@@ -91,6 +96,8 @@ int main(int argc, char** argv) {
     int result = -1;
     if (!std::strcmp(command, "list")) result = ListCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "copy")) result = CopyCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "tree")) result = TreeCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "check")) result = CheckCommand(argc - 2, argv + 2);
     if (result == -1) {
         std::fputs(kUsage, stderr);
         return kExitUsage;

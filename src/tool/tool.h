@@ -21,3 +21,5 @@ bool SaveFileSafely(EditorState* state, const char* path);
 
 int ListCommand(int argc, char** argv);
 int CopyCommand(int argc, char** argv);
+int TreeCommand(int argc, char** argv);
+int CheckCommand(int argc, char** argv);

@@ -1,0 +1,57 @@
+// The shape of the tree view, computed from the chunk table alone: one item
+// per shown chunk, in table order, with the links a view needs to list the
+// children of one node without walking the rest. No text is stored: an
+// item's text is made on demand, so a table of a million chunks costs a
+// million small records and nothing more.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "editor_state.h"
+
+struct TreeItem {
+    int32_t Chunk;        // table index of the chunk it shows (the item data)
+    int32_t Parent;       // chunk index of the parent node, -1 at the top level
+    int32_t ParentItem;   // item index of the parent, -1 at the top level
+    int32_t FirstChild;   // item index, -1 when none
+    int32_t NextSibling;  // item index, -1 for the last child
+    int32_t Depth;        // 0 at the top level
+    uint32_t Image;       // the chunk's type code, which is also its image index
+    int32_t HasChildren;  // 1 for nodes: they show an expand button even when empty
+};
+
+// Items in table order, which is also the pre-order of the tree. Item 0, when
+// there is one, is the first top-level item; the others follow through
+// NextSibling.
+struct TreeShape {
+    TreeItem* Items;
+    int32_t ItemCount;
+    int32_t Capacity;
+    int32_t TopLevelCount;  // items at the top level
+};
+
+// Builds the shape from Chunks, Pool and ShowIdentifiers in one pass. The
+// parent chain is followed through the items themselves, so nesting depth
+// costs no stack. Side effect, as the view requires: each node's Length
+// becomes the number of chunks placed directly under it, a hidden identifier
+// included. Counts that disagree with the table are no error: a node the
+// table leaves short has fewer children, chunks beyond all counts stand at
+// the top level, and chunks of an unknown type get no item and are not
+// counted. Returns 0, or -1 after a report when memory runs out (the shape
+// is then empty). The shape starts zero-filled; its memory is reused by the
+// next build.
+int32_t BuildTreeShape(EditorState* state, TreeShape* shape);
+void FreeTreeShape(TreeShape* shape);
+
+// The item that shows chunk, or -1 (a hidden identifier, an unknown type, an
+// index outside the table).
+int32_t ItemOfChunk(const TreeShape* shape, int32_t chunk);
+
+// The text of a chunk's tree item: the node label for a node, the value text
+// alone otherwise. The node label is the identifier text (the type-5 chunk
+// right after the node, up to its first zero byte), then the node number as
+// "(%d)"; the identifier is cut first, so the number always shows. Writes at
+// most outSize bytes (outSize >= 1) and returns the length of the whole text,
+// as snprintf does.
+int32_t FormatTreeItemText(const EditorState* state, int32_t chunk, char* out, size_t outSize);
