@@ -1,0 +1,41 @@
+// Resource ids, read by both windres and the compiler: #defines only.
+// Resources themselves are named ("MainDlg", "AP_MENU", ...).
+
+// Main window "MainDlg"
+#define IDC_CHUNK_LIST        1001
+#define IDC_CHUNK_TREE        1002
+#define IDC_LENGTH_BOX        2001
+#define IDC_DATA_BOX          2002
+#define IDC_FIND_BOX          2003
+#define IDC_HEADER0_BOX       2004
+#define IDC_HEADER12_BOX      2005
+#define IDC_HEADER36_BOX      2006
+#define IDC_KEY_BOX           2007
+#define IDC_SHOW_IDENTIFIERS  3001
+#define IDC_SHOW_AS_TREE      3002
+
+// Commands of the main window (menu, accelerators, buttons)
+#define IDM_EXIT              2
+#define IDM_SAVE              5001
+#define IDM_SAVE_AS           5002
+#define IDM_CLOSE             5003
+#define IDM_OPEN              5004
+#define IDM_ABOUT             5005
+#define IDM_FIND              5006
+#define IDM_REVERT            5007
+#define IDM_INSERT            5008
+#define IDM_REMOVE            5009
+#define IDM_NEW               5010
+#define IDM_COPY              5011
+#define IDM_CUT               5012
+#define IDM_PASTE             5013
+
+// About box "AboutDlg"
+#define IDC_DONATE            1001
+
+// Insert dialog "InsertDlg"
+#define IDC_INSERT_BEFORE     5001
+#define IDC_INSERT_AFTER      5002
+#define IDC_INSERT_UNDER      5003
+#define IDC_CHUNK_TYPE        1001
+#define IDC_DATA_ID           2001
