@@ -1,6 +1,11 @@
 // Resource ids, read by both windres and the compiler: #defines only.
 // Resources themselves are named ("MainDlg", "AP_MENU", ...).
 
+// Labels and group boxes, which no code addresses (some headers define it too)
+#ifndef IDC_STATIC
+#define IDC_STATIC            (-1)
+#endif
+
 // Main window "MainDlg"
 #define IDC_CHUNK_LIST        1001
 #define IDC_CHUNK_TREE        1002
