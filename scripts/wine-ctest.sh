@@ -6,6 +6,10 @@
 set -uo pipefail
 source "$(dirname "$0")/wine-env.sh"
 wineserver -p >/dev/null 2>&1 &
+# Start the prefix's own services now, outside ctest: started by the first
+# test instead, they would inherit its output pipes and ctest would wait on
+# them for ever.
+wineboot >/dev/null 2>&1
 cd "$1"
 ctest --output-on-failure -j1
 status=$?

@@ -126,3 +126,13 @@ uint32_t ReadFloatTextBits(const char* text) {
     std::memcpy(&bits, &f, sizeof bits);
     return bits;
 }
+
+void ReadHeaderBoxText(const char* text, int32_t width, uint8_t* field) {
+    bool ownRendering = width == 1 && std::isxdigit(static_cast<unsigned char>(text[0])) &&
+                        std::isxdigit(static_cast<unsigned char>(text[1])) && text[2] == '\0';
+    if (ownRendering) {
+        field[0] = static_cast<uint8_t>(HexDigitValue(text[0]) << 4 | HexDigitValue(text[1]));
+    } else {
+        ReadNumberEntry(text, width, field);
+    }
+}

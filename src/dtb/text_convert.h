@@ -45,3 +45,11 @@ int32_t ReadIntegerText(const char* text);
 // A Float as the detail pane and the Insert dialog read it: with an x the hex
 // number is the float's bit pattern, otherwise a decimal number.
 uint32_t ReadFloatTextBits(const char* text);
+
+// A header or key box as the editor reads it back: the number entry rule,
+// except that exactly two hex digits in a one-byte field are read as hex.
+// That is how the byte-0 box shows its byte, and a box must read its own
+// rendering back as itself (the entry rule would read "1C" as decimal 1).
+// The four-byte boxes show "01 02 03 04", which the entry rule reads back
+// already. Bytes a byte-pair reading does not reach keep their values.
+void ReadHeaderBoxText(const char* text, int32_t width, uint8_t* field);

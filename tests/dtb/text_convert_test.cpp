@@ -134,4 +134,37 @@ TEST(NumberEntry, LongDecimalFloatsKeepTheirValue) {
     EXPECT_EQ(ParseDecimalFloat(("0." + zeros + "1e1501").c_str()), 1.0f);
 }
 
+// The header boxes show byte 0 as two hex digits; whatever they show must
+// read back unchanged, and everything else follows the entry rule.
+TEST(HeaderBoxText, OwnRenderingReadsBackAsItself) {
+    for (int byte = 0; byte < 256; ++byte) {
+        uint8_t shown = uint8_t(byte);
+        char text[4];
+        FormatHexBytes(&shown, 1, text);
+        uint8_t field = uint8_t(~byte);
+        ReadHeaderBoxText(text, 1, &field);
+        EXPECT_EQ(field, shown) << text;
+    }
+    Bytes key = {0x04, 0x03, 0x02, 0x01, 0xEE, 0xEE};
+    char text[16];
+    FormatHexBytes(key.data(), 4, text);
+    Bytes out(6, 0xEE);
+    ReadHeaderBoxText(text, 4, out.data());
+    EXPECT_EQ(out, key);
+
+    auto byte0 = [](const char* t) {
+        uint8_t field = 0xEE;
+        ReadHeaderBoxText(t, 1, &field);
+        return int(field);
+    };
+    EXPECT_EQ(byte0("1c"), 0x1C);
+    EXPECT_EQ(byte0("300"), 0x2C);   // three characters: the entry rule, decimal
+    EXPECT_EQ(byte0("-1"), 0xFF);
+    EXPECT_EQ(byte0("7"), 7);
+    EXPECT_EQ(byte0("0x1C"), 0x1C);
+    EXPECT_EQ(byte0("1G"), 1);       // not two hex digits: decimal up to the G
+    EXPECT_EQ(byte0(""), 0);
+    EXPECT_EQ(byte0(" "), 0xEE);     // a blank: byte pairs, none complete
+}
+
 }  // namespace

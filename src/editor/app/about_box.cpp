@@ -1,0 +1,52 @@
+#include <cstring>
+
+#include "editor.h"
+#include "message_box.h"
+#include "shell.h"
+
+void CentreOnDesktop(HWND window) {
+    RECT desktop;
+    RECT own;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(window, &own);
+    int width = own.right - own.left;
+    int height = own.bottom - own.top;
+    MoveWindow(window, (desktop.right - width) / 2, (desktop.bottom - height) / 2, width, height, TRUE);
+}
+
+void DonatePagePath(const char* programPath, char* path, size_t size) {
+    static const char kPage[] = "donate.htm";
+    // The folder is everything up to the last separator, whatever the
+    // program file is called.
+    size_t folder = 0;
+    for (size_t i = 0; programPath[i]; ++i)
+        if (programPath[i] == '\\' || programPath[i] == '/') folder = i + 1;
+    if (folder + sizeof kPage > size) folder = 0;  // never a folder cut short
+    std::memcpy(path, programPath, folder);
+    std::memcpy(path + folder, kPage, sizeof kPage);
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        CentreOnDesktop(window);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        EndDialog(window, static_cast<INT_PTR>(wParam));
+        return TRUE;
+    case IDC_DONATE: {
+        char program[MAX_PATH];
+        DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+        if (length >= sizeof program) length = 0;  // cut short: not a path to trust
+        program[length] = '\0';
+        char page[MAX_PATH];
+        DonatePagePath(program, page, sizeof page);
+        OpenWithShell(nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
+        return TRUE;
+    }
+    default:
+        return FALSE;  // Esc included: only OK or Enter closes the box
+    }
+}

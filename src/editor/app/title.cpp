@@ -1,0 +1,34 @@
+#include <cstring>
+
+#include "editor.h"
+#include "report.h"
+#include "shell.h"
+
+int32_t UpdateTitleAndCommands(EditorState* state) {
+    HWND window = MainWindowOf(state);
+    bool open = state->FileHandle != kNoFile;
+    if (open) {
+        // 20 + 3 + 259 characters at most: the caption always fits.
+        char caption[512];
+        std::strcpy(caption, kProgramTitle);
+        std::strncat(caption, " - ", sizeof caption - std::strlen(caption) - 1);
+        std::strncat(caption, state->FileName, sizeof caption - std::strlen(caption) - 1);
+        SetWindowTextA(window, caption);
+    } else {
+        SetWindowTextA(window, kProgramTitle);
+    }
+    EnableWindow(ControlOf(state, IDM_INSERT), open);
+    EnableWindow(ControlOf(state, IDM_REMOVE), open);
+    HMENU menu = GetMenu(window);
+    UINT menuState = open ? MF_ENABLED : MF_GRAYED;
+    static const UINT kFileCommands[] = {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE};
+    for (UINT command : kFileCommands) EnableMenuItem(menu, command, MF_BYCOMMAND | menuState);
+    bool tree = state->ShowAsTree == 1;
+    HWND treeView = ControlOf(state, IDC_CHUNK_TREE);
+    HWND list = ControlOf(state, IDC_CHUNK_LIST);
+    EnableWindow(treeView, tree);
+    EnableWindow(list, !tree);
+    ShowWindow(treeView, tree ? SW_SHOW : SW_HIDE);
+    ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
+    return 0;
+}

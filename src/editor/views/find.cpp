@@ -1,0 +1,29 @@
+#include "app/editor.h"
+#include "display_text.h"
+#include "find_match.h"
+#include "views.h"
+
+int32_t FindNext(EditorState* state, int32_t line) {
+    bool tree = state->ShowAsTree == 1;
+    int32_t start = tree ? SelectedTreeChunk(state) + 1 : ListLineToChunkIndex(state, line) + 1;
+    char text[kTextSize];
+    SendToControl(state, IDC_FIND_BOX, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    // The core says "Could not find string." itself; an empty text is no search.
+    int32_t found = FindNextChunk(state, start, text);
+    if (found < 0) return -1;
+    if (tree) {
+        SelectTreeChunk(state, TVI_ROOT, found);
+        ShowChunkDetail(state, line);
+        return line;
+    }
+    // After a fill line n holds chunk n; the walk is for a list that does not.
+    int32_t count = static_cast<int32_t>(SendToControl(state, IDC_CHUNK_LIST, LB_GETCOUNT, 0, 0));
+    int32_t at = found < count && ListLineToChunkIndex(state, found) == found ? found : -1;
+    for (int32_t l = line + 1; at < 0 && l < count; ++l)
+        if (ListLineToChunkIndex(state, l) == found) at = l;
+    if (at < 0) return -1;
+    SendToControl(state, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    ShowChunkDetail(state, at);
+    SetFocus(ControlOf(state, IDC_CHUNK_LIST));
+    return at;
+}

@@ -1,0 +1,49 @@
+// The chunk views of the main window: the flat list, the tree, the detail
+// pane that shows and edits one chunk, and find. They only move data between
+// the controls and the core, which makes every text and every shape.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+
+#include "editor_state.h"
+
+// List view (control 1001): one line per chunk, the chunk index at its end.
+int32_t FillChunkList(EditorState* state);
+// The chunk index a list line carries, or -1 for a line the list does not hold.
+int32_t ListLineToChunkIndex(EditorState* state, int32_t line);
+
+// Tree view (control 1002): items carry their chunk index as item data.
+int32_t BuildChunkTree(EditorState* state);
+// Deletes every item; for the commands that empty the document's views.
+void ClearChunkTree(EditorState* state);
+// The chunk of the selected item, or -1.
+int32_t SelectedTreeChunk(EditorState* state);
+// Selects the item of chunk among the descendants of start (TVI_ROOT for the
+// whole tree), scrolls it into view and focuses the tree. -1, with the
+// selection unchanged, when the chunk has no item there.
+int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk);
+// True while BuildChunkTree or ClearChunkTree is deleting items: selection
+// notices sent then are about items on their way out, not about the user's.
+bool TreeIsRebuilding();
+
+// Detail pane (boxes 2001 and 2002).
+// Shows the tree's selected chunk (tree mode) or the chunk of line (list
+// mode). -1 when the tree has no selection; the pane is then unchanged.
+int32_t ShowChunkDetail(EditorState* state, int32_t line);
+// Shows chunk (nothing happens for -1 or a type the pane does not know).
+void ShowChunkInPane(EditorState* state, int32_t chunk);
+// Writes an edited Data box into the chunk of line and rewrites the line.
+int32_t ApplyDetailToListLine(EditorState* state, int32_t line);
+// The same for the tree's selected item.
+int32_t ApplyDetailToTreeItem(EditorState* state);
+// The same for a given item and its chunk (from a notification).
+int32_t ApplyDetailToTreeItemOf(EditorState* state, HTREEITEM item, int32_t chunk);
+// Empties both boxes; what was typed in the Data box is dropped.
+void ClearDetailPane(EditorState* state);
+
+// Find (box 2003): selects the next chunk whose text holds the search text.
+// List mode: the line selected, or -1; tree mode: line when found, or -1.
+int32_t FindNext(EditorState* state, int32_t line);

@@ -1,0 +1,244 @@
+// New, Open, Revert, Save, Save As and Close: their dialogs, questions and
+// messages, the file they keep open, and what ends up on disk.
+#include "dtb_file.h"
+#include "editor_fixture.h"
+#include "file_layer.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string kTitle = "KLV DTB Editor v1.0d";
+const char kCloseQuestion[] = "Current file will close without saving.  Continue?";
+
+// The document's file is open for writing and shared for reading only.
+bool OthersCanWrite(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    CloseHandle(h);
+    return h != INVALID_HANDLE_VALUE;
+}
+
+bool Starts(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
+
+class FileCommands : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        path = WriteFile("a.dtb", StandardFile());
+    }
+    std::string path;
+};
+
+TEST_F(FileCommands, OpenShowsTheFileAndKeepsItOpen) {
+    OpenFile(path);
+    ASSERT_EQ(g_dialogs.size(), 1u);
+    const OPENFILENAMEA& d = g_dialogs[0];
+    EXPECT_STREQ(d.lpstrTitle, "Load DTB File...");
+    EXPECT_EQ(std::string(d.lpstrFilter, 44), std::string("KLV Data (*.dtb)\0*.dtb\0All Files (*.*)\0*.*\0", 44));
+    EXPECT_EQ(d.Flags, DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+    EXPECT_TRUE(d.nFilterIndex == 1 && !d.lpstrDefExt && d.hwndOwner == window && d.nMaxFile == 260);
+    EXPECT_TRUE(d.lpstrFile == state.FileName && d.lpstrInitialDir == state.FileName);
+    EXPECT_EQ(d.lStructSize, DWORD(OPENFILENAME_SIZE_VERSION_400A));
+    EXPECT_EQ(Caption(), kTitle + " - " + path);
+    for (UINT command : {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE}) EXPECT_FALSE(Grayed(command));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDM_INSERT)) && IsWindowEnabled(Control(IDM_REMOVE)));
+    EXPECT_EQ(Text(IDC_HEADER0_BOX) + "|" + Text(IDC_HEADER12_BOX) + "|" + Text(IDC_HEADER36_BOX) + "|" +
+                  Text(IDC_KEY_BOX), "1C|0A 00|DE AD BE EF|CD AB 34 12");
+    EXPECT_EQ(TreeItems().size(), 17u);
+    EXPECT_FALSE(OthersCanWrite(path));
+
+    g_answers.push_back(IDNO);  // No changes nothing
+    Command(IDM_OPEN);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].text, kCloseQuestion);
+    EXPECT_TRUE(g_boxes[0].owner == window && g_boxes[0].flags == (MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(g_dialogs.size(), 1u);
+    EXPECT_EQ(TreeItems().size(), 17u);
+}
+
+TEST_F(FileCommands, OpenFailuresLeaveNoFileAndNoStaleLine) {
+    OpenFile(path);
+    Click(IDC_SHOW_AS_TREE);
+    Select(3);
+    g_answers.push_back(IDYES);
+    g_choices.push_back({"", 0});  // Yes, then the dialog is cancelled
+    Command(IDM_OPEN);
+    EXPECT_TRUE(state.FileHandle == kNoFile && Caption() == kTitle && ListLines().empty());
+    EXPECT_EQ(CurrentChunk, -1);
+    Type(IDC_DATA_BOX, "1");
+    Command(IDM_FIND);  // no line for the pane to be written into
+    EXPECT_EQ(ReadU32(state.Chunks[3].Value), 0x3FC00000u);
+
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    OpenFile(path);
+    CloseHandle(held);
+    g_choices.push_back({"", CDERR_INITIALIZATION});
+    Command(IDM_OPEN);
+    DtbBuilder unknown;
+    unknown.Header({0, 2, 0, 0, 0, 0, 0}).Scalar(0, 1).U32(3).U32(0);
+    std::string bad = WriteFile("bad.dtb", unknown.File(7));
+    OpenFile(bad);
+    std::vector<uint8_t> cut = StandardFile();
+    cut.resize(cut.size() - 3);
+    OpenFile(WriteFile("cut.dtb", cut));
+    ASSERT_EQ(g_boxes.size(), 6u);
+    EXPECT_TRUE(Starts(g_boxes[1].text, "Could not open file " + path + " (")) << g_boxes[1].text;
+    EXPECT_EQ(g_boxes[2].text, "Common Dialog Failure");
+    EXPECT_EQ(g_boxes[2].owner, nullptr);
+    EXPECT_EQ(g_boxes[3].text, "Unknown chunk 03 00 00 00");
+    EXPECT_EQ(g_boxes[4].text, kCloseQuestion);
+    EXPECT_EQ(g_boxes[5].text, "The file ends inside a chunk: its last 10 bytes were not loaded and will not be saved.");
+    EXPECT_EQ(g_boxes[5].flags, UINT(MB_ICONWARNING));
+    for (int i : {1, 2, 3}) EXPECT_EQ(g_boxes[size_t(i)].flags, UINT(MB_ICONERROR));
+    EXPECT_EQ(Caption(), kTitle + " - " + folder + "\\cut.dtb");
+    EXPECT_EQ(ListLines().size(), 16u);  // what was whole
+}
+
+TEST_F(FileCommands, NewRevertAndSaveKeepTheFileUntilAsked) {
+    OpenFile(path);
+    g_choices.push_back({path, 0});
+    Command(IDM_NEW);  // no question, and nothing written yet
+    const OPENFILENAMEA& d = g_dialogs[1];
+    EXPECT_STREQ(d.lpstrTitle, "Save DTB File As...");
+    EXPECT_STREQ(d.lpstrDefExt, ".dtb");
+    EXPECT_EQ(d.Flags, DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST));
+    EXPECT_TRUE(TreeItems().empty() && Text(IDC_HEADER0_BOX) == "00" && Caption() == kTitle + " - " + path);
+    EXPECT_EQ(ReadFile(path), StandardFile());
+    g_answers.push_back(IDYES);
+    Command(IDM_REVERT);  // asks, then reads the old contents back
+    EXPECT_EQ(TreeItems().size(), 17u);
+    Select(2);
+    Type(IDC_DATA_BOX, "7");
+    Select(3);
+    g_answers.insert(g_answers.end(), {IDNO, IDYES, IDYES});
+    Command(IDM_REVERT);
+    EXPECT_EQ(ReadU32(state.Chunks[2].Value), 7u);
+    Command(IDM_REVERT);
+    EXPECT_EQ(ReadU32(state.Chunks[2].Value), 42u);
+    EXPECT_TRUE(Text(IDC_DATA_BOX).empty() && !Selected());
+    g_choices.push_back({path, 0});
+    Command(IDM_NEW);
+    Command(IDM_SAVE);
+    EXPECT_EQ(ReadFile(path).size(), 11u);  // the empty document
+
+    std::string fresh = folder + "\\fresh.dtb";
+    std::string nowhere = folder + "\\none\\x.dtb";
+    g_choices.insert(g_choices.end(), {{fresh, 0}, {nowhere, 0}});
+    Command(IDM_NEW);
+    EXPECT_TRUE(Exists(fresh));
+    Command(IDM_REVERT);  // an empty file has no key
+    Command(IDM_NEW);
+    ASSERT_EQ(g_boxes.size(), 6u);
+    EXPECT_EQ(g_boxes[0].text, "Current file will be reverted to last save.  Continue?");
+    EXPECT_TRUE(Starts(g_boxes[4].text, "Could not read key from file ("));
+    EXPECT_TRUE(Starts(g_boxes[5].text, "New failed: Could not create file " + nowhere + " ("));
+    EXPECT_TRUE(state.FileHandle == kNoFile && Caption() == kTitle && OthersCanWrite(fresh));
+    g_boxes.clear();
+    Command(IDM_REVERT);  // no file: no question
+    Command(IDM_SAVE);
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(FileCommands, SaveWritesOnlyWhatWasEdited) {
+    OpenFile(path);
+    for (int32_t chunk = 0; chunk < 17; ++chunk) Select(chunk);
+    Command(IDM_SAVE);
+    EXPECT_EQ(ReadFile(path), StandardFile());
+    Select(2);
+    Type(IDC_DATA_BOX, "4242");
+    Type(IDC_HEADER36_BOX, "1");
+    Type(IDC_KEY_BOX, "0x01020304");
+    Command(IDM_SAVE);
+    EXPECT_EQ(Text(IDC_KEY_BOX) + "|" + Text(IDC_HEADER36_BOX), "04 03 02 01|01 00 00 00");
+    EXPECT_TRUE(Caption() == kTitle + " - " + path && !OthersCanWrite(path) && !Exists(path + ".new"));
+    MemoryFile disk(ReadFile(path));
+    TestDocument saved;
+    ASSERT_EQ(ReadDocument(saved.get()), 0);
+    EXPECT_EQ(ReadU32(saved->Chunks[2].Value), 4242u);
+    EXPECT_EQ(saved->Key, 0x01020304u);
+    EXPECT_EQ(std::vector<uint8_t>(saved->HeaderBytes, saved->HeaderBytes + 7),
+              std::vector<uint8_t>({0x1C, 0x0A, 0, 1, 0, 0, 0}));
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+// A write that fails part-way costs nothing on disk, and the document stays
+// open on its file.
+TEST_F(FileCommands, FailedSaveKeepsTheOldFileWholeAndOpen) {
+    OpenFile(path);
+    Select(8);
+    Type(IDC_DATA_BOX, std::string(20000, 'z'));  // more than one write block
+    static int64_t allowed;
+    static const FileLayer kFailingDisk = {
+        PlatformFileLayer()->Read,
+        [](NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
+            *written = 0;
+            return (allowed -= count) >= 0 && PlatformFileLayer()->Write(file, buffer, count, written);
+        },
+        PlatformFileLayer()->SeekStart, PlatformFileLayer()->SetEnd, [] { return 112; }};
+    std::string other = folder + "\\b.dtb";
+    for (int saveAs = 0; saveAs < 2; ++saveAs) {
+        allowed = saveAs ? 5 : 9000;
+        SetFileLayer(&kFailingDisk);
+        if (saveAs) g_choices.push_back({other, 0});
+        Command(saveAs ? IDM_SAVE_AS : IDM_SAVE);
+        SetFileLayer(nullptr);
+        EXPECT_EQ(g_boxes.back().text, saveAs ? "Could not write header to file (112)" : "Could not write chunks to file (112)");
+        EXPECT_EQ(ReadFile(path), StandardFile());
+        EXPECT_FALSE(Exists(path + ".new") || Exists(other) || Exists(other + ".new"));
+        EXPECT_TRUE(Caption() == kTitle + " - " + path && !OthersCanWrite(path) && path == state.FileName);
+    }
+    Command(IDM_SAVE);  // the disk is back
+    EXPECT_EQ(g_boxes.size(), 2u);
+    EXPECT_EQ(ReadFile(path).size(), StandardFile().size() - 17 + 20000);
+
+    WriteFile("a.dtb.new", {1, 2, 3});  // never written over: it may be the user's
+    std::vector<uint8_t> before = ReadFile(path);
+    Command(IDM_SAVE);
+    ASSERT_EQ(g_boxes.size(), 3u);
+    EXPECT_TRUE(Starts(g_boxes[2].text, "SAVE FAILED: Could not create file " + path + ".new (")) << g_boxes[2].text;
+    EXPECT_EQ(ReadFile(path + ".new"), std::vector<uint8_t>({1, 2, 3}));
+    EXPECT_TRUE(ReadFile(path) == before && !OthersCanWrite(path));
+}
+
+TEST_F(FileCommands, SaveAsMovesTheDocumentToTheChosenFile) {
+    OpenFile(path);
+    std::string other = WriteFile("b.dtb", {9});
+    std::string nowhere = folder + "\\none\\c.dtb";
+    g_choices.insert(g_choices.end(), {{"", 0}, {other, 0}, {other, 0}, {nowhere, 0}});
+    Command(IDM_SAVE_AS);  // cancelled
+    EXPECT_EQ(Caption(), kTitle + " - " + path);
+    Select(6);
+    Type(IDC_DATA_BOX, "Side Window");
+    Command(IDM_SAVE_AS);  // replaces b.dtb without a question
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(Caption(), kTitle + " - " + other);
+    EXPECT_TRUE(ReadFile(path) == StandardFile() && OthersCanWrite(path) && !OthersCanWrite(other));
+    std::vector<uint8_t> saved = ReadFile(other);
+    EXPECT_NE(saved, StandardFile());
+    Command(IDM_SAVE_AS);  // onto the open file itself
+    EXPECT_TRUE(g_boxes.empty() && ReadFile(other) == saved && !OthersCanWrite(other));
+    Command(IDM_SAVE_AS);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_TRUE(Starts(g_boxes[0].text, "SAVE FAILED: Could not create file " + nowhere + ".new (")) << g_boxes[0].text;
+    EXPECT_TRUE(Caption() == kTitle + " - " + other && !OthersCanWrite(other));
+}
+
+TEST_F(FileCommands, CloseEmptiesEverythingInBothViews) {
+    for (int list = 0; list < 2; ++list) {
+        OpenFile(path);
+        if (list) Click(IDC_SHOW_AS_TREE);
+        Select(2);
+        Type(IDC_DATA_BOX, "99");
+        Command(IDM_CLOSE);
+        EXPECT_TRUE(state.FileHandle == kNoFile && OthersCanWrite(path) && Caption() == kTitle && Grayed(IDM_SAVE));
+        EXPECT_TRUE(state.ChunkCount == 0 && state.Key == 0 && TreeItems().empty() && ListLines().empty());
+        EXPECT_EQ(Text(IDC_DATA_BOX) + Text(IDC_LENGTH_BOX), "");
+        EXPECT_EQ(Text(IDC_HEADER0_BOX) + "|" + Text(IDC_HEADER12_BOX) + "|" + Text(IDC_HEADER36_BOX) + "|" +
+                      Text(IDC_KEY_BOX), "00|00 00|00 00 00 00|00 00 00 00");
+        EXPECT_EQ(CurrentChunk, -1);
+        Command(IDM_FIND);
+    }
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(ReadFile(path), StandardFile());
+}
+
+}  // namespace
