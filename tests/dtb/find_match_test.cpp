@@ -1,21 +1,22 @@
 #include <gtest/gtest.h>
 
 #include "find_match.h"
-#include "table_fixture.h"
+#include "test_support.h"
 
-TEST(FindMatch, SearchesTextChunksForwardWithoutWrapping) {
+TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
     TestDocument doc;
     doc->ShowAsTree = 1;
     doc->ShowIdentifiers = 1;
     // 0 node, 1 its identifier, 2 xabcx, 3 integer, 4 type 7, 5 abc again
-    Fill(doc, {N(1, 0), S("ABCnode"), S("xabcx", 33), I(1), S("abc", 7), S("--aBc", 2)}, 4);
+    doc.Load(DtbBuilder().Top(4).Node(16, 1, 0).Text(5, "ABCnode").Text(33, "xabcx").Scalar(0, 1).Text(7, "abc")
+                 .Text(2, "--aBc"));
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "ABC"), 1);
     EXPECT_EQ(FindNextChunk(doc.get(), 2, "ABC"), 2);  // start is the chunk after the selection
     EXPECT_EQ(FindNextChunk(doc.get(), 3, "ABC"), 5);  // type 7 is never searched
     EXPECT_TRUE(doc.messages.empty());
     EXPECT_EQ(FindNextChunk(doc.get(), 6, "ABC"), -1);  // no wrap
     ASSERT_EQ(doc.messages.size(), 1u);
-    EXPECT_EQ(doc.messages[0].text, "Could not find string.");
+    EXPECT_EQ(doc.last(), "Could not find string.");
     EXPECT_EQ(doc.messages[0].kind, ReportExclamation);
     EXPECT_EQ(FindNextChunk(doc.get(), 0, ""), -1);  // silently
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "1"), -1);  // numbers are not text
@@ -27,21 +28,14 @@ TEST(FindMatch, SearchesTextChunksForwardWithoutWrapping) {
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "node"), -1);
     doc->ShowAsTree = 0;
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "node"), 1);
-}
 
-TEST(FindMatch, FoldsCaseInTheWesternCodePageAndReadsWholePayloads) {
-    EXPECT_EQ(LowerCaseByte('Q'), 'q');
-    EXPECT_EQ(LowerCaseByte(0xC9), 0xE9);  // E acute
-    EXPECT_EQ(LowerCaseByte(0xD7), 0xD7);  // the multiplication sign has no case
-    EXPECT_EQ(LowerCaseByte(0xDF), 0xDF);  // sharp s is lower case already
-    EXPECT_EQ(LowerCaseByte(0x8A), 0x9A);
-    EXPECT_EQ(LowerCaseByte(0x9F), 0xFF);
-    EXPECT_EQ(LowerCaseByte(0xE9), 0xE9);
-
-    TestDocument doc;
+    // Case folds in the Western code page, and payloads are read whole.
+    const std::pair<uint8_t, uint8_t> folds[] = {{'Q', 'q'},   {0xC9, 0xE9}, {0xD7, 0xD7},  // the multiplication sign
+                                                 {0xDF, 0xDF}, {0x8A, 0x9A}, {0x9F, 0xFF}, {0xE9, 0xE9}};
+    for (const auto& f : folds) EXPECT_EQ(LowerCaseByte(f.first), f.second) << int(f.first);
     std::string tail(5000, 'a');
     tail.replace(4000, 5, "N\xC9" "EDL");
-    Fill(doc, {S(tail, 32), S(std::string("ab\0needle", 9), 32), S("caf\xC9", 18)}, 3);
+    doc.Load(DtbBuilder().Top(3).Text(32, tail).Text(32, std::string("ab\0needle", 9)).Text(18, "caf\xC9"));
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "n\xE9" "edl"), 0);  // far past any view's buffer
     EXPECT_EQ(FindNextChunk(doc.get(), 1, "needle"), -1);     // behind a zero byte
     EXPECT_EQ(FindNextChunk(doc.get(), 1, "CAF\xE9"), 2);
