@@ -68,8 +68,14 @@ void EditorTest::SetUp() {
     static int number = 0;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    folder = temp + ("dtbedit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++number));
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    // Process ids come back with every new Wine server: a run that was
+    // killed may have left a folder of the same name behind.
+    BOOL created = FALSE;
+    do {
+        folder = temp + ("dtbedit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++number));
+        created = CreateDirectoryA(folder.c_str(), nullptr);
+    } while (!created && GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(created);
     ASSERT_EQ(StartEditor(&state, GetModuleHandleA(nullptr)), 0);
     CreateMainWindow();
 }

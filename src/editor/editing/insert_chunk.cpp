@@ -1,6 +1,5 @@
 // The Insert command: the guards, the dialog, then the core's placement.
 #include "editing.h"
-#include "selection_tmp.h"
 #include "tree_edit.h"
 #include "views/views.h"
 

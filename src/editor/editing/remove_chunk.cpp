@@ -1,7 +1,6 @@
 // The Remove command: the selected chunk goes with its whole subtree, and
 // its parent counts one child less. No question, no undo.
 #include "editing.h"
-#include "selection_tmp.h"
 #include "tree_edit.h"
 #include "views/views.h"
 

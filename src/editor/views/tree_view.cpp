@@ -87,6 +87,15 @@ int32_t SelectedTreeChunk(EditorState* state) {
     return static_cast<int32_t>(item.lParam);
 }
 
+int32_t SelectedTreeChunkAndParent(EditorState* state, int32_t* parent) {
+    *parent = -1;
+    int32_t chunk = SelectedTreeChunk(state);
+    int32_t item = ItemOfChunk(&g_shape, chunk);
+    if (item < 0) return -1;  // an item the shape does not know is no selection to edit at
+    *parent = g_shape.Items[item].Parent;
+    return chunk;
+}
+
 int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk) {
     int32_t found = ItemOfChunk(&g_shape, chunk);
     if (found < 0) return -1;

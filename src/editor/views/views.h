@@ -21,6 +21,10 @@ int32_t BuildChunkTree(EditorState* state);
 void ClearChunkTree(EditorState* state);
 // The chunk of the selected item, or -1.
 int32_t SelectedTreeChunk(EditorState* state);
+// The same, and in *parent the chunk of the selected item's parent (-1 at
+// the top level), as the tree shows it: the view knows every item's parent,
+// so no edit has to search the table or walk the control for it.
+int32_t SelectedTreeChunkAndParent(EditorState* state, int32_t* parent);
 // Selects the item of chunk among the descendants of start (TVI_ROOT for the
 // whole tree), scrolls it into view and focuses the tree. -1, with the
 // selection unchanged, when the chunk has no item there.

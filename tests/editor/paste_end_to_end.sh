@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Copy and paste of a subtree as a user does it, in the real program on the
+# X display it is given: open a copy of the sample, select the node
+# "window(2)" in the tree, Ctrl+C, select the node "(-1)", Ctrl+V, choose
+# "Insert &Under Current" in the dialog, Ctrl+S, Esc. dtbtool tree must then
+# show the copied subtree as the first child of "(-1)" and dtbtool check
+# must find every count true.
+#
+# usage: paste_end_to_end.sh EDITOR DTBTOOL SAMPLE WORKDIR [EMULATOR]
+set -euo pipefail
+editor="$1" tool="$2" sample="$3" work="$4" emulator="${5:-wine}"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "no DISPLAY: run inside xvfb-run" >&2
+  exit 1
+fi
+for program in xdotool winepath; do
+  command -v "$program" >/dev/null || { echo "missing $program" >&2; exit 1; }
+done
+
+rm -rf "$work"
+mkdir -p "$work"
+cp "$sample" "$work/paste.dtb"
+file_path="$(winepath -w "$work/paste.dtb" 2>/dev/null)"
+
+"$emulator" "$editor" >"$work/editor.log" 2>&1 &
+editor_pid=$!
+trap 'kill "$editor_pid" 2>/dev/null || true' EXIT
+
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+# Polls a condition for at most $1 seconds.
+wait_for() {
+  local seconds="$1"
+  shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+window_gone() { ! window_named "$1"; }
+file_changed() { ! cmp -s "$sample" "$work/paste.dtb"; }
+editor_ended() { ! kill -0 "$editor_pid" 2>/dev/null; }
+run_tool() { "$emulator" "$tool" "$@" 2>&1 | tr -d '\r'; }
+
+wait_for 60 window_named '^KLV DTB Editor v1.0d$' || fail "the main window did not appear"
+main="$(xdotool search --onlyvisible --name '^KLV DTB Editor v1.0d$' | head -1)"
+xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+sleep 0.5
+
+xdotool key ctrl+o
+wait_for 30 window_named '^Load DTB File' || fail "Ctrl+O did not show the open dialog"
+sleep 0.5
+xdotool type --delay 30 "$file_path"
+xdotool key Return
+wait_for 30 window_named 'paste\.dtb$' || fail "the file did not open"
+
+# Items start collapsed. Home is "settings(1)", Right opens it, four steps
+# down is "window(2)". End is the last top-level item, two up is "(-1)".
+xdotool mousemove --window "$main" 80 120 click 1
+sleep 0.3
+xdotool key Home Right Down Down Down Down
+sleep 0.3
+xdotool key ctrl+c
+sleep 0.3
+xdotool key End Up Up
+sleep 0.3
+xdotool key ctrl+v
+wait_for 30 window_named '^Insert Chunk\.\.\.$' || fail "Ctrl+V did not ask where to paste"
+sleep 0.3
+xdotool key alt+u Return
+wait_for 30 window_gone '^Insert Chunk\.\.\.$' || fail "the Insert dialog did not close"
+sleep 0.3
+xdotool key ctrl+s
+wait_for 30 file_changed || fail "Ctrl+S did not write the file"
+xdotool key Escape
+wait_for 30 editor_ended || fail "Esc did not end the editor"
+trap - EXIT
+
+# The sample's tree with the five items of "window(2)" (chunks 4 to 8) copied
+# in as the first children of "(-1)" (chunk 13): what follows moves up by 5.
+expected="$(run_tool tree "$sample" | awk -F'\t' -v OFS='\t' '
+  { line[NR] = $0; fields[NR] = NF; text[NR] = $1; index_of[NR] = $2 }
+  NF == 2 && $2 >= 4 && $2 <= 8 { copied[$2] = $1 }
+  END {
+    for (i = 1; i <= NR; i++) {
+      if (fields[i] == 2 && index_of[i] > 13) print text[i], index_of[i] + 5; else print line[i]
+      if (fields[i] == 2 && index_of[i] == 13) for (k = 4; k <= 8; k++) print copied[k], k + 10
+    }
+  }')"
+actual="$(run_tool tree "$work/paste.dtb")"
+if [ "$expected" != "$actual" ]; then
+  diff <(echo "$expected") <(echo "$actual") >&2 || true
+  fail "the saved file does not hold the pasted subtree"
+fi
+check="$(run_tool check "$work/paste.dtb")" || fail "dtbtool check: $check"
+[ -z "$check" ] || fail "dtbtool check: $check"
+echo "the pasted subtree was saved, and every count is true"
