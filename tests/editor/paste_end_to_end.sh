@@ -9,42 +9,8 @@
 # usage: paste_end_to_end.sh EDITOR DTBTOOL SAMPLE WORKDIR [EMULATOR]
 set -euo pipefail
 editor="$1" tool="$2" sample="$3" work="$4" emulator="${5:-wine}"
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no DISPLAY: run inside xvfb-run" >&2
-  exit 1
-fi
-for program in xdotool winepath; do
-  command -v "$program" >/dev/null || { echo "missing $program" >&2; exit 1; }
-done
-
-rm -rf "$work"
-mkdir -p "$work"
-cp "$sample" "$work/paste.dtb"
-file_path="$(winepath -w "$work/paste.dtb" 2>/dev/null)"
-
-"$emulator" "$editor" >"$work/editor.log" 2>&1 &
-editor_pid=$!
-trap 'kill "$editor_pid" 2>/dev/null || true' EXIT
-
-fail() {
-  echo "FAILED: $*" >&2
-  exit 1
-}
-
-# Polls a condition for at most $1 seconds.
-wait_for() {
-  local seconds="$1"
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
-window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-window_gone() { ! window_named "$1"; }
-file_changed() { ! cmp -s "$sample" "$work/paste.dtb"; }
-editor_ended() { ! kill -0 "$editor_pid" 2>/dev/null; }
+copy="$work/paste.dtb"
+source "$(dirname "$0")/e2e_session.sh"
 run_tool() { "$emulator" "$tool" "$@" 2>&1 | tr -d '\r'; }
 
 wait_for 60 window_named '^KLV DTB Editor v1.0d$' || fail "the main window did not appear"
