@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -153,4 +154,12 @@ TestAllocator::TestAllocator(int failFrom) : failFrom(failFrom) {
 TestAllocator::~TestAllocator() {
     SetBlockAllocator(nullptr);
     g_allocator = nullptr;
+}
+
+bool SaveFile(const std::string& dir, const char* name, const std::vector<uint8_t>& bytes) {
+    std::string path = dir + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
 }

@@ -107,3 +107,7 @@ struct TestAllocator {
     explicit TestAllocator(int failFrom = -1);
     ~TestAllocator();
 };
+
+// Writes bytes as the file dir/name (the tool tests' fixtures). False when it
+// could not be written whole.
+bool SaveFile(const std::string& dir, const char* name, const std::vector<uint8_t>& bytes);

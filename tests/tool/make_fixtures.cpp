@@ -1,21 +1,8 @@
 // Writes the files the dtbtool tests run on: each one a case the tool must
 // handle, made with the same builder as the core tests.
-#include <cstdio>
 #include <string>
 
 #include "test_support.h"
-
-namespace {
-
-bool Save(const std::string& dir, const char* name, const std::vector<uint8_t>& bytes) {
-    std::string path = dir + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
@@ -25,24 +12,24 @@ int main(int argc, char** argv) {
 
     DtbBuilder unknown;
     unknown.Header(header).Scalar(0, 5).Scalar(3, 0);
-    ok &= Save(dir, "unknown.dtb", unknown.File(7));
+    ok &= SaveFile(dir, "unknown.dtb", unknown.File(7));
 
     DtbBuilder whole;
     whole.Header(header).Node(16, 1, 9).Text(5, "kept").Text(32, "cut short");
     std::vector<uint8_t> truncated = whole.File(7);
     truncated.resize(truncated.size() - 3);
-    ok &= Save(dir, "truncated.dtb", truncated);
+    ok &= SaveFile(dir, "truncated.dtb", truncated);
 
     // A payload far beyond one 8192-byte block, with chunks after it that a
     // save must not lose.
     DtbBuilder big;
     big.Header(header).Text(32, std::string(20000, 'b') + "end").Scalar(0, 77).Text(5, "after");
-    ok &= Save(dir, "big.dtb", big.File(0xCAFEF00D));
+    ok &= SaveFile(dir, "big.dtb", big.File(0xCAFEF00D));
 
     DtbBuilder tabs;
     tabs.Header({0, 1, 0, 0, 0, 0, 0}).Text(5, "Level 3").Text(5, std::string("nul\0hidden", 10)).Text(5, "a\tb\n12");
-    ok &= Save(dir, "texts.dtb", tabs.File(0));
+    ok &= SaveFile(dir, "texts.dtb", tabs.File(0));
 
-    ok &= Save(dir, "short_key.dtb", {1, 2});
+    ok &= SaveFile(dir, "short_key.dtb", {1, 2});
     return ok ? 0 : 1;
 }

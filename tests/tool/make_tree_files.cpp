@@ -7,14 +7,6 @@
 
 namespace {
 
-bool Save(const std::string& dir, const char* name, const std::vector<uint8_t>& bytes) {
-    std::string path = dir + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
 std::vector<uint8_t> Header(uint16_t topLevel) { return {0, static_cast<uint8_t>(topLevel), 0, 0, 0, 0, 0}; }
 
 }  // namespace
@@ -27,26 +19,26 @@ int main(int argc, char** argv) {
     // Two chunks beyond the header's count of 1, the last node left short.
     DtbBuilder faults;
     faults.Header(Header(1)).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 3, 2).Scalar(0, 7);
-    ok &= Save(dir, "faults.dtb", faults.File(5));
+    ok &= SaveFile(dir, "faults.dtb", faults.File(5));
 
     DtbBuilder counted;
     // The identifier after an empty node is its sibling: two top-level chunks.
     counted.Header(Header(3)).Node(16, 0, 1).Text(5, "empty");
-    ok &= Save(dir, "header_count.dtb", counted.File(0));
+    ok &= SaveFile(dir, "header_count.dtb", counted.File(0));
 
     DtbBuilder cut;
     cut.Header(Header(1)).Node(16, 2, 9).Text(5, "kept").Text(32, "cut short");
     std::vector<uint8_t> truncated = cut.File(7);
     truncated.resize(truncated.size() - 3);
-    ok &= Save(dir, "truncated.dtb", truncated);
+    ok &= SaveFile(dir, "truncated.dtb", truncated);
 
     // An item text longer than the view's buffer is printed whole.
     DtbBuilder wide;
     wide.Header(Header(1)).Node(16, 1, -7).Text(5, std::string(2100, 'w'));
-    ok &= Save(dir, "wide.dtb", wide.File(9));
+    ok &= SaveFile(dir, "wide.dtb", wide.File(9));
 
     DtbBuilder empty;
     empty.Header(Header(0));
-    ok &= Save(dir, "empty.dtb", empty.File(1));
+    ok &= SaveFile(dir, "empty.dtb", empty.File(1));
     return ok ? 0 : 1;
 }
