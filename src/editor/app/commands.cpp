@@ -165,6 +165,8 @@ void CommandNew(EditorState* state) { AfterDocumentChange(state, NewDocument(sta
 
 void CommandCopy(EditorState* state) {
     if (TreeHasFocus(state)) {
+        // The clipboard gets what the Data box shows, as a cut does.
+        ApplyPendingEdits(state);
         CopyToClipboard(state, 0);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_COPY, 0, 0);
