@@ -12,17 +12,7 @@ copy="$work/edit.dtb"
 source "$(dirname "$0")/e2e_session.sh"
 list_of() { "$emulator" "$tool" list "$1" 2>/dev/null | tr -d '\r'; }
 
-wait_for 60 window_named '^KLV DTB Editor v1.0d$' || fail "the main window did not appear"
-main="$(xdotool search --onlyvisible --name '^KLV DTB Editor v1.0d$' | head -1)"
-xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-sleep 0.5
-
-xdotool key ctrl+o
-wait_for 30 window_named '^Load DTB File' || fail "Ctrl+O did not show the open dialog"
-sleep 0.5
-xdotool type --delay 30 "$file_path"
-xdotool key Return
-wait_for 30 window_named 'edit\.dtb$' || fail "the file did not open"
+open_copy
 
 # Into the tree: one click, then the keyboard. Items start collapsed: Home is
 # the first node, Right opens it, two steps down is its Integer 42.

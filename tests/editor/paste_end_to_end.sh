@@ -13,17 +13,7 @@ copy="$work/paste.dtb"
 source "$(dirname "$0")/e2e_session.sh"
 run_tool() { "$emulator" "$tool" "$@" 2>&1 | tr -d '\r'; }
 
-wait_for 60 window_named '^KLV DTB Editor v1.0d$' || fail "the main window did not appear"
-main="$(xdotool search --onlyvisible --name '^KLV DTB Editor v1.0d$' | head -1)"
-xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-sleep 0.5
-
-xdotool key ctrl+o
-wait_for 30 window_named '^Load DTB File' || fail "Ctrl+O did not show the open dialog"
-sleep 0.5
-xdotool type --delay 30 "$file_path"
-xdotool key Return
-wait_for 30 window_named 'paste\.dtb$' || fail "the file did not open"
+open_copy
 
 # Items start collapsed. Home is "settings(1)", Right opens it, four steps
 # down is "window(2)". End is the last top-level item, two up is "(-1)".
