@@ -157,6 +157,12 @@ std::vector<HTREEITEM> EditorTest::TreeItems() const {
     HWND tree = Control(IDC_CHUNK_TREE);
     for (HTREEITEM item = TreeView_GetRoot(tree); item;) {
         items.push_back(item);
+        // The control holds a node's children once it has been opened; a
+        // node opened only to be read is closed again, as it was.
+        if (!(TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED)) {
+            TreeView_Expand(tree, item, TVE_EXPAND);
+            TreeView_Expand(tree, item, TVE_COLLAPSE);
+        }
         HTREEITEM next = TreeView_GetChild(tree, item);
         while (!next && item) {
             next = TreeView_GetNextSibling(tree, item);

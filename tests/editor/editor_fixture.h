@@ -62,7 +62,7 @@ protected:
     static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
     void OpenFile(const std::string& path);  // File > Open; a question about an open file is answered Yes
 
-    std::vector<HTREEITEM> TreeItems() const;  // pre-order
+    std::vector<HTREEITEM> TreeItems() const;  // pre-order; every node's children loaded, none left open
     int32_t ChunkOf(HTREEITEM item) const;
     std::string ItemText(HTREEITEM item) const;
     HTREEITEM Selected() const { return TreeView_GetSelection(Control(IDC_CHUNK_TREE)); }

@@ -1,6 +1,7 @@
 // The commands of the main window, each in its fixed order of steps. The
-// views are never patched here, only rebuilt whole; the title and the header
-// boxes are refreshed after every command that can change them.
+// views are never patched here, only rebuilt (which costs what they show,
+// not what the document holds); the title and the header boxes are
+// refreshed after every command that can change them.
 #include "commands.h"
 
 #include <cstring>
@@ -143,10 +144,7 @@ void CommandInsert(EditorState* state) {
     // The rebuild below drops the selection the edit belongs to.
     ApplyPendingEdits(state);
     int32_t chunk = InsertChunk(state);
-    if (chunk >= 0) {
-        RebuildView(state);
-        SelectInTree(state, chunk);
-    }
+    if (chunk >= 0) ShowEditedTable(state, chunk);
     ShowHeaderFields(state);
     UpdateTitleAndCommands(state);
 }
@@ -154,11 +152,14 @@ void CommandInsert(EditorState* state) {
 void CommandRemove(EditorState* state) {
     ReadHeaderFields(state);
     ApplyPendingEdits(state);
-    int32_t chunk = RemoveChunk(state);
-    RebuildView(state);
-    SelectInTree(state, chunk);
+    ShowEditedTable(state, RemoveChunk(state));
     UpdateTitleAndCommands(state);
     ShowHeaderFields(state);
+}
+
+void ShowEditedTable(EditorState* state, int32_t chunk) {
+    RebuildView(state);
+    SelectInTree(state, chunk);
 }
 
 void CommandNew(EditorState* state) { AfterDocumentChange(state, NewDocument(state)); }

@@ -23,3 +23,7 @@ void CommandNew(EditorState* state);
 void CommandCopy(EditorState* state);
 void CommandCut(EditorState* state);
 void CommandPaste(EditorState* state);
+
+// The view's refresh after a table edit: the view is rebuilt and, in the
+// tree, chunk selected (-1 selects nothing). Insert and Remove end with it.
+void ShowEditedTable(EditorState* state, int32_t chunk);

@@ -49,6 +49,7 @@ BOOL InitMainWindow(HWND window, EditorState* state) {
     SendDlgItemMessageA(window, IDC_DATA_BOX, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     g_dataBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(window, IDC_DATA_BOX), GWLP_WNDPROC,
                                                                 reinterpret_cast<LONG_PTR>(DataBoxProc)));
+    InitChunkList(state);
     UpdateTitleAndCommands(state);
     SendDlgItemMessageA(window, IDC_SHOW_AS_TREE, BM_SETCHECK, BST_CHECKED, 0);
     SendDlgItemMessageA(window, IDC_SHOW_IDENTIFIERS, BM_SETCHECK, BST_CHECKED, 0);
@@ -125,6 +126,8 @@ void TreeNotice(EditorState* state, const NMHDR* header) {
         ApplyDetailToTreeItemOf(state, notice->itemOld.hItem, static_cast<int32_t>(notice->itemOld.lParam));
     } else if (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW) {
         if (notice->itemNew.hItem) ShowChunkInPane(state, static_cast<int32_t>(notice->itemNew.lParam));
+    } else if (header->code == TVN_ITEMEXPANDINGA || header->code == TVN_ITEMEXPANDINGW) {
+        OpenTreeItem(state, notice);
     }
 }
 
@@ -139,9 +142,17 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_NOTIFY:
         if (WindowState && LOWORD(wParam) == IDC_CHUNK_TREE) TreeNotice(WindowState, reinterpret_cast<NMHDR*>(lParam));
-        // A selection change is never refused.
+        // Neither a selection change nor an expansion is ever refused.
         SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
         return FALSE;
+    case WM_MEASUREITEM:  // sent while the controls are made, before WM_INITDIALOG
+        if (wParam != IDC_CHUNK_LIST) return FALSE;
+        MeasureChunkListLine(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam != IDC_CHUNK_LIST || !WindowState) return FALSE;
+        DrawChunkListLine(WindowState, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_NCDESTROY:
         ImageList_Destroy(TreeImages);
         TreeImages = nullptr;

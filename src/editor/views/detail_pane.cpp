@@ -135,15 +135,9 @@ void ShowChunkInPane(EditorState* state, int32_t chunk) {
 
 int32_t ApplyDetailToListLine(EditorState* state, int32_t line) {
     int32_t chunk = ListLineToChunkIndex(state, line);
-    if (!WriteDetailIntoChunk(state, chunk)) return 0;
-    HWND list = ControlOf(state, IDC_CHUNK_LIST);
-    bool selected = SendMessageA(list, LB_GETCURSEL, 0, 0) == line;
-    char text[kTextSize];
-    FormatListLine(state, chunk, text, sizeof text);
-    SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(line), 0);
-    SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text));
-    // A save or a find keeps the current line highlighted, as it was.
-    if (selected) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    // The line's text is made from the chunk, so the line keeps its place
+    // and its selection and is only drawn again.
+    if (WriteDetailIntoChunk(state, chunk)) RedrawChunkListLine(state, line);
     return 0;
 }
 

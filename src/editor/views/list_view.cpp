@@ -1,41 +1,101 @@
-#include <cstdlib>
+// The list view: a list box that stores nothing (no-data, owner-drawn).
+// Line n is chunk n; its text is made when the line is drawn or read, so
+// filling the list costs the same for ten chunks as for a million.
+#include <cstring>
 
 #include "app/editor.h"
 #include "display_text.h"
 #include "views.h"
 
-int32_t FillChunkList(EditorState* state) {
-    HWND list = ControlOf(state, IDC_CHUNK_LIST);
+namespace {
+
+WNDPROC g_listProc = nullptr;
+INT g_tabStops[2];  // in pixels, from 80 and 400 dialog units
+
+HWND ListOf(EditorState* state) { return ControlOf(state, IDC_CHUNK_LIST); }
+
+bool IsLine(HWND list, WPARAM line) {
+    return static_cast<LONG_PTR>(line) >= 0 &&
+           static_cast<LRESULT>(line) < SendMessageA(list, LB_GETCOUNT, 0, 0);
+}
+
+// A list of no data has no text to give, so its lines are read as they are
+// drawn: whoever asks (the views, a screen reader, a test) gets the line.
+LRESULT CALLBACK ChunkListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message == LB_GETTEXTLEN || message == LB_GETTEXT) && WindowState) {
+        if (!IsLine(list, wParam)) return LB_ERR;
+        // A line is at most kTextSize - 1 characters: a long value is cut,
+        // the index at the end never.
+        char text[kTextSize];
+        FormatListLine(WindowState, static_cast<int32_t>(wParam), text, sizeof text);
+        size_t length = std::strlen(text);
+        // LB_GETTEXT's buffer holds LB_GETTEXTLEN characters and the zero.
+        if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), text, length + 1);
+        return static_cast<LRESULT>(length);
+    }
+    return CallWindowProcA(g_listProc, list, message, wParam, lParam);
+}
+
+}  // namespace
+
+void InitChunkList(EditorState* state) {
+    HWND list = ListOf(state);
     // Quarters of the average character width: the value column starts 20
     // characters in, the index column lies beyond the visible width.
-    INT stops[2] = {80, 400};
-    SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
-    // One repaint for the whole fill instead of one per line.
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(state->ChunkCount),
-                 static_cast<LPARAM>(state->ChunkCount) * 32);
-    char line[kTextSize];
-    for (int32_t i = 0; i < state->ChunkCount; ++i) {
-        FormatListLine(state, i, line, sizeof line);
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+    RECT stops = {80, 0, 400, 0};
+    MapDialogRect(MainWindowOf(state), &stops);
+    g_tabStops[0] = stops.left;
+    g_tabStops[1] = stops.right;
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChunkListProc)));
+}
+
+void MeasureChunkListLine(HWND window, MEASUREITEMSTRUCT* measure) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    measure->itemHeight = static_cast<UINT>(metrics.tmHeight);
+}
+
+void DrawChunkListLine(EditorState* state, const DRAWITEMSTRUCT* draw) {
+    HDC dc = draw->hDC;
+    const RECT& area = draw->rcItem;
+    if (static_cast<int>(draw->itemID) >= 0 && draw->itemAction != ODA_FOCUS) {
+        bool selected = (draw->itemState & ODS_SELECTED) != 0;
+        FillRect(dc, &area, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetBkMode(dc, TRANSPARENT);
+        // Only the first two columns can show; a cut line still shows them whole.
+        char line[kTextSize];
+        int32_t length = FormatListLine(state, static_cast<int32_t>(draw->itemID), line, sizeof line);
+        if (length >= kTextSize) length = kTextSize - 1;
+        TabbedTextOutA(dc, area.left + 1, area.top, line, length, 2, g_tabStops, area.left + 1);
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    if (draw->itemState & ODS_FOCUS) DrawFocusRect(dc, &area);
+}
+
+int32_t FillChunkList(EditorState* state) {
+    HWND list = ListOf(state);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_SETCOUNT, static_cast<WPARAM>(state->ChunkCount), 0);
     InvalidateRect(list, nullptr, TRUE);
     return 0;
 }
 
+void RedrawChunkListLine(EditorState* state, int32_t line) {
+    RECT area;
+    HWND list = ListOf(state);
+    if (SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&area)) != LB_ERR)
+        InvalidateRect(list, &area, TRUE);
+}
+
 int32_t ListLineToChunkIndex(EditorState* state, int32_t line) {
     if (line < 0) return -1;
-    HWND list = ControlOf(state, IDC_CHUNK_LIST);
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
-    if (length == LB_ERR) return -1;  // not a line of the list: no index to read
-    char local[kTextSize];
-    char* text = length < kTextSize ? local : static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-    if (!text) return -1;
-    int32_t index = -1;
-    if (SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text)) != LB_ERR)
-        index = ChunkIndexFromListLine(text);
-    if (text != local) std::free(text);
-    return index;
+    char text[kTextSize];
+    if (SendMessageA(ListOf(state), LB_GETTEXT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text)) == LB_ERR)
+        return -1;  // not a line of the list: no index to read
+    return ChunkIndexFromListLine(text);
 }

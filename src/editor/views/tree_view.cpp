@@ -1,8 +1,12 @@
-// The tree view control, filled from the core's tree shape. The control is
-// never walked: Wine's tree view checks every item handle it is given by a
-// linear search, so the chunk-to-item table below is what keeps selecting,
-// finding and rebuilding linear in the size of the tree.
+// The tree view control, filled lazily from the core's tree shape: the
+// control holds the top level and the children of every node the user (or
+// a selection) has opened, nothing more, so a document of any size shows at
+// the cost of its top level. The control is never walked: Wine's tree view
+// checks every item handle it is given by a linear search, so the
+// shape-to-item table below is what keeps selecting, finding and opening
+// linear in what is shown.
 #include <cstdlib>
+#include <cstring>
 
 #include "app/editor.h"
 #include "display_text.h"
@@ -12,7 +16,7 @@
 namespace {
 
 TreeShape g_shape;               // the shape of what the control shows
-HTREEITEM* g_items = nullptr;    // the control's item for each shape item
+HTREEITEM* g_items = nullptr;    // the control's item for each shape item; nullptr until opened
 int32_t g_itemCapacity = 0;
 bool g_rebuilding = false;
 
@@ -27,12 +31,44 @@ void DeleteAllItems(HWND tree) {
 }
 
 bool ReserveHandles(int32_t count) {
-    if (count <= g_itemCapacity) return true;
-    void* grown = std::realloc(g_items, static_cast<size_t>(count) * sizeof(HTREEITEM));
-    if (!grown) return false;
-    g_items = static_cast<HTREEITEM*>(grown);
-    g_itemCapacity = count;
+    if (count > g_itemCapacity) {
+        void* grown = std::realloc(g_items, static_cast<size_t>(count) * sizeof(HTREEITEM));
+        if (!grown) return false;
+        g_items = static_cast<HTREEITEM*>(grown);
+        g_itemCapacity = count;
+    }
+    std::memset(g_items, 0, static_cast<size_t>(count) * sizeof(HTREEITEM));
     return true;
+}
+
+// Appends the items of a sibling run, first to last, under parent (TVI_ROOT
+// for the top level). False when the control runs out of memory.
+bool InsertSiblings(EditorState* state, HWND tree, HTREEITEM parent, int32_t first) {
+    char text[kTextSize];
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    for (int32_t i = first; i >= 0; i = g_shape.Items[i].NextSibling) {
+        const TreeItem& item = g_shape.Items[i];
+        FormatTreeItemText(state, item.Chunk, text, sizeof text);
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+        insert.item.pszText = text;
+        insert.item.iImage = static_cast<int>(item.Image);
+        insert.item.iSelectedImage = static_cast<int>(item.Image);
+        insert.item.lParam = item.Chunk;
+        insert.item.cChildren = item.HasChildren;
+        g_items[i] = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (!g_items[i]) return false;
+    }
+    return true;
+}
+
+// Puts the children of shape item i into the control, once.
+void OpenItem(EditorState* state, int32_t i) {
+    int32_t first = g_shape.Items[i].FirstChild;
+    if (first < 0 || g_items[first] || !g_items[i]) return;
+    InsertSiblings(state, TreeOf(state), g_items[i], first);
 }
 
 }  // namespace
@@ -48,32 +84,16 @@ int32_t BuildChunkTree(EditorState* state) {
     // The shape also resets every node's child counter in the table, which
     // the view requires whether or not items can be made.
     if (BuildTreeShape(state, &g_shape) == 0 && !ReserveHandles(g_shape.ItemCount)) g_shape.ItemCount = 0;
-    char text[kTextSize];
-    TVINSERTSTRUCTA insert = {};
-    insert.hInsertAfter = TVI_LAST;
-    for (int32_t i = 0; i < g_shape.ItemCount; ++i) {
-        const TreeItem& item = g_shape.Items[i];
-        FormatTreeItemText(state, item.Chunk, text, sizeof text);
-        insert.hParent = item.ParentItem < 0 ? TVI_ROOT : g_items[item.ParentItem];
-        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-        insert.item.pszText = text;
-        insert.item.iImage = static_cast<int>(item.Image);
-        insert.item.iSelectedImage = static_cast<int>(item.Image);
-        insert.item.lParam = item.Chunk;
-        if (item.HasChildren) {
-            insert.item.mask |= TVIF_CHILDREN;
-            insert.item.cChildren = 1;
-        }
-        g_items[i] = reinterpret_cast<HTREEITEM>(
-            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-        if (!g_items[i]) {  // the control is out of memory: keep what it holds
-            g_shape.ItemCount = i;
-            break;
-        }
-    }
+    if (g_shape.ItemCount > 0) InsertSiblings(state, tree, TVI_ROOT, 0);
     SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(tree, nullptr, TRUE);
     return 0;
+}
+
+void OpenTreeItem(EditorState* state, const NMTREEVIEWA* notice) {
+    if (!(notice->action & TVE_EXPAND)) return;
+    int32_t i = ItemOfChunk(&g_shape, static_cast<int32_t>(notice->itemNew.lParam));
+    if (i >= 0 && g_items[i] == notice->itemNew.hItem) OpenItem(state, i);
 }
 
 int32_t SelectedTreeChunk(EditorState* state) {
@@ -109,6 +129,20 @@ int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk) {
         int32_t at = g_shape.Items[found].ParentItem;
         while (at >= 0 && at != above) at = g_shape.Items[at].ParentItem;
         if (at < 0) return -1;
+    }
+    // Open the path down to the chunk, outermost first. Nesting is not
+    // bounded, so the path is kept on the heap rather than in recursion.
+    if (!g_items[found]) {
+        int32_t depth = g_shape.Items[found].Depth;
+        int32_t* path = static_cast<int32_t*>(std::malloc((static_cast<size_t>(depth) + 1) * sizeof(int32_t)));
+        if (!path) return -1;
+        int32_t n = 0;
+        for (int32_t at = g_shape.Items[found].ParentItem; at >= 0 && !g_items[g_shape.Items[at].FirstChild];
+             at = g_shape.Items[at].ParentItem)
+            path[n++] = at;
+        while (n > 0) OpenItem(state, path[--n]);
+        std::free(path);
+        if (!g_items[found]) return -1;  // the control ran out of memory on the way
     }
     HWND tree = TreeOf(state);
     HTREEITEM handle = g_items[found];

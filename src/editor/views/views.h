@@ -11,12 +11,23 @@
 #include "editor_state.h"
 
 // List view (control 1001): one line per chunk, the chunk index at its end.
+// The list stores nothing: line n is chunk n, drawn (and read with
+// LB_GETTEXT) from the chunk table when needed.
+void InitChunkList(EditorState* state);
+void MeasureChunkListLine(HWND window, MEASUREITEMSTRUCT* measure);
+void DrawChunkListLine(EditorState* state, const DRAWITEMSTRUCT* draw);
 int32_t FillChunkList(EditorState* state);
+// Shows line afresh after its chunk changed.
+void RedrawChunkListLine(EditorState* state, int32_t line);
 // The chunk index a list line carries, or -1 for a line the list does not hold.
 int32_t ListLineToChunkIndex(EditorState* state, int32_t line);
 
-// Tree view (control 1002): items carry their chunk index as item data.
+// Tree view (control 1002): items carry their chunk index as item data. The
+// control holds the top level and the children of the nodes opened so far.
 int32_t BuildChunkTree(EditorState* state);
+// Puts the children of the node being expanded into the control, the first
+// time it opens (the TVN_ITEMEXPANDING notice).
+void OpenTreeItem(EditorState* state, const NMTREEVIEWA* notice);
 // Deletes every item; for the commands that empty the document's views.
 void ClearChunkTree(EditorState* state);
 // The chunk of the selected item, or -1.
@@ -26,7 +37,8 @@ int32_t SelectedTreeChunk(EditorState* state);
 // so no edit has to search the table or walk the control for it.
 int32_t SelectedTreeChunkAndParent(EditorState* state, int32_t* parent);
 // Selects the item of chunk among the descendants of start (TVI_ROOT for the
-// whole tree), scrolls it into view and focuses the tree. -1, with the
+// whole tree), opening the nodes on its way, scrolls it into view and
+// focuses the tree. -1, with the
 // selection unchanged, when the chunk has no item there.
 int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk);
 // True while BuildChunkTree or ClearChunkTree is deleting items: selection
@@ -39,7 +51,7 @@ bool TreeIsRebuilding();
 int32_t ShowChunkDetail(EditorState* state, int32_t line);
 // Shows chunk (nothing happens for -1 or a type the pane does not know).
 void ShowChunkInPane(EditorState* state, int32_t chunk);
-// Writes an edited Data box into the chunk of line and rewrites the line.
+// Writes an edited Data box into the chunk of line and redraws the line.
 int32_t ApplyDetailToListLine(EditorState* state, int32_t line);
 // The same for the tree's selected item.
 int32_t ApplyDetailToTreeItem(EditorState* state);
