@@ -38,8 +38,8 @@ int32_t SelectedTreeChunk(EditorState* state);
 int32_t SelectedTreeChunkAndParent(EditorState* state, int32_t* parent);
 // Selects the item of chunk among the descendants of start (TVI_ROOT for the
 // whole tree), opening the nodes on its way, scrolls it into view and
-// focuses the tree. -1, with the
-// selection unchanged, when the chunk has no item there.
+// focuses the tree. -1, with the selection unchanged, when the chunk has no
+// item there.
 int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk);
 // True while BuildChunkTree or ClearChunkTree is deleting items: selection
 // notices sent then are about items on their way out, not about the user's.
