@@ -19,19 +19,23 @@ bool IsLine(HWND list, WPARAM line) {
            static_cast<LRESULT>(line) < SendMessageA(list, LB_GETCOUNT, 0, 0);
 }
 
+// The line as shown and as read: at most kTextSize - 1 characters, a long
+// value cut, the index at the end never. Returns its length.
+int32_t ShownLine(EditorState* state, int32_t line, char (&text)[kTextSize]) {
+    int32_t length = FormatListLine(state, line, text, sizeof text);
+    return length < kTextSize ? length : kTextSize - 1;
+}
+
 // A list of no data has no text to give, so its lines are read as they are
 // drawn: whoever asks (the views, a screen reader, a test) gets the line.
 LRESULT CALLBACK ChunkListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     if ((message == LB_GETTEXTLEN || message == LB_GETTEXT) && WindowState) {
         if (!IsLine(list, wParam)) return LB_ERR;
-        // A line is at most kTextSize - 1 characters: a long value is cut,
-        // the index at the end never.
         char text[kTextSize];
-        FormatListLine(WindowState, static_cast<int32_t>(wParam), text, sizeof text);
-        size_t length = std::strlen(text);
+        int32_t length = ShownLine(WindowState, static_cast<int32_t>(wParam), text);
         // LB_GETTEXT's buffer holds LB_GETTEXTLEN characters and the zero.
-        if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), text, length + 1);
-        return static_cast<LRESULT>(length);
+        if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), text, static_cast<size_t>(length) + 1);
+        return length;
     }
     return CallWindowProcA(g_listProc, list, message, wParam, lParam);
 }
@@ -70,8 +74,7 @@ void DrawChunkListLine(EditorState* state, const DRAWITEMSTRUCT* draw) {
         SetBkMode(dc, TRANSPARENT);
         // Only the first two columns can show; a cut line still shows them whole.
         char line[kTextSize];
-        int32_t length = FormatListLine(state, static_cast<int32_t>(draw->itemID), line, sizeof line);
-        if (length >= kTextSize) length = kTextSize - 1;
+        int32_t length = ShownLine(state, static_cast<int32_t>(draw->itemID), line);
         TabbedTextOutA(dc, area.left + 1, area.top, line, length, 2, g_tabStops, area.left + 1);
     }
     if (draw->itemState & ODS_FOCUS) DrawFocusRect(dc, &area);
