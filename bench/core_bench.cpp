@@ -121,7 +121,16 @@ bool MemSetEnd(NativeHandle) {
     return true;
 }
 int32_t MemLastError() { return 0; }
-const FileLayer kMemoryLayer = {MemRead, MemWrite, MemSeekStart, MemSetEnd, MemLastError};
+FileLayer MakeMemoryLayer() {
+    FileLayer layer = *PlatformFileLayer();
+    layer.Read = MemRead;
+    layer.Write = MemWrite;
+    layer.SeekStart = MemSeekStart;
+    layer.SetEnd = MemSetEnd;
+    layer.LastError = MemLastError;
+    return layer;
+}
+const FileLayer kMemoryLayer = MakeMemoryLayer();
 
 // Swaps the memory layer in for the life of one benchmark.
 struct UseMemoryLayer {

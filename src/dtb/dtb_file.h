@@ -24,3 +24,5 @@ int32_t ReadDocument(EditorState* state);
 // end of what was written. 0 (also when no file is open), or -1 after a
 // reported failure. Only the cipher state of the document changes.
 int32_t WriteDocument(EditorState* state);
+// The same into file; size (when given) receives the bytes the file holds.
+int32_t WriteDocumentTo(EditorState* state, NativeHandle file, int64_t* size);

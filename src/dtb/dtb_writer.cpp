@@ -14,14 +14,17 @@ namespace {
 // is ever too long to save.
 struct WriteBlock {
     EditorState* state;
+    NativeHandle file;
     uint8_t bytes[kFileBlock];
     int32_t used = 0;
+    int64_t total = 0;
 
     bool Flush() {
         if (used == 0) return true;
         ApplyCipher(state, bytes, 0, used);
         int32_t written = 0;
-        bool ok = FileWrite(state->FileHandle, bytes, used, &written) && written == used;
+        bool ok = FileWrite(file, bytes, used, &written) && written == used;
+        total += used;
         used = 0;
         return ok;
     }
@@ -61,17 +64,21 @@ bool PutChunk(WriteBlock& out, const EditorState& state, const ChunkRecord& r) {
 }  // namespace
 
 int32_t WriteDocument(EditorState* state) {
-    if (state->FileHandle == kNoFile) return 0;
+    return state->FileHandle == kNoFile ? 0 : WriteDocumentTo(state, state->FileHandle, nullptr);
+}
+
+int32_t WriteDocumentTo(EditorState* state, NativeHandle file, int64_t* size) {
     uint8_t key[4];
     WriteU32(key, state->Key);
     int32_t written = 0;
-    if (!FileSeekStart(state->FileHandle) || !FileWrite(state->FileHandle, key, 4, &written) || written != 4) {
+    if (!FileSeekStart(file) || !FileWrite(file, key, 4, &written) || written != 4) {
         ReportFormat(state, ReportError, "Could not write key to file (%d)", FileLastError());
         return -1;
     }
     SeedCipher(state);
     WriteBlock out;
     out.state = state;
+    out.file = file;
     out.Put(state->HeaderBytes, kHeaderSize);
     if (!out.Flush()) {
         ReportFormat(state, ReportError, "Could not write header to file (%d)", FileLastError());
@@ -87,6 +94,7 @@ int32_t WriteDocument(EditorState* state) {
         ReportFormat(state, ReportError, "Could not write chunks to file (%d)", FileLastError());
         return -1;
     }
-    FileSetEnd(state->FileHandle);
+    FileSetEnd(file);
+    if (size) *size = 4 + out.total;
     return 0;
 }

@@ -103,6 +103,21 @@ float ParseDecimalFloat(const char* text) {
 
 bool ContainsX(const char* text) { return std::strpbrk(text, "xX") != nullptr; }
 
+bool ParseWholeNumber(const char* text, uint32_t* value) {
+    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* p = hex ? text + 2 : text;
+    uint64_t v = 0;
+    int digits = 0;
+    for (; *p; ++p, ++digits) {
+        if (hex ? !std::isxdigit(static_cast<unsigned char>(*p)) : !(*p >= '0' && *p <= '9')) return false;
+        v = hex ? v << 4 | static_cast<uint64_t>(HexDigitValue(*p)) : v * 10 + static_cast<uint64_t>(*p - '0');
+        if (v > UINT32_MAX) return false;
+    }
+    if (digits == 0) return false;
+    *value = static_cast<uint32_t>(v);
+    return true;
+}
+
 void ReadNumberEntry(const char* text, int32_t width, uint8_t* field) {
     if (ContainsX(text)) {
         uint32_t v = ParseHexNumber(text);

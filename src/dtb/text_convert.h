@@ -32,6 +32,11 @@ float ParseDecimalFloat(const char* text);
 
 bool ContainsX(const char* text);
 
+// A whole number from 0 to 4294967295 written out exactly: decimal digits,
+// or "0x" and hex digits, with nothing before or after. False,
+// with value unchanged, for anything else.
+bool ParseWholeNumber(const char* text, uint32_t* value);
+
 // A typed number for a field of width bytes (1 or 4): hex after an x,
 // else hex byte pairs when the text holds a blank, else decimal. The field
 // receives the result least significant byte first; the byte-pair reading

@@ -20,7 +20,7 @@ const char kUsage[] =
     "  list FILE                   print the key, the header and one line per chunk\n"
     "                              (label, tab, value, tab, chunk index)\n"
     "  copy IN OUT [--key K]       read IN and write it to OUT, enciphered with key K\n"
-    "                              if given (hex after 0x, byte pairs, or decimal)\n"
+    "                              if given (0 to 4294967295, decimal or hex after 0x)\n"
     "  tree FILE [--hide-identifiers]\n"
     "                              print the tree view's items in order, two blanks\n"
     "                              per level (item text, tab, chunk index)\n"
@@ -51,33 +51,6 @@ bool LoadFile(EditorState* state, const char* path) {
     FileClose(state->FileHandle);
     state->FileHandle = kNoFile;
     return result == 0;
-}
-
-bool SaveFileSafely(EditorState* state, const char* path) {
-    char temp[kFileNameSize + 32];
-    NativeHandle file = kNoFile;
-    for (int attempt = 0; attempt < 100 && file == kNoFile; ++attempt) {
-        std::snprintf(temp, sizeof temp, "%s.new%d", path, attempt);
-        file = FileCreateNew(temp);
-    }
-    if (file == kNoFile) {
-        ReportFormat(state, ReportError, "SAVE FAILED: Could not create file %s (%d)", path, FileLastError());
-        return false;
-    }
-    state->FileHandle = file;
-    bool written = WriteDocument(state) == 0;
-    state->FileHandle = kNoFile;
-    written = FileClose(file) && written;
-    if (!written) {
-        FileDelete(temp);
-        return false;
-    }
-    if (!FileReplace(temp, path)) {
-        ReportFormat(state, ReportError, "SAVE FAILED: Could not replace file %s (%d)", path, FileLastError());
-        FileDelete(temp);
-        return false;
-    }
-    return true;
 }
 
 int main(int argc, char** argv) {

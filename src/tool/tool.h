@@ -15,10 +15,6 @@ bool StartDocument(EditorState* state);
 // Opens and reads path into the document. Returns false after the message.
 bool LoadFile(EditorState* state, const char* path);
 
-// Writes the document to path through a new file beside it that is moved
-// into place only when it was written whole. Returns false after the message.
-bool SaveFileSafely(EditorState* state, const char* path);
-
 int ListCommand(int argc, char** argv);
 int CopyCommand(int argc, char** argv);
 int TreeCommand(int argc, char** argv);

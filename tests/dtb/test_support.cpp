@@ -44,9 +44,16 @@ bool Write(NativeHandle, const void* buffer, int32_t count, int32_t* written) {
     return n == count;
 }
 
-const FileLayer kMemoryLayer = {
-    Read, Write, [](NativeHandle) { return g_file->position = 0, true; },
-    [](NativeHandle) { return g_file->bytes.resize(g_file->position), true; }, [] { return g_error; }};
+FileLayer MakeMemoryLayer() {
+    FileLayer layer = *PlatformFileLayer();
+    layer.Read = Read;
+    layer.Write = Write;
+    layer.SeekStart = [](NativeHandle) { return g_file->position = 0, true; };
+    layer.SetEnd = [](NativeHandle) { return g_file->bytes.resize(g_file->position), true; };
+    layer.LastError = [] { return g_error; };
+    return layer;
+}
+const FileLayer kMemoryLayer = MakeMemoryLayer();
 
 TestAllocator* g_allocator = nullptr;
 std::map<void*, size_t> g_sizes;

@@ -25,8 +25,20 @@ protected:
         EditorTest::SetUp();
         path = WriteFile("a.dtb", StandardFile());
     }
+    // The temporaries of saves in the test's folder and below.
+    std::vector<std::string> Leftovers() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\~dtb*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
     std::string path;
 };
+
 
 TEST_F(FileCommands, OpenShowsTheFileAndKeepsItOpen) {
     OpenFile(path);
@@ -167,36 +179,106 @@ TEST_F(FileCommands, FailedSaveKeepsTheOldFileWholeAndOpen) {
     Select(8);
     Type(IDC_DATA_BOX, std::string(20000, 'z'));  // more than one write block
     static int64_t allowed;
-    static const FileLayer kFailingDisk = {
-        PlatformFileLayer()->Read,
-        [](NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
-            *written = 0;
-            return (allowed -= count) >= 0 && PlatformFileLayer()->Write(file, buffer, count, written);
-        },
-        PlatformFileLayer()->SeekStart, PlatformFileLayer()->SetEnd, [] { return 112; }};
+    static FileLayer failingDisk = *PlatformFileLayer();
+    failingDisk.Write = [](NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
+        *written = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return (allowed -= count) >= 0 && PlatformFileLayer()->Write(file, buffer, count, written);
+    };
     std::string other = folder + "\\b.dtb";
     for (int saveAs = 0; saveAs < 2; ++saveAs) {
         allowed = saveAs ? 5 : 9000;
-        SetFileLayer(&kFailingDisk);
+        SetFileLayer(&failingDisk);
         if (saveAs) g_choices.push_back({other, 0});
         Command(saveAs ? IDM_SAVE_AS : IDM_SAVE);
         SetFileLayer(nullptr);
         EXPECT_EQ(g_boxes.back().text, saveAs ? "Could not write header to file (112)" : "Could not write chunks to file (112)");
         EXPECT_EQ(ReadFile(path), StandardFile());
-        EXPECT_FALSE(Exists(path + ".new") || Exists(other) || Exists(other + ".new"));
+        EXPECT_TRUE(Leftovers().empty() && !Exists(other));
         EXPECT_TRUE(Caption() == kTitle + " - " + path && !OthersCanWrite(path) && path == state.FileName);
     }
     Command(IDM_SAVE);  // the disk is back
     EXPECT_EQ(g_boxes.size(), 2u);
     EXPECT_EQ(ReadFile(path).size(), StandardFile().size() - 17 + 20000);
+}
 
-    WriteFile("a.dtb.new", {1, 2, 3});  // never written over: it may be the user's
-    std::vector<uint8_t> before = ReadFile(path);
+// A read-only file is refused, named as the user knows it, and stays as it
+// was; the document stays open on its own file.
+TEST_F(FileCommands, ReadOnlyFilesAreRefusedUntouched) {
+    OpenFile(path);
+    std::string locked = WriteFile("locked.dtb", {7, 7});
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);  // made read-only while open
+    Select(2);
+    Type(IDC_DATA_BOX, "43");
+    g_choices.push_back({locked, 0});
+    Command(IDM_SAVE_AS);
     Command(IDM_SAVE);
-    ASSERT_EQ(g_boxes.size(), 3u);
-    EXPECT_TRUE(Starts(g_boxes[2].text, "SAVE FAILED: Could not create file " + path + ".new (")) << g_boxes[2].text;
+    ASSERT_EQ(g_boxes.size(), 2u);
+    EXPECT_EQ(g_boxes[0].text, "SAVE FAILED: Could not create file " + locked + " (5)");
+    EXPECT_EQ(g_boxes[1].text, "SAVE FAILED: Could not create file " + path + " (5)");
+    EXPECT_EQ(g_boxes[1].flags, UINT(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(ReadFile(locked), std::vector<uint8_t>({7, 7}));
+    EXPECT_EQ(ReadFile(path), StandardFile());
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(Caption() == kTitle + " - " + path && path == state.FileName && Leftovers().empty());
+    EXPECT_EQ(ReadU32(state.Chunks[2].Value), 43u);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Nothing left behind, no other program and no path the editor can open
+// keeps a save from going through; the file keeps its attributes and age.
+TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
+    OpenFile(path);
+    Select(2);
+    Type(IDC_DATA_BOX, "43");
+    WriteFile("a.dtb.new", {1, 2, 3});  // a user's file, or an older version's leftover
+    char* stale = nullptr;
+    FileClose(FileCreateTemporary(path.c_str(), &stale));  // what a crash leaves
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    Command(IDM_SAVE);
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes[0].text;
+    EXPECT_FALSE(Exists(stale));
+    std::free(stale);
     EXPECT_EQ(ReadFile(path + ".new"), std::vector<uint8_t>({1, 2, 3}));
-    EXPECT_TRUE(ReadFile(path) == before && !OthersCanWrite(path));
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    // A viewer that shares reading and writing but not deleting: the file
+    // cannot be swapped, so it is written in place.
+    HANDLE viewer = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    Type(IDC_DATA_BOX, "44");
+    Command(IDM_SAVE);
+    CloseHandle(viewer);
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes[0].text;
+    EXPECT_TRUE(Caption() == kTitle + " - " + path && !OthersCanWrite(path));
+    {
+        MemoryFile disk(ReadFile(path));  // the core reads from memory while it lives
+        TestDocument saved;
+        ASSERT_EQ(ReadDocument(saved.get()), 0);
+        EXPECT_EQ(ReadU32(saved->Chunks[2].Value), 44u);
+    }
+
+    // The longest path the open dialog hands over: 259 characters.
+    std::string deep = std::string(200 - folder.size(), 'd');
+    CreateDirectoryA((folder + "\\" + deep).c_str(), nullptr);
+    std::string longest = WriteFile(deep + "\\" + std::string(253 - folder.size() - deep.size(), 'n') + ".dtb",
+                                    StandardFile());
+    ASSERT_EQ(longest.size(), 259u);
+    OpenFile(longest);
+    g_boxes.clear();  // the question before the open
+    Select(2);
+    Type(IDC_DATA_BOX, "45");
+    Command(IDM_SAVE);
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes[0].text;
+    EXPECT_TRUE(Caption() == kTitle + " - " + longest && !OthersCanWrite(longest));
+    EXPECT_EQ(ReadFile(longest).size(), ReadFile(path).size());
+    Command(IDM_CLOSE);
+    EXPECT_TRUE(Leftovers().empty());
+    DeleteFileA(longest.c_str());
+    RemoveDirectoryA((folder + "\\" + deep).c_str());
 }
 
 TEST_F(FileCommands, SaveAsMovesTheDocumentToTheChosenFile) {
@@ -218,7 +300,7 @@ TEST_F(FileCommands, SaveAsMovesTheDocumentToTheChosenFile) {
     EXPECT_TRUE(g_boxes.empty() && ReadFile(other) == saved && !OthersCanWrite(other));
     Command(IDM_SAVE_AS);
     ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_TRUE(Starts(g_boxes[0].text, "SAVE FAILED: Could not create file " + nowhere + ".new (")) << g_boxes[0].text;
+    EXPECT_EQ(g_boxes[0].text, "SAVE FAILED: Could not create file " + nowhere + " (3)");
     EXPECT_TRUE(Caption() == kTitle + " - " + other && !OthersCanWrite(other));
 }
 

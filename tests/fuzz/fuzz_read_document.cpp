@@ -65,7 +65,16 @@ bool SetEnd(NativeHandle) {
 
 int32_t LastError() { return 0; }
 
-const FileLayer kMemoryLayer = {Read, Write, SeekStart, SetEnd, LastError};
+FileLayer MakeMemoryLayer() {
+    FileLayer layer = *PlatformFileLayer();
+    layer.Read = Read;
+    layer.Write = Write;
+    layer.SeekStart = SeekStart;
+    layer.SetEnd = SetEnd;
+    layer.LastError = LastError;
+    return layer;
+}
+const FileLayer kMemoryLayer = MakeMemoryLayer();
 
 struct Document {
     EditorState state;

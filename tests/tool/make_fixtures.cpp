@@ -26,6 +26,11 @@ int main(int argc, char** argv) {
     big.Header(header).Text(32, std::string(20000, 'b') + "end").Scalar(0, 77).Text(5, "after");
     ok &= SaveFile(dir, "big.dtb", big.File(0xCAFEF00D));
 
+    // More than the 64 KiB of the full-disk test's file system.
+    DtbBuilder huge;
+    huge.Header(header).Text(32, std::string(200000, 'h')).Scalar(0, 1);
+    ok &= SaveFile(dir, "huge.dtb", huge.File(1));
+
     DtbBuilder tabs;
     tabs.Header({0, 1, 0, 0, 0, 0, 0}).Text(5, "Level 3").Text(5, std::string("nul\0hidden", 10)).Text(5, "a\tb\n12");
     ok &= SaveFile(dir, "texts.dtb", tabs.File(0));

@@ -3,6 +3,7 @@
 #   ARGS             the arguments, separated by "|"
 #   EXIT             the expected exit code
 #   STDOUT_FILE      optional: the expected standard output, byte for byte
+#   STDOUT_MATCH     optional: a regular expression standard output must match
 #   STDERR_MATCH     optional: a regular expression standard error must match
 #   STDERR_EMPTY     optional: standard error must be empty
 #   CAPTURE          optional: where to save standard output
@@ -17,6 +18,9 @@ if(DEFINED STDOUT_FILE)
   if(NOT out STREQUAL expected)
     message(FATAL_ERROR "stdout differs from ${STDOUT_FILE}:\n${out}")
   endif()
+endif()
+if(DEFINED STDOUT_MATCH AND NOT out MATCHES "${STDOUT_MATCH}")
+  message(FATAL_ERROR "stdout does not match '${STDOUT_MATCH}': ${out}")
 endif()
 if(DEFINED STDERR_MATCH AND NOT err MATCHES "${STDERR_MATCH}")
   message(FATAL_ERROR "stderr does not match '${STDERR_MATCH}': ${err}")

@@ -1,5 +1,6 @@
 #include "file_commands.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/editor.h"
@@ -8,6 +9,7 @@
 #include "dtb_file.h"
 #include "file_layer.h"
 #include "report.h"
+#include "safe_save.h"
 #include "views/views.h"
 
 namespace {
@@ -24,6 +26,22 @@ void EmptyViews(EditorState* state) {
     SendToControl(state, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
     ClearChunkTree(state);
     CurrentChunk = -1;
+}
+
+// The document's file is reopened after every save, successful or not: the
+// save closes it before the new file takes its place. Success makes path
+// the document's file.
+int32_t SaveAndReopen(EditorState* state, const char* path) {
+    bool hadFile = state->FileHandle != kNoFile;
+    int32_t result = SaveDocumentSafely(state, path, &state->FileHandle);
+    if (result == 0 && path != state->FileName) std::snprintf(state->FileName, sizeof state->FileName, "%s", path);
+    if (state->FileHandle == kNoFile && (hadFile || result == 0)) {
+        state->FileHandle = OpenDocumentFile(state->FileName, false);
+        if (state->FileHandle == kNoFile)
+            ReportFormat(state, ReportError, "Could not open file %s (%d)", state->FileName,
+                         static_cast<int>(GetLastError()));
+    }
+    return result;
 }
 
 }  // namespace
@@ -104,7 +122,7 @@ int32_t RevertDocument(EditorState* state) {
 
 int32_t SaveDocument(EditorState* state) {
     if (state->FileHandle == kNoFile) return 0;
-    return SaveDocumentSafely(state, state->FileName);
+    return SaveAndReopen(state, state->FileName);
 }
 
 int32_t SaveDocumentAs(EditorState* state) {
@@ -115,7 +133,5 @@ int32_t SaveDocumentAs(EditorState* state) {
     std::memcpy(target, state->FileName, sizeof target);
     // Until the new file is in place the document stays on its old one.
     std::memcpy(state->FileName, previous, sizeof previous);
-    if (SaveDocumentSafely(state, target) != 0) return -1;
-    std::memcpy(state->FileName, target, sizeof target);
-    return 0;
+    return SaveAndReopen(state, target);
 }

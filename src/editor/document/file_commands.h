@@ -16,20 +16,14 @@ int32_t NewDocument(EditorState* state);
 int32_t OpenDocument(EditorState* state);
 int32_t RevertDocument(EditorState* state);  // 0 also when the re-read failed
 
-// Save: the document into the open file, written safely (below). 0 also when
-// no file is open, -1 after a reported failure.
+// Save: the document into the open file, which is never put at risk (the
+// core's SaveDocumentSafely). 0 also when no file is open, -1 after a
+// reported failure.
 int32_t SaveDocument(EditorState* state);
 // Save As: the same into a file chosen in the save dialog, which becomes the
 // document's file. -1 when cancelled or after a reported failure, with the
 // document still on its old file.
 int32_t SaveDocumentAs(EditorState* state);
-
-// Writes the document to path without ever destroying what is there: the
-// bytes go into a new file beside it, which replaces path only once it is
-// complete; path is then opened again as the document's file. On failure the
-// new file is gone, the file on disk is whole (old or new content) and the
-// document's file is open as before. 0, or -1 after a report.
-int32_t SaveDocumentSafely(EditorState* state, const char* path);
 
 // Opens path for the document as every command does: read and write access,
 // others may only read. Returns the handle or kNoFile.

@@ -1,0 +1,25 @@
+// Saving a document without ever putting the file that is there at risk.
+#pragma once
+
+#include <cstdint>
+
+#include "editor_state.h"
+
+// Writes the document to path: into a new temporary file beside it, flushed
+// to the disk, which then takes path's place in one step, keeping path's
+// attributes, permissions and creation time; a symbolic link is followed and
+// stays a link. When another program holds path so that it cannot be
+// swapped, the same bytes are written into it in place instead, and only
+// once room for all of them is secured.
+//
+// Refused, with path untouched: a read-only file, anything that is not a
+// regular file, a folder that cannot be reached. On any failure the
+// temporary is gone (but for the one case the message names) and path holds
+// what it held. Temporaries of earlier saves of path that were left behind
+// are removed first. Every message names path.
+//
+// held is the document's own handle on its file, or nullptr: a handle open
+// on path would block the swap, so it is closed just before it and *held
+// set to kNoFile; the caller opens its file again. Returns 0, or -1 after a
+// report.
+int32_t SaveDocumentSafely(EditorState* state, const char* path, NativeHandle* held);
