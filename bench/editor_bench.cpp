@@ -53,7 +53,21 @@ void AddNode(EditorState* doc, int depth, int* number, bool last) {
     if (last && depth == 0) ReplacePayload(doc, doc->ChunkCount - 1, reinterpret_cast<const uint8_t*>("needle"), 6);
 }
 
-// A file of about `chunks` chunks; wide files are leaves at the top level.
+// A chain of nodes, each named and holding the next; the last holds "needle".
+void AddChain(EditorState* doc, int32_t levels) {
+    for (int32_t level = 0; level < levels; ++level) {
+        ChunkRecord r = {};
+        r.Type = 16;
+        WriteU16(r.Value, 2);
+        WriteU32(r.Value + 2, static_cast<uint32_t>(level));
+        InsertChunkAt(doc, &r, doc->ChunkCount);
+        Add(doc, 5, "link", 0);
+    }
+    Add(doc, 32, "needle", 0);
+}
+
+// A file of about `chunks` chunks; wide files are leaves at the top level,
+// a depth below 0 a chain of that many levels.
 bool WriteBenchFile(const char* path, int32_t chunks, int depth, bool wide) {
     EditorState doc;
     InitEditorState(&doc);
@@ -63,6 +77,8 @@ bool WriteBenchFile(const char* path, int32_t chunks, int depth, bool wide) {
     int number = 0;
     if (wide) {
         for (int32_t i = 0; i < chunks; ++i) Add(&doc, i == chunks - 1 ? 2 : 0, "needle", static_cast<uint32_t>(i));
+    } else if (depth < 0) {
+        AddChain(&doc, -depth);
     } else {
         int top = (chunks + per - 1) / per;
         for (int i = 0; i < top; ++i) AddNode(&doc, depth, &number, i == top - 1);
@@ -136,10 +152,11 @@ void TimeEdits(EditorState* state, double* insert, double* remove) {
     int32_t middle = state->ChunkCount / 2;
     while (middle > 0 && !IsNodeType(state->Chunks[middle].Type)) --middle;
     int32_t parent = ParentOfChunk(state, middle);
-    int32_t added = InsertNewChunk(state, middle, parent, LocationAfter, 0, "7");
+    int32_t added = InsertNewChunk(state, middle, parent, LocationAfter, true, 0, "7");
     *insert = Time([&] { ShowEditedTable(state, added); });
-    int32_t at = RemoveSubtree(state, added, parent);
+    int32_t at = RemoveSubtree(state, added, parent, true);
     *remove = Time([&] { ShowEditedTable(state, at); });
+    state->Modified = false;  // the document is as it was
 }
 
 // One pass over a file, from closed to closed, the tree shown at both ends.
@@ -177,7 +194,10 @@ Pass Measure(EditorState* state) {
 // wander by half their size and more.
 const int kPasses = 5;
 
+const char* g_only = nullptr;  // runs only the files whose name holds this text
+
 void Run(EditorState* state, const char* name, int32_t chunks, int depth, bool wide) {
+    if (g_only && !std::strstr(name, g_only)) return;
     if (!WriteBenchFile(g_path.c_str(), chunks, depth, wide)) {
         std::printf("| %s | could not write the file |\n", name);
         return;
@@ -211,7 +231,8 @@ void Run(EditorState* state, const char* name, int32_t chunks, int depth, bool w
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1) g_only = argv[1];
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     g_path = std::string(temp) + "dtbedit-bench.dtb";
@@ -232,6 +253,7 @@ int main() {
     Run(&state, "nested, depth 3", 100000, 2, false);
     Run(&state, "nested, depth 4", 1000000, 3, false);
     Run(&state, "flat", 65535, 0, true);
+    Run(&state, "chain, 15,000 levels", 30001, -15000, false);
     DestroyWindow(g_window);
     EndEditor(&state);
     DeleteFileA(g_path.c_str());

@@ -128,14 +128,14 @@ void BM_ParentOfChunk_LastItem(benchmark::State& st) {
 void BM_FindNext_NoMatch(benchmark::State& st) {
     EditorState* s = MakeTable();
     s->Reporter = nullptr;  // "Could not find string." every time
-    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, "not there"));
+    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, "not there", true, WesternCaseFold()));
     s->Reporter = ToStderr;
 }
 
 void BM_FindNext_LastItem(benchmark::State& st) {
     EditorState* s = MakeTable();
     std::string name = "ITEM" + std::to_string(kItems - 1);
-    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, name.c_str()));
+    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, name.c_str(), true, WesternCaseFold()));
 }
 
 // Insert and remove one chunk; arg 0 at the front (every record moves),
@@ -148,8 +148,8 @@ void BM_InsertRemove(benchmark::State& st) {
     uint32_t location = back ? LocationAfter : LocationBefore;
     int32_t used = s->PoolUsed;
     for (auto _ : st) {
-        int32_t index = InsertNewChunk(s, selected, parent, location, 32, "new text");
-        RemoveSubtree(s, index, parent);
+        int32_t index = InsertNewChunk(s, selected, parent, location, true, 32, "new text");
+        RemoveSubtree(s, index, parent, true);
         s->PoolUsed = used;  // keep the pool from growing across iterations
     }
 }
@@ -166,8 +166,8 @@ void BM_CopyPaste(benchmark::State& st) {
     int32_t selected = back ? 1 + (kItems - 1) * kItemChunks : 1;
     int32_t used = s->PoolUsed;
     for (auto _ : st) {
-        int32_t index = PasteClipboardBlock(s, block, size, selected, 0, LocationOnly | LocationAfter);
-        RemoveSubtree(s, index, 0);
+        int32_t index = PasteClipboardBlock(s, block, size, selected, 0, LocationOnly | LocationAfter, true);
+        RemoveSubtree(s, index, 0, true);
         s->PoolUsed = used;
     }
     std::free(block);

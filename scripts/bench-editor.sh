@@ -2,7 +2,8 @@
 # Builds the Windows editor and runs its view benchmark under Wine on a
 # virtual screen: generated files of 10,000 to 1,000,000 chunks, opened,
 # edited, searched and switched between the tree and the list. Prints a
-# Markdown table (milliseconds).
+# Markdown table (milliseconds). An argument runs only the files whose
+# name holds it ("chain", "nested", "flat").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build/windows --no-warn-unused-cli \
@@ -15,7 +16,7 @@ source scripts/wine-env.sh
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wineserver -p >/dev/null 2>&1 &
   wineboot -i >/dev/null 2>&1
-  wine build/windows/bench/editor_bench.exe
+  wine build/windows/bench/editor_bench.exe "$@"
   status=$?
   wineserver -k
-  exit $status'
+  exit $status' bash "$@"

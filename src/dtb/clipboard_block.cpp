@@ -79,21 +79,28 @@ int32_t WriteClipboardText(const EditorState* state, int32_t first, int32_t coun
     return 0;
 }
 
-int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCount) {
+int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCount, int32_t* units) {
     if (size < 4) return -1;
     uint32_t count = ReadU32(block);
     if (count == 0 || count > static_cast<uint32_t>(INT32_MAX)) return -1;
     size_t at = 4;
     int64_t owed = 1;  // the one subtree the block must be
+    int32_t topLevel = 0;
+    bool childlessNode = false;
     for (uint32_t k = 0; k < count; ++k) {
-        if (owed == 0) return -1;  // a second top-level chunk
         if (size - at < 4) return -1;
         uint32_t type = ReadU32(block + at);
+        if (owed == 0) {
+            // A second top-level entry only as the identifier of a childless node.
+            if (k != 1 || !childlessNode || type != kTypeIdentifier) return -1;
+            owed = 1;
+        }
         at += 4;
         ChunkShape kind = ShapeOfType(type);
         size_t need = kind == ShapeNode ? 6 : 4;
         if (kind == ShapeUnknown || size - at < need) return -1;
         if (kind == ShapeNode) owed += ReadU16(block + at);
+        childlessNode = k == 0 && kind == ShapeNode && owed == 1;
         if (kind == ShapePool) {
             uint32_t length = ReadU32(block + at);
             if (length > size - at - 4 || length > static_cast<uint32_t>(INT32_MAX)) return -1;
@@ -101,23 +108,26 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
         }
         at += need;
         owed -= 1;
+        if (owed == 0) topLevel += 1;
     }
     if (owed != 0 || at != size) return -1;
     *recordCount = static_cast<int32_t>(count);
+    *units = topLevel;
     return 0;
 }
 
 int32_t PasteClipboardBlock(EditorState* state, const uint8_t* block, size_t size, int32_t selected,
-                            int32_t selectedParent, uint32_t location) {
+                            int32_t selectedParent, uint32_t location, bool identifiersShown) {
     int32_t count = 0;
+    int32_t units = 0;
     int32_t index = 0;
     int32_t parent = -1;
-    if (CheckClipboardBlock(block, size, &count) != 0) return kBlockRefused;
-    if (ChooseTarget(state, selected, selectedParent, location, &index, &parent) != 0) return -1;
-    if (CheckParentRoom(state, parent) != 0) return -1;
+    if (CheckClipboardBlock(block, size, &count, &units) != 0) return kBlockRefused;
+    if (ChooseTarget(state, selected, selectedParent, location, identifiersShown, &index, &parent) != 0) return -1;
+    if (CheckParentRoom(state, parent, units) != 0) return -1;
     if (EnsureRoom(state, 0, count) != 0) return -1;
 
-    AdjustParentCount(state, parent, +1);
+    AdjustParentCount(state, parent, +units);
     ChunkRecord* at = state->Chunks + index;
     std::memmove(at + count, at, static_cast<size_t>(state->ChunkCount - index) * sizeof(ChunkRecord));
     state->ChunkCount += count;
@@ -143,7 +153,7 @@ int32_t PasteClipboardBlock(EditorState* state, const uint8_t* block, size_t siz
             if (EnsureRoom(state, length, kUsualReserve) != 0) {
                 // The records behind the run move back down over it.
                 RemoveChunks(state, index, count);
-                AdjustParentCount(state, parent, -1);
+                AdjustParentCount(state, parent, -units);
                 state->PoolUsed = poolUsedBefore;
                 return -1;
             }
@@ -159,5 +169,6 @@ int32_t PasteClipboardBlock(EditorState* state, const uint8_t* block, size_t siz
         }
         state->Chunks[index + k] = r;  // EnsureRoom may have moved the table
     }
+    state->Modified = true;
     return index;
 }

@@ -28,17 +28,20 @@ int64_t ClipboardTextSize(const EditorState* state, int32_t first, int32_t count
 int32_t WriteClipboardText(const EditorState* state, int32_t first, int32_t count, char* text, size_t size);
 
 // Reads a block of size bytes (the size of the memory that holds it) and
-// accepts it only when its entries are exactly one complete subtree of known
-// chunk types that ends exactly at the end of the block. Refused: a count of
-// 0, entries that run past the end or leave bytes over, an unknown type,
-// child counts that want more entries than the block has or leave some over.
-// 0 with recordCount set, or -1.
-int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCount);
+// accepts it only when its entries are exactly what the tree shows as one
+// item, of known chunk types, ending exactly at the end of the block: one
+// complete subtree, or a node without children and the identifier after it
+// (ShownSpanEnd). Refused: a count of 0, entries that run past the end or
+// leave bytes over, an unknown type, child counts that want more entries than
+// the block has or leave some over. 0 with recordCount set and units the
+// top-level entries (1 or 2), or -1.
+int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCount, int32_t* units);
 
 // Pastes the block at location relative to selected (whose parent is
-// selectedParent; -1 selected appends at the top level): its records go in
-// as one run, each text payload copied anew to the end of the pool, and the
-// count of the run's parent goes up by one, whatever the run's length.
+// selectedParent; -1 selected appends at the top level; ChooseTarget): its
+// records go in as one run, each text payload copied anew to the end of the
+// pool, and the count of the run's parent goes up by the block's top-level
+// entries, whatever the run's length.
 // Returns the index of the run's first record; kBlockRefused for a block that
 // CheckClipboardBlock refuses, with nothing changed; -1 after a report when
 // the parent is full or room cannot be had. Growth that fails part-way takes
@@ -46,4 +49,4 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
 // were (the pool block may have grown; bytes past PoolUsed mean nothing).
 // block must not point into the pool.
 int32_t PasteClipboardBlock(EditorState* state, const uint8_t* block, size_t size, int32_t selected,
-                            int32_t selectedParent, uint32_t location);
+                            int32_t selectedParent, uint32_t location, bool identifiersShown);

@@ -93,6 +93,9 @@ int32_t ChunkSize(const ChunkRecord& r) {
 }  // namespace
 
 int32_t ReadDocument(EditorState* state) {
+    // Whatever stops the load early leaves the document knowing it holds
+    // only part of its file.
+    state->Incomplete = true;
     uint8_t key[4];
     int32_t got = 0;
     bool ok = FileRead(state->FileHandle, key, 4, &got);
@@ -124,8 +127,9 @@ int32_t ReadDocument(EditorState* state) {
         if (got == 0) {
             if (carry > 0)
                 ReportFormat(state, ReportWarning,
-                             "The file ends inside a chunk: its last %d bytes were not loaded and will not be saved.",
-                             carry);
+                             "The file ends inside %s: its last %d bytes were not loaded and will not be saved.",
+                             headerTaken ? "a chunk" : "its header", carry);
+            state->Incomplete = carry > 0;
             return 0;
         }
         ApplyCipher(state, buffer.bytes, carry, got);

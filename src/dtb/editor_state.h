@@ -60,6 +60,14 @@ struct EditorState {
     uint8_t HeaderBytes[kHeaderSize];
     uint32_t Key;
 
+    // Not file data: how the document stands to its file. Modified: changed
+    // since it was read or last saved. Incomplete: the reader stopped before
+    // the end of the file, so saving over that file would lose its rest.
+    // ReadOnly: FileHandle is open for reading only, so Save is refused.
+    bool Modified;
+    bool Incomplete;
+    bool ReadOnly;
+
     uint32_t CipherTable[kCipherTableSize];
     int32_t CipherIndexA;
     int32_t CipherIndexB;

@@ -6,26 +6,29 @@
 
 #include "editor_state.h"
 
-// The lower case of one 8-bit character. A to Z become a to z; above 127
-// the rule is the lower-casing of the Western (Windows-1252) code page, which
-// is what the platform applies there: 0xC0-0xDE except 0xD7 (the
-// multiplication sign) add 0x20, and 0x8A, 0x8C, 0x8E become 0x9A, 0x9C,
-// 0x9E, 0x9F becomes 0xFF. Every other byte stays.
-uint8_t LowerCaseByte(uint8_t c);
-// Lower-cases a zero-terminated text in place.
-void LowerCaseText(char* text);
+// The lower case of every 8-bit character in one code page. The front end
+// gives the platform's own for the code page in use; WesternCaseFold() is
+// the Windows-1252 one, for where there is no platform to ask: A to Z
+// become a to z, 0xC0-0xDE except 0xD7 (the multiplication sign) add 0x20,
+// 0x8A, 0x8C, 0x8E become 0x9A, 0x9C, 0x9E and 0x9F becomes 0xFF.
+struct CaseFold {
+    uint8_t lower[256];
+};
+const CaseFold* WesternCaseFold();
 
 // Whether find looks at chunk index: the text chunks 2, 5, 18, 32, 33, 34 and
-// 35 (never 7), and type 5 only while identifiers are shown or the list view
-// is showing.
-bool ChunkIsSearched(const EditorState* state, int32_t index);
+// 35 (never 7), and type 5 only when identifiersSearched (identifiers are
+// shown, or the list view is showing).
+bool ChunkIsSearched(const EditorState* state, int32_t index, bool identifiersSearched);
 
 // Whether the payload, up to its first zero byte and however long, contains
-// needle (lower-cased already, needleLength > 0), letter case ignored.
-bool PayloadContains(const uint8_t* payload, int32_t length, const uint8_t* needle, int32_t needleLength);
+// needle (lower-cased already by fold, needleLength > 0), case folded.
+bool PayloadContains(const uint8_t* payload, int32_t length, const uint8_t* needle, int32_t needleLength,
+                     const CaseFold* fold);
 
 // The first searched chunk from start on (start is the chunk after the
 // selected one, 0 with no selection) that contains text; no wrap to the
 // start of the table. An empty text returns -1 at once, without a message;
 // no match returns -1 after the notice "Could not find string.".
-int32_t FindNextChunk(EditorState* state, int32_t start, const char* text);
+int32_t FindNextChunk(EditorState* state, int32_t start, const char* text, bool identifiersSearched,
+                      const CaseFold* fold);

@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -66,42 +68,140 @@ int32_t ParseDecimal(const char* text) {
     return static_cast<int32_t>(value);
 }
 
-float ParseDecimalFloat(const char* text) {
-    // strtod would also take hex floats, "inf" and "nan"; the entry rule is
-    // plain decimal, so only that prefix is handed over.
-    const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    const char* start = p;
-    if (*p == '+' || *p == '-') ++p;
-    const char* digits = p;
-    while (*p >= '0' && *p <= '9') ++p;
-    if (*p == '.') {
-        ++p;
-        while (*p >= '0' && *p <= '9') ++p;
+namespace {
+
+bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+// The typed text without the white space around it, as [begin, end).
+struct Span {
+    const char* begin;
+    const char* end;
+    explicit Span(const char* text) : begin(text), end(text + std::strlen(text)) {
+        while (begin < end && IsBlank(*begin)) ++begin;
+        while (end > begin && IsBlank(end[-1])) --end;
     }
-    if (p == digits || (p == digits + 1 && *digits == '.')) return 0.0f;
-    if (*p == 'e' || *p == 'E') {
-        const char* e = p + 1;
-        if (*e == '+' || *e == '-') ++e;
-        if (*e >= '0' && *e <= '9') {
-            while (*e >= '0' && *e <= '9') ++e;
-            p = e;
-        }
-    }
-    // The whole prefix is handed over: leading zeros or an exponent after a
-    // long mantissa still change the value, however long the text is.
-    char local[512];
-    size_t n = static_cast<size_t>(p - start);
-    char* number = n < sizeof local ? local : static_cast<char*>(std::malloc(n + 1));
-    if (!number) return 0.0f;
-    std::memcpy(number, start, n);
-    number[n] = '\0';
-    float value = std::strtof(number, nullptr);
-    if (number != local) std::free(number);
-    return value;
+    bool Holds(char c) const { return std::memchr(begin, c, static_cast<size_t>(end - begin)) != nullptr; }
+    bool HoldsX() const { return Holds('x') || Holds('X'); }
+};
+
+// [0]x and hex digits whose value fits in bits bits.
+bool ReadHexAfterX(const Span& t, int bits, uint32_t* value) {
+    const char* p = t.begin;
+    if (p < t.end && *p == '0') ++p;
+    if (p == t.end || (*p != 'x' && *p != 'X')) return false;
+    const char* digits = ++p;
+    while (p < t.end && *p == '0') ++p;
+    const char* significant = p;
+    for (; p < t.end; ++p)
+        if (!IsHexDigit(*p)) return false;
+    if (digits == t.end || (t.end - significant) * 4 > bits) return false;
+    // Only hex digits follow the x, so the spec'd walk from the end reads them all.
+    char number[16];
+    std::snprintf(number, sizeof number, "%.*s", static_cast<int>(t.end - significant), significant);
+    *value = ParseHexNumber(number);
+    return true;
 }
 
-bool ContainsX(const char* text) { return std::strpbrk(text, "xX") != nullptr; }
+// A sign and decimal digits whose value lies within [low, high].
+bool ReadDecimalIn(const Span& t, int64_t low, int64_t high, int64_t* value) {
+    const char* p = t.begin;
+    bool negative = p < t.end && *p == '-';
+    if (p < t.end && (*p == '-' || *p == '+')) ++p;
+    if (p == t.end) return false;
+    int64_t v = 0;
+    for (; p < t.end; ++p) {
+        if (!IsDigit(*p)) return false;
+        v = v * 10 + (*p - '0');
+        if (v > high - low) return false;  // far outside either limit: stop before it overflows
+    }
+    v = negative ? -v : v;
+    if (v < low || v > high) return false;
+    *value = v;
+    return true;
+}
+
+}  // namespace
+
+bool ReadIntegerText(const char* text, int32_t* value) {
+    Span t(text);
+    uint32_t bits = 0;
+    int64_t v = 0;
+    if (t.HoldsX()) {
+        if (!ReadHexAfterX(t, 32, &bits)) return false;
+        *value = static_cast<int32_t>(bits);
+        return true;
+    }
+    if (!ReadDecimalIn(t, INT32_MIN, INT32_MAX, &v)) return false;
+    *value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool ReadFloatText(const char* text, uint32_t* bits) {
+    Span t(text);
+    if (t.HoldsX()) return ReadHexAfterX(t, 32, bits);
+    const char* p = t.begin;
+    if (p < t.end && (*p == '+' || *p == '-')) ++p;
+    const char* mantissa = p;
+    while (p < t.end && IsDigit(*p)) ++p;
+    if (p < t.end && *p == '.') ++p;
+    while (p < t.end && IsDigit(*p)) ++p;
+    if (p == mantissa || (p == mantissa + 1 && *mantissa == '.')) return false;
+    if (p < t.end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < t.end && (*p == '+' || *p == '-')) ++p;
+        const char* exponent = p;
+        while (p < t.end && IsDigit(*p)) ++p;
+        if (p == exponent) return false;
+    }
+    if (p != t.end) return false;
+    // The checked text alone goes to strtof, which would also take hex,
+    // "inf" and "nan".
+    size_t n = static_cast<size_t>(t.end - t.begin);
+    char local[512];
+    char* number = n < sizeof local ? local : static_cast<char*>(std::malloc(n + 1));
+    if (!number) return false;
+    std::memcpy(number, t.begin, n);
+    number[n] = '\0';
+    float f = std::strtof(number, nullptr);
+    if (number != local) std::free(number);
+    if (!std::isfinite(f)) return false;  // beyond the largest float
+    std::memcpy(bits, &f, sizeof f);
+    return true;
+}
+
+bool ReadHexBytesText(const char* text, int32_t count, uint8_t* bytes) {
+    // The digits alone: a pair may be split by a blank, a tab or a line break.
+    char digits[2 * 8 + 1];
+    int32_t n = 0;
+    for (const char* p = text; *p; ++p) {
+        if (IsBlank(*p)) continue;
+        if (!IsHexDigit(*p) || n == 2 * count || n == 16) return false;
+        digits[n++] = *p;
+    }
+    if (n == 0 || n % 2 != 0) return false;
+    digits[n] = '\0';
+    ParseHexBytes(digits, count, bytes);
+    return true;
+}
+
+bool ReadNumberEntry(const char* text, int32_t width, uint8_t* field) {
+    Span t(text);
+    uint32_t v = 0;
+    if (t.HoldsX()) {
+        if (!ReadHexAfterX(t, 8 * width, &v)) return false;
+    } else if (t.Holds(' ')) {
+        return ReadHexBytesText(text, width, field);
+    } else {
+        int64_t limit = (int64_t{1} << (8 * width)) - 1;  // unsigned; negative down to the signed limit
+        int64_t d = 0;
+        if (!ReadDecimalIn(t, -(limit + 1) / 2, limit, &d)) return false;
+        v = static_cast<uint32_t>(d);
+    }
+    for (int32_t i = 0; i < width; ++i) field[i] = static_cast<uint8_t>(v >> (8 * i));
+    return true;
+}
 
 bool ParseWholeNumber(const char* text, uint32_t* value) {
     bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -109,7 +209,7 @@ bool ParseWholeNumber(const char* text, uint32_t* value) {
     uint64_t v = 0;
     int digits = 0;
     for (; *p; ++p, ++digits) {
-        if (hex ? !std::isxdigit(static_cast<unsigned char>(*p)) : !(*p >= '0' && *p <= '9')) return false;
+        if (hex ? !IsHexDigit(*p) : !IsDigit(*p)) return false;
         v = hex ? v << 4 | static_cast<uint64_t>(HexDigitValue(*p)) : v * 10 + static_cast<uint64_t>(*p - '0');
         if (v > UINT32_MAX) return false;
     }
@@ -118,36 +218,6 @@ bool ParseWholeNumber(const char* text, uint32_t* value) {
     return true;
 }
 
-void ReadNumberEntry(const char* text, int32_t width, uint8_t* field) {
-    if (ContainsX(text)) {
-        uint32_t v = ParseHexNumber(text);
-        for (int32_t i = 0; i < width; ++i) field[i] = static_cast<uint8_t>(v >> (8 * i));
-    } else if (std::strchr(text, ' ')) {
-        ParseHexBytes(text, width, field);
-    } else {
-        uint32_t v = static_cast<uint32_t>(ParseDecimal(text));
-        for (int32_t i = 0; i < width; ++i) field[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
 
-int32_t ReadIntegerText(const char* text) {
-    return ContainsX(text) ? static_cast<int32_t>(ParseHexNumber(text)) : ParseDecimal(text);
-}
 
-uint32_t ReadFloatTextBits(const char* text) {
-    if (ContainsX(text)) return ParseHexNumber(text);
-    float f = ParseDecimalFloat(text);
-    uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
 
-void ReadHeaderBoxText(const char* text, int32_t width, uint8_t* field) {
-    bool ownRendering = width == 1 && std::isxdigit(static_cast<unsigned char>(text[0])) &&
-                        std::isxdigit(static_cast<unsigned char>(text[1])) && text[2] == '\0';
-    if (ownRendering) {
-        field[0] = static_cast<uint8_t>(HexDigitValue(text[0]) << 4 | HexDigitValue(text[1]));
-    } else {
-        ReadNumberEntry(text, width, field);
-    }
-}

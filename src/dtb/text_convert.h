@@ -26,35 +26,32 @@ int32_t ParseHexBytes(const char* text, int32_t count, uint8_t* bytes);
 // character; no digits gives 0; out of range clamps to the 32-bit limits.
 int32_t ParseDecimal(const char* text);
 
-// atof-like: the longest prefix that forms a decimal floating-point number
-// (exponent allowed), 0 when none, rounded to the nearest float.
-float ParseDecimalFloat(const char* text);
+// Typed values, read strictly: the whole text (less white space around it)
+// must be the form, or nothing is stored and the result is false with the
+// output unchanged. Hex after an x: an optional 0, then x or X, then hex
+// digits, as many as the value holds (leading zeros allowed).
 
-bool ContainsX(const char* text);
+// An Integer or node number: decimal from -2147483648 to 2147483647, or the
+// 32-bit pattern in hex after an x.
+bool ReadIntegerText(const char* text, int32_t* value);
+
+// A Float: a decimal number (sign, digits with an optional point, an
+// optional exponent) within the range of a float, or the float's bit
+// pattern in hex after an x.
+bool ReadFloatText(const char* text, uint32_t* bits);
+
+// Hex digit pairs, white space anywhere, one to count (at most 8) bytes;
+// writes only the bytes typed, from bytes[0] on.
+bool ReadHexBytesText(const char* text, int32_t count, uint8_t* bytes);
+
+// A typed number for a field of width bytes (1 or 4), by the entry rule: hex
+// after an x; else hex byte pairs when the text holds a blank; else decimal,
+// which may be negative (stored as its two's complement) or reach the
+// field's unsigned limit. The field receives the result least significant
+// byte first; byte pairs write only the bytes typed, in the order typed.
+bool ReadNumberEntry(const char* text, int32_t width, uint8_t* field);
 
 // A whole number from 0 to 4294967295 written out exactly: decimal digits,
 // or "0x" and hex digits, with nothing before or after. False,
 // with value unchanged, for anything else.
 bool ParseWholeNumber(const char* text, uint32_t* value);
-
-// A typed number for a field of width bytes (1 or 4): hex after an x,
-// else hex byte pairs when the text holds a blank, else decimal. The field
-// receives the result least significant byte first; the byte-pair reading
-// writes only the bytes it has, in the order typed.
-void ReadNumberEntry(const char* text, int32_t width, uint8_t* field);
-
-// An Integer or node number as the detail pane and the Insert dialog read
-// it: hex after an x, otherwise decimal.
-int32_t ReadIntegerText(const char* text);
-
-// A Float as the detail pane and the Insert dialog read it: with an x the hex
-// number is the float's bit pattern, otherwise a decimal number.
-uint32_t ReadFloatTextBits(const char* text);
-
-// A header or key box as the editor reads it back: the number entry rule,
-// except that exactly two hex digits in a one-byte field are read as hex.
-// That is how the byte-0 box shows its byte, and a box must read its own
-// rendering back as itself (the entry rule would read "1C" as decimal 1).
-// The four-byte boxes show "01 02 03 04", which the entry rule reads back
-// already. Bytes a byte-pair reading does not reach keep their values.
-void ReadHeaderBoxText(const char* text, int32_t width, uint8_t* field);

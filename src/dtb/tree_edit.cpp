@@ -51,6 +51,16 @@ int32_t SubtreeEnd(const EditorState* state, int32_t index) {
     return j;
 }
 
+int32_t ShownSpanEnd(const EditorState* state, int32_t index, bool identifiersShown, int32_t* units) {
+    *units = 1;
+    if (!identifiersShown && IsNodeAt(state, index) && ChildCountOf(state->Chunks[index]) == 0 &&
+        index + 1 < state->ChunkCount && state->Chunks[index + 1].Type == kTypeIdentifier) {
+        *units = 2;
+        return index + 2;
+    }
+    return SubtreeEnd(state, index);
+}
+
 int32_t ParentOfChunk(const EditorState* state, int32_t index) {
     if (index < 0 || index >= state->ChunkCount) return -1;
     // Read backwards, the complete subtrees between the parent and index
@@ -74,19 +84,18 @@ int32_t ParentCount(const EditorState* state, int32_t parent) {
 
 int32_t AdjustParentCount(EditorState* state, int32_t parent, int32_t delta) {
     if (parent != -1 && !IsNodeAt(state, parent)) return -1;
-    int32_t count = ParentCount(state, parent);
-    if (delta > 0 && count >= kMostChildren) {
+    int32_t count = ParentCount(state, parent) + delta;
+    if (count > kMostChildren) {
         Report(state, ReportInformation, kParentFullMessage);
         return -1;
     }
-    count += delta;
     if (count < 0) count = 0;
     WriteU16(CountField(state, parent), static_cast<uint16_t>(count));
     return 0;
 }
 
-int32_t CheckParentRoom(EditorState* state, int32_t parent) {
-    if (ParentCount(state, parent) < kMostChildren) return 0;
+int32_t CheckParentRoom(EditorState* state, int32_t parent, int32_t units) {
+    if (ParentCount(state, parent) + units <= kMostChildren) return 0;
     Report(state, ReportInformation, kParentFullMessage);
     return -1;
 }
@@ -98,7 +107,7 @@ uint32_t OfferedLocations(const EditorState* state, int32_t selected) {
 }
 
 int32_t ChooseTarget(const EditorState* state, int32_t selected, int32_t selectedParent, uint32_t location,
-                     int32_t* index, int32_t* parent) {
+                     bool identifiersShown, int32_t* index, int32_t* parent) {
     if (selected == -1) {
         *index = state->ChunkCount;
         *parent = -1;
@@ -107,10 +116,13 @@ int32_t ChooseTarget(const EditorState* state, int32_t selected, int32_t selecte
     if (selected < 0 || selected >= state->ChunkCount || !ValidParent(state, selectedParent, selected)) return -1;
     if (location & LocationUnder) {
         if (!IsNodeAt(state, selected)) return -1;
-        *index = selected + 1;
+        bool named = ChildCountOf(state->Chunks[selected]) > 0 && selected + 1 < state->ChunkCount &&
+                     state->Chunks[selected + 1].Type == kTypeIdentifier;
+        *index = selected + (named ? 2 : 1);
         *parent = selected;
     } else if (location & LocationAfter) {
-        *index = SubtreeEnd(state, selected);
+        int32_t units = 0;
+        *index = ShownSpanEnd(state, selected, identifiersShown, &units);
         *parent = selectedParent;
     } else {
         *index = selected;
@@ -150,21 +162,32 @@ uint32_t TypeFromEntryText(const char* text) {
     return static_cast<uint32_t>(ParseDecimal(p));
 }
 
+bool ReadScalarText(uint32_t type, const char* text, uint8_t* value) {
+    int32_t number = 0;
+    uint32_t bits = 0;
+    if (!IsScalarType(type)) return false;
+    if (type == 0) {
+        if (!ReadIntegerText(text, &number)) return false;
+        WriteU32(value, static_cast<uint32_t>(number));
+    } else if (type == 1) {
+        if (!ReadFloatText(text, &bits)) return false;
+        WriteU32(value, bits);
+    } else {
+        return ReadHexBytesText(text, 4, value);
+    }
+    return true;
+}
+
 int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record) {
     std::memset(record, 0, sizeof *record);
     record->Type = type;
+    int32_t number = 0;
     switch (ShapeOfType(type)) {
     case ShapeScalar:
-        if (type == 0) {
-            WriteU32(record->Value, static_cast<uint32_t>(ReadIntegerText(text)));
-        } else if (type == 1) {
-            WriteU32(record->Value, ReadFloatTextBits(text));
-        } else {
-            ParseHexBytes(text, 4, record->Value);
-        }
-        return 0;
+        return ReadScalarText(type, text, record->Value) ? 0 : -1;
     case ShapeNode:
-        WriteU32(record->Value + 2, static_cast<uint32_t>(ReadIntegerText(text)));
+        if (!ReadIntegerText(text, &number)) return -1;
+        WriteU32(record->Value + 2, static_cast<uint32_t>(number));
         return 0;
     case ShapePool:
         return 0;
@@ -175,13 +198,13 @@ int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record
 }
 
 int32_t InsertNewChunk(EditorState* state, int32_t selected, int32_t selectedParent, uint32_t location,
-                       uint32_t type, const char* text) {
+                       bool identifiersShown, uint32_t type, const char* text) {
     ChunkRecord record;
     int32_t index = 0;
     int32_t parent = -1;
     if (BuildRecordFromText(type, text, &record) != 0) return -1;
-    if (ChooseTarget(state, selected, selectedParent, location, &index, &parent) != 0) return -1;
-    if (CheckParentRoom(state, parent) != 0) return -1;
+    if (ChooseTarget(state, selected, selectedParent, location, identifiersShown, &index, &parent) != 0) return -1;
+    if (CheckParentRoom(state, parent, 1) != 0) return -1;
 
     // The payload goes to the pool only once the place is certain, so that a
     // refusal leaves the pool as it was; it loses its carriage returns.
@@ -206,13 +229,16 @@ int32_t InsertNewChunk(EditorState* state, int32_t selected, int32_t selectedPar
     std::free(payload);
     if (result != 0) return -1;
     AdjustParentCount(state, parent, +1);
+    state->Modified = true;
     return index;
 }
 
-int32_t RemoveSubtree(EditorState* state, int32_t index, int32_t parent) {
+int32_t RemoveSubtree(EditorState* state, int32_t index, int32_t parent, bool identifiersShown) {
     if (index < 0 || index >= state->ChunkCount || !ValidParent(state, parent, index)) return -1;
-    int32_t end = SubtreeEnd(state, index);
-    AdjustParentCount(state, parent, -1);
+    int32_t units = 0;
+    int32_t end = ShownSpanEnd(state, index, identifiersShown, &units);
+    AdjustParentCount(state, parent, -units);
     RemoveChunks(state, index, end - index);
+    state->Modified = true;
     return index;
 }

@@ -24,7 +24,7 @@ std::string Text(TestDocument& doc, int32_t first) {
 
 int32_t Paste(TestDocument& doc, const std::vector<uint8_t>& block, int32_t selected, int32_t parent,
               uint32_t location) {
-    return PasteClipboardBlock(doc.get(), block.data(), block.size(), selected, parent, location);
+    return PasteClipboardBlock(doc.get(), block.data(), block.size(), selected, parent, location, true);
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ TEST(ClipboardBlock, HoldsTheSpanInExactBytesAndText) {
     EXPECT_EQ(WriteClipboardText(doc.get(), 0, 1, small, sizeof small), -1);
 }
 
-TEST(ClipboardBlock, RefusesAnythingButOneCompleteSubtree) {
+TEST(ClipboardBlock, RefusesAnythingButOneItemOfTheTree) {
     TestDocument doc;
     doc.Load(DtbBuilder().Top(1).Node(16, 1, 0).Scalar(0, 1));
     std::vector<std::string> before = doc.Rows();
@@ -61,6 +61,9 @@ TEST(ClipboardBlock, RefusesAnythingButOneCompleteSubtree) {
         DtbBuilder().U32(1).Node(16, 1, 0).Scalar(0, 1).plain,           // the count stops short
         DtbBuilder().U32(3).Scalar(0, 1).plain,                          // entries past the end
         DtbBuilder().U32(1).U32(5).U32(0xFFFFFFFFu).plain,               // a payload past the end
+        DtbBuilder().U32(2).Node(16, 0, 0).Scalar(0, 1).plain,           // a childless node's second: no name
+        DtbBuilder().U32(2).Scalar(0, 1).Text(5, "x").plain,             // a name after what is no node
+        DtbBuilder().U32(3).Node(16, 0, 0).Text(5, "n").Text(5, "m").plain,  // one name only
     };
     for (const std::vector<uint8_t>& block : refused) EXPECT_EQ(Paste(doc, block, 0, -1, LocationAfter), kBlockRefused);
     EXPECT_EQ(doc.Rows(), before);
@@ -96,10 +99,10 @@ TEST(ClipboardBlock, FullCountsRefuseAndEmptyOnesDoNotWrap) {
     doc.Load(DtbBuilder().Header({0, 0xFF, 0xFF, 0, 0, 0, 0}).Node(16, 65535, 0).Scalar(0, 1));
     std::vector<std::string> before = doc.Rows();
     const std::vector<uint8_t> block = DtbBuilder().U32(1).Text(5, "pasted").plain;
-    EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationUnder, 5, "text"), -1);
+    EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationUnder, true, 5, "text"), -1);
     EXPECT_EQ(doc.last(), "This node already holds 65535 chunks; no more can be added.");
     EXPECT_EQ(doc.messages.back().kind, ReportInformation);
-    EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationAfter, 0, "1"), -1);  // the top level is full too
+    EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationAfter, true, 0, "1"), -1);  // the top level is full too
     EXPECT_EQ(Paste(doc, block, 0, -1, LocationUnder), -1);
     EXPECT_EQ(Paste(doc, block, -1, -1, 0), -1);
     EXPECT_EQ(AdjustParentCount(doc.get(), 0, +1), -1);
@@ -108,7 +111,7 @@ TEST(ClipboardBlock, FullCountsRefuseAndEmptyOnesDoNotWrap) {
     EXPECT_EQ(doc->PoolUsed, 0);
 
     doc.Load(DtbBuilder().Top(0).Node(16, 0, 0).Scalar(0, 1).Scalar(0, 2));
-    EXPECT_EQ(RemoveSubtree(doc.get(), 1, -1), 1);
+    EXPECT_EQ(RemoveSubtree(doc.get(), 1, -1, true), 1);
     EXPECT_EQ(AdjustParentCount(doc.get(), 0, -1), 0);
     EXPECT_EQ(doc.Rows(),
               (std::vector<std::string>{"16:00 00 00 00 00 00", "0:02 00 00 00", "header 00 00 00 00 00 00 00"}));
@@ -152,9 +155,9 @@ TEST(ClipboardBlock, RandomEditsAndPastesKeepTheCountsConsistent) {
             uint32_t action = rng() % 3;
             if (action == 0 || source == -1) {
                 uint32_t type = kInsertTypeEntries[rng() % kInsertTypeCount].Type;
-                ASSERT_GE(InsertNewChunk(doc.get(), selected, parent, location, type, "7"), 0);
+                ASSERT_GE(InsertNewChunk(doc.get(), selected, parent, location, true, type, "70"), 0);
             } else if (action == 1) {
-                ASSERT_EQ(RemoveSubtree(doc.get(), source, ParentOfChunk(doc.get(), source)), source);
+                ASSERT_EQ(RemoveSubtree(doc.get(), source, ParentOfChunk(doc.get(), source), true), source);
             } else {
                 int32_t count = SubtreeEnd(doc.get(), source) - source;
                 std::vector<std::string> before = doc.Rows();
@@ -164,7 +167,7 @@ TEST(ClipboardBlock, RandomEditsAndPastesKeepTheCountsConsistent) {
                 EXPECT_EQ(std::vector<std::string>(after.begin() + index, after.begin() + index + count),
                           std::vector<std::string>(before.begin() + source, before.begin() + source + count));
                 if (rng() % 2) {
-                    ASSERT_EQ(RemoveSubtree(doc.get(), index, ParentOfChunk(doc.get(), index)), index);
+                    ASSERT_EQ(RemoveSubtree(doc.get(), index, ParentOfChunk(doc.get(), index), true), index);
                     EXPECT_EQ(doc.Rows(), before);
                 }
             }

@@ -14,8 +14,8 @@ const int32_t kWhole = 1 << 30;  // reads deliver all they are asked for
 // Shorter reads must not matter, except for the key, which one read of 4 bytes
 // must deliver; so no step below 4.
 
-std::string Dropped(int64_t n) {
-    return "The file ends inside a chunk: its last " + std::to_string(n) +
+std::string Dropped(int64_t n, const char* where = "a chunk") {
+    return std::string("The file ends inside ") + where + ": its last " + std::to_string(n) +
            " bytes were not loaded and will not be saved.";
 }
 
@@ -129,8 +129,9 @@ TEST(DtbReader, FilesCutAnywhereLoadWhatIsWhole) {
             } else {
                 EXPECT_EQ(Saved(doc), std::vector<uint8_t>(file.begin(), file.begin() + long(end)));
             }
-            if (length > end) ExpectMessage(doc, Dropped(int64_t(length - end)), ReportWarning);
+            if (length > end) ExpectMessage(doc, Dropped(int64_t(length - end), end == 4 ? "its header" : "a chunk"), ReportWarning);
             else EXPECT_TRUE(doc.messages.empty());
+            EXPECT_EQ(doc->Incomplete, length > end);  // what a save over the file would lose
         }
     }
     // A pool length that no file this short can satisfy.
@@ -157,6 +158,10 @@ TEST(DtbReader, FailuresKeepWhatWasLoaded) {
     EXPECT_EQ(Load(doc, b.File(kKey), kWhole, 4 + 8192), -1);  // the second block read fails
     EXPECT_EQ(Saved(doc), first);
     ExpectMessage(doc, "Error reading from file (5)", ReportError);
+    EXPECT_TRUE(doc->Incomplete);
+    TestDocument whole;
+    whole.Load(DtbBuilder().Top(0));
+    EXPECT_FALSE(whole->Incomplete);
 
     // A short key: what did arrive replaces the first bytes of the key, and
     // nothing else changes.

@@ -139,19 +139,22 @@ void TestDocument::Load(const DtbBuilder& stream) {
     EXPECT_EQ(ReadDocument(&state), 0);
 }
 
-std::vector<std::string> TestDocument::Rows() const {
+std::vector<std::string> RowsOf(const EditorState& state) {
     std::vector<std::string> rows;
     for (int32_t i = 0; i < state.ChunkCount; ++i) {
-        const ChunkRecord& r = chunk(i);
+        const ChunkRecord& r = state.Chunks[i];
         char hex[32];
         FormatHexBytes(r.Value, IsNodeType(r.Type) ? 6 : 4, hex);
-        rows.push_back(std::to_string(r.Type) + ":" + (IsPoolType(r.Type) ? "'" + payload(i) + "'" : hex));
+        std::string payload(reinterpret_cast<const char*>(state.Pool + r.PoolOffset), IsPoolType(r.Type) ? size_t(r.Length) : 0);
+        rows.push_back(std::to_string(r.Type) + ":" + (IsPoolType(r.Type) ? "'" + payload + "'" : hex));
     }
     char header[32];
     FormatHexBytes(state.HeaderBytes, kHeaderSize, header);
     rows.push_back(std::string("header ") + header);
     return rows;
 }
+
+std::vector<std::string> TestDocument::Rows() const { return RowsOf(state); }
 
 TestAllocator::TestAllocator(int failFrom) : failFrom(failFrom) {
     g_allocator = this;

@@ -95,6 +95,7 @@ struct TestDocument {
     // One row per chunk, "type:value bytes" or "type:'payload'", then the header.
     std::vector<std::string> Rows() const;
 };
+std::vector<std::string> RowsOf(const EditorState& state);  // the same rows of any document
 
 // While alive, the documents' blocks come from here: every resize moves the
 // block and fills the new bytes with garbage, so stale pointers and missing

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chunk_types.h"
 #include "text_convert.h"
 
 namespace {
@@ -52,7 +53,7 @@ TEST(HexText, FormatDigitsNumbersAndBytePairs) {
         EXPECT_EQ(Field([&](uint8_t* f) { EXPECT_EQ(ParseHexBytes(c.text, c.count, f), 0); }), c.field) << c.text;
 }
 
-TEST(DecimalText, SignWhiteSpaceClampingAndFloatPrefixes) {
+TEST(DecimalText, SignWhiteSpaceAndClamping) {
     const std::pair<std::string, int32_t> cases[] = {
         {"123", 123}, {" \t\n-45", -45}, {"+7", 7}, {"12abc", 12}, {"abc", 0}, {"", 0}, {"-", 0}, {"+-5", 0},
         {"- 5", 0},
@@ -60,54 +61,86 @@ TEST(DecimalText, SignWhiteSpaceClampingAndFloatPrefixes) {
         {"-2147483649", INT32_MIN}, {std::string(300, '9'), INT32_MAX}, {"-" + std::string(300, '9'), INT32_MIN},
         {std::string(300, '0') + "42", 42}};
     for (const auto& c : cases) EXPECT_EQ(ParseDecimal(c.first.c_str()), c.second) << '"' << c.first << '"';
+}
 
-    // Floats: the longest prefix that forms a decimal number.
-    const std::string zeros(1500, '0');  // a long text keeps its value wherever a copy of it might end
+// Typed values are the form whole, or nothing: the field keeps its bytes.
+TEST(TypedText, IntegersAndFloatsAreWholeOrRefused) {
+    const std::pair<std::string, const char*> integers[] = {
+        {"0x1F", "1F 00 00 00 EE"}, {" -5 ", "FB FF FF FF EE"}, {"+7", "07 00 00 00 EE"},
+        {"0X80000000", "00 00 00 80 EE"}, {"x10", "10 00 00 00 EE"}, {"0x00000000FF", "FF 00 00 00 EE"},
+        {"2147483647", "FF FF FF 7F EE"}, {"-2147483648", "00 00 00 80 EE"},
+        {"12abc", nullptr}, {"abc", nullptr}, {"", nullptr}, {"-", nullptr}, {"1 2", nullptr}, {"12x", nullptr},
+        {"-0x1", nullptr}, {"0x", nullptr}, {"0x1G", nullptr}, {"0x123456789", nullptr}, {"2147483648", nullptr},
+        {"-2147483649", nullptr}, {std::string(30, '9'), nullptr}, {"1.5", nullptr}};
+    for (const auto& c : integers) {
+        std::string field = Field([&](uint8_t* f) {
+            int32_t v = 0;
+            if (ReadIntegerText(c.first.c_str(), &v)) WriteU32(f, uint32_t(v));
+        });
+        EXPECT_EQ(field, c.second ? c.second : "EE EE EE EE EE") << '"' << c.first << '"';
+    }
+    const std::string zeros(1500, '0');  // a long text keeps its value whatever a copy of it might cut
     const std::pair<std::string, float> floats[] = {
-        {"1.5e3", 1500.0f}, {"2E-2", 0.02f}, {"  +.5", 0.5f}, {"-.25x", -0.25f}, {"1.", 1.0f}, {"1.e2", 100.0f},
-        {"1e", 1.0f},       {"1e+", 1.0f},   {"3e1.5", 30.0f}, {"-", 0.0f},     {".", 0.0f}, {".e1", 0.0f},
-        // Decimal only: no hex floats, infinities or NaNs by name; out of
-        // range gives infinity or zero, with no undefined conversion on the way.
-        {"0x1p3", 0.0f}, {"inf", 0.0f}, {"nan", 0.0f}, {"1e39", INFINITY}, {"1e99999", INFINITY}, {"1e-99999", 0.0f},
-        {std::string(400, '9') + ".5", INFINITY}, {zeros + "1.5", 1.5f}, {"1" + zeros + "e-1500", 1.0f},
-        {"0." + zeros + "1e1501", 1.0f}};
-    for (const auto& c : floats) EXPECT_EQ(ParseDecimalFloat(c.first.c_str()), c.second) << '"' << c.first << '"';
-    EXPECT_FALSE(std::signbit(ParseDecimalFloat("-")));
+        {"1.5e3", 1500.0f}, {"2E-2", 0.02f}, {"  +.5 ", 0.5f}, {"1.", 1.0f}, {"1.e2", 100.0f}, {"-0", -0.0f},
+        {"1e-99999", 0.0f}, {zeros + "1.5", 1.5f}, {"1" + zeros + "e-1500", 1.0f}, {"0." + zeros + "1e1501", 1.0f}};
+    for (const auto& c : floats) {
+        uint32_t bits = 0;
+        float f = 0;
+        ASSERT_TRUE(ReadFloatText(c.first.c_str(), &bits)) << c.first;
+        std::memcpy(&f, &bits, 4);
+        EXPECT_EQ(f, c.second) << c.first;
+        EXPECT_EQ(std::signbit(f), std::signbit(c.second)) << c.first;
+    }
+    uint32_t bits = 0x12345678;
+    EXPECT_TRUE(ReadFloatText("0x7FC00001", &bits));  // a bit pattern, a NaN's too
+    EXPECT_EQ(bits, 0x7FC00001u);
+    for (const char* bad : {"abc", "", "-", ".", ".e1", "1e", "1e+", "3e1.5", "-.25x", "0x1p3", "inf", "nan", "1e39",
+                            "1 2", "1.5f", "0x123456789"}) {
+        bits = 0x12345678;
+        EXPECT_FALSE(ReadFloatText(bad, &bits)) << bad;
+        EXPECT_EQ(bits, 0x12345678u) << bad;
+    }
+    EXPECT_FALSE(ReadFloatText((std::string(400, '9') + ".5").c_str(), &bits));  // beyond the largest float
 }
 
 // An x anywhere wins over a blank, a blank over decimal; byte pairs write
-// only what was typed.
-TEST(NumberEntry, OneAndFourByteFields) {
+// only what was typed, and every reading takes the whole text or nothing.
+TEST(TypedText, NumberEntryAndHexBytes) {
     const struct {
         const char* text;
         int32_t width;
-        const char* field;
-    } cases[] = {{"300", 1, "2C EE EE EE EE"},   {"-1", 1, "FF EE EE EE EE"},   {"0x1FF", 1, "FF EE EE EE EE"},
-                 {"AB CD", 1, "AB EE EE EE EE"}, {"1", 4, "01 00 00 00 EE"},    {"0x1", 4, "01 00 00 00 EE"},
-                 {"0x102", 4, "02 01 00 00 EE"}, {"-1", 4, "FF FF FF FF EE"},   {"0A 0B", 4, "0A 0B EE EE EE"},
-                 {"0x 10", 4, "10 00 00 00 EE"}, {"1 0x2", 4, "02 00 00 00 EE"}, {"00 00 00 01", 4, "00 00 00 01 EE"},
-                 {"4294967295", 4, "FF FF FF 7F EE"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(Field([&](uint8_t* f) { ReadNumberEntry(c.text, c.width, f); }), c.field) << c.text;
-}
-
-// The header boxes show byte 0 as two hex digits; whatever they show must
-// read back unchanged, and everything else follows the entry rule.
-TEST(HeaderBoxText, OwnRenderingReadsBackAsItself) {
-    for (int byte = 0; byte < 256; ++byte) {
-        uint8_t shown = uint8_t(byte);
-        char text[4];
-        FormatHexBytes(&shown, 1, text);
-        uint8_t field = uint8_t(~byte);
-        ReadHeaderBoxText(text, 1, &field);
-        EXPECT_EQ(field, shown) << text;
+        const char* field;  // nullptr: refused
+    } cases[] = {{"255", 1, "FF EE EE EE EE"},  {"-1", 1, "FF EE EE EE EE"},   {"-128", 1, "80 EE EE EE EE"},
+                 {"12", 1, "0C EE EE EE EE"},   {"0x1C", 1, "1C EE EE EE EE"},  {"AB CD", 1, nullptr},
+                 {"300", 1, nullptr},           {"-129", 1, nullptr},       {"0x1FF", 1, nullptr},
+                 {"1C", 1, nullptr},            {"zz", 1, nullptr},         {"", 1, nullptr},
+                 {"1", 4, "01 00 00 00 EE"},    {"0x1", 4, "01 00 00 00 EE"}, {"0x102", 4, "02 01 00 00 EE"},
+                 {"-1", 4, "FF FF FF FF EE"},   {"0A 0B", 4, "0A 0B EE EE EE"}, {"00 00 00 01", 4, "00 00 00 01 EE"},
+                 {"3735928559", 4, "EF BE AD DE EE"}, {"4294967295", 4, "FF FF FF FF EE"},
+                 {"-2147483648", 4, "00 00 00 80 EE"}, {" 7 ", 4, "07 00 00 00 EE"},
+                 {"4294967296", 4, nullptr},    {"hello world", 4, nullptr}, {"1 2 3", 4, nullptr},
+                 {"0x 10", 4, nullptr},         {"1 0x2", 4, nullptr},      {"01 02 03 04 05", 4, nullptr}};
+    for (const auto& c : cases) {
+        std::string field = Field([&](uint8_t* f) { EXPECT_EQ(ReadNumberEntry(c.text, c.width, f), c.field != nullptr); });
+        EXPECT_EQ(field, c.field ? c.field : "EE EE EE EE EE") << '"' << c.text << '"';
     }
-    EXPECT_EQ(Field([](uint8_t* f) { ReadHeaderBoxText("04 03 02 01", 4, f); }), "04 03 02 01 EE");
-    // "1G" is not two hex digits: decimal up to the G; a blank: byte pairs, none complete.
-    const std::pair<const char*, const char*> byte0[] = {{"1c", "1C"}, {"300", "2C"}, {"-1", "FF"}, {"7", "07"},
-                                                         {"0x1C", "1C"}, {"1G", "01"},  {"", "00"},   {" ", "EE"}};
-    for (const auto& c : byte0)
-        EXPECT_EQ(Field([&](uint8_t* f) { ReadHeaderBoxText(c.first, 1, f); }).substr(0, 2), c.second) << c.first;
+    const std::pair<const char*, const char*> bytes[] = {
+        {"DE AD BE EF", "DE AD BE EF EE"}, {"0a0b", "0A 0B EE EE EE"}, {"1 2", "12 EE EE EE EE"},
+        {" de\tad\r\n", "DE AD EE EE EE"}, {"ZZ 1", nullptr}, {"ABC", nullptr}, {"", nullptr}, {"  ", nullptr},
+        {"01 02 03 04 05", nullptr}};
+    for (const auto& c : bytes) {
+        std::string field = Field([&](uint8_t* f) { EXPECT_EQ(ReadHexBytesText(c.first, 4, f), c.second != nullptr); });
+        EXPECT_EQ(field, c.second ? c.second : "EE EE EE EE EE") << '"' << c.first << '"';
+    }
+    // The key box's whole range, and dtbtool's stricter whole number.
+    uint32_t v = 7;
+    EXPECT_TRUE(ParseWholeNumber("4294967295", &v) && v == 0xFFFFFFFFu);
+    EXPECT_TRUE(ParseWholeNumber("0xDEADbeef", &v) && v == 0xDEADBEEFu);
+    for (const char* bad : {"", "zz", "-1", "0x", "4294967296", "0x100000000", " 1", "1 ", "+1", "0x1G"}) {
+        v = 7;
+        EXPECT_FALSE(ParseWholeNumber(bad, &v)) << bad;
+        EXPECT_EQ(v, 7u);
+    }
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ trap 'kill "$editor_pid" 2>/dev/null || true' EXIT
 
 fail() {
   echo "FAILED: $*" >&2
+  # What the screen showed, and which windows were up, for whoever reads the log.
+  import -window root "$work/failure.png" 2>/dev/null && echo "screen: $work/failure.png" >&2
+  xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | sed 's/^/window: /' >&2
   exit 1
 }
 

@@ -1,9 +1,8 @@
 // New, Open, Revert, Save, Save As and Close: their dialogs, questions and
 // messages, the file they keep open, and what ends up on disk.
+#include "driver.h"
 #include "dtb_file.h"
-#include "editor_fixture.h"
 #include "file_layer.h"
-#include "test_support.h"
 
 namespace {
 
@@ -42,14 +41,11 @@ protected:
 
 TEST_F(FileCommands, OpenShowsTheFileAndKeepsItOpen) {
     OpenFile(path);
-    ASSERT_EQ(g_dialogs.size(), 1u);
-    const OPENFILENAMEA& d = g_dialogs[0];
+    ASSERT_EQ(g_user.dialogs.size(), 1u);
+    const OPENFILENAMEA& d = g_user.dialogs[0];
     EXPECT_STREQ(d.lpstrTitle, "Load DTB File...");
     EXPECT_EQ(std::string(d.lpstrFilter, 44), std::string("KLV Data (*.dtb)\0*.dtb\0All Files (*.*)\0*.*\0", 44));
     EXPECT_EQ(d.Flags, DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
-    EXPECT_TRUE(d.nFilterIndex == 1 && !d.lpstrDefExt && d.hwndOwner == window && d.nMaxFile == 260);
-    EXPECT_TRUE(d.lpstrFile == state.FileName && d.lpstrInitialDir == state.FileName);
-    EXPECT_EQ(d.lStructSize, DWORD(OPENFILENAME_SIZE_VERSION_400A));
     EXPECT_EQ(Caption(), kTitle + " - " + path);
     for (UINT command : {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE}) EXPECT_FALSE(Grayed(command));
     EXPECT_TRUE(IsWindowEnabled(Control(IDM_INSERT)) && IsWindowEnabled(Control(IDM_REMOVE)));
@@ -58,96 +54,137 @@ TEST_F(FileCommands, OpenShowsTheFileAndKeepsItOpen) {
     EXPECT_EQ(TreeItems().size(), 17u);
     EXPECT_FALSE(OthersCanWrite(path));
 
-    g_answers.push_back(IDNO);  // No changes nothing
+    g_user.answers.push_back(IDNO);  // No changes nothing
     Command(IDM_OPEN);
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, kCloseQuestion);
-    EXPECT_TRUE(g_boxes[0].owner == window && g_boxes[0].flags == (MB_YESNO | MB_ICONQUESTION));
-    EXPECT_EQ(g_dialogs.size(), 1u);
+    ASSERT_EQ(g_user.boxes.size(), 1u);
+    EXPECT_EQ(g_user.boxes[0].text, kCloseQuestion);
+    EXPECT_TRUE(g_user.boxes[0].owner == window && g_user.boxes[0].flags == (MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(g_user.dialogs.size(), 1u);
     EXPECT_EQ(TreeItems().size(), 17u);
 }
 
-TEST_F(FileCommands, OpenFailuresLeaveNoFileAndNoStaleLine) {
-    OpenFile(path);
-    Click(IDC_SHOW_AS_TREE);
-    Select(3);
-    g_answers.push_back(IDYES);
-    g_choices.push_back({"", 0});  // Yes, then the dialog is cancelled
-    Command(IDM_OPEN);
-    EXPECT_TRUE(state.FileHandle == kNoFile && Caption() == kTitle && ListLines().empty());
-    EXPECT_EQ(CurrentChunk, -1);
-    Type(IDC_DATA_BOX, "1");
-    Command(IDM_FIND);  // no line for the pane to be written into
-    EXPECT_EQ(ReadU32(state.Chunks[3].Value), 0x3FC00000u);
-
+// A file that cannot be read up to its first chunk is not the document's:
+// nothing of it, and nothing of the document before, stays to be saved.
+TEST_F(FileCommands, AFileThatCannotBeReadIsNeverWritten) {
+    std::string text = WriteFile("notes.dtb", std::vector<uint8_t>(7327, 'x'));
+    std::string empty = WriteFile("empty.dtb", {});
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    OpenFile(path);
+    OpenFile(path);  // held for reading by another program: it opens for reading only, or not at all
     CloseHandle(held);
-    g_choices.push_back({"", CDERR_INITIALIZATION});
+    OpenFile(path);
+    Select(2);
+    SetWindowTextA(Control(IDC_FIND_BOX), "settings");
+    for (const std::string& bad : {text, empty}) {
+        OpenFile(bad);
+        EXPECT_TRUE(state.FileHandle == kNoFile && state.ChunkCount == 0 && Caption() == kTitle) << bad;
+        EXPECT_TRUE(Grayed(IDM_SAVE) && TreeItems().empty() && Text(IDC_DATA_BOX).empty());
+        EXPECT_EQ(Text(IDC_HEADER0_BOX) + "|" + Text(IDC_KEY_BOX), "00|00 00 00 00");
+        Command(IDM_FIND);  // the document before is gone
+        Command(IDM_SAVE);
+    }
+    EXPECT_EQ(ReadFile(text), std::vector<uint8_t>(7327, 'x'));
+    EXPECT_TRUE(ReadFile(empty).empty());
+    std::vector<std::string> texts = BoxTexts();
+    ASSERT_EQ(texts.size(), 6u);
+    EXPECT_TRUE(Starts(texts[0], "Could not open file " + path + " (")) << texts[0];
+    EXPECT_EQ(texts[1], kCloseQuestion);
+    EXPECT_TRUE(Starts(texts[2], "Unknown chunk ")) << texts[2];
+    EXPECT_EQ(texts[3], "Could not find string.");
+    EXPECT_EQ(texts[4], "Could not read key from file (0)");
+    EXPECT_EQ(g_user.boxes[5].flags, UINT(MB_ICONEXCLAMATION));
+
+    // The file before it is kept when the dialog fails or is cancelled
+    // before anything was open.
+    g_user.choices.push_back({"", CDERR_INITIALIZATION});
     Command(IDM_OPEN);
-    DtbBuilder unknown;
-    unknown.Header({0, 2, 0, 0, 0, 0, 0}).Scalar(0, 1).U32(3).U32(0);
-    std::string bad = WriteFile("bad.dtb", unknown.File(7));
-    OpenFile(bad);
-    std::vector<uint8_t> cut = StandardFile();
-    cut.resize(cut.size() - 3);
-    OpenFile(WriteFile("cut.dtb", cut));
-    ASSERT_EQ(g_boxes.size(), 6u);
-    EXPECT_TRUE(Starts(g_boxes[1].text, "Could not open file " + path + " (")) << g_boxes[1].text;
-    EXPECT_EQ(g_boxes[2].text, "Common Dialog Failure");
-    EXPECT_EQ(g_boxes[2].owner, nullptr);
-    EXPECT_EQ(g_boxes[3].text, "Unknown chunk 03 00 00 00");
-    EXPECT_EQ(g_boxes[4].text, kCloseQuestion);
-    EXPECT_EQ(g_boxes[5].text, "The file ends inside a chunk: its last 10 bytes were not loaded and will not be saved.");
-    EXPECT_EQ(g_boxes[5].flags, UINT(MB_ICONWARNING));
-    for (int i : {1, 2, 3}) EXPECT_EQ(g_boxes[size_t(i)].flags, UINT(MB_ICONERROR));
-    EXPECT_EQ(Caption(), kTitle + " - " + folder + "\\cut.dtb");
-    EXPECT_EQ(ListLines().size(), 16u);  // what was whole
+    EXPECT_EQ(g_user.boxes.back().text, "Common Dialog Failure");
+    EXPECT_EQ(g_user.boxes.back().owner, nullptr);
 }
 
+// What was read of a file that stops part-way is shown; saving over that file
+// asks first, No the default, and No writes nothing. Elsewhere it just saves.
+TEST_F(FileCommands, PartOfAFileIsNeverSavedOverUnasked) {
+    DtbBuilder unknown;
+    unknown.Header({0, 2, 0, 0, 0, 0, 0}).Scalar(0, 1).Text(5, "kept").U32(3).U32(0);
+    std::vector<uint8_t> cut = StandardFile();
+    cut.resize(cut.size() - 3);
+    for (const std::vector<uint8_t>& part : {unknown.File(7), cut}) {
+        std::string file = WriteFile("part.dtb", part);
+        OpenFile(file);
+        EXPECT_EQ(TreeItems().size(), part == cut ? 16u : 2u);  // what was whole, to look at
+        g_user.boxes.clear();
+        g_user.answers.insert(g_user.answers.end(), {IDNO, IDNO});
+        Command(IDM_SAVE);
+        g_user.choices.push_back({file, 0});
+        Command(IDM_SAVE_AS);
+        EXPECT_EQ(ReadFile(file), part);
+        ASSERT_EQ(g_user.boxes.size(), 2u);
+        EXPECT_EQ(g_user.boxes[0].text, "Only part of " + file +
+                                            " could be read. Saving over it loses the part that is not shown.  "
+                                            "Save anyway?");
+        EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+        std::string other = folder + "\\whole.dtb";
+        g_user.choices.push_back({other, 0});
+        Command(IDM_SAVE_AS);  // another file: no question, and that file is whole
+        EXPECT_EQ(g_user.boxes.size(), 2u);
+        Command(IDM_SAVE);
+        EXPECT_EQ(g_user.boxes.size(), 2u);
+        EXPECT_EQ(FileRows(other).size(), TreeItems().size() + 1);
+        DeleteFileA(other.c_str());
+    }
+    std::string part = WriteFile("part.dtb", cut);
+    OpenFile(part);
+    g_user.answers.push_back(IDYES);
+    Command(IDM_SAVE);  // Yes: the file now holds what was shown
+    EXPECT_EQ(FileRows(part).size(), 17u);
+}
+
+// New and Save As ask before they name an existing file; New leaves a file
+// the editor can open, keeps one that exists until it is saved, and Revert
+// reads that back.
 TEST_F(FileCommands, NewRevertAndSaveKeepTheFileUntilAsked) {
     OpenFile(path);
-    g_choices.push_back({path, 0});
-    Command(IDM_NEW);  // no question, and nothing written yet
-    const OPENFILENAMEA& d = g_dialogs[1];
+    g_user.choices.push_back({path, 0});
+    Command(IDM_NEW);  // nothing changed: no question, and nothing written yet
+    const OPENFILENAMEA& d = g_user.dialogs[1];
     EXPECT_STREQ(d.lpstrTitle, "Save DTB File As...");
     EXPECT_STREQ(d.lpstrDefExt, ".dtb");
-    EXPECT_EQ(d.Flags, DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST));
+    EXPECT_EQ(d.Flags, DWORD(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT));
     EXPECT_TRUE(TreeItems().empty() && Text(IDC_HEADER0_BOX) == "00" && Caption() == kTitle + " - " + path);
     EXPECT_EQ(ReadFile(path), StandardFile());
-    g_answers.push_back(IDYES);
+    g_user.answers.push_back(IDYES);
     Command(IDM_REVERT);  // asks, then reads the old contents back
     EXPECT_EQ(TreeItems().size(), 17u);
     Select(2);
     Type(IDC_DATA_BOX, "7");
     Select(3);
-    g_answers.insert(g_answers.end(), {IDNO, IDYES, IDYES});
+    g_user.answers.insert(g_user.answers.end(), {IDNO, IDYES});
     Command(IDM_REVERT);
     EXPECT_EQ(ReadU32(state.Chunks[2].Value), 7u);
     Command(IDM_REVERT);
     EXPECT_EQ(ReadU32(state.Chunks[2].Value), 42u);
-    EXPECT_TRUE(Text(IDC_DATA_BOX).empty() && !Selected());
-    g_choices.push_back({path, 0});
+    EXPECT_TRUE(Text(IDC_DATA_BOX).empty() && !Selected() && !state.Modified);
+    g_user.choices.push_back({path, 0});
     Command(IDM_NEW);
     Command(IDM_SAVE);
     EXPECT_EQ(ReadFile(path).size(), 11u);  // the empty document
 
     std::string fresh = folder + "\\fresh.dtb";
     std::string nowhere = folder + "\\none\\x.dtb";
-    g_choices.insert(g_choices.end(), {{fresh, 0}, {nowhere, 0}});
+    g_user.choices.push_back({fresh, 0});
     Command(IDM_NEW);
-    EXPECT_TRUE(Exists(fresh));
-    Command(IDM_REVERT);  // an empty file has no key
+    EXPECT_EQ(ReadFile(fresh).size(), 11u);  // a file the editor opens, not an empty one
+    Command(IDM_CLOSE);
+    OpenFile(fresh);
+    EXPECT_TRUE(state.FileHandle != kNoFile && state.ChunkCount == 0);
+    g_user.choices.push_back({nowhere, 0});
     Command(IDM_NEW);
-    ASSERT_EQ(g_boxes.size(), 6u);
-    EXPECT_EQ(g_boxes[0].text, "Current file will be reverted to last save.  Continue?");
-    EXPECT_TRUE(Starts(g_boxes[4].text, "Could not read key from file ("));
-    EXPECT_TRUE(Starts(g_boxes[5].text, "New failed: Could not create file " + nowhere + " ("));
+    EXPECT_TRUE(Starts(g_user.boxes.back().text, "New failed: Could not create file " + nowhere + " ("));
     EXPECT_TRUE(state.FileHandle == kNoFile && Caption() == kTitle && OthersCanWrite(fresh));
-    g_boxes.clear();
+    g_user.boxes.clear();
     Command(IDM_REVERT);  // no file: no question
     Command(IDM_SAVE);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(g_user.boxes.empty());
 }
 
 TEST_F(FileCommands, SaveWritesOnlyWhatWasEdited) {
@@ -169,7 +206,7 @@ TEST_F(FileCommands, SaveWritesOnlyWhatWasEdited) {
     EXPECT_EQ(saved->Key, 0x01020304u);
     EXPECT_EQ(std::vector<uint8_t>(saved->HeaderBytes, saved->HeaderBytes + 7),
               std::vector<uint8_t>({0x1C, 0x0A, 0, 1, 0, 0, 0}));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(g_user.boxes.empty());
 }
 
 // A write that fails part-way costs nothing on disk, and the document stays
@@ -189,16 +226,16 @@ TEST_F(FileCommands, FailedSaveKeepsTheOldFileWholeAndOpen) {
     for (int saveAs = 0; saveAs < 2; ++saveAs) {
         allowed = saveAs ? 5 : 9000;
         SetFileLayer(&failingDisk);
-        if (saveAs) g_choices.push_back({other, 0});
+        if (saveAs) g_user.choices.push_back({other, 0});
         Command(saveAs ? IDM_SAVE_AS : IDM_SAVE);
         SetFileLayer(nullptr);
-        EXPECT_EQ(g_boxes.back().text, saveAs ? "Could not write header to file (112)" : "Could not write chunks to file (112)");
+        EXPECT_EQ(g_user.boxes.back().text, saveAs ? "Could not write header to file (112)" : "Could not write chunks to file (112)");
         EXPECT_EQ(ReadFile(path), StandardFile());
         EXPECT_TRUE(Leftovers().empty() && !Exists(other));
-        EXPECT_TRUE(Caption() == kTitle + " - " + path && !OthersCanWrite(path) && path == state.FileName);
+        EXPECT_TRUE(Caption() == kTitle + " - " + path + " *" && !OthersCanWrite(path) && path == state.FileName);
     }
     Command(IDM_SAVE);  // the disk is back
-    EXPECT_EQ(g_boxes.size(), 2u);
+    EXPECT_EQ(g_user.boxes.size(), 2u);
     EXPECT_EQ(ReadFile(path).size(), StandardFile().size() - 17 + 20000);
 }
 
@@ -211,19 +248,41 @@ TEST_F(FileCommands, ReadOnlyFilesAreRefusedUntouched) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);  // made read-only while open
     Select(2);
     Type(IDC_DATA_BOX, "43");
-    g_choices.push_back({locked, 0});
+    g_user.choices.push_back({locked, 0});
     Command(IDM_SAVE_AS);
     Command(IDM_SAVE);
-    ASSERT_EQ(g_boxes.size(), 2u);
-    EXPECT_EQ(g_boxes[0].text, "SAVE FAILED: Could not create file " + locked + " (5)");
-    EXPECT_EQ(g_boxes[1].text, "SAVE FAILED: Could not create file " + path + " (5)");
-    EXPECT_EQ(g_boxes[1].flags, UINT(MB_OK | MB_ICONERROR));
+    ASSERT_EQ(g_user.boxes.size(), 2u);
+    EXPECT_EQ(g_user.boxes[0].text, "SAVE FAILED: Could not create file " + locked + " (5)");
+    EXPECT_EQ(g_user.boxes[1].text, "SAVE FAILED: Could not create file " + path + " (5)");
+    EXPECT_EQ(g_user.boxes[1].flags, UINT(MB_OK | MB_ICONERROR));
     EXPECT_EQ(ReadFile(locked), std::vector<uint8_t>({7, 7}));
     EXPECT_EQ(ReadFile(path), StandardFile());
     EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(Caption() == kTitle + " - " + path && path == state.FileName && Leftovers().empty());
+    EXPECT_TRUE(Caption() == kTitle + " - " + path + " *" && path == state.FileName && Leftovers().empty());
     EXPECT_EQ(ReadU32(state.Chunks[2].Value), 43u);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A file that may be read but not written opens to be read, and says so;
+    // so does one opened read-only in the dialog. Save As writes elsewhere.
+    g_user.answers.push_back(IDNO);
+    Command(IDM_CLOSE);
+    std::string other = folder + "\\b.dtb";
+    for (int ticked = 0; ticked < 2; ++ticked) {
+        SetFileAttributesA(path.c_str(), ticked ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
+        g_user.readOnly = ticked;
+        OpenFile(path);
+        EXPECT_EQ(Caption(), kTitle + " - " + path + " [read-only]");
+        EXPECT_TRUE(!OthersCanWrite(path) && TreeItems().size() == 17u);
+        Select(2);
+        Type(IDC_DATA_BOX, "44");
+        Command(IDM_SAVE);
+        EXPECT_EQ(g_user.boxes.back().text, "SAVE FAILED: Could not create file " + path + " (5)");
+        EXPECT_EQ(ReadFile(path), StandardFile());
+        g_user.choices.push_back({other, 0});
+        Command(IDM_SAVE_AS);
+        EXPECT_EQ(Caption(), kTitle + " - " + other);
+        EXPECT_EQ(FileRows(other)[2], "0:2C 00 00 00");
+        Command(IDM_CLOSE);
+    }
     SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -238,7 +297,7 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
     FileClose(FileCreateTemporary(path.c_str(), &stale));  // what a crash leaves
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
     Command(IDM_SAVE);
-    EXPECT_TRUE(g_boxes.empty()) << g_boxes[0].text;
+    EXPECT_TRUE(g_user.boxes.empty()) << g_user.boxes[0].text;
     EXPECT_FALSE(Exists(stale));
     std::free(stale);
     EXPECT_EQ(ReadFile(path + ".new"), std::vector<uint8_t>({1, 2, 3}));
@@ -252,7 +311,7 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
     Type(IDC_DATA_BOX, "44");
     Command(IDM_SAVE);
     CloseHandle(viewer);
-    EXPECT_TRUE(g_boxes.empty()) << g_boxes[0].text;
+    EXPECT_TRUE(g_user.boxes.empty()) << g_user.boxes[0].text;
     EXPECT_TRUE(Caption() == kTitle + " - " + path && !OthersCanWrite(path));
     {
         MemoryFile disk(ReadFile(path));  // the core reads from memory while it lives
@@ -268,11 +327,11 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
                                     StandardFile());
     ASSERT_EQ(longest.size(), 259u);
     OpenFile(longest);
-    g_boxes.clear();  // the question before the open
+    g_user.boxes.clear();  // the question before the open
     Select(2);
     Type(IDC_DATA_BOX, "45");
     Command(IDM_SAVE);
-    EXPECT_TRUE(g_boxes.empty()) << g_boxes[0].text;
+    EXPECT_TRUE(g_user.boxes.empty()) << g_user.boxes[0].text;
     EXPECT_TRUE(Caption() == kTitle + " - " + longest && !OthersCanWrite(longest));
     EXPECT_EQ(ReadFile(longest).size(), ReadFile(path).size());
     Command(IDM_CLOSE);
@@ -285,22 +344,22 @@ TEST_F(FileCommands, SaveAsMovesTheDocumentToTheChosenFile) {
     OpenFile(path);
     std::string other = WriteFile("b.dtb", {9});
     std::string nowhere = folder + "\\none\\c.dtb";
-    g_choices.insert(g_choices.end(), {{"", 0}, {other, 0}, {other, 0}, {nowhere, 0}});
+    g_user.choices.insert(g_user.choices.end(), {{"", 0}, {other, 0}, {other, 0}, {nowhere, 0}});
     Command(IDM_SAVE_AS);  // cancelled
     EXPECT_EQ(Caption(), kTitle + " - " + path);
     Select(6);
     Type(IDC_DATA_BOX, "Side Window");
-    Command(IDM_SAVE_AS);  // replaces b.dtb without a question
-    EXPECT_TRUE(g_boxes.empty());
+    Command(IDM_SAVE_AS);  // replaces b.dtb (the dialog asked, as it does)
+    EXPECT_TRUE(g_user.boxes.empty());
     EXPECT_EQ(Caption(), kTitle + " - " + other);
     EXPECT_TRUE(ReadFile(path) == StandardFile() && OthersCanWrite(path) && !OthersCanWrite(other));
     std::vector<uint8_t> saved = ReadFile(other);
     EXPECT_NE(saved, StandardFile());
     Command(IDM_SAVE_AS);  // onto the open file itself
-    EXPECT_TRUE(g_boxes.empty() && ReadFile(other) == saved && !OthersCanWrite(other));
+    EXPECT_TRUE(g_user.boxes.empty() && ReadFile(other) == saved && !OthersCanWrite(other));
     Command(IDM_SAVE_AS);
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, "SAVE FAILED: Could not create file " + nowhere + " (3)");
+    ASSERT_EQ(g_user.boxes.size(), 1u);
+    EXPECT_EQ(g_user.boxes[0].text, "SAVE FAILED: Could not create file " + nowhere + " (3)");
     EXPECT_TRUE(Caption() == kTitle + " - " + other && !OthersCanWrite(other));
 }
 
@@ -310,6 +369,7 @@ TEST_F(FileCommands, CloseEmptiesEverythingInBothViews) {
         if (list) Click(IDC_SHOW_AS_TREE);
         Select(2);
         Type(IDC_DATA_BOX, "99");
+        g_user.answers.push_back(IDNO);  // changed: asked, and dropped
         Command(IDM_CLOSE);
         EXPECT_TRUE(state.FileHandle == kNoFile && OthersCanWrite(path) && Caption() == kTitle && Grayed(IDM_SAVE));
         EXPECT_TRUE(state.ChunkCount == 0 && state.Key == 0 && TreeItems().empty() && ListLines().empty());
@@ -319,7 +379,7 @@ TEST_F(FileCommands, CloseEmptiesEverythingInBothViews) {
         EXPECT_EQ(CurrentChunk, -1);
         Command(IDM_FIND);
     }
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>(2, "Save changes to " + path + "?"));
     EXPECT_EQ(ReadFile(path), StandardFile());
 }
 

@@ -96,18 +96,26 @@ void CheckHexBytes(const char* text) {
     }
 }
 
-void CheckNumberEntry(const char* text) {
+// The strict readers take the whole text or nothing: a refused text leaves
+// the field as it was, and what they take agrees with the plain readings.
+void CheckTypedReaders(const char* text) {
     uint8_t* one = new uint8_t[1];
     uint8_t* four = new uint8_t[4];
     one[0] = 0x5A;
     std::memset(four, 0x5A, 4);
-    ReadNumberEntry(text, 1, one);
-    ReadNumberEntry(text, 4, four);
-    // A one-byte field is the first byte of a four-byte one, whichever reading applied.
-    REQUIRE(one[0] == four[0]);
-    bool x = ContainsX(text);
-    if (x || !std::strchr(text, ' ')) REQUIRE(LittleEndian(four) == static_cast<uint32_t>(ReadIntegerText(text)));
-    if (x) REQUIRE(ReadFloatTextBits(text) == LittleEndian(four));
+    bool oneRead = ReadNumberEntry(text, 1, one);
+    bool fourRead = ReadNumberEntry(text, 4, four);
+    if (!oneRead) REQUIRE(one[0] == 0x5A);
+    if (!fourRead) REQUIRE(LittleEndian(four) == 0x5A5A5A5Au);
+    // A byte that reads reads the same as the first of four (a wider hex
+    // number or a wider decimal may be refused for the byte only).
+    if (oneRead && fourRead && !std::strchr(text, ' ')) REQUIRE(one[0] == four[0]);
+    int32_t integer = 0x12345678;
+    if (!ReadIntegerText(text, &integer)) REQUIRE(integer == 0x12345678);
+    else if (!std::strpbrk(text, "xX")) REQUIRE(integer == DecimalByLibrary(text));
+    uint32_t bits = 0xDEADBEEF;
+    if (!ReadFloatText(text, &bits)) REQUIRE(bits == 0xDEADBEEFu);
+    else if (!std::strpbrk(text, "xX")) REQUIRE(bits == DecimalFloatByLibrary(text));
     delete[] one;
     delete[] four;
 }
@@ -143,12 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     REQUIRE(ParseHexNumber(text) == HexNumberByDefinition(text));
     CheckHexBytes(text);
     REQUIRE(ParseDecimal(text) == DecimalByLibrary(text));
-    REQUIRE(Bits(ParseDecimalFloat(text)) == DecimalFloatByLibrary(text));
-    CheckNumberEntry(text);
-    if (!ContainsX(text)) {
-        REQUIRE(ReadIntegerText(text) == ParseDecimal(text));
-        REQUIRE(ReadFloatTextBits(text) == Bits(ParseDecimalFloat(text)));
-    }
+    CheckTypedReaders(text);
     CheckHexRoundTrip(data, size);
 
     delete[] text;

@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cstring>
 
 #include "editor.h"
@@ -14,16 +15,20 @@ void CentreOnDesktop(HWND window) {
     MoveWindow(window, (desktop.right - width) / 2, (desktop.bottom - height) / 2, width, height, TRUE);
 }
 
-void DonatePagePath(const char* programPath, char* path, size_t size) {
+bool DonatePagePath(const char* programPath, char* path, size_t size) {
     static const char kPage[] = "donate.htm";
     // The folder is everything up to the last separator, whatever the
     // program file is called.
     size_t folder = 0;
     for (size_t i = 0; programPath[i]; ++i)
         if (programPath[i] == '\\' || programPath[i] == '/') folder = i + 1;
-    if (folder + sizeof kPage > size) folder = 0;  // never a folder cut short
+    bool absolute = (std::isalpha(static_cast<unsigned char>(programPath[0])) && programPath[1] == ':' &&
+                     (programPath[2] == '\\' || programPath[2] == '/')) ||
+                    (programPath[0] == '\\' && programPath[1] == '\\');
+    if (!absolute || folder + sizeof kPage > size) return false;  // never a relative or cut-short path
     std::memcpy(path, programPath, folder);
     std::memcpy(path + folder, kPage, sizeof kPage);
+    return true;
 }
 
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
@@ -42,8 +47,8 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (length >= sizeof program) length = 0;  // cut short: not a path to trust
         program[length] = '\0';
         char page[MAX_PATH];
-        DonatePagePath(program, page, sizeof page);
-        OpenWithShell(nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
+        if (DonatePagePath(program, page, sizeof page))
+            OpenWithShell(nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
         return TRUE;
     }
     default:

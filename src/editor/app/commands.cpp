@@ -1,7 +1,10 @@
 // The commands of the main window, each in its fixed order of steps. The
 // views are never patched here, only rebuilt (which costs what they show,
 // not what the document holds); the title and the header boxes are
-// refreshed after every command that can change them.
+// refreshed after every command that can change them. What the user typed
+// is committed before any command that uses the document or drops the
+// view it was typed in; a typed value that is refused stops the command, so
+// it is never lost unseen.
 #include "commands.h"
 
 #include <cstring>
@@ -14,35 +17,43 @@
 
 namespace {
 
+// A rebuilt view has no selection, so the pane belongs to no chunk.
 void RebuildView(EditorState* state) {
     if (state->ShowAsTree == 1) {
         BuildChunkTree(state);
-        return;
+    } else {
+        FillChunkList(state);
     }
-    FillChunkList(state);
-    // The refill drops the list's selection; the current line must still be
-    // a line of the list, and shown as selected.
-    int32_t lines = static_cast<int32_t>(SendToControl(state, IDC_CHUNK_LIST, LB_GETCOUNT, 0, 0));
-    if (CurrentChunk >= lines) CurrentChunk = -1;
-    if (CurrentChunk != -1) SendToControl(state, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(CurrentChunk), 0);
+    CurrentChunk = -1;
+    ClearDetailPane(state);
 }
 
-// The Data box is written back before any command that needs the document
-// as the user sees it, or that is about to rebuild the view under it.
-void ApplyPendingEdits(EditorState* state) {
-    if (CurrentChunk != -1) ApplyDetailToListLine(state, CurrentChunk);
-    if (state->ShowAsTree == 1) ApplyDetailToTreeItem(state);
+// The Data box into its chunk; the title then says whether that changed the
+// document. False after a refusal.
+bool CommitDataBox(EditorState* state) {
+    bool committed = ApplyDetailEdit(state);
+    UpdateTitle(state);
+    return committed;
+}
+
+// The Data box and the header boxes: before every command that saves, edits
+// the table, or drops the document.
+bool CommitEdits(EditorState* state) {
+    bool committed = ApplyDetailEdit(state) && ReadHeaderFields(state);
+    UpdateTitle(state);
+    return committed;
+}
+
+// A check box the user clicked while an edit was refused goes back.
+void UndoClick(EditorState* state, int id, int32_t flag) {
+    SendToControl(state, id, BM_SETCHECK, flag == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void SelectInTree(EditorState* state, int32_t chunk) { SelectTreeChunk(state, TVI_ROOT, chunk); }
 
 // New, Open and Revert end alike: a document that changed is shown afresh.
 void AfterDocumentChange(EditorState* state, int32_t result) {
-    if (result == 0) {
-        RebuildView(state);
-        ClearDetailPane(state);
-        CurrentChunk = -1;
-    }
+    if (result == 0) RebuildView(state);
     UpdateTitleAndCommands(state);
     ShowHeaderFields(state);
 }
@@ -54,8 +65,11 @@ bool TreeHasFocus(EditorState* state) {
 
 }  // namespace
 
-void CommandExit(EditorState*, HWND window, WPARAM wParam) {
-    // No question and no save: unsaved changes are dropped.
+void CommandExit(EditorState* state, HWND window, WPARAM wParam) {
+    if (!CommitEdits(state) || !ConfirmDiscard(state)) {
+        UpdateTitleAndCommands(state);
+        return;
+    }
     if (WindowIcon) {
         DestroyIcon(WindowIcon);
         WindowIcon = nullptr;
@@ -67,36 +81,39 @@ void CommandListSelection(EditorState* state, WORD notification) {
     if (notification != LBN_SELCHANGE) return;
     int32_t line = static_cast<int32_t>(SendToControl(state, IDC_CHUNK_LIST, LB_GETCURSEL, 0, 0));
     if (line == CurrentChunk) return;
-    if (CurrentChunk != -1) ApplyDetailToListLine(state, CurrentChunk);
+    if (!CommitDataBox(state)) {  // the edit stays, and with it its line
+        SendToControl(state, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(CurrentChunk), 0);
+        return;
+    }
     CurrentChunk = line;
     ShowChunkDetail(state, CurrentChunk);
 }
 
 void CommandShowIdentifiers(EditorState* state, WORD notification) {
     if (notification != BN_CLICKED) return;
-    state->ShowIdentifiers = state->ShowIdentifiers == 0 ? 1 : 0;
-    if (state->ShowAsTree == 1) {
-        int32_t chunk = SelectedTreeChunk(state);
-        ApplyPendingEdits(state);
-        BuildChunkTree(state);
-        SelectInTree(state, chunk);
-    } else {
-        FillChunkList(state);
-        CurrentChunk = -1;
+    if (!CommitDataBox(state)) {
+        UndoClick(state, IDC_SHOW_IDENTIFIERS, state->ShowIdentifiers);
+        return;
     }
+    state->ShowIdentifiers = state->ShowIdentifiers == 0 ? 1 : 0;
+    int32_t chunk = state->ShowAsTree == 1 ? SelectedTreeChunk(state) : -1;
+    RebuildView(state);
+    if (state->ShowAsTree == 1) SelectInTree(state, chunk);
 }
 
 void CommandShowAsTree(EditorState* state, WORD notification) {
     if (notification != BN_CLICKED) return;
+    if (!CommitDataBox(state)) {
+        UndoClick(state, IDC_SHOW_AS_TREE, state->ShowAsTree);
+        return;
+    }
     state->ShowAsTree = state->ShowAsTree == 0 ? 1 : 0;
     UpdateTitleAndCommands(state);
-    CurrentChunk = -1;
     RebuildView(state);
 }
 
 void CommandSave(EditorState* state) {
-    ApplyPendingEdits(state);
-    ReadHeaderFields(state);
+    if (!CommitEdits(state)) return;
     SaveDocument(state);
     ShowHeaderFields(state);
     // The file is opened anew after a save; should that fail, the title says so.
@@ -104,20 +121,19 @@ void CommandSave(EditorState* state) {
 }
 
 void CommandSaveAs(EditorState* state) {
-    ApplyPendingEdits(state);
-    ReadHeaderFields(state);
+    if (!CommitEdits(state)) return;
     SaveDocumentAs(state);
     UpdateTitleAndCommands(state);
     ShowHeaderFields(state);
 }
 
 void CommandClose(EditorState* state) {
-    if (state->FileHandle != kNoFile) CloseHandle(FileOf(state));
-    state->FileHandle = kNoFile;
+    if (!CommitEdits(state) || !ConfirmDiscard(state)) {
+        UpdateTitleAndCommands(state);
+        return;
+    }
+    CloseDocument(state);
     SendToControl(state, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
-    state->ChunkCount = 0;
-    std::memset(state->HeaderBytes, 0, sizeof state->HeaderBytes);
-    state->Key = 0;
     ClearDetailPane(state);
     ClearChunkTree(state);
     CurrentChunk = -1;
@@ -132,7 +148,7 @@ void CommandAbout(EditorState* state) {
 }
 
 void CommandFind(EditorState* state) {
-    ApplyPendingEdits(state);
+    if (!CommitDataBox(state)) return;
     int32_t line = FindNext(state, CurrentChunk);
     if (line >= 0 && state->ShowAsTree == 0) CurrentChunk = line;
 }
@@ -140,9 +156,7 @@ void CommandFind(EditorState* state) {
 void CommandRevert(EditorState* state) { AfterDocumentChange(state, RevertDocument(state)); }
 
 void CommandInsert(EditorState* state) {
-    ReadHeaderFields(state);
-    // The rebuild below drops the selection the edit belongs to.
-    ApplyPendingEdits(state);
+    if (!CommitEdits(state)) return;
     int32_t chunk = InsertChunk(state);
     if (chunk >= 0) ShowEditedTable(state, chunk);
     ShowHeaderFields(state);
@@ -150,8 +164,7 @@ void CommandInsert(EditorState* state) {
 }
 
 void CommandRemove(EditorState* state) {
-    ReadHeaderFields(state);
-    ApplyPendingEdits(state);
+    if (!CommitEdits(state)) return;
     ShowEditedTable(state, RemoveChunk(state));
     UpdateTitleAndCommands(state);
     ShowHeaderFields(state);
@@ -162,13 +175,18 @@ void ShowEditedTable(EditorState* state, int32_t chunk) {
     SelectInTree(state, chunk);
 }
 
-void CommandNew(EditorState* state) { AfterDocumentChange(state, NewDocument(state)); }
+void CommandNew(EditorState* state) {
+    if (!CommitEdits(state) || !ConfirmDiscard(state)) {
+        UpdateTitleAndCommands(state);
+        return;
+    }
+    AfterDocumentChange(state, NewDocument(state));
+}
 
 void CommandCopy(EditorState* state) {
     if (TreeHasFocus(state)) {
         // The clipboard gets what the Data box shows, as a cut does.
-        ApplyPendingEdits(state);
-        CopyToClipboard(state, 0);
+        if (CommitDataBox(state)) CopyToClipboard(state, 0);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_COPY, 0, 0);
     }
@@ -176,9 +194,9 @@ void CommandCopy(EditorState* state) {
 
 void CommandCut(EditorState* state) {
     if (TreeHasFocus(state)) {
-        ApplyPendingEdits(state);
+        if (!CommitEdits(state)) return;
         CopyToClipboard(state, 1);
-        if (state->ShowAsTree == 1) BuildChunkTree(state);
+        if (state->ShowAsTree == 1) RebuildView(state);
         UpdateTitleAndCommands(state);
         ShowHeaderFields(state);
     } else if (HWND focus = GetFocus()) {
@@ -188,9 +206,9 @@ void CommandCut(EditorState* state) {
 
 void CommandPaste(EditorState* state) {
     if (TreeHasFocus(state)) {
-        ApplyPendingEdits(state);
+        if (!CommitEdits(state)) return;
         PasteFromClipboard(state);
-        if (state->ShowAsTree == 1) BuildChunkTree(state);
+        if (state->ShowAsTree == 1) RebuildView(state);
         UpdateTitleAndCommands(state);
         ShowHeaderFields(state);
     } else if (HWND focus = GetFocus()) {

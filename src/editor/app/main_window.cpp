@@ -1,5 +1,7 @@
 // The main window's dialog procedure: set-up, command dispatch, the tree's
 // selection notices, and the release of the tree images.
+#include <windowsx.h>
+
 #include "commands.h"
 #include "editor.h"
 #include "report.h"
@@ -50,6 +52,7 @@ BOOL InitMainWindow(HWND window, EditorState* state) {
     g_dataBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(window, IDC_DATA_BOX), GWLP_WNDPROC,
                                                                 reinterpret_cast<LONG_PTR>(DataBoxProc)));
     InitChunkList(state);
+    ClearDetailPane(state);
     UpdateTitleAndCommands(state);
     SendDlgItemMessageA(window, IDC_SHOW_AS_TREE, BM_SETCHECK, BST_CHECKED, 0);
     SendDlgItemMessageA(window, IDC_SHOW_IDENTIFIERS, BM_SETCHECK, BST_CHECKED, 0);
@@ -116,19 +119,24 @@ void DispatchCommand(HWND window, EditorState* state, WPARAM wParam) {
     }
 }
 
-// The chunk comes from the notice itself, not from the control: the item
-// being left is named in itemOld, the new one in itemNew.
-void TreeNotice(EditorState* state, const NMHDR* header) {
+// What the tree tells: a selection about to change (refused while the Data
+// box holds an edit that is refused), one that changed, a node opening.
+// Returns the notice's result.
+LRESULT TreeNotice(EditorState* state, const NMHDR* header) {
     const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(header);
     // Items deleted by a rebuild take no edit and show nothing.
-    if (TreeIsRebuilding()) return;
+    if (TreeIsRebuilding()) return FALSE;
     if (header->code == TVN_SELCHANGINGA || header->code == TVN_SELCHANGINGW) {
-        ApplyDetailToTreeItemOf(state, notice->itemOld.hItem, static_cast<int32_t>(notice->itemOld.lParam));
-    } else if (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW) {
-        if (notice->itemNew.hItem) ShowChunkInPane(state, static_cast<int32_t>(notice->itemNew.lParam));
+        bool committed = ApplyDetailEdit(state);
+        UpdateTitle(state);
+        return committed ? FALSE : TRUE;
+    }
+    if (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW) {
+        ShowChunkInPane(state, notice->itemNew.hItem ? static_cast<int32_t>(notice->itemNew.lParam) : -1);
     } else if (header->code == TVN_ITEMEXPANDINGA || header->code == TVN_ITEMEXPANDINGW) {
         OpenTreeItem(state, notice);
     }
+    return FALSE;  // an expansion is never refused
 }
 
 }  // namespace
@@ -140,11 +148,21 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         if (WindowState) DispatchCommand(window, WindowState, wParam);
         return TRUE;
-    case WM_NOTIFY:
-        if (WindowState && LOWORD(wParam) == IDC_CHUNK_TREE) TreeNotice(WindowState, reinterpret_cast<NMHDR*>(lParam));
-        // Neither a selection change nor an expansion is ever refused.
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
-        return FALSE;
+    case WM_CLOSE:  // the close box and Alt+F4: Exit, with its question
+        if (WindowState) CommandExit(WindowState, window, IDCANCEL);
+        return TRUE;
+    case WM_NOTIFY: {
+        LRESULT result = FALSE;
+        if (WindowState && LOWORD(wParam) == IDC_CHUNK_TREE) result = TreeNotice(WindowState, reinterpret_cast<NMHDR*>(lParam));
+        return SetDlgMsgResult(window, WM_NOTIFY, result);
+    }
+    // A list of no data cannot search its lines for a typed letter; its
+    // window does. Both answers go back as the procedure's own result.
+    case WM_CHARTOITEM:
+        if (!WindowState || reinterpret_cast<HWND>(lParam) != GetDlgItem(window, IDC_CHUNK_LIST)) return -1;
+        return ListLineForLetter(WindowState, static_cast<char>(LOWORD(wParam)), static_cast<int32_t>(HIWORD(wParam)));
+    case WM_VKEYTOITEM:
+        return -1;  // arrows, pages and the rest move as in any list
     case WM_MEASUREITEM:  // sent while the controls are made, before WM_INITDIALOG
         if (wParam != IDC_CHUNK_LIST) return FALSE;
         MeasureChunkListLine(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));

@@ -23,11 +23,15 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Caption, file commands, Insert and Remove, and which view is shown.
 int32_t UpdateTitleAndCommands(EditorState* state);
+// The caption alone: the title, then the file (" [read-only]" when it is
+// open for reading only), then " *" while the document has unsaved changes.
+void UpdateTitle(EditorState* state);
 
 // Centres window on the desktop.
 void CentreOnDesktop(HWND window);
 
 // The page beside the program: the program's folder (up to its last path
-// separator) and "donate.htm"; the page name alone when that would not fit
-// in size bytes (at least 11).
-void DonatePagePath(const char* programPath, char* path, size_t size);
+// separator) and "donate.htm". False, with nothing to open, when the
+// program's path names no folder or the page's path would not fit in size
+// bytes: a bare page name would be looked for in whatever folder is current.
+bool DonatePagePath(const char* programPath, char* path, size_t size);

@@ -1,6 +1,8 @@
 // The shortcuts are applied by a message hook rather than by the dialog's
 // loop, which the dialog manager owns: every loop of the thread (the main
-// window's, the About box's, message boxes', file dialogs') passes through it.
+// window's, the About box's, message boxes', file dialogs') passes through
+// it. It acts only while the main window is the active one: keys meant for
+// a dialog or a message box over it stay theirs.
 #include "editor.h"
 #include "shell.h"
 
@@ -8,19 +10,29 @@ EditorState* HookState = nullptr;
 
 LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
     EditorState* state = HookState;
-    if (code == HC_ACTION && state) {
+    HWND window = state ? MainWindowOf(state) : nullptr;
+    if (code == HC_ACTION && window && GetActiveWindow() == window) {
         MSG* message = reinterpret_cast<MSG*>(lParam);
-        HWND window = MainWindowOf(state);
-        // Ctrl+C, Ctrl+X (and P, which has no shortcut) act on chunks only in
-        // the tree; anywhere else they stay with the focused control, so an
-        // edit box copies and cuts its own text.
-        bool offer = window && message->hwnd == GetDlgItem(window, IDC_CHUNK_TREE);
-        if (!offer) offer = message->wParam != 0x43 && message->wParam != 0x58 && message->wParam != 0x50;
-        if (offer && window &&
-            TranslateAcceleratorA(window, reinterpret_cast<HACCEL>(state->Accelerators), message) == 1) {
-            // The command has been sent; the key must not act a second time
-            // in the control it was meant for.
+        if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
+            // Esc would end the dialog that is the main window, edits and all;
+            // only Exit and the close box end the program.
             message->message = WM_NULL;
+        } else if (message->message == WM_SYSKEYDOWN && message->wParam == VK_F4) {
+            // Alt+F4 is the close box, whichever control has the focus: some
+            // tree views keep every system key to themselves.
+            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            message->message = WM_NULL;
+        } else {
+            // Ctrl+C, Ctrl+X (and P, which has no shortcut) act on chunks only
+            // in the tree; anywhere else they stay with the focused control, so
+            // an edit box copies and cuts its own text.
+            bool offer = message->hwnd == GetDlgItem(window, IDC_CHUNK_TREE) ||
+                         (message->wParam != 'C' && message->wParam != 'X' && message->wParam != 'P');
+            if (offer && TranslateAcceleratorA(window, reinterpret_cast<HACCEL>(state->Accelerators), message) == 1) {
+                // The command has been sent; the key must not act a second
+                // time in the control it was meant for.
+                message->message = WM_NULL;
+            }
         }
     }
     return CallNextHookEx(state ? reinterpret_cast<HHOOK>(state->MessageHook) : nullptr, code, wParam, lParam);

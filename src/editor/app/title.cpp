@@ -4,19 +4,26 @@
 #include "report.h"
 #include "shell.h"
 
+void UpdateTitle(EditorState* state) {
+    HWND window = MainWindowOf(state);
+    // 20 + 3 + 259 + 12 + 2 characters at most: the caption always fits.
+    char caption[512];
+    std::strcpy(caption, kProgramTitle);
+    if (state->FileHandle != kNoFile) {
+        std::strncat(caption, " - ", sizeof caption - std::strlen(caption) - 1);
+        std::strncat(caption, state->FileName, sizeof caption - std::strlen(caption) - 1);
+        if (state->ReadOnly) std::strncat(caption, " [read-only]", sizeof caption - std::strlen(caption) - 1);
+    }
+    if (state->Modified) std::strncat(caption, " *", sizeof caption - std::strlen(caption) - 1);
+    char shown[512];
+    GetWindowTextA(window, shown, sizeof shown);
+    if (std::strcmp(shown, caption) != 0) SetWindowTextA(window, caption);
+}
+
 int32_t UpdateTitleAndCommands(EditorState* state) {
     HWND window = MainWindowOf(state);
     bool open = state->FileHandle != kNoFile;
-    if (open) {
-        // 20 + 3 + 259 characters at most: the caption always fits.
-        char caption[512];
-        std::strcpy(caption, kProgramTitle);
-        std::strncat(caption, " - ", sizeof caption - std::strlen(caption) - 1);
-        std::strncat(caption, state->FileName, sizeof caption - std::strlen(caption) - 1);
-        SetWindowTextA(window, caption);
-    } else {
-        SetWindowTextA(window, kProgramTitle);
-    }
+    UpdateTitle(state);
     EnableWindow(ControlOf(state, IDM_INSERT), open);
     EnableWindow(ControlOf(state, IDM_REMOVE), open);
     HMENU menu = GetMenu(window);

@@ -46,7 +46,9 @@ int32_t CopyToClipboard(EditorState* state, int32_t mode) {
         SoundBeep(0);
         return -1;
     }
-    int32_t count = SubtreeEnd(state, selected) - selected;
+    // What the tree shows as the item: its subtree, and a folded name with it.
+    int32_t units = 0;
+    int32_t count = ShownSpanEnd(state, selected, state->ShowIdentifiers == 1, &units) - selected;
 
     void* bytes = nullptr;
     HGLOBAL block = AllocateLocked(state, ClipboardBlockSize(state, selected, count), &bytes);
@@ -78,6 +80,6 @@ int32_t CopyToClipboard(EditorState* state, int32_t mode) {
     CloseClipboard();
     if (!textPlaced) return -1;
 
-    if (mode == 1) RemoveSubtree(state, selected, parent);
+    if (mode == 1) RemoveSubtree(state, selected, parent, state->ShowIdentifiers == 1);
     return 0;
 }

@@ -19,10 +19,10 @@ const size_t kMostPadding = 15;
 // -1 after a message.
 int32_t PasteBlock(EditorState* state, const uint8_t* block, size_t size, int32_t selected, int32_t parent,
                    uint32_t location) {
-    int32_t result = PasteClipboardBlock(state, block, size, selected, parent, location);
+    int32_t result = PasteClipboardBlock(state, block, size, selected, parent, location, state->ShowIdentifiers == 1);
     // A refused block has changed nothing, so a shorter reading may be tried.
     for (size_t pad = 1; result == kBlockRefused && pad <= kMostPadding && pad < size && block[size - pad] == 0; ++pad)
-        result = PasteClipboardBlock(state, block, size - pad, selected, parent, location);
+        result = PasteClipboardBlock(state, block, size - pad, selected, parent, location, state->ShowIdentifiers == 1);
     return result < 0 ? result : 0;
 }
 

@@ -9,6 +9,7 @@ int32_t InsertChunk(EditorState* state) {
     if (CheckInsertAllowed(state, selected) != 0) return -1;
     InsertRequest request;
     if (RunInsertDialog(state, &request, selected, parent, 0) != IDOK) return -1;
-    // A text payload reaches the pool only here, once the place is certain.
-    return InsertNewChunk(state, selected, parent, request.Location, request.Record.Type, request.Text);
+    // A text payload reaches the pool only here, once the place is certain;
+    // the guards let Insert run with identifiers shown only.
+    return InsertNewChunk(state, selected, parent, request.Location, true, request.Record.Type, request.Text);
 }

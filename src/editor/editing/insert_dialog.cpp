@@ -10,6 +10,7 @@
 #include "editing.h"
 #include "report.h"
 #include "tree_edit.h"
+#include "views/value_forms.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST
 bool TargetIsFull(HWND dialog, const InsertRequest* request) {
     int32_t index = 0;
     int32_t parent = -1;
-    if (ChooseTarget(request->Editor, request->Selected, request->SelectedParent, request->Location, &index,
+    // Whichever way identifiers are shown, the place has the same parent.
+    if (ChooseTarget(request->Editor, request->Selected, request->SelectedParent, request->Location, true, &index,
                      &parent) != 0)
         return false;  // no such place: the placement refuses it
     if (ParentCount(request->Editor, parent) < kMostChildren) return false;
@@ -73,7 +75,12 @@ int32_t BuildChunkFromDialog(HWND dialog, InsertRequest* request) {
             SendDlgItemMessageA(dialog, IDC_CHUNK_TYPE, CB_GETLBTEXT, static_cast<WPARAM>(choice),
                                 reinterpret_cast<LPARAM>(entry));
         GetDlgItemTextA(dialog, IDC_DATA_ID, request->Text, kTextSize);
-        if (BuildRecordFromText(TypeFromEntryText(entry), request->Text, &request->Record) != 0) return -1;
+        uint32_t type = TypeFromEntryText(entry);
+        if (BuildRecordFromText(type, request->Text, &request->Record) != 0) {
+            // Nothing is stored that was not typed: the dialog stays open with it.
+            ShowMessageBox(dialog, ValueFormOfType(type, false), kProgramTitle, kRefusalFlags);
+            return -1;
+        }
     }
     return TargetIsFull(dialog, request) ? -1 : 0;
 }

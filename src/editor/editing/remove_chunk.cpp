@@ -8,5 +8,5 @@ int32_t RemoveChunk(EditorState* state) {
     int32_t parent = -1;
     int32_t selected = SelectedTreeChunkAndParent(state, &parent);
     if (CheckRemoveAllowed(state, selected) != 0) return -1;
-    return RemoveSubtree(state, selected, parent);
+    return RemoveSubtree(state, selected, parent, state->ShowIdentifiers == 1);
 }

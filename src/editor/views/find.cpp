@@ -1,15 +1,33 @@
 #include "app/editor.h"
 #include "display_text.h"
-#include "find_match.h"
 #include "views.h"
 
+void BuildCaseFold(UINT codePage, CaseFold* fold) {
+    for (int c = 0; c < 256; ++c) {
+        fold->lower[c] = static_cast<uint8_t>(c);
+        char byte = static_cast<char>(c);
+        WCHAR wide = 0;
+        if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1) continue;
+        CharLowerBuffW(&wide, 1);
+        char lower = 0;
+        BOOL lossy = FALSE;
+        if (WideCharToMultiByte(codePage, 0, &wide, 1, &lower, 1, nullptr, &lossy) == 1 && !lossy)
+            fold->lower[c] = static_cast<uint8_t>(lower);
+    }
+}
+
 int32_t FindNext(EditorState* state, int32_t line) {
+    static CaseFold fold;
+    static bool folded = false;
+    if (!folded) BuildCaseFold(CP_ACP, &fold);
+    folded = true;
     bool tree = state->ShowAsTree == 1;
     int32_t start = tree ? SelectedTreeChunk(state) + 1 : ListLineToChunkIndex(state, line) + 1;
     char text[kTextSize];
     SendToControl(state, IDC_FIND_BOX, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     // The core says "Could not find string." itself; an empty text is no search.
-    int32_t found = FindNextChunk(state, start, text);
+    // Identifiers hidden in the tree are not searched.
+    int32_t found = FindNextChunk(state, start, text, !(tree && state->ShowIdentifiers == 0), &fold);
     if (found < 0) return -1;
     if (tree) {
         SelectTreeChunk(state, TVI_ROOT, found);

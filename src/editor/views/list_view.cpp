@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/editor.h"
+#include "chunk_types.h"
 #include "display_text.h"
 #include "views.h"
 
@@ -67,7 +68,13 @@ void MeasureChunkListLine(HWND window, MEASUREITEMSTRUCT* measure) {
 void DrawChunkListLine(EditorState* state, const DRAWITEMSTRUCT* draw) {
     HDC dc = draw->hDC;
     const RECT& area = draw->rcItem;
-    if (static_cast<int>(draw->itemID) >= 0 && draw->itemAction != ODA_FOCUS) {
+    // The focus rectangle is drawn by inverting: a focus change alone
+    // inverts it again, which also takes it off the line that lost it.
+    if (draw->itemAction == ODA_FOCUS) {
+        DrawFocusRect(dc, &area);
+        return;
+    }
+    if (static_cast<int>(draw->itemID) >= 0) {
         bool selected = (draw->itemState & ODS_SELECTED) != 0;
         FillRect(dc, &area, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -93,6 +100,22 @@ void RedrawChunkListLine(EditorState* state, int32_t line) {
     HWND list = ListOf(state);
     if (SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&area)) != LB_ERR)
         InvalidateRect(list, &area, TRUE);
+}
+
+int32_t ListLineForLetter(EditorState* state, char letter, int32_t current) {
+    // CharLowerA lower-cases a single character passed in place of the text.
+    auto lower = [](char c) {
+        return reinterpret_cast<uintptr_t>(CharLowerA(reinterpret_cast<char*>(static_cast<uintptr_t>(static_cast<uint8_t>(c)))));
+    };
+    uintptr_t wanted = lower(letter);
+    int32_t count = state->ChunkCount;
+    // A line starts with its type's label, so only the types are looked at.
+    for (int32_t step = 1; step <= count; ++step) {
+        int32_t line = (current + step) % count;
+        const char* label = LabelOfType(state->Chunks[line].Type);
+        if (label && lower(label[0]) == wanted) return line;
+    }
+    return -2;
 }
 
 int32_t ListLineToChunkIndex(EditorState* state, int32_t line) {

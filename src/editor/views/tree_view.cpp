@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/editor.h"
+#include "chunk_types.h"
 #include "display_text.h"
 #include "tree_shape.h"
 #include "views.h"
@@ -18,14 +19,42 @@ namespace {
 TreeShape g_shape;               // the shape of what the control shows
 HTREEITEM* g_items = nullptr;    // the control's item for each shape item; nullptr until opened
 int32_t g_itemCapacity = 0;
+int32_t g_itemsHeld = 0;         // items put into the control since it was last emptied
 bool g_rebuilding = false;
+
+// Some controls check every item handle by searching all items (Wine's
+// does), so that putting in or taking out a deep chain of n levels costs
+// n * n steps: seconds for tens of thousands of levels. The window says
+// it is busy meanwhile.
+const int32_t kManyItems = 10000;
+
+struct BusyCursor {
+    HCURSOR previous;
+    explicit BusyCursor(bool busy) : previous(busy ? SetCursor(LoadCursorA(nullptr, IDC_WAIT)) : nullptr) {}
+    ~BusyCursor() {
+        if (previous) SetCursor(previous);
+    }
+};
 
 HWND TreeOf(EditorState* state) { return ControlOf(state, IDC_CHUNK_TREE); }
 
+// The control deletes an item's children recursively, a level of the stack
+// for every level of the tree, so a deep chain that was opened to its end
+// would overflow the stack. The deep items go first, from the deepest up,
+// cut every kCutDepth levels: no single deletion then goes deeper than that.
+const int32_t kCutDepth = 256;
+
 void DeleteAllItems(HWND tree) {
+    BusyCursor busy(g_itemsHeld > kManyItems);
     g_rebuilding = true;
+    // Without a selection no deletion moves it up the tree, item by item.
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+    for (int32_t i = g_shape.ItemCount - 1; i >= 0; --i)
+        if (g_items[i] && g_shape.Items[i].Depth % kCutDepth == kCutDepth - 1)
+            SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(g_items[i]));
     SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     g_rebuilding = false;
+    g_itemsHeld = 0;
     g_shape.ItemCount = 0;
     g_shape.TopLevelCount = 0;
 }
@@ -60,6 +89,7 @@ bool InsertSiblings(EditorState* state, HWND tree, HTREEITEM parent, int32_t fir
         g_items[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
         if (!g_items[i]) return false;
+        g_itemsHeld += 1;
     }
     return true;
 }
@@ -75,7 +105,13 @@ void OpenItem(EditorState* state, int32_t i) {
 
 bool TreeIsRebuilding() { return g_rebuilding; }
 
-void ClearChunkTree(EditorState* state) { DeleteAllItems(TreeOf(state)); }
+void ClearChunkTree(EditorState* state) {
+    HWND tree = TreeOf(state);
+    SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
+    DeleteAllItems(tree);
+    SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(tree, nullptr, TRUE);
+}
 
 int32_t BuildChunkTree(EditorState* state) {
     HWND tree = TreeOf(state);
@@ -107,6 +143,23 @@ int32_t SelectedTreeChunk(EditorState* state) {
     return static_cast<int32_t>(item.lParam);
 }
 
+void RefreshTreeChunk(EditorState* state, int32_t chunk) {
+    char text[kTextSize];
+    // An identifier's text is also its node's name.
+    bool names = chunk > 0 && chunk < state->ChunkCount && state->Chunks[chunk].Type == kTypeIdentifier &&
+                 IsNodeType(state->Chunks[chunk - 1].Type);
+    for (int32_t c = names ? chunk - 1 : chunk; c <= chunk; ++c) {
+        int32_t i = ItemOfChunk(&g_shape, c);
+        if (i < 0 || !g_items[i]) continue;
+        FormatTreeItemText(state, c, text, sizeof text);
+        TVITEMA update = {};
+        update.mask = TVIF_HANDLE | TVIF_TEXT;
+        update.hItem = g_items[i];
+        update.pszText = text;
+        SendMessageA(TreeOf(state), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
+    }
+}
+
 int32_t SelectedTreeChunkAndParent(EditorState* state, int32_t* parent) {
     *parent = -1;
     int32_t chunk = SelectedTreeChunk(state);
@@ -134,6 +187,7 @@ int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk) {
     // bounded, so the path is kept on the heap rather than in recursion.
     if (!g_items[found]) {
         int32_t depth = g_shape.Items[found].Depth;
+        BusyCursor busy(depth > kManyItems / 2);
         int32_t* path = static_cast<int32_t*>(std::malloc((static_cast<size_t>(depth) + 1) * sizeof(int32_t)));
         if (!path) return -1;
         int32_t n = 0;
