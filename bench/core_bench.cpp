@@ -2,7 +2,7 @@
 // reader and the writer, beside a plain memcpy of the same bytes. The reader
 // and the writer run once through a real file in /tmp (in the page cache, so
 // what is measured is the system calls, not the disk) and once through a file
-// layer in memory, which leaves the core's own cost.
+// in memory, which leaves the core's own cost.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -14,11 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "chunk_types.h"
 #include "cipher.h"
-#include "document.h"
 #include "dtb_file.h"
-#include "editor_state.h"
+#include "dtb_kit.h"
 #include "file_layer.h"
 
 namespace {
@@ -28,16 +26,10 @@ const uint32_t kKey = 0x5EED1234;
 
 void ToStderr(void*, const char* text, ReportKind) { std::fprintf(stderr, "core: %s\n", text); }
 
-void InitDocument(EditorState* s) {
-    InitEditorState(s);
-    s->Reporter = ToStderr;
-    if (AllocateDocument(s) != 0) std::abort();
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t b[4];
-    WriteU32(b, v);
-    out.insert(out.end(), b, b + 4);
+void NewDocument(Document* doc) {
+    InitDocument(doc);
+    doc->Reporter = ToStderr;
+    if (AllocateDocument(doc) != 0) std::abort();
 }
 
 // A mix shaped like real data trees: most chunks are numbers, nodes and short
@@ -49,36 +41,27 @@ std::vector<uint8_t> MakeFile() {
     std::mt19937 rng(12345);
     auto pick = [&](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
 
-    std::vector<uint8_t> plain;
-    plain.reserve(kStreamBytes + 16384);
-    const uint8_t header[kHeaderSize] = {1, 0xFF, 0xFF, 0, 0, 0, 0};
-    plain.insert(plain.end(), header, header + kHeaderSize);
-    while (plain.size() < kStreamBytes) {
+    DtbBuilder b;
+    b.plain.reserve(kStreamBytes + 16384);
+    b.Header({1, 0xFF, 0xFF, 0, 0, 0, 0});
+    while (b.plain.size() < kStreamBytes) {
         uint32_t roll = pick(100);
         if (roll < 40) {  // numbers
-            PutU32(plain, kScalars[pick(5)]);
-            PutU32(plain, static_cast<uint32_t>(rng()));
+            uint32_t type = kScalars[pick(5)];
+            b.Scalar(type, static_cast<uint32_t>(rng()));
         } else if (roll < 60) {  // nodes
-            PutU32(plain, kNodes[pick(3)]);
-            plain.push_back(static_cast<uint8_t>(pick(9)));
-            plain.push_back(0);
-            PutU32(plain, pick(100000));
+            uint32_t type = kNodes[pick(3)];
+            uint16_t children = static_cast<uint16_t>(pick(9));
+            b.Node(type, children, static_cast<int32_t>(pick(100000)));
         } else {  // names and keywords, now and then a long text
             uint32_t length = roll < 98 ? 1 + pick(48) : 256 + pick(8184 - 256 + 1);
-            PutU32(plain, kPools[pick(8)]);
-            PutU32(plain, length);
-            for (uint32_t i = 0; i < length; ++i) plain.push_back(static_cast<uint8_t>('a' + pick(26)));
+            uint32_t type = kPools[pick(8)];
+            std::string text(length, ' ');
+            for (char& c : text) c = static_cast<char>('a' + pick(26));
+            b.Text(type, text);
         }
     }
-    EditorState s;
-    InitEditorState(&s);
-    s.Key = kKey;
-    SeedCipher(&s);
-    ApplyCipher(&s, plain.data(), 0, static_cast<int64_t>(plain.size()));
-    std::vector<uint8_t> file(4 + plain.size());
-    WriteU32(file.data(), kKey);
-    std::memcpy(file.data() + 4, plain.data(), plain.size());
-    return file;
+    return b.File(kKey);
 }
 
 const std::vector<uint8_t>& File() {
@@ -86,76 +69,13 @@ const std::vector<uint8_t>& File() {
     return file;
 }
 
-// The file layer in memory: reads copy out of the generated file, writes
-// copy into a buffer reserved once, so neither allocates while measured.
-struct MemoryFile {
-    const uint8_t* source = nullptr;
-    size_t sourceSize = 0;
-    std::vector<uint8_t> sink;
-    size_t position = 0;
-    size_t end = 0;
-};
-MemoryFile g_memory;
-
-bool MemRead(NativeHandle, void* buffer, int32_t count, int32_t* got) {
-    size_t n = g_memory.sourceSize - g_memory.position;
-    if (n > static_cast<size_t>(count)) n = static_cast<size_t>(count);
-    std::memcpy(buffer, g_memory.source + g_memory.position, n);
-    g_memory.position += n;
-    *got = static_cast<int32_t>(n);
-    return true;
-}
-bool MemWrite(NativeHandle, const void* buffer, int32_t count, int32_t* written) {
-    if (g_memory.position + static_cast<size_t>(count) > g_memory.sink.size()) return false;
-    std::memcpy(g_memory.sink.data() + g_memory.position, buffer, static_cast<size_t>(count));
-    g_memory.position += static_cast<size_t>(count);
-    *written = count;
-    return true;
-}
-bool MemSeekStart(NativeHandle) {
-    g_memory.position = 0;
-    return true;
-}
-bool MemSetEnd(NativeHandle) {
-    g_memory.end = g_memory.position;
-    return true;
-}
-int32_t MemLastError() { return 0; }
-FileLayer MakeMemoryLayer() {
-    FileLayer layer = *PlatformFileLayer();
-    layer.Read = MemRead;
-    layer.Write = MemWrite;
-    layer.SeekStart = MemSeekStart;
-    layer.SetEnd = MemSetEnd;
-    layer.LastError = MemLastError;
-    return layer;
-}
-const FileLayer kMemoryLayer = MakeMemoryLayer();
-
-// Swaps the memory layer in for the life of one benchmark.
-struct UseMemoryLayer {
-    UseMemoryLayer() {
-        g_memory.source = File().data();
-        g_memory.sourceSize = File().size();
-        g_memory.sink.resize(File().size());
-        g_memory.position = 0;
-        SetFileLayer(&kMemoryLayer);
-    }
-    ~UseMemoryLayer() { SetFileLayer(nullptr); }
-};
-
 // The generated file on disk, written once and removed at exit.
 struct DiskCopy {
     std::string path = "/tmp/dtb_core_bench_" + std::to_string(getpid()) + ".dtb";
     DiskCopy() {
-        NativeHandle f = FileCreateNew(path.c_str());
-        int32_t written = 0;
-        if (f == kNoFile || !FileWrite(f, File().data(), static_cast<int32_t>(File().size()), &written) ||
-            written != static_cast<int32_t>(File().size()))
-            std::abort();
-        FileClose(f);
+        if (!SaveFile(path, File())) std::abort();
     }
-    ~DiskCopy() { FileDelete(path.c_str()); }
+    ~DiskCopy() { std::remove(path.c_str()); }
 };
 
 const std::string& DiskFile() {
@@ -164,16 +84,18 @@ const std::string& DiskFile() {
 }
 
 // The loaded document, for the writer.
-EditorState& Loaded() {
-    static EditorState* state = [] {
-        EditorState* s = new EditorState;
-        InitDocument(s);
-        UseMemoryLayer memory;
-        s->FileHandle = 1;
-        if (ReadDocument(s) != 0) std::abort();
-        return s;
+Document& Loaded() {
+    static Document* doc = [] {
+        Document* d = new Document;
+        NewDocument(d);
+        MemoryFile file(File());
+        file.Attach(d);
+        if (ReadDocument(d) != 0) std::abort();
+        d->FileHandle = kNoFile;
+        d->Files = nullptr;
+        return d;
     }();
-    return *state;
+    return *doc;
 }
 
 void SetBytes(benchmark::State& state) {
@@ -193,12 +115,10 @@ void BM_Memcpy(benchmark::State& state) {
 
 void BM_ApplyCipher(benchmark::State& state) {
     std::vector<uint8_t> buffer = File();
-    EditorState s;
-    InitEditorState(&s);
-    s.Key = kKey;
+    CipherState cipher;
     for (auto _ : state) {
-        SeedCipher(&s);
-        ApplyCipher(&s, buffer.data(), 0, static_cast<int64_t>(buffer.size()));
+        SeedCipher(&cipher, kKey);
+        ApplyCipher(&cipher, buffer.data(), 0, static_cast<int64_t>(buffer.size()));
         benchmark::ClobberMemory();
     }
     SetBytes(state);
@@ -207,52 +127,50 @@ void BM_ApplyCipher(benchmark::State& state) {
 // The cipher by its definition, a byte at a time, for comparison.
 void BM_NextCipherByteLoop(benchmark::State& state) {
     std::vector<uint8_t> buffer = File();
-    EditorState s;
-    InitEditorState(&s);
-    s.Key = kKey;
+    CipherState cipher;
     for (auto _ : state) {
-        SeedCipher(&s);
-        for (uint8_t& b : buffer) b = NextCipherByte(&s, b);
+        SeedCipher(&cipher, kKey);
+        for (uint8_t& b : buffer) b = NextCipherByte(&cipher, b);
         benchmark::ClobberMemory();
     }
     SetBytes(state);
 }
 
-void CheckLoaded(benchmark::State& state, const EditorState& s) {
-    if (s.ChunkCount != Loaded().ChunkCount || s.PoolUsed != Loaded().PoolUsed)
+void CheckLoaded(benchmark::State& state, const Document& doc) {
+    if (doc.ChunkCount != Loaded().ChunkCount || doc.PoolUsed != Loaded().PoolUsed)
         state.SkipWithError("the file did not load whole");
 }
 
 // A document that already holds a file of this size, as for Revert: its
 // blocks are large enough and nothing grows while measured.
 void BM_ReadDocument_Memory(benchmark::State& state) {
-    UseMemoryLayer memory;
-    EditorState s;
-    InitDocument(&s);
-    s.FileHandle = 1;
-    ReadDocument(&s);  // the blocks grow here, not while measured
+    MemoryFile file(File());
+    Document doc;
+    NewDocument(&doc);
+    file.Attach(&doc);
+    ReadDocument(&doc);  // the blocks grow here, not while measured
     for (auto _ : state) {
-        g_memory.position = 0;
-        if (ReadDocument(&s) != 0) state.SkipWithError("ReadDocument failed");
+        file.position = 0;
+        if (ReadDocument(&doc) != 0) state.SkipWithError("ReadDocument failed");
     }
-    CheckLoaded(state, s);
-    FreeDocument(&s);
+    CheckLoaded(state, doc);
+    FreeDocument(&doc);
     SetBytes(state);
 }
 
 // A fresh document for every load, as for the first Open: the table and the
 // pool grow step by step while the file arrives.
 void BM_ReadDocument_MemoryFresh(benchmark::State& state) {
-    UseMemoryLayer memory;
+    MemoryFile file(File());
     for (auto _ : state) {
-        EditorState s;
-        InitDocument(&s);
-        s.FileHandle = 1;
-        g_memory.position = 0;
-        if (ReadDocument(&s) != 0) state.SkipWithError("ReadDocument failed");
+        Document doc;
+        NewDocument(&doc);
+        file.Attach(&doc);
+        file.position = 0;
+        if (ReadDocument(&doc) != 0) state.SkipWithError("ReadDocument failed");
         state.PauseTiming();
-        CheckLoaded(state, s);
-        FreeDocument(&s);
+        CheckLoaded(state, doc);
+        FreeDocument(&doc);
         state.ResumeTiming();
     }
     SetBytes(state);
@@ -260,49 +178,53 @@ void BM_ReadDocument_MemoryFresh(benchmark::State& state) {
 
 void BM_ReadDocument_File(benchmark::State& state) {
     const std::string& path = DiskFile();
-    EditorState s;
-    InitDocument(&s);
-    s.FileHandle = FileOpenRead(path.c_str());
-    ReadDocument(&s);  // the blocks grow here, and the file is in the page cache
-    FileClose(s.FileHandle);
+    const FileLayer& files = *PlatformFileLayer();
+    Document doc;
+    NewDocument(&doc);
+    doc.FileHandle = FileOpenRead(path.c_str());
+    ReadDocument(&doc);  // the blocks grow here, and the file is in the page cache
+    files.Close(doc.FileHandle);
     for (auto _ : state) {
-        s.FileHandle = FileOpenRead(path.c_str());
-        if (s.FileHandle == kNoFile || ReadDocument(&s) != 0) state.SkipWithError("ReadDocument failed");
-        FileClose(s.FileHandle);
+        doc.FileHandle = FileOpenRead(path.c_str());
+        if (doc.FileHandle == kNoFile || ReadDocument(&doc) != 0) state.SkipWithError("ReadDocument failed");
+        files.Close(doc.FileHandle);
     }
-    CheckLoaded(state, s);
-    FreeDocument(&s);
+    CheckLoaded(state, doc);
+    FreeDocument(&doc);
     SetBytes(state);
 }
 
 void BM_WriteDocument_Memory(benchmark::State& state) {
-    EditorState& s = Loaded();
-    UseMemoryLayer memory;
-    s.FileHandle = 1;
+    Document& doc = Loaded();
+    MemoryFile sink(std::vector<uint8_t>(File().size()));  // reserved once: no growth while measured
+    sink.Attach(&doc);
     for (auto _ : state) {
-        if (WriteDocument(&s) != 0) state.SkipWithError("WriteDocument failed");
+        if (WriteDocument(&doc) != 0) state.SkipWithError("WriteDocument failed");
     }
-    if (g_memory.end != File().size() || std::memcmp(g_memory.sink.data(), File().data(), File().size()) != 0)
-        state.SkipWithError("the saved file differs from the loaded one");
+    if (sink.bytes != File()) state.SkipWithError("the saved file differs from the loaded one");
+    doc.FileHandle = kNoFile;
     SetBytes(state);
 }
 
 // Saving over the file that is open, as Save does: the pages are in the cache
 // and the length does not change.
 void BM_WriteDocument_File(benchmark::State& state) {
-    EditorState& s = Loaded();
+    Document& doc = Loaded();
+    const FileLayer& files = *PlatformFileLayer();
     std::string path = "/tmp/dtb_core_bench_" + std::to_string(getpid()) + "_saved.dtb";
-    s.FileHandle = FileCreateNew(path.c_str());
-    if (s.FileHandle == kNoFile) {
+    doc.Files = nullptr;
+    doc.FileHandle = FileCreateNew(path.c_str());
+    if (doc.FileHandle == kNoFile) {
         state.SkipWithError("cannot create the file to save to");
         return;
     }
-    WriteDocument(&s);  // the file's blocks exist before the measured saves
+    WriteDocument(&doc);  // the file's blocks exist before the measured saves
     for (auto _ : state) {
-        if (WriteDocument(&s) != 0) state.SkipWithError("WriteDocument failed");
+        if (WriteDocument(&doc) != 0) state.SkipWithError("WriteDocument failed");
     }
-    FileClose(s.FileHandle);
-    FileDelete(path.c_str());
+    files.Close(doc.FileHandle);
+    doc.FileHandle = kNoFile;
+    files.Delete(path.c_str());
     SetBytes(state);
 }
 

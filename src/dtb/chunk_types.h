@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
 enum ChunkShape : int32_t {
     ShapeUnknown = 0,
@@ -38,4 +38,22 @@ inline void WriteU32(uint8_t* p, uint32_t v) {
 
 inline uint16_t ChildCountOf(const ChunkRecord& r) { return ReadU16(r.Value); }
 inline int32_t NodeNumberOf(const ChunkRecord& r) { return static_cast<int32_t>(ReadU32(r.Value + 2)); }
-inline uint16_t TopLevelCountOf(const EditorState& s) { return ReadU16(s.HeaderBytes + 1); }
+inline uint16_t TopLevelCountOf(const Document& doc) { return ReadU16(doc.HeaderBytes + 1); }
+
+// A chunk's encoding, the same in the file (enciphered) and in the clipboard
+// block (plain): the 32-bit type, then by shape 4 value bytes (scalar), a
+// 16-bit child count and a 32-bit node number (node), or a 32-bit length and
+// that many payload bytes (pool). An unknown type would be its type alone.
+const int32_t kLongestChunkHead = 10;
+// The bytes before the payload (all of them but for a pool chunk) written
+// at out; returns how many.
+int32_t EncodeChunkHead(const ChunkRecord& record, uint8_t* out);
+int64_t EncodedChunkSize(const ChunkRecord& record);
+
+enum ChunkCut { ChunkWhole, ChunkShort, ChunkUnknown };
+// Reads the chunk at the start of available bytes into record (Type, and
+// Value or Length). ChunkWhole: size is its whole size, a payload starting at
+// bytes + 8. ChunkShort: the bytes end inside it; size is its whole size when
+// that is known already, else 0. ChunkUnknown: the type is no chunk's, judged
+// as soon as its four bytes are there.
+ChunkCut DecodeChunk(const uint8_t* bytes, int64_t available, ChunkRecord* record, int64_t* size);

@@ -1,25 +1,24 @@
 #include "cipher.h"
 
-int32_t SeedCipher(EditorState* state) {
-    state->CipherIndexA = kCipherLag;
-    state->CipherIndexB = 0;
-    uint32_t s = state->Key;
+void SeedCipher(CipherState* cipher, uint32_t key) {
+    cipher->IndexA = kCipherLag;
+    cipher->IndexB = 0;
+    uint32_t s = key;
     for (int i = 0; i < kCipherTableSize; ++i) {
         s = s * 1103515245u + 12345u;
         uint32_t a = s;
         s = s * 1103515245u + 12345u;
         uint32_t b = s;
-        state->CipherTable[i] = (b & 0x7FFF0000u) | (a >> 16);
+        cipher->Table[i] = (b & 0x7FFF0000u) | (a >> 16);
     }
-    return 0;
 }
 
-uint8_t NextCipherByte(EditorState* state, uint8_t byte) {
-    uint32_t* t = state->CipherTable;
-    uint32_t x = t[state->CipherIndexA] ^ t[state->CipherIndexB];
-    t[state->CipherIndexB] = x;
-    if (++state->CipherIndexA == kCipherRing) state->CipherIndexA = 0;
-    if (++state->CipherIndexB == kCipherRing) state->CipherIndexB = 0;
+uint8_t NextCipherByte(CipherState* cipher, uint8_t byte) {
+    uint32_t* t = cipher->Table;
+    uint32_t x = t[cipher->IndexA] ^ t[cipher->IndexB];
+    t[cipher->IndexB] = x;
+    if (++cipher->IndexA == kCipherRing) cipher->IndexA = 0;
+    if (++cipher->IndexB == kCipherRing) cipher->IndexB = 0;
     return static_cast<uint8_t>(byte ^ x);
 }
 
@@ -29,9 +28,9 @@ uint8_t NextCipherByte(EditorState* state, uint8_t byte) {
 // reads t[A..A+n), two ranges that cannot overlap. Every step of a run is then
 // independent and the compiler may vectorise it, with exactly the result of
 // the byte loop.
-int32_t ApplyCipher(EditorState* state, uint8_t* buffer, int64_t start, int64_t count) {
-    uint32_t* t = state->CipherTable;
-    int32_t b = state->CipherIndexB;
+void ApplyCipher(CipherState* cipher, uint8_t* buffer, int64_t start, int64_t count) {
+    uint32_t* t = cipher->Table;
+    int32_t b = cipher->IndexB;
     uint8_t* p = buffer + start;
     const int32_t split = kCipherRing - kCipherLag;  // 146: where A wraps
     while (count > 0) {
@@ -52,7 +51,6 @@ int32_t ApplyCipher(EditorState* state, uint8_t* buffer, int64_t start, int64_t 
         b += run;
         if (b == kCipherRing) b = 0;
     }
-    state->CipherIndexB = b;
-    state->CipherIndexA = b < split ? b + kCipherLag : b - split;
-    return 0;
+    cipher->IndexB = b;
+    cipher->IndexA = b < split ? b + kCipherLag : b - split;
 }

@@ -5,13 +5,13 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
 const int32_t kCipherRing = 249;
 const int32_t kCipherLag = 103;
 
-int32_t SeedCipher(EditorState* state);
+void SeedCipher(CipherState* cipher, uint32_t key);
 // The byte XOR the next keystream byte; advances the state one step.
-uint8_t NextCipherByte(EditorState* state, uint8_t byte);
+uint8_t NextCipherByte(CipherState* cipher, uint8_t byte);
 // Applies NextCipherByte to buffer[start .. start + count - 1] in order.
-int32_t ApplyCipher(EditorState* state, uint8_t* buffer, int64_t start, int64_t count);
+void ApplyCipher(CipherState* cipher, uint8_t* buffer, int64_t start, int64_t count);

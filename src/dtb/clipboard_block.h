@@ -1,31 +1,28 @@
 // The editor's own clipboard data: a run of chunks with their subtrees as one
 // plain block, and the text rendering that goes beside it for other programs.
 //
-// Block: RecordCount (u32), then that many entries in table order, numbers
-// little-endian, no padding. An entry is the Type (u32) and then, by shape:
-// 4 value bytes (scalar), ChildCount (u16) and NodeNumber (i32) (node), or
-// Length (u32) and the payload bytes (pool); an unknown type has its Type
-// alone. The same encoding as a chunk in the file, in plain form.
+// Block: RecordCount (u32), then that many entries in table order, each a
+// chunk encoded as in the file (chunk_types.h), in plain form.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
 // Paste's answer for a block it will not read: no message, the caller beeps.
 const int32_t kBlockRefused = -2;
 
 // The exact size of the block for the count records from first on.
-int64_t ClipboardBlockSize(const EditorState* state, int32_t first, int32_t count);
-// Writes that block; block holds ClipboardBlockSize bytes. Returns 0.
-int32_t WriteClipboardBlock(const EditorState* state, int32_t first, int32_t count, uint8_t* block);
+int64_t ClipboardBlockSize(const Document* doc, int32_t first, int32_t count);
+// Writes that block; block holds ClipboardBlockSize bytes.
+void WriteClipboardBlock(const Document* doc, int32_t first, int32_t count, uint8_t* block);
 
 // The exact size of the text rendering, terminating zero included: per
 // record its labelled display text with ": " and "\r\n", never cut.
-int64_t ClipboardTextSize(const EditorState* state, int32_t first, int32_t count);
+int64_t ClipboardTextSize(const Document* doc, int32_t first, int32_t count);
 // Writes that text into size bytes. 0, or -1 when it does not fit.
-int32_t WriteClipboardText(const EditorState* state, int32_t first, int32_t count, char* text, size_t size);
+int32_t WriteClipboardText(const Document* doc, int32_t first, int32_t count, char* text, size_t size);
 
 // Reads a block of size bytes (the size of the memory that holds it) and
 // accepts it only when its entries are exactly what the tree shows as one
@@ -48,5 +45,5 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
 // the whole run out again, so the table, the counts and PoolUsed are as they
 // were (the pool block may have grown; bytes past PoolUsed mean nothing).
 // block must not point into the pool.
-int32_t PasteClipboardBlock(EditorState* state, const uint8_t* block, size_t size, int32_t selected,
+int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected,
                             int32_t selectedParent, uint32_t location, bool identifiersShown);

@@ -19,52 +19,49 @@ void Append(char* out, size_t outSize, size_t* at, const char* text, size_t n) {
 
 }  // namespace
 
-int32_t FormatChunkText(const EditorState* state, int32_t index, char* out, size_t outSize,
-                        const char* separator, int32_t labelled) {
-    out[0] = '\0';
-    const ChunkRecord& r = state->Chunks[index];
-    const char* label = LabelOfType(r.Type);
-    if (!label) return 0;
-
-    char number[64];
-    const char* value = number;
-    size_t valueLength = 0;
-    switch (r.Type) {
+size_t FormatValueText(const ChunkRecord& record, char* out) {
+    switch (record.Type) {
     case 0:
-        valueLength = static_cast<size_t>(std::snprintf(number, sizeof number, "%d", static_cast<int32_t>(ReadU32(r.Value))));
-        break;
+        return static_cast<size_t>(std::snprintf(out, kValueTextSize, "%d", static_cast<int32_t>(ReadU32(record.Value))));
     case 1: {
         float f;
-        std::memcpy(&f, r.Value, sizeof f);
-        // %f of the largest floats needs 46 characters; the buffer holds them.
-        valueLength = static_cast<size_t>(std::snprintf(number, sizeof number, "%f", static_cast<double>(f)));
-        break;
+        std::memcpy(&f, record.Value, sizeof f);
+        // %f of the largest floats needs 46 characters; the text holds them.
+        return static_cast<size_t>(std::snprintf(out, kValueTextSize, "%f", static_cast<double>(f)));
     }
     default:
-        if (IsPoolType(r.Type)) {
-            value = reinterpret_cast<const char*>(state->Pool + r.PoolOffset);
-            const void* zero = std::memchr(value, 0, static_cast<size_t>(r.Length));
-            valueLength = zero ? static_cast<size_t>(static_cast<const char*>(zero) - value) : static_cast<size_t>(r.Length);
-        } else {
-            FormatHexBytes(r.Value, IsNodeType(r.Type) ? 6 : 4, number);
-            valueLength = std::strlen(number);
-        }
+        FormatHexBytes(record.Value, IsNodeType(record.Type) ? 6 : 4, out);
+        return std::strlen(out);
     }
+}
 
+int32_t FormatChunkText(const Document* doc, int32_t index, char* out, size_t outSize, const char* separator,
+                        bool labelled) {
+    out[0] = '\0';
+    const ChunkRecord& r = doc->Chunks[index];
+    const char* label = LabelOfType(r.Type);
+    if (!label) return 0;
+    char number[kValueTextSize];
+    PayloadView value = {number, 0};
+    if (IsPoolType(r.Type)) {
+        value = ShownPayload(doc, r);
+    } else {
+        value.Length = FormatValueText(r, number);
+    }
     size_t at = 0;
-    size_t labelLength = labelled == 1 ? std::strlen(label) : 0;
+    size_t labelLength = labelled ? std::strlen(label) : 0;
     size_t separatorLength = std::strlen(separator);
     Append(out, outSize, &at, label, labelLength);
     Append(out, outSize, &at, separator, separatorLength);
-    Append(out, outSize, &at, value, valueLength);
-    return static_cast<int32_t>(labelLength + separatorLength + valueLength);
+    Append(out, outSize, &at, value.Text, value.Length);
+    return static_cast<int32_t>(labelLength + separatorLength + value.Length);
 }
 
-int32_t FormatListLine(const EditorState* state, int32_t index, char* out, size_t outSize) {
+int32_t FormatListLine(const Document* doc, int32_t index, char* out, size_t outSize) {
     char suffix[16];
     int suffixLength = std::snprintf(suffix, sizeof suffix, "\t%d", index);
     size_t room = outSize > static_cast<size_t>(suffixLength) ? outSize - static_cast<size_t>(suffixLength) : 1;
-    int32_t textLength = FormatChunkText(state, index, out, room, "\t", 1);
+    int32_t textLength = FormatChunkText(doc, index, out, room, "\t", true);
     size_t at = std::strlen(out);
     Append(out, outSize, &at, suffix, static_cast<size_t>(suffixLength));
     return textLength + suffixLength;

@@ -62,131 +62,125 @@ void ReservingFree(void* block) {
 }
 
 const BlockAllocator kDefaultAllocator = {ReservingResize, ReservingFree};
-const BlockAllocator* g_allocator = &kDefaultAllocator;
 
-const char kAllocFailed[] = "Could not allocate memory.";
+const BlockAllocator& Memory(const Document* doc) { return doc->Memory ? *doc->Memory : kDefaultAllocator; }
 
 // Grows a block to newSize bytes with the bytes past oldSize zeroed. On
 // failure the block is untouched and nullptr is returned.
-void* GrowBlock(void* block, size_t oldSize, size_t newSize) {
-    void* grown = g_allocator->Resize(block, newSize);
+void* GrowBlock(const Document* doc, void* block, size_t oldSize, size_t newSize) {
+    void* grown = Memory(doc).Resize(block, newSize);
     if (grown) std::memset(static_cast<char*>(grown) + oldSize, 0, newSize - oldSize);
     return grown;
 }
 
 }  // namespace
 
-void SetBlockAllocator(const BlockAllocator* allocator) {
-    g_allocator = allocator ? allocator : &kDefaultAllocator;
+void InitDocument(Document* doc) {
+    std::memset(doc, 0, sizeof *doc);
+    doc->FileHandle = kNoFile;
 }
 
-int32_t AllocateDocument(EditorState* state) {
-    void* pool = GrowBlock(nullptr, 0, kPoolStep);
-    if (!pool) {
-        Report(state, ReportError, kAllocFailed);
-        return -1;
-    }
-    state->Pool = static_cast<uint8_t*>(pool);
-    state->PoolHandle = reinterpret_cast<NativeHandle>(pool);
-    state->PoolCapacity = kPoolStep;
-    state->PoolUsed = 0;
-
-    void* table = GrowBlock(nullptr, 0, kTableStep * sizeof(ChunkRecord));
+int32_t AllocateDocument(Document* doc) {
+    void* pool = GrowBlock(doc, nullptr, 0, kPoolStep);
+    void* table = pool ? GrowBlock(doc, nullptr, 0, kTableStep * sizeof(ChunkRecord)) : nullptr;
     if (!table) {
-        Report(state, ReportError, kAllocFailed);
+        if (pool) Memory(doc).Free(pool);
+        ReportOutOfMemory(doc);
         return -1;
     }
-    state->Chunks = static_cast<ChunkRecord*>(table);
-    state->ChunkTableHandle = reinterpret_cast<NativeHandle>(table);
-    state->ChunkCapacity = kTableStep;
-    state->ChunkCount = 0;
+    doc->Pool = static_cast<uint8_t*>(pool);
+    doc->PoolCapacity = kPoolStep;
+    doc->PoolUsed = 0;
+    doc->Chunks = static_cast<ChunkRecord*>(table);
+    doc->ChunkCapacity = kTableStep;
+    doc->ChunkCount = 0;
     return 0;
 }
 
-int32_t FreeDocument(EditorState* state) {
-    if (state->Pool) g_allocator->Free(state->Pool);
-    state->Pool = nullptr;
-    state->PoolHandle = 0;
-    state->PoolCapacity = state->PoolUsed = 0;
-    if (state->Chunks) g_allocator->Free(state->Chunks);
-    state->Chunks = nullptr;
-    state->ChunkTableHandle = 0;
-    state->ChunkCapacity = state->ChunkCount = 0;
-    return 0;
+void FreeDocument(Document* doc) {
+    if (doc->Pool) Memory(doc).Free(doc->Pool);
+    if (doc->Chunks) Memory(doc).Free(doc->Chunks);
+    doc->Pool = nullptr;
+    doc->Chunks = nullptr;
+    doc->PoolCapacity = doc->PoolUsed = 0;
+    doc->ChunkCapacity = doc->ChunkCount = 0;
 }
 
-int32_t EnsureRoom(EditorState* state, int32_t poolBytes, int32_t tableSlots) {
-    if (poolBytes < 0 || tableSlots < 0 || !state->Pool || !state->Chunks) {
-        Report(state, ReportError, kAllocFailed);
+int32_t EnsureRoom(Document* doc, int32_t poolBytes, int32_t tableSlots) {
+    if (poolBytes < 0 || tableSlots < 0 || !doc->Pool || !doc->Chunks) {
+        ReportOutOfMemory(doc);
         return -1;
     }
     // The pool keeps at least one spare byte after every request, growing in
     // whole steps; all the steps one request needs are taken in one resize.
-    int64_t need = static_cast<int64_t>(poolBytes) + state->PoolUsed;
-    if (need >= state->PoolCapacity) {
-        int64_t steps = (need - state->PoolCapacity) / kPoolStep + 1;
-        int64_t capacity = state->PoolCapacity + steps * kPoolStep;
-        void* grown = capacity <= INT32_MAX
-                          ? GrowBlock(state->Pool, static_cast<size_t>(state->PoolCapacity),
-                                      static_cast<size_t>(capacity))
-                          : nullptr;
+    int64_t need = static_cast<int64_t>(poolBytes) + doc->PoolUsed;
+    if (need >= doc->PoolCapacity) {
+        int64_t steps = (need - doc->PoolCapacity) / kPoolStep + 1;
+        int64_t capacity = doc->PoolCapacity + steps * kPoolStep;
+        void* grown = capacity <= INT32_MAX ? GrowBlock(doc, doc->Pool, static_cast<size_t>(doc->PoolCapacity),
+                                                        static_cast<size_t>(capacity))
+                                            : nullptr;
         if (!grown) {
-            Report(state, ReportError, kAllocFailed);
+            ReportOutOfMemory(doc);
             return -1;
         }
-        state->Pool = static_cast<uint8_t*>(grown);
-        state->PoolHandle = reinterpret_cast<NativeHandle>(grown);
-        state->PoolCapacity = static_cast<int32_t>(capacity);
+        doc->Pool = static_cast<uint8_t*>(grown);
+        doc->PoolCapacity = static_cast<int32_t>(capacity);
     }
     // The usual reserve of 4 grows the table by a step of 256; a caller that
     // adds several records at once gets exactly what it asked for.
-    if (static_cast<int64_t>(state->ChunkCount) + tableSlots >= state->ChunkCapacity) {
+    if (static_cast<int64_t>(doc->ChunkCount) + tableSlots >= doc->ChunkCapacity) {
         int64_t step = tableSlots == kUsualReserve ? kTableStep : tableSlots;
-        int64_t capacity = state->ChunkCapacity + step;
+        int64_t capacity = doc->ChunkCapacity + step;
         void* grown = capacity <= INT32_MAX && static_cast<uint64_t>(capacity) <= SIZE_MAX / sizeof(ChunkRecord)
-                          ? GrowBlock(state->Chunks, state->ChunkCapacity * sizeof(ChunkRecord),
+                          ? GrowBlock(doc, doc->Chunks, doc->ChunkCapacity * sizeof(ChunkRecord),
                                       static_cast<size_t>(capacity) * sizeof(ChunkRecord))
                           : nullptr;
         if (!grown) {
-            Report(state, ReportError, kAllocFailed);
+            ReportOutOfMemory(doc);
             return -1;
         }
-        state->Chunks = static_cast<ChunkRecord*>(grown);
-        state->ChunkTableHandle = reinterpret_cast<NativeHandle>(grown);
-        state->ChunkCapacity = static_cast<int32_t>(capacity);
+        doc->Chunks = static_cast<ChunkRecord*>(grown);
+        doc->ChunkCapacity = static_cast<int32_t>(capacity);
     }
     return 0;
 }
 
-int32_t InsertChunkAt(EditorState* state, const ChunkRecord* record, int32_t index) {
-    if (index < 0 || index > state->ChunkCount) return -1;
+int32_t InsertChunkAt(Document* doc, const ChunkRecord* record, int32_t index) {
+    if (index < 0 || index > doc->ChunkCount) return -1;
     ChunkRecord copy = *record;  // record may point into the table that EnsureRoom moves
-    if (EnsureRoom(state, 0, kUsualReserve) != 0) return -1;
-    ChunkRecord* at = state->Chunks + index;
-    std::memmove(at + 1, at, static_cast<size_t>(state->ChunkCount - index) * sizeof(ChunkRecord));
+    if (EnsureRoom(doc, 0, kUsualReserve) != 0) return -1;
+    ChunkRecord* at = doc->Chunks + index;
+    std::memmove(at + 1, at, static_cast<size_t>(doc->ChunkCount - index) * sizeof(ChunkRecord));
     *at = copy;
-    state->ChunkCount += 1;
+    doc->ChunkCount += 1;
     return 0;
 }
 
-int32_t RemoveChunks(EditorState* state, int32_t index, int32_t count) {
-    if (index < 0 || count <= 0 || index >= state->ChunkCount) return 0;
-    if (count > state->ChunkCount - index) count = state->ChunkCount - index;
-    ChunkRecord* at = state->Chunks + index;
-    std::memmove(at, at + count, static_cast<size_t>(state->ChunkCount - index - count) * sizeof(ChunkRecord));
-    state->ChunkCount -= count;
-    return 0;
+void RemoveChunks(Document* doc, int32_t index, int32_t count) {
+    if (index < 0 || count <= 0 || index >= doc->ChunkCount) return;
+    if (count > doc->ChunkCount - index) count = doc->ChunkCount - index;
+    ChunkRecord* at = doc->Chunks + index;
+    std::memmove(at, at + count, static_cast<size_t>(doc->ChunkCount - index - count) * sizeof(ChunkRecord));
+    doc->ChunkCount -= count;
 }
 
-int32_t ReplacePayload(EditorState* state, int32_t index, const uint8_t* bytes, int32_t n) {
-    if (index < 0 || index >= state->ChunkCount || n < 0) return -1;
-    if (n > state->Chunks[index].SlotLength) {
-        if (EnsureRoom(state, n, kUsualReserve) != 0) return -1;
-        state->Chunks[index].PoolOffset = static_cast<uint32_t>(state->PoolUsed);
-        state->PoolUsed += n;
+int32_t ReplacePayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n) {
+    if (index < 0 || index >= doc->ChunkCount || n < 0) return -1;
+    if (n > doc->Chunks[index].SlotLength) {
+        if (EnsureRoom(doc, n, kUsualReserve) != 0) return -1;
+        doc->Chunks[index].PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
+        doc->PoolUsed += n;
     }
-    ChunkRecord& r = state->Chunks[index];
-    if (n > 0) std::memcpy(state->Pool + r.PoolOffset, bytes, static_cast<size_t>(n));
+    ChunkRecord& r = doc->Chunks[index];
+    if (n > 0) std::memcpy(doc->Pool + r.PoolOffset, bytes, static_cast<size_t>(n));
     r.Length = n;
     return 0;
+}
+
+PayloadView ShownPayload(const Document* doc, const ChunkRecord& record) {
+    const char* text = reinterpret_cast<const char*>(doc->Pool + record.PoolOffset);
+    size_t length = static_cast<size_t>(record.Length);
+    const void* zero = std::memchr(text, 0, length);
+    return {text, zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : length};
 }

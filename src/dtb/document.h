@@ -1,45 +1,126 @@
-// The document's memory: the chunk table and the append-only data pool, both
-// growable, zero-filled and contiguous, with stable addresses between calls
-// of EnsureRoom.
+// The document: one DTB file in memory (the chunk table, the data pool of
+// their text payloads, the header and the key), the file it belongs to,
+// and how it reports to its user, reads and writes files and gets memory.
+// Plain data; the operations live beside it and take it first. Nothing of
+// any window is here: how a view shows the document is its own business.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "editor_state.h"
+// A file handle is the platform's own value (a HANDLE on Windows, a
+// descriptor elsewhere), carried as an opaque pointer-sized value so that
+// the core never needs the platform headers; kNoFile is none.
+typedef intptr_t NativeHandle;
+const NativeHandle kNoFile = -1;
 
-const int32_t kPoolStep = 4096;      // pool growth step and initial size, bytes
-const int32_t kTableStep = 256;      // table growth step and initial size, records
-const int32_t kUsualReserve = 4;     // the table slots callers ask for before adding one record
+enum ReportKind : int32_t {
+    ReportError = 0,        // something failed; the operation stops
+    ReportInformation = 1,  // a refusal of a command
+    ReportWarning = 2,      // the operation went through, but the user must know something
+    ReportExclamation = 3,  // a notice such as "not found"
+};
+
+// Where the core's messages go. The front end supplies it: a message box on
+// Windows, stderr in the command line tool, a recorder in the tests.
+typedef void (*ReportHook)(void* context, const char* text, ReportKind kind);
+
+const int32_t kFileNameSize = 260;
+const int32_t kHeaderSize = 7;
+
+// One chunk of the table. Node types keep ChildCount (u16 LE, bytes 0-1) and
+// NodeNumber (i32 LE, bytes 2-5) in Value; scalar types use bytes 0-3.
+struct ChunkRecord {
+    uint32_t Type;
+    uint8_t Value[6];
+    int32_t Length;       // pool types: payload size
+    uint32_t PoolOffset;  // pool types: first payload byte in Pool
+    int32_t SlotLength;   // pool types: bytes reserved at PoolOffset
+};
+
+// The keystream's state (cipher.h): a ring of 249 words in a table of 256.
+const int32_t kCipherTableSize = 256;
+struct CipherState {
+    uint32_t Table[kCipherTableSize];
+    int32_t IndexA;  // the lagged index
+    int32_t IndexB;  // the index written
+};
+
+struct FileLayer;       // file_layer.h
+struct BlockAllocator;  // below
+
+struct Document {
+    // The file the document belongs to, open while it does (kNoFile: none).
+    NativeHandle FileHandle;
+    char FileName[kFileNameSize];
+    bool ReadOnly;  // open for reading only: Save is refused
+
+    // The chunk table and the append-only data pool; both only ever grow.
+    ChunkRecord* Chunks;
+    int32_t ChunkCount;
+    int32_t ChunkCapacity;
+    uint8_t* Pool;
+    int32_t PoolUsed;
+    int32_t PoolCapacity;
+
+    uint8_t HeaderBytes[kHeaderSize];  // bytes 1-2: the top-level count
+    uint32_t Key;
+    CipherState Cipher;  // where the keystream stands while a file is read or written
+
+    // Modified: changed since it was read or last saved. Incomplete: the
+    // reader stopped before the end of the file, so saving over that file
+    // would lose its rest.
+    bool Modified;
+    bool Incomplete;
+
+    // How the document meets the world; null seams are the platform's own.
+    ReportHook Reporter;
+    void* ReporterContext;
+    const FileLayer* Files;
+    const BlockAllocator* Memory;
+};
+
+// Zero-fills the record and marks that no file is open, as the program does
+// before anything else touches it.
+void InitDocument(Document* doc);
+
+const int32_t kPoolStep = 4096;   // pool growth step and initial size, bytes
+const int32_t kTableStep = 256;   // table growth step and initial size, records
+const int32_t kUsualReserve = 4;  // the table slots callers ask for before adding one record
 
 // Creates both blocks (4096 pool bytes, 256 records). 0, or -1 after a report.
-int32_t AllocateDocument(EditorState* state);
+int32_t AllocateDocument(Document* doc);
 // Releases both blocks; does not close the file.
-int32_t FreeDocument(EditorState* state);
+void FreeDocument(Document* doc);
 
 // Makes sure poolBytes more payload bytes and tableSlots more records fit.
 // On failure the previous blocks are kept whole, so the document stays usable.
 // Every pointer into Pool or Chunks taken before the call is stale after it.
-int32_t EnsureRoom(EditorState* state, int32_t poolBytes, int32_t tableSlots);
+int32_t EnsureRoom(Document* doc, int32_t poolBytes, int32_t tableSlots);
 
 // Inserts a copy of record at index (0 <= index <= ChunkCount). 0, or -1 with
 // nothing inserted.
-int32_t InsertChunkAt(EditorState* state, const ChunkRecord* record, int32_t index);
+int32_t InsertChunkAt(Document* doc, const ChunkRecord* record, int32_t index);
 
 // Removes count records from index on; the pool keeps their payloads and no
 // parent count changes here.
-int32_t RemoveChunks(EditorState* state, int32_t index, int32_t count);
+void RemoveChunks(Document* doc, int32_t index, int32_t count);
 
 // Stores a new payload of n bytes for a pool record: in place when it fits its
 // slot, else appended at the end of the pool. 0, or -1 with the record unchanged.
 // bytes must not point into the pool, which may move.
-int32_t ReplacePayload(EditorState* state, int32_t index, const uint8_t* bytes, int32_t n);
+int32_t ReplacePayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n);
+
+// A pool record's payload as text is shown: up to its first zero byte.
+struct PayloadView {
+    const char* Text;
+    size_t Length;
+};
+PayloadView ShownPayload(const Document* doc, const ChunkRecord& record);
 
 // Where the blocks come from. Resize(nullptr, n) allocates; a failed Resize
-// returns nullptr and leaves the old block as it was (as realloc does). Tests
-// and platform front ends may swap it; nullptr restores the default.
+// returns nullptr and leaves the old block as it was (as realloc does).
 struct BlockAllocator {
     void* (*Resize)(void* block, size_t bytes);
     void (*Free)(void* block);
 };
-void SetBlockAllocator(const BlockAllocator* allocator);

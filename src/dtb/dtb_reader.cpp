@@ -38,101 +38,75 @@ struct ReadBuffer {
     }
 };
 
-enum ChunkCut { ChunkTaken, ChunkIncomplete, ChunkRefused };
-
-// Takes the chunk at p if all of it is among the remaining bytes. On
-// ChunkIncomplete, wanted is the chunk's whole size when known.
-ChunkCut TakeChunk(EditorState* state, const uint8_t* p, int32_t remaining, int64_t* wanted) {
-    *wanted = 0;
-    if (remaining < 4) return ChunkIncomplete;
-    if (EnsureRoom(state, 0, kUsualReserve) != 0) return ChunkRefused;
-    ChunkRecord& r = state->Chunks[state->ChunkCount];
-    r.Type = ReadU32(p);
-    switch (ShapeOfType(r.Type)) {
-    case ShapeScalar:
-        if (remaining < 8) return ChunkIncomplete;
-        std::memcpy(r.Value, p + 4, 4);
-        return ChunkTaken;
-    case ShapeNode:
-        if (remaining < 10) return ChunkIncomplete;
-        std::memcpy(r.Value, p + 4, 6);
-        return ChunkTaken;
-    case ShapePool: {
-        if (remaining < 8) return ChunkIncomplete;
-        uint32_t length = ReadU32(p + 4);
-        *wanted = static_cast<int64_t>(length) + 8;
-        if (remaining < *wanted) return ChunkIncomplete;
-        // It fits in the buffer, so length is below 2^31.
-        if (EnsureRoom(state, static_cast<int32_t>(length), kUsualReserve) != 0) return ChunkRefused;
-        ChunkRecord& rec = state->Chunks[state->ChunkCount];  // EnsureRoom may have moved the table
-        rec.Length = rec.SlotLength = static_cast<int32_t>(length);
-        rec.PoolOffset = static_cast<uint32_t>(state->PoolUsed);
-        std::memcpy(state->Pool + state->PoolUsed, p + 8, length);
-        state->PoolUsed += static_cast<int32_t>(length);
-        return ChunkTaken;
+// Takes the chunk at p into the table if all of it is among the remaining
+// bytes; wanted is its whole size (for a short one, when known). False
+// after a report (an unknown type, no memory).
+bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, ChunkCut* cut, int64_t* wanted) {
+    if (remaining >= 4 && EnsureRoom(doc, 0, kUsualReserve) != 0) return false;
+    ChunkRecord r = {};
+    *cut = DecodeChunk(p, remaining, &r, wanted);
+    if (*cut == ChunkUnknown) {
+        char hex[16];
+        FormatHexBytes(p, 4, hex);
+        ReportFormat(doc, ReportError, "Unknown chunk %s", hex);
+        return false;
     }
-    case ShapeUnknown:
-        break;
+    if (*cut == ChunkShort) return true;
+    if (IsPoolType(r.Type)) {
+        if (EnsureRoom(doc, r.Length, kUsualReserve) != 0) return false;
+        r.SlotLength = r.Length;
+        r.PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
+        std::memcpy(doc->Pool + doc->PoolUsed, p + 8, static_cast<size_t>(r.Length));
+        doc->PoolUsed += r.Length;
     }
-    char hex[16];
-    FormatHexBytes(p, 4, hex);
-    ReportFormat(state, ReportError, "Unknown chunk %s", hex);
-    return ChunkRefused;
-}
-
-int32_t ChunkSize(const ChunkRecord& r) {
-    switch (ShapeOfType(r.Type)) {
-    case ShapeScalar: return 8;
-    case ShapeNode: return 10;
-    case ShapePool: return 8 + r.Length;
-    case ShapeUnknown: break;
-    }
-    return 4;
+    doc->Chunks[doc->ChunkCount++] = r;
+    return true;
 }
 
 }  // namespace
 
-int32_t ReadDocument(EditorState* state) {
+int32_t ReadDocument(Document* doc) {
     // Whatever stops the load early leaves the document knowing it holds
     // only part of its file.
-    state->Incomplete = true;
+    doc->Incomplete = true;
+    const FileLayer& files = FilesOf(doc);
     uint8_t key[4];
     int32_t got = 0;
-    bool ok = FileRead(state->FileHandle, key, 4, &got);
+    bool ok = files.Read(doc->FileHandle, key, 4, &got);
     if (!ok || got < 4) {
-        int32_t code = FileLastError();
+        int32_t code = files.LastError();
         for (int32_t i = 0; i < got; ++i) {  // what did arrive replaces the key's first bytes
-            state->Key &= ~(0xFFu << (8 * i));
-            state->Key |= static_cast<uint32_t>(key[i]) << (8 * i);
+            doc->Key &= ~(0xFFu << (8 * i));
+            doc->Key |= static_cast<uint32_t>(key[i]) << (8 * i);
         }
-        ReportFormat(state, ReportError, "Could not read key from file (%d)", code);
+        ReportFormat(doc, ReportError, "Could not read key from file (%d)", code);
         return -1;
     }
-    state->Key = ReadU32(key);
-    SeedCipher(state);
-    state->ChunkCount = 0;
-    state->PoolUsed = 0;
+    doc->Key = ReadU32(key);
+    SeedCipher(&doc->Cipher, doc->Key);
+    doc->ChunkCount = 0;
+    doc->PoolUsed = 0;
     // A file too short to supply its header gets a zero one rather than the
     // previous document's.
-    std::memset(state->HeaderBytes, 0, sizeof state->HeaderBytes);
+    std::memset(doc->HeaderBytes, 0, sizeof doc->HeaderBytes);
 
     ReadBuffer buffer;
     int32_t carry = 0;
     bool headerTaken = false;
     for (;;) {
-        if (!FileRead(state->FileHandle, buffer.bytes + carry, buffer.capacity - carry, &got)) {
-            ReportFormat(state, ReportError, "Error reading from file (%d)", FileLastError());
+        if (!files.Read(doc->FileHandle, buffer.bytes + carry, buffer.capacity - carry, &got)) {
+            ReportFormat(doc, ReportError, "Error reading from file (%d)", files.LastError());
             return -1;
         }
         if (got == 0) {
             if (carry > 0)
-                ReportFormat(state, ReportWarning,
+                ReportFormat(doc, ReportWarning,
                              "The file ends inside %s: its last %d bytes were not loaded and will not be saved.",
                              headerTaken ? "a chunk" : "its header", carry);
-            state->Incomplete = carry > 0;
+            doc->Incomplete = carry > 0;
             return 0;
         }
-        ApplyCipher(state, buffer.bytes, carry, got);
+        ApplyCipher(&doc->Cipher, buffer.bytes, carry, got);
         int32_t avail = carry + got;
         int32_t pos = 0;
         if (!headerTaken) {
@@ -140,22 +114,20 @@ int32_t ReadDocument(EditorState* state) {
                 carry = avail;
                 continue;
             }
-            std::memcpy(state->HeaderBytes, buffer.bytes, kHeaderSize);
+            std::memcpy(doc->HeaderBytes, buffer.bytes, kHeaderSize);
             headerTaken = true;
             pos = kHeaderSize;
         }
         int64_t wanted = 0;
-        while (pos < avail) {
-            ChunkCut cut = TakeChunk(state, buffer.bytes + pos, avail - pos, &wanted);
-            if (cut == ChunkRefused) return -1;
-            if (cut == ChunkIncomplete) break;
-            pos += ChunkSize(state->Chunks[state->ChunkCount]);
-            state->ChunkCount += 1;
+        ChunkCut cut = ChunkWhole;
+        while (pos < avail && cut == ChunkWhole) {
+            if (!TakeChunk(doc, buffer.bytes + pos, avail - pos, &cut, &wanted)) return -1;
+            if (cut == ChunkWhole) pos += static_cast<int32_t>(wanted);
         }
         carry = avail - pos;
         std::memmove(buffer.bytes, buffer.bytes + pos, static_cast<size_t>(carry));
         if (carry == buffer.capacity && !buffer.Grow(carry, wanted)) {
-            Report(state, ReportError, "Could not allocate memory.");
+            ReportOutOfMemory(doc);
             return -1;
         }
     }

@@ -13,17 +13,20 @@ namespace {
 // payload larger than the block goes out in block-sized pieces, so no chunk
 // is ever too long to save.
 struct WriteBlock {
-    EditorState* state;
+    Document* doc;
+    const FileLayer& files;
     NativeHandle file;
     uint8_t bytes[kFileBlock];
     int32_t used = 0;
     int64_t total = 0;
 
+    WriteBlock(Document* d, const FileLayer& f, NativeHandle h) : doc(d), files(f), file(h) {}
+
     bool Flush() {
         if (used == 0) return true;
-        ApplyCipher(state, bytes, 0, used);
+        ApplyCipher(&doc->Cipher, bytes, 0, used);
         int32_t written = 0;
-        bool ok = FileWrite(file, bytes, used, &written) && written == used;
+        bool ok = files.Write(file, bytes, used, &written) && written == used;
         total += used;
         used = 0;
         return ok;
@@ -42,59 +45,39 @@ struct WriteBlock {
     }
 };
 
-bool PutChunk(WriteBlock& out, const EditorState& state, const ChunkRecord& r) {
-    uint8_t head[10];
-    WriteU32(head, r.Type);
-    switch (ShapeOfType(r.Type)) {
-    case ShapeScalar:
-        std::memcpy(head + 4, r.Value, 4);
-        return out.Put(head, 8);
-    case ShapeNode:
-        std::memcpy(head + 4, r.Value, 6);
-        return out.Put(head, 10);
-    case ShapePool:
-        WriteU32(head + 4, static_cast<uint32_t>(r.Length));
-        return out.Put(head, 8) && out.Put(state.Pool + r.PoolOffset, r.Length);
-    case ShapeUnknown:
-        break;
-    }
-    return out.Put(head, 4);
-}
-
 }  // namespace
 
-int32_t WriteDocument(EditorState* state) {
-    return state->FileHandle == kNoFile ? 0 : WriteDocumentTo(state, state->FileHandle, nullptr);
+int32_t WriteDocument(Document* doc) {
+    return doc->FileHandle == kNoFile ? 0 : WriteDocumentTo(doc, doc->FileHandle, nullptr);
 }
 
-int32_t WriteDocumentTo(EditorState* state, NativeHandle file, int64_t* size) {
+int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
+    const FileLayer& files = FilesOf(doc);
     uint8_t key[4];
-    WriteU32(key, state->Key);
+    WriteU32(key, doc->Key);
     int32_t written = 0;
-    if (!FileSeekStart(file) || !FileWrite(file, key, 4, &written) || written != 4) {
-        ReportFormat(state, ReportError, "Could not write key to file (%d)", FileLastError());
+    if (!files.SeekStart(file) || !files.Write(file, key, 4, &written) || written != 4) {
+        ReportFormat(doc, ReportError, "Could not write key to file (%d)", files.LastError());
         return -1;
     }
-    SeedCipher(state);
-    WriteBlock out;
-    out.state = state;
-    out.file = file;
-    out.Put(state->HeaderBytes, kHeaderSize);
+    SeedCipher(&doc->Cipher, doc->Key);
+    WriteBlock out(doc, files, file);
+    out.Put(doc->HeaderBytes, kHeaderSize);
     if (!out.Flush()) {
-        ReportFormat(state, ReportError, "Could not write header to file (%d)", FileLastError());
+        ReportFormat(doc, ReportError, "Could not write header to file (%d)", files.LastError());
         return -1;
     }
-    for (int32_t i = 0; i < state->ChunkCount; ++i) {
-        if (!PutChunk(out, *state, state->Chunks[i])) {
-            ReportFormat(state, ReportError, "Could not write chunks to file (%d)", FileLastError());
-            return -1;
-        }
+    bool ok = true;
+    for (int32_t i = 0; i < doc->ChunkCount && ok; ++i) {
+        const ChunkRecord& r = doc->Chunks[i];
+        uint8_t head[kLongestChunkHead];
+        ok = out.Put(head, EncodeChunkHead(r, head)) && (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
     }
-    if (!out.Flush()) {
-        ReportFormat(state, ReportError, "Could not write chunks to file (%d)", FileLastError());
+    if (!ok || !out.Flush()) {
+        ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError());
         return -1;
     }
-    FileSetEnd(file);
+    files.SetEnd(file);
     if (size) *size = 4 + out.total;
     return 0;
 }

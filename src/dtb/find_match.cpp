@@ -26,8 +26,8 @@ const CaseFold kWestern = MakeWesternFold();
 
 const CaseFold* WesternCaseFold() { return &kWestern; }
 
-bool ChunkIsSearched(const EditorState* state, int32_t index, bool identifiersSearched) {
-    switch (state->Chunks[index].Type) {
+bool ChunkIsSearched(const Document* doc, int32_t index, bool identifiersSearched) {
+    switch (doc->Chunks[index].Type) {
     case 2: case 18: case 32: case 33: case 34: case 35:
         return true;
     case kTypeIdentifier:
@@ -37,40 +37,36 @@ bool ChunkIsSearched(const EditorState* state, int32_t index, bool identifiersSe
     }
 }
 
-bool PayloadContains(const uint8_t* payload, int32_t length, const uint8_t* needle, int32_t needleLength,
-                     const CaseFold* fold) {
-    const void* zero = std::memchr(payload, 0, static_cast<size_t>(length));
-    if (zero) length = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - payload);
+bool PayloadContains(PayloadView payload, const uint8_t* needle, size_t needleLength, const CaseFold* fold) {
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(payload.Text);
     const uint8_t* lower = fold->lower;
     const uint8_t first = needle[0];
-    for (int32_t at = 0; at + needleLength <= length; ++at) {
-        if (lower[payload[at]] != first) continue;
-        int32_t k = 1;
-        while (k < needleLength && lower[payload[at + k]] == needle[k]) ++k;
+    for (size_t at = 0; at + needleLength <= payload.Length; ++at) {
+        if (lower[text[at]] != first) continue;
+        size_t k = 1;
+        while (k < needleLength && lower[text[at + k]] == needle[k]) ++k;
         if (k == needleLength) return true;
     }
     return false;
 }
 
-int32_t FindNextChunk(EditorState* state, int32_t start, const char* text, bool identifiersSearched,
+int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched,
                       const CaseFold* fold) {
     size_t textLength = std::strlen(text);
     if (textLength == 0) return -1;
     uint8_t* needle = static_cast<uint8_t*>(std::malloc(textLength));
-    if (!needle || textLength > static_cast<size_t>(INT32_MAX)) {
-        std::free(needle);
-        Report(state, ReportError, "Could not allocate memory.");
+    if (!needle) {
+        ReportOutOfMemory(doc);
         return -1;
     }
     for (size_t i = 0; i < textLength; ++i) needle[i] = fold->lower[static_cast<uint8_t>(text[i])];
     int32_t found = -1;
-    for (int32_t i = start < 0 ? 0 : start; i < state->ChunkCount && found == -1; ++i) {
-        const ChunkRecord& r = state->Chunks[i];
-        if (ChunkIsSearched(state, i, identifiersSearched) &&
-            PayloadContains(state->Pool + r.PoolOffset, r.Length, needle, static_cast<int32_t>(textLength), fold))
+    for (int32_t i = start < 0 ? 0 : start; i < doc->ChunkCount && found == -1; ++i) {
+        const ChunkRecord& r = doc->Chunks[i];
+        if (ChunkIsSearched(doc, i, identifiersSearched) && PayloadContains(ShownPayload(doc, r), needle, textLength, fold))
             found = i;
     }
     std::free(needle);
-    if (found == -1) Report(state, ReportExclamation, "Could not find string.");
+    if (found == -1) Report(doc, ReportExclamation, "Could not find string.");
     return found;
 }

@@ -2,24 +2,21 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 const char kProgramTitle[] = "KLV DTB Editor v1.0d";
+const char kOutOfMemory[] = "Could not allocate memory.";
 
-void InitEditorState(EditorState* state) {
-    std::memset(state, 0, sizeof *state);
-    state->FileHandle = kNoFile;
+void Report(const Document* doc, ReportKind kind, const char* text) {
+    if (doc->Reporter) doc->Reporter(doc->ReporterContext, text, kind);
 }
 
-void Report(const EditorState* state, ReportKind kind, const char* text) {
-    if (state->Reporter) state->Reporter(state->ReporterContext, text, kind);
-}
+void ReportOutOfMemory(const Document* doc) { Report(doc, ReportError, kOutOfMemory); }
 
-void ReportFormat(const EditorState* state, ReportKind kind, const char* format, ...) {
+void ReportFormat(const Document* doc, ReportKind kind, const char* format, ...) {
     char text[kMessageSize];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    Report(state, kind, text);
+    Report(doc, kind, text);
 }

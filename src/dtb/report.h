@@ -1,18 +1,20 @@
-// Messages from the core to the user, through the front end's hook.
+// Messages from the core to the user, through the document's report hook.
 #pragma once
 
-#include "editor_state.h"
+#include "document.h"
 
 // The program title; also the caption of every message box.
 extern const char kProgramTitle[];
+extern const char kOutOfMemory[];  // "Could not allocate memory."
 
 // Message texts are formatted into buffers of this size, as the editor's are.
 const int kMessageSize = 512;
 
-void Report(const EditorState* state, ReportKind kind, const char* text);
+void Report(const Document* doc, ReportKind kind, const char* text);
+void ReportOutOfMemory(const Document* doc);
 
 // printf-style; the result is cut to kMessageSize - 1 characters.
-void ReportFormat(const EditorState* state, ReportKind kind, const char* format, ...)
+void ReportFormat(const Document* doc, ReportKind kind, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))
 #endif

@@ -19,82 +19,84 @@ enum Rewrite { Rewritten, NotRewritten, RewriteBroken };
 // only once room for every byte is secured, so a full disk cannot leave it
 // half old, half new. Should the writing fail all the same, the temporary is
 // the one whole copy left, and the message says where it is.
-Rewrite RewriteInPlace(EditorState* state, const char* path, const char* target, const char* temporary, int64_t size) {
-    int32_t refusal = FileLastError();
-    NativeHandle file = FileOpenForRewrite(target);
+Rewrite RewriteInPlace(Document* doc, const char* path, const char* target, const char* temporary, int64_t size) {
+    const FileLayer& files = FilesOf(doc);
+    int32_t refusal = files.LastError();
+    NativeHandle file = files.OpenForRewrite(target);
     if (file == kNoFile) {
-        ReportFormat(state, ReportError, kReplaceFailed, path, refusal);
+        ReportFormat(doc, ReportError, kReplaceFailed, path, refusal);
         return NotRewritten;
     }
     Rewrite result = Rewritten;
-    if (!FileReserve(file, size)) {
-        ReportFormat(state, ReportError, kWriteFailed, path, FileLastError());
+    if (!files.Reserve(file, size)) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
         result = NotRewritten;
-    } else if (WriteDocumentTo(state, file, nullptr) != 0 || !FileFlush(file)) {
-        ReportFormat(state, ReportError, "SAVE FAILED: Could not write file %s (%d). The saved document is kept in %s.",
-                     path, FileLastError(), temporary);
+    } else if (WriteDocumentTo(doc, file, nullptr) != 0 || !files.Flush(file)) {
+        ReportFormat(doc, ReportError, "SAVE FAILED: Could not write file %s (%d). The saved document is kept in %s.",
+                     path, files.LastError(), temporary);
         result = RewriteBroken;
     }
-    FileClose(file);
+    files.Close(file);
     return result;
 }
 
 }  // namespace
 
-int32_t SaveDocumentSafely(EditorState* state, const char* path, NativeHandle* held) {
+int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held) {
+    const FileLayer& files = FilesOf(doc);
     char* target = nullptr;
-    SaveTargetKind kind = FileInspectSaveTarget(path, &target);
+    SaveTargetKind kind = files.InspectSaveTarget(path, &target);
     if (kind != TargetMissing && kind != TargetFile) {
         if (kind == TargetNotFile) {
-            ReportFormat(state, ReportError, "SAVE FAILED: %s is not a regular file", path);
+            ReportFormat(doc, ReportError, "SAVE FAILED: %s is not a regular file", path);
         } else {
-            ReportFormat(state, ReportError, kCreateFailed, path, FileLastError());
+            ReportFormat(doc, ReportError, kCreateFailed, path, files.LastError());
         }
         std::free(target);
         return -1;
     }
-    FileRemoveStaleTemporaries(target);
+    files.RemoveStaleTemporaries(target);
     char* temporary = nullptr;
-    NativeHandle file = FileCreateTemporary(target, &temporary);
+    NativeHandle file = files.CreateTemporary(target, &temporary);
     if (file == kNoFile) {
-        ReportFormat(state, ReportError, kCreateFailed, path, FileLastError());
+        ReportFormat(doc, ReportError, kCreateFailed, path, files.LastError());
         std::free(target);
         return -1;
     }
     int64_t size = 0;
-    bool written = WriteDocumentTo(state, file, &size) == 0;  // reports its own failure
-    if (written && !FileFlush(file)) {
-        ReportFormat(state, ReportError, kWriteFailed, path, FileLastError());
+    bool written = WriteDocumentTo(doc, file, &size) == 0;  // reports its own failure
+    if (written && !files.Flush(file)) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
         written = false;
     }
-    if (!FileClose(file) && written) {
-        ReportFormat(state, ReportError, kWriteFailed, path, FileLastError());
+    if (!files.Close(file) && written) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
         written = false;
     }
     int32_t result = -1;
     bool deleteTemporary = true;
     if (written) {
         if (held && *held != kNoFile) {
-            FileClose(*held);
+            files.Close(*held);
             *held = kNoFile;
         }
-        switch (FileReplaceWith(temporary, target)) {
+        switch (files.ReplaceWith(temporary, target)) {
         case Replaced:
             result = 0;
             deleteTemporary = false;  // it is the file now
             break;
         case ReplaceInUse: {
-            Rewrite rewrite = RewriteInPlace(state, path, target, temporary, size);
+            Rewrite rewrite = RewriteInPlace(doc, path, target, temporary, size);
             result = rewrite == Rewritten ? 0 : -1;
             deleteTemporary = rewrite != RewriteBroken;  // else it is the only whole copy
             break;
         }
         case ReplaceFailed:
-            ReportFormat(state, ReportError, kReplaceFailed, path, FileLastError());
+            ReportFormat(doc, ReportError, kReplaceFailed, path, files.LastError());
             break;
         }
     }
-    if (deleteTemporary) FileDelete(temporary);
+    if (deleteTemporary) files.Delete(temporary);
     std::free(temporary);
     std::free(target);
     return result;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
 // Writes the document to path: into a new temporary file beside it, flushed
 // to the disk, which then takes path's place in one step, keeping path's
@@ -22,4 +22,4 @@
 // on path would block the swap, so it is closed just before it and *held
 // set to kNoFile; the caller opens its file again. Returns 0, or -1 after a
 // report.
-int32_t SaveDocumentSafely(EditorState* state, const char* path, NativeHandle* held);
+int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held);

@@ -97,7 +97,7 @@ bool ReadHexAfterX(const Span& t, int bits, uint32_t* value) {
     for (; p < t.end; ++p)
         if (!IsHexDigit(*p)) return false;
     if (digits == t.end || (t.end - significant) * 4 > bits) return false;
-    // Only hex digits follow the x, so the spec'd walk from the end reads them all.
+    // Only hex digits follow the x, so the defined walk from the end reads them all.
     char number[16];
     std::snprintf(number, sizeof number, "%.*s", static_cast<int>(t.end - significant), significant);
     *value = ParseHexNumber(number);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
 enum CountFaultKind : int32_t {
     FaultNodeShort = 1,     // the table ends before the node has all its children
@@ -24,7 +24,6 @@ struct CountFault {
 typedef void (*CountFaultHook)(void* context, const CountFault* fault);
 
 // Reports every fault to hook in table order, the header's last. Reads the
-// table as the tree view does with identifiers shown, and leaves each node's
-// Length as that build sets it. Returns the number of faults, or -1 after a
-// report when memory runs out.
-int32_t CheckTreeCounts(EditorState* state, CountFaultHook hook, void* context);
+// table as the tree view does with identifiers shown. Returns the number of
+// faults, or -1 after a report when memory runs out.
+int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context);

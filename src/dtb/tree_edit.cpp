@@ -10,39 +10,32 @@
 
 const char kParentFullMessage[] = "This node already holds 65535 chunks; no more can be added.";
 
-const InsertTypeEntry kInsertTypeEntries[kInsertTypeCount] = {
-    {"Integer - 0", 0},           {"Float - 1", 1},     {"Function - 2", 2},  {"Keyword - 5", 5},
-    {"Unknown - 6", 6},           {"Unknown - 7", 7},   {"Unknown - 8", 8},   {"Unknown - 9", 9},
-    {"Node (Common) - 16", 16},   {"Node (?] - 17", 17}, {"String (Common)- 18", 18}, {"Node (?] - 19", 19},
-    {"String - 32", 32},          {"File - 33", 33},    {"File - 34", 34},    {"String - 35", 35},
-};
-
 namespace {
 
-bool IsNodeAt(const EditorState* state, int32_t index) {
-    return index >= 0 && index < state->ChunkCount && IsNodeType(state->Chunks[index].Type);
+bool IsNodeAt(const Document* doc, int32_t index) {
+    return index >= 0 && index < doc->ChunkCount && IsNodeType(doc->Chunks[index].Type);
 }
 
 // A parent as the edits accept it: the top level, or a node before child.
-bool ValidParent(const EditorState* state, int32_t parent, int32_t child) {
-    return parent == -1 || (parent < child && IsNodeAt(state, parent));
+bool ValidParent(const Document* doc, int32_t parent, int32_t child) {
+    return parent == -1 || (parent < child && IsNodeAt(doc, parent));
 }
 
-uint8_t* CountField(EditorState* state, int32_t parent) {
-    return parent == -1 ? state->HeaderBytes + 1 : state->Chunks[parent].Value;
+uint8_t* CountField(Document* doc, int32_t parent) {
+    return parent == -1 ? doc->HeaderBytes + 1 : doc->Chunks[parent].Value;
 }
 
 }  // namespace
 
-int32_t SubtreeEnd(const EditorState* state, int32_t index) {
-    if (index < 0 || index >= state->ChunkCount) return state->ChunkCount;
-    const ChunkRecord* chunks = state->Chunks;
+int32_t SubtreeEnd(const Document* doc, int32_t index) {
+    if (index < 0 || index >= doc->ChunkCount) return doc->ChunkCount;
+    const ChunkRecord* chunks = doc->Chunks;
     if (!IsNodeType(chunks[index].Type)) return index + 1;
     // Children still owed by the nodes of the subtree that are not yet full;
     // wide, because every node of a long run may add 65534 to it.
     int64_t owed = ChildCountOf(chunks[index]);
     int32_t j = index + 1;
-    for (; owed > 0 && j < state->ChunkCount; ++j) {
+    for (; owed > 0 && j < doc->ChunkCount; ++j) {
         ChunkShape kind = ShapeOfType(chunks[j].Type);
         if (kind == ShapeUnknown) continue;
         owed -= 1;
@@ -51,22 +44,25 @@ int32_t SubtreeEnd(const EditorState* state, int32_t index) {
     return j;
 }
 
-int32_t ShownSpanEnd(const EditorState* state, int32_t index, bool identifiersShown, int32_t* units) {
+int32_t ShownSpanEnd(const Document* doc, int32_t index, bool identifiersShown, int32_t* units) {
     *units = 1;
-    if (!identifiersShown && IsNodeAt(state, index) && ChildCountOf(state->Chunks[index]) == 0 &&
-        index + 1 < state->ChunkCount && state->Chunks[index + 1].Type == kTypeIdentifier) {
+    // After the last child of a full parent the folded name is counted further
+    // up: taking it along would take a child from a count that never had it.
+    if (!identifiersShown && IsNodeAt(doc, index) && ChildCountOf(doc->Chunks[index]) == 0 &&
+        index + 1 < doc->ChunkCount && doc->Chunks[index + 1].Type == kTypeIdentifier &&
+        ParentOfChunk(doc, index + 1) == ParentOfChunk(doc, index)) {
         *units = 2;
         return index + 2;
     }
-    return SubtreeEnd(state, index);
+    return SubtreeEnd(doc, index);
 }
 
-int32_t ParentOfChunk(const EditorState* state, int32_t index) {
-    if (index < 0 || index >= state->ChunkCount) return -1;
+int32_t ParentOfChunk(const Document* doc, int32_t index) {
+    if (index < 0 || index >= doc->ChunkCount) return -1;
     // Read backwards, the complete subtrees between the parent and index
     // pile up; the first node that owes more children than that pile holds
     // is the one that also counts index.
-    const ChunkRecord* chunks = state->Chunks;
+    const ChunkRecord* chunks = doc->Chunks;
     int64_t subtrees = 0;
     for (int32_t k = index - 1; k >= 0; --k) {
         ChunkShape kind = ShapeOfType(chunks[k].Type);
@@ -78,88 +74,57 @@ int32_t ParentOfChunk(const EditorState* state, int32_t index) {
     return -1;
 }
 
-int32_t ParentCount(const EditorState* state, int32_t parent) {
-    return parent == -1 ? TopLevelCountOf(*state) : ChildCountOf(state->Chunks[parent]);
+int32_t ParentCount(const Document* doc, int32_t parent) {
+    return parent == -1 ? TopLevelCountOf(*doc) : ChildCountOf(doc->Chunks[parent]);
 }
 
-int32_t AdjustParentCount(EditorState* state, int32_t parent, int32_t delta) {
-    if (parent != -1 && !IsNodeAt(state, parent)) return -1;
-    int32_t count = ParentCount(state, parent) + delta;
+int32_t AdjustParentCount(Document* doc, int32_t parent, int32_t delta) {
+    if (parent != -1 && !IsNodeAt(doc, parent)) return -1;
+    int32_t count = ParentCount(doc, parent) + delta;
     if (count > kMostChildren) {
-        Report(state, ReportInformation, kParentFullMessage);
+        Report(doc, ReportInformation, kParentFullMessage);
         return -1;
     }
     if (count < 0) count = 0;
-    WriteU16(CountField(state, parent), static_cast<uint16_t>(count));
+    WriteU16(CountField(doc, parent), static_cast<uint16_t>(count));
     return 0;
 }
 
-int32_t CheckParentRoom(EditorState* state, int32_t parent, int32_t units) {
-    if (ParentCount(state, parent) + units <= kMostChildren) return 0;
-    Report(state, ReportInformation, kParentFullMessage);
+int32_t CheckParentRoom(Document* doc, int32_t parent, int32_t units) {
+    if (ParentCount(doc, parent) + units <= kMostChildren) return 0;
+    Report(doc, ReportInformation, kParentFullMessage);
     return -1;
 }
 
-uint32_t OfferedLocations(const EditorState* state, int32_t selected) {
-    if (selected < 0 || selected >= state->ChunkCount) return 0;
+uint32_t OfferedLocations(const Document* doc, int32_t selected) {
+    if (selected < 0 || selected >= doc->ChunkCount) return 0;
     uint32_t offered = LocationBefore | LocationAfter;
-    return IsNodeAt(state, selected) ? offered | LocationUnder : offered;
+    return IsNodeAt(doc, selected) ? offered | LocationUnder : offered;
 }
 
-int32_t ChooseTarget(const EditorState* state, int32_t selected, int32_t selectedParent, uint32_t location,
+int32_t ChooseTarget(const Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                      bool identifiersShown, int32_t* index, int32_t* parent) {
     if (selected == -1) {
-        *index = state->ChunkCount;
+        *index = doc->ChunkCount;
         *parent = -1;
         return 0;
     }
-    if (selected < 0 || selected >= state->ChunkCount || !ValidParent(state, selectedParent, selected)) return -1;
+    if (selected < 0 || selected >= doc->ChunkCount || !ValidParent(doc, selectedParent, selected)) return -1;
     if (location & LocationUnder) {
-        if (!IsNodeAt(state, selected)) return -1;
-        bool named = ChildCountOf(state->Chunks[selected]) > 0 && selected + 1 < state->ChunkCount &&
-                     state->Chunks[selected + 1].Type == kTypeIdentifier;
+        if (!IsNodeAt(doc, selected)) return -1;
+        bool named = ChildCountOf(doc->Chunks[selected]) > 0 && selected + 1 < doc->ChunkCount &&
+                     doc->Chunks[selected + 1].Type == kTypeIdentifier;
         *index = selected + (named ? 2 : 1);
         *parent = selected;
     } else if (location & LocationAfter) {
         int32_t units = 0;
-        *index = ShownSpanEnd(state, selected, identifiersShown, &units);
+        *index = ShownSpanEnd(doc, selected, identifiersShown, &units);
         *parent = selectedParent;
     } else {
         *index = selected;
         *parent = selectedParent;
     }
     return 0;
-}
-
-namespace {
-
-// The guards of Insert and Remove, in their order. Insert may go on without
-// a selection in an empty table (the new chunk becomes chunk 0); Remove may not.
-int32_t CheckEditGuards(EditorState* state, int32_t selected, bool emptyTableNeedsSelection) {
-    const char* refusal = nullptr;
-    if (state->ShowAsTree != 1) {
-        refusal = "Due to the DTB file tree format, all inserting must be done in Tree View. "
-                  "Please switch to Tree View before inserting.";
-    } else if (selected == -1 && (state->ChunkCount != 0 || emptyTableNeedsSelection)) {
-        refusal = "Please select a chunk before continuing.";
-    } else if (state->ShowIdentifiers == 0) {
-        refusal = "Hiding data may result in improper insertion. Turn on show Identifiers before inserting.";
-    }
-    if (!refusal) return 0;
-    Report(state, ReportInformation, refusal);
-    return -1;
-}
-
-}  // namespace
-
-int32_t CheckInsertAllowed(EditorState* state, int32_t selected) { return CheckEditGuards(state, selected, false); }
-
-int32_t CheckRemoveAllowed(EditorState* state, int32_t selected) { return CheckEditGuards(state, selected, true); }
-
-uint32_t TypeFromEntryText(const char* text) {
-    const char* p = text + std::strlen(text);
-    while (p > text && p[-1] >= '0' && p[-1] <= '9') --p;
-    return static_cast<uint32_t>(ParseDecimal(p));
 }
 
 bool ReadScalarText(uint32_t type, const char* text, uint8_t* value) {
@@ -197,14 +162,14 @@ int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record
     return -1;
 }
 
-int32_t InsertNewChunk(EditorState* state, int32_t selected, int32_t selectedParent, uint32_t location,
+int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                        bool identifiersShown, uint32_t type, const char* text) {
     ChunkRecord record;
     int32_t index = 0;
     int32_t parent = -1;
     if (BuildRecordFromText(type, text, &record) != 0) return -1;
-    if (ChooseTarget(state, selected, selectedParent, location, identifiersShown, &index, &parent) != 0) return -1;
-    if (CheckParentRoom(state, parent, 1) != 0) return -1;
+    if (ChooseTarget(doc, selected, selectedParent, location, identifiersShown, &index, &parent) != 0) return -1;
+    if (CheckParentRoom(doc, parent, 1) != 0) return -1;
 
     // The payload goes to the pool only once the place is certain, so that a
     // refusal leaves the pool as it was; it loses its carriage returns.
@@ -215,30 +180,30 @@ int32_t InsertNewChunk(EditorState* state, int32_t selected, int32_t selectedPar
         payload = static_cast<uint8_t*>(std::malloc(length + 1));
         if (!payload || length > static_cast<size_t>(INT32_MAX)) {
             std::free(payload);
-            Report(state, ReportError, "Could not allocate memory.");
+            ReportOutOfMemory(doc);
             return -1;
         }
         for (size_t k = 0; k < length; ++k)
             if (text[k] != '\r') payload[n++] = static_cast<uint8_t>(text[k]);
     }
-    int32_t result = InsertChunkAt(state, &record, index);
+    int32_t result = InsertChunkAt(doc, &record, index);
     if (result == 0 && payload) {
-        result = ReplacePayload(state, index, payload, static_cast<int32_t>(n));
-        if (result != 0) RemoveChunks(state, index, 1);
+        result = ReplacePayload(doc, index, payload, static_cast<int32_t>(n));
+        if (result != 0) RemoveChunks(doc, index, 1);
     }
     std::free(payload);
     if (result != 0) return -1;
-    AdjustParentCount(state, parent, +1);
-    state->Modified = true;
+    AdjustParentCount(doc, parent, +1);
+    doc->Modified = true;
     return index;
 }
 
-int32_t RemoveSubtree(EditorState* state, int32_t index, int32_t parent, bool identifiersShown) {
-    if (index < 0 || index >= state->ChunkCount || !ValidParent(state, parent, index)) return -1;
+int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identifiersShown) {
+    if (index < 0 || index >= doc->ChunkCount || !ValidParent(doc, parent, index)) return -1;
     int32_t units = 0;
-    int32_t end = ShownSpanEnd(state, index, identifiersShown, &units);
-    AdjustParentCount(state, parent, -units);
-    RemoveChunks(state, index, end - index);
-    state->Modified = true;
+    int32_t end = ShownSpanEnd(doc, index, identifiersShown, &units);
+    AdjustParentCount(doc, parent, -units);
+    RemoveChunks(doc, index, end - index);
+    doc->Modified = true;
     return index;
 }

@@ -6,14 +6,13 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
-// Where the Insert dialog puts a chunk relative to the selected one.
+// Where an insertion or a paste puts a chunk relative to the selected one.
 enum : uint32_t {
-    LocationBefore = 1,   // the sibling right before it
-    LocationAfter = 2,    // the sibling right after its subtree
-    LocationUnder = 4,    // the first child of the selected node
-    LocationOnly = 0x1000 // paste: the dialog asks for a location only
+    LocationBefore = 1,  // the sibling right before it
+    LocationAfter = 2,   // the sibling right after its subtree
+    LocationUnder = 4,   // the first child of the selected node
 };
 
 // A node holds at most this many children, the file this many top-level
@@ -37,67 +36,51 @@ extern const char kParentFullMessage[];
 // it into the node's span; here the span is the node alone. That is the sound
 // answer: removing both would take two children from the parent while its
 // count drops by one.
-int32_t SubtreeEnd(const EditorState* state, int32_t index);
+int32_t SubtreeEnd(const Document* doc, int32_t index);
 
 // The end of what the tree shows as the item of index: its subtree, and
 // with identifiers hidden, for a node without children, also the identifier
-// folded into its label (which the parent counts as a child of its own).
+// folded into its label when the node's parent counts it as a child of its
+// own (after the last child of a full parent it is counted further up, and
+// stays).
 // units receives how many of the parent's children the span holds: 1, or 2
 // for such a node and its identifier. Remove, Cut, Copy and After take this
 // span, so that what the user sees as one item goes, or moves, as one.
-int32_t ShownSpanEnd(const EditorState* state, int32_t index, bool identifiersShown, int32_t* units);
+int32_t ShownSpanEnd(const Document* doc, int32_t index, bool identifiersShown, int32_t* units);
 
 // The chunk index of the node that counts index among its children, or -1
 // for the top level (also for an index outside the table). Reads backwards
 // from index over the complete subtrees of its earlier siblings, so it costs
 // the distance to the parent; the view, which knows the parent, passes it
 // to the edits instead.
-int32_t ParentOfChunk(const EditorState* state, int32_t index);
+int32_t ParentOfChunk(const Document* doc, int32_t index);
 
 // The child count of parent (a node's chunk index) or of the top level (-1).
-int32_t ParentCount(const EditorState* state, int32_t parent);
+int32_t ParentCount(const Document* doc, int32_t parent);
 
 // Adds delta to the count of parent, or of the top level when it is -1. A
 // count that would pass 65535 refuses with kParentFullMessage and changes
 // nothing; one that would fall below 0 stops at 0 rather than wrapping. -1
 // also when parent is not a node.
-int32_t AdjustParentCount(EditorState* state, int32_t parent, int32_t delta);
+int32_t AdjustParentCount(Document* doc, int32_t parent, int32_t delta);
 
 // 0 when parent can take units more chunks, else -1 after kParentFullMessage.
-int32_t CheckParentRoom(EditorState* state, int32_t parent, int32_t units);
+int32_t CheckParentRoom(Document* doc, int32_t parent, int32_t units);
 
-// The locations the dialog offers for the selected chunk: none without a
+// The locations there are for the selected chunk: none without a
 // selection, Before and After, and Under too for a node.
-uint32_t OfferedLocations(const EditorState* state, int32_t selected);
+uint32_t OfferedLocations(const Document* doc, int32_t selected);
 
 // The table index and the parent of a chunk placed at location relative to
 // selected, whose parent is selectedParent. With no selection (-1) the chunk
 // goes to the end of the table at the top level. Under puts it first among
 // the node's children, but after an identifier that is its first child, so
 // that the node keeps its name; After puts it after the span the tree shows
-// (ShownSpanEnd). LocationOnly is ignored; the dialog returns a single
-// location, and should it return several, Under wins over After over
+// (ShownSpanEnd). Should location hold several, Under wins over After over
 // Before. Returns 0, or -1 for Under on a chunk that is not a node or a
 // selection outside the table.
-int32_t ChooseTarget(const EditorState* state, int32_t selected, int32_t selectedParent, uint32_t location,
+int32_t ChooseTarget(const Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                      bool identifiersShown, int32_t* index, int32_t* parent);
-
-// The Insert dialog's command guards, with their refusal messages:
-// the list view, no selection in a table that has chunks (insert) or no
-// selection at all (remove), identifiers hidden. 0 when the command may go on.
-int32_t CheckInsertAllowed(EditorState* state, int32_t selected);
-int32_t CheckRemoveAllowed(EditorState* state, int32_t selected);
-
-// One entry of the Insert dialog's chunk type list.
-struct InsertTypeEntry {
-    const char* Text;
-    uint32_t Type;
-};
-const int32_t kInsertTypeCount = 16;
-extern const InsertTypeEntry kInsertTypeEntries[kInsertTypeCount];
-
-// The type code written at the end of an entry's text.
-uint32_t TypeFromEntryText(const char* text);
 
 // The value bytes of a scalar chunk of type read from typed text, strictly
 // (text_convert.h): an Integer by ReadIntegerText, a Float by ReadFloatText,
@@ -106,23 +89,23 @@ uint32_t TypeFromEntryText(const char* text);
 // type that is not scalar.
 bool ReadScalarText(uint32_t type, const char* text, uint8_t* value);
 
-// The record the Insert dialog makes of a type and its Data/ID text, all
+// The record an insertion makes of a type and its typed text, all
 // but a text payload: scalars by ReadScalarText, node numbers by
 // ReadIntegerText; a new node has ChildCount 0. A pool type gets its Type
 // only; its payload is stored when the chunk is placed. Returns 0, or -1 for
 // a type the dialog does not offer or a text that is not the type's form.
 int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record);
 
-// The whole Insert after the dialog: builds the record from type and text,
+// A whole insertion: builds the record from type and text,
 // places it at location (ChooseTarget), stores a text payload (carriage
 // returns dropped) by the payload replacement rule, and adds one to the
 // parent's count. A full parent refuses before anything changes; a failed
 // growth changes nothing either. Returns the new chunk's index, or -1.
-int32_t InsertNewChunk(EditorState* state, int32_t selected, int32_t selectedParent, uint32_t location,
+int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                        bool identifiersShown, uint32_t type, const char* text);
 
 // Removes chunk index with the span the tree shows for it (ShownSpanEnd) and
 // takes its units off the count of parent (-1: the top level). The pool is
 // not touched. Returns index, or -1 for an index outside the table or a
 // parent that is not a node standing before it.
-int32_t RemoveSubtree(EditorState* state, int32_t index, int32_t parent, bool identifiersShown);
+int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identifiersShown);

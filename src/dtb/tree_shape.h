@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
 
 struct TreeItem {
     int32_t Chunk;        // table index of the chunk it shows (the item data)
@@ -18,7 +18,8 @@ struct TreeItem {
     int32_t NextSibling;  // item index, -1 for the last child
     int32_t Depth;        // 0 at the top level
     uint32_t Image;       // the chunk's type code, which is also its image index
-    int32_t HasChildren;  // 1 for nodes: they show an expand button even when empty
+    bool HasChildren;     // nodes show an expand button even when empty
+    int32_t Placed;       // nodes: the chunks placed directly under it, a hidden identifier included
 };
 
 // Items in table order, which is also the pre-order of the tree. Item 0, when
@@ -31,17 +32,16 @@ struct TreeShape {
     int32_t TopLevelCount;  // items at the top level
 };
 
-// Builds the shape from Chunks, Pool and ShowIdentifiers in one pass. The
-// parent chain is followed through the items themselves, so nesting depth
-// costs no stack. Side effect, as the view requires: each node's Length
-// becomes the number of chunks placed directly under it, a hidden identifier
-// included. Counts that disagree with the table are no error: a node the
-// table leaves short has fewer children, chunks beyond all counts stand at
-// the top level, and chunks of an unknown type get no item and are not
-// counted. Returns 0, or -1 after a report when memory runs out (the shape
-// is then empty). The shape starts zero-filled; its memory is reused by the
-// next build.
-int32_t BuildTreeShape(EditorState* state, TreeShape* shape);
+// Builds the shape from the table in one pass; with identifiersShown false,
+// the identifier right after a node gets no item (it is in the node's label)
+// but is counted under the node all the same. The parent chain is followed
+// through the items themselves, so nesting depth costs no stack. Counts that
+// disagree with the table are no error: a node the table leaves short has
+// fewer children, chunks beyond all counts stand at the top level, and
+// chunks of an unknown type get no item and are not counted. Returns 0, or -1
+// after a report when memory runs out (the shape is then empty). The shape
+// starts zero-filled; its memory is reused by the next build.
+int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape);
 void FreeTreeShape(TreeShape* shape);
 
 // The item that shows chunk, or -1 (a hidden identifier, an unknown type, an
@@ -54,4 +54,4 @@ int32_t ItemOfChunk(const TreeShape* shape, int32_t chunk);
 // "(%d)"; the identifier is cut first, so the number always shows. Writes at
 // most outSize bytes (outSize >= 1) and returns the length of the whole text,
 // as snprintf does.
-int32_t FormatTreeItemText(const EditorState* state, int32_t chunk, char* out, size_t outSize);
+int32_t FormatTreeItemText(const Document* doc, int32_t chunk, char* out, size_t outSize);

@@ -29,10 +29,10 @@ void PrintFault(void*, const CountFault* f) {
 // dtbtool check FILE. Returns -1 on a usage error.
 int CheckCommand(int argc, char** argv) {
     if (argc != 1) return -1;
-    EditorState state;
-    if (!StartDocument(&state)) return kExitRefused;
-    int32_t faults = LoadFile(&state, argv[0]) ? CheckTreeCounts(&state, PrintFault, nullptr) : -1;
-    FreeDocument(&state);
+    Document doc;
+    if (!StartDocument(&doc)) return kExitRefused;
+    int32_t faults = LoadFile(&doc, argv[0]) ? CheckTreeCounts(&doc, PrintFault, nullptr) : -1;
+    FreeDocument(&doc);
     if (std::fflush(stdout) != 0) return kExitRefused;
     return faults == 0 ? kExitOk : kExitRefused;
 }

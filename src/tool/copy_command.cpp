@@ -16,11 +16,11 @@ int CopyCommand(int argc, char** argv) {
         return -1;
     }
     if (!newKey && argc != 2) return -1;
-    EditorState state;
-    if (!StartDocument(&state)) return kExitRefused;
-    bool done = LoadFile(&state, argv[0]);
-    if (newKey) state.Key = key;
-    done = done && SaveDocumentSafely(&state, argv[1], nullptr) == 0;
-    FreeDocument(&state);
+    Document doc;
+    if (!StartDocument(&doc)) return kExitRefused;
+    bool done = LoadFile(&doc, argv[0]);
+    if (newKey) doc.Key = key;
+    done = done && SaveDocumentSafely(&doc, argv[1], nullptr) == 0;
+    FreeDocument(&doc);
     return done ? kExitOk : kExitRefused;
 }

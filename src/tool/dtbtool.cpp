@@ -1,11 +1,13 @@
 // dtbtool: lists, copies and checks DTB files with the editor's own core.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
 #endif
 
+#include "display_text.h"
 #include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
@@ -35,22 +37,38 @@ void ToStderr(void*, const char* text, ReportKind) { std::fprintf(stderr, "%s\n"
 
 }  // namespace
 
-bool StartDocument(EditorState* state) {
-    InitEditorState(state);
-    state->Reporter = ToStderr;
-    return AllocateDocument(state) == 0;
+bool StartDocument(Document* doc) {
+    InitDocument(doc);
+    doc->Reporter = ToStderr;
+    return AllocateDocument(doc) == 0;
 }
 
-bool LoadFile(EditorState* state, const char* path) {
-    state->FileHandle = FileOpenRead(path);
-    if (state->FileHandle == kNoFile) {
-        ReportFormat(state, ReportError, "Could not open file %s (%d)", path, FileLastError());
+bool LoadFile(Document* doc, const char* path) {
+    const FileLayer& files = FilesOf(doc);
+    doc->FileHandle = FileOpenRead(path);
+    if (doc->FileHandle == kNoFile) {
+        ReportFormat(doc, ReportError, "Could not open file %s (%d)", path, files.LastError());
         return false;
     }
-    int32_t result = ReadDocument(state);
-    FileClose(state->FileHandle);
-    state->FileHandle = kNoFile;
+    int32_t result = ReadDocument(doc);
+    files.Close(doc->FileHandle);
+    doc->FileHandle = kNoFile;
     return result == 0;
+}
+
+bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make) {
+    char text[kTextSize];
+    int32_t length = make(doc, chunk, text, sizeof text);
+    if (length < kTextSize) return std::fwrite(text, 1, static_cast<size_t>(length), stdout), true;
+    char* whole = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
+    if (!whole) {
+        ReportOutOfMemory(doc);
+        return false;
+    }
+    make(doc, chunk, whole, static_cast<size_t>(length) + 1);
+    std::fwrite(whole, 1, static_cast<size_t>(length), stdout);
+    std::free(whole);
+    return true;
 }
 
 int main(int argc, char** argv) {

@@ -1,7 +1,10 @@
 // dtbtool: the DTB core on the command line.
 #pragma once
 
-#include "editor_state.h"
+#include <cstddef>
+#include <cstdint>
+
+#include "document.h"
 
 // Exit codes.
 const int kExitOk = 0;
@@ -10,10 +13,16 @@ const int kExitUsage = 2;
 
 // A document state whose messages go to stderr, with its memory allocated.
 // Returns false (after the message) when the memory cannot be had.
-bool StartDocument(EditorState* state);
+bool StartDocument(Document* doc);
 
 // Opens and reads path into the document. Returns false after the message.
-bool LoadFile(EditorState* state, const char* path);
+bool LoadFile(Document* doc, const char* path);
+
+// Writes the text make gives for chunk (FormatListLine, FormatTreeItemText)
+// to stdout, never cut: a text that outgrows the views' own buffer gets one of
+// its own. False after the message when that memory cannot be had.
+typedef int32_t (*TextMaker)(const Document* doc, int32_t chunk, char* out, size_t outSize);
+bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make);
 
 int ListCommand(int argc, char** argv);
 int CopyCommand(int argc, char** argv);

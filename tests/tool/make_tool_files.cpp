@@ -1,0 +1,54 @@
+// Writes the files the dtbtool tests run on, each one a case the tool must
+// handle, made with the same builder as the core tests.
+#include <string>
+
+#include "dtb_kit.h"
+
+namespace {
+
+std::vector<uint8_t> CutShort(const DtbBuilder& b, uint32_t key) {
+    std::vector<uint8_t> file = b.File(key);
+    file.resize(file.size() - 3);
+    return file;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const std::string dir = std::string(argv[1]) + "/";
+    const std::vector<uint8_t> header = {0x0A, 2, 0, 1, 2, 3, 4};
+    bool ok = SaveFile(dir + "short_key.dtb", {1, 2});
+    ok &= SaveFile(dir + "unknown.dtb", DtbBuilder().Header(header).Scalar(0, 5).Scalar(3, 0).File(7));
+    ok &= SaveFile(dir + "truncated.dtb",
+                   CutShort(DtbBuilder().Header(header).Node(16, 1, 9).Text(5, "kept").Text(32, "cut short"), 7));
+    // A payload far beyond one 8192-byte block, with chunks after it that a
+    // save must not lose.
+    ok &= SaveFile(dir + "big.dtb", DtbBuilder()
+                                        .Header(header)
+                                        .Text(32, std::string(20000, 'b') + "end")
+                                        .Scalar(0, 77)
+                                        .Text(5, "after")
+                                        .File(0xCAFEF00D));
+    // More than the 64 KiB of the full-disk test's file system.
+    ok &= SaveFile(dir + "huge.dtb", DtbBuilder().Header(header).Text(32, std::string(200000, 'h')).Scalar(0, 1).File(1));
+    ok &= SaveFile(dir + "texts.dtb", DtbBuilder()
+                                          .Top(1)
+                                          .Text(5, "Level 3")
+                                          .Text(5, std::string("nul\0hidden", 10))
+                                          .Text(5, "a\tb\n12")
+                                          .File(0));
+
+    // For tree and check: two chunks beyond the header's count of 1, the
+    // last node left short.
+    ok &= SaveFile(dir + "faults.dtb",
+                   DtbBuilder().Top(1).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 3, 2).Scalar(0, 7).File(5));
+    // The identifier after an empty node is its sibling: two top-level chunks.
+    ok &= SaveFile(dir + "header_count.dtb", DtbBuilder().Top(3).Node(16, 0, 1).Text(5, "empty").File(0));
+    ok &= SaveFile(dir + "tree_truncated.dtb",
+                   CutShort(DtbBuilder().Top(1).Node(16, 2, 9).Text(5, "kept").Text(32, "cut short"), 7));
+    // An item text longer than the view's buffer is printed whole.
+    ok &= SaveFile(dir + "wide.dtb", DtbBuilder().Top(1).Node(16, 1, -7).Text(5, std::string(2100, 'w')).File(9));
+    ok &= SaveFile(dir + "empty.dtb", DtbBuilder().Top(0).File(1));
+    return ok ? 0 : 1;
+}
