@@ -12,12 +12,9 @@
 
 #include "app/commands.h"
 #include "app/editor.h"
-#include "app/message_box.h"
 #include "app/shell.h"
 #include "chunk_types.h"
-#include "document.h"
-#include "dtb_file.h"
-#include "file_layer.h"
+#include "dtb_kit.h"
 #include "tree_edit.h"
 #include "views/views.h"
 
@@ -29,72 +26,44 @@ namespace {
 const int kLeaves = 8;
 const int kSubnodes = 8;
 
-void Add(EditorState* doc, uint32_t type, const char* text, uint32_t value) {
-    ChunkRecord r = {};
-    r.Type = type;
-    WriteU32(r.Value, value);
-    InsertChunkAt(doc, &r, doc->ChunkCount);
-    if (IsPoolType(type))
-        ReplacePayload(doc, doc->ChunkCount - 1, reinterpret_cast<const uint8_t*>(text), static_cast<int32_t>(std::strlen(text)));
-}
-
-void AddNode(EditorState* doc, int depth, int* number, bool last) {
-    ChunkRecord r = {};
-    r.Type = 16;
-    WriteU16(r.Value, static_cast<uint16_t>(1 + kLeaves + (depth > 0 ? kSubnodes : 0)));
-    WriteU32(r.Value + 2, static_cast<uint32_t>(++*number));
-    InsertChunkAt(doc, &r, doc->ChunkCount);
-    char text[32];
-    std::snprintf(text, sizeof text, "node %d", *number);
-    Add(doc, 5, text, 0);
+void AddNode(DtbBuilder& b, int depth, int* number, bool last) {
+    b.Node(16, static_cast<uint16_t>(1 + kLeaves + (depth > 0 ? kSubnodes : 0)), ++*number);
+    b.Text(5, "node " + std::to_string(*number));
     static const uint32_t kTypes[kLeaves] = {0, 1, 2, 18, 32, 6, 33, 35};
-    for (int i = 0; i < kLeaves; ++i) Add(doc, kTypes[i], "some text here", static_cast<uint32_t>(i));
-    for (int i = 0; depth > 0 && i < kSubnodes; ++i) AddNode(doc, depth - 1, number, last && i == kSubnodes - 1);
-    if (last && depth == 0) ReplacePayload(doc, doc->ChunkCount - 1, reinterpret_cast<const uint8_t*>("needle"), 6);
-}
-
-// A chain of nodes, each named and holding the next; the last holds "needle".
-void AddChain(EditorState* doc, int32_t levels) {
-    for (int32_t level = 0; level < levels; ++level) {
-        ChunkRecord r = {};
-        r.Type = 16;
-        WriteU16(r.Value, 2);
-        WriteU32(r.Value + 2, static_cast<uint32_t>(level));
-        InsertChunkAt(doc, &r, doc->ChunkCount);
-        Add(doc, 5, "link", 0);
+    for (uint32_t i = 0; i < kLeaves; ++i) {
+        if (!IsPoolType(kTypes[i])) b.Scalar(kTypes[i], i);
+        else b.Text(kTypes[i], last && depth == 0 && i == kLeaves - 1 ? "needle" : "some text here");
     }
-    Add(doc, 32, "needle", 0);
+    for (int i = 0; depth > 0 && i < kSubnodes; ++i) AddNode(b, depth - 1, number, last && i == kSubnodes - 1);
 }
 
 // A file of about `chunks` chunks; wide files are leaves at the top level,
-// a depth below 0 a chain of that many levels.
+// a depth below 0 a chain of that many levels, each node named and holding
+// the next, the last holding "needle".
 bool WriteBenchFile(const char* path, int32_t chunks, int depth, bool wide) {
-    EditorState doc;
-    InitEditorState(&doc);
-    if (AllocateDocument(&doc) != 0) return false;
+    DtbBuilder b;
     int per = 2 + kLeaves;
     for (int d = 0; d < depth; ++d) per = 2 + kLeaves + kSubnodes * per;
     int number = 0;
     if (wide) {
-        for (int32_t i = 0; i < chunks; ++i) Add(&doc, i == chunks - 1 ? 2 : 0, "needle", static_cast<uint32_t>(i));
+        b.Top(static_cast<uint16_t>(chunks));
+        for (int32_t i = 0; i < chunks - 1; ++i) b.Scalar(0, static_cast<uint32_t>(i));
+        b.Text(2, "needle");
     } else if (depth < 0) {
-        AddChain(&doc, -depth);
+        b.Top(1);
+        for (int32_t level = 0; level < -depth; ++level) b.Node(16, 2, level).Text(5, "link");
+        b.Text(32, "needle");
     } else {
         int top = (chunks + per - 1) / per;
-        for (int i = 0; i < top; ++i) AddNode(&doc, depth, &number, i == top - 1);
+        b.Top(static_cast<uint16_t>(top));
+        for (int i = 0; i < top; ++i) AddNode(b, depth, &number, i == top - 1);
     }
-    doc.Key = 0x1234ABCD;
-    DeleteFileA(path);
-    doc.FileHandle = FileCreateNew(path);
-    bool written = doc.FileHandle != kNoFile && WriteDocument(&doc) == 0;
-    if (doc.FileHandle != kNoFile) FileClose(doc.FileHandle);
-    FreeDocument(&doc);
-    return written;
+    return SaveFile(path, b.File(0x1234ABCD));
 }
 
 std::string g_path;
 
-BOOL ChooseBenchFile(OPENFILENAMEA* dialog, int32_t, DWORD* error) {
+BOOL ChooseBenchFile(OPENFILENAMEA* dialog, bool, DWORD* error) {
     *error = 0;
     std::snprintf(dialog->lpstrFile, dialog->nMaxFile, "%s", g_path.c_str());
     return TRUE;
@@ -148,15 +117,16 @@ size_t CommittedBytes() {
 
 // One insert after the middle chunk and its removal, each followed by the
 // refresh the Insert and Remove commands run.
-void TimeEdits(EditorState* state, double* insert, double* remove) {
-    int32_t middle = state->ChunkCount / 2;
-    while (middle > 0 && !IsNodeType(state->Chunks[middle].Type)) --middle;
-    int32_t parent = ParentOfChunk(state, middle);
-    int32_t added = InsertNewChunk(state, middle, parent, LocationAfter, true, 0, "7");
-    *insert = Time([&] { ShowEditedTable(state, added); });
-    int32_t at = RemoveSubtree(state, added, parent, true);
-    *remove = Time([&] { ShowEditedTable(state, at); });
-    state->Modified = false;  // the document is as it was
+void TimeEdits(Editor* e, double* insert, double* remove) {
+    Document* doc = &e->Doc;
+    int32_t middle = doc->ChunkCount / 2;
+    while (middle > 0 && !IsNodeType(doc->Chunks[middle].Type)) --middle;
+    int32_t parent = ParentOfChunk(doc, middle);
+    int32_t added = InsertNewChunk(doc, middle, parent, LocationAfter, true, 0, "7");
+    *insert = Time([&] { ShowEditedTable(e, added); });
+    int32_t at = RemoveSubtree(doc, added, parent, true);
+    *remove = Time([&] { ShowEditedTable(e, at); });
+    doc->Modified = false;  // the document is as it was
 }
 
 // One pass over a file, from closed to closed, the tree shown at both ends.
@@ -169,20 +139,20 @@ struct Pass {
     bool Found;
 };
 
-Pass Measure(EditorState* state) {
+Pass Measure(Editor* e) {
     Pass p = {};
     Settle();
     size_t before = CommittedBytes();
     p.Ms[kTreeOpen] = Time([] { Command(IDM_OPEN); });
     p.Memory = CommittedBytes() - before;
-    p.Chunks = state->ChunkCount;
-    TimeEdits(state, &p.Ms[kTreeInsert], &p.Ms[kTreeRemove]);
+    p.Chunks = e->Doc.ChunkCount;
+    TimeEdits(e, &p.Ms[kTreeInsert], &p.Ms[kTreeRemove]);
     p.Ms[kTreeFind] = Time([] { Command(IDM_FIND); });
-    p.Found = SelectedTreeChunk(state) == state->ChunkCount - 1;
+    p.Found = SelectedTreeChunk(e) == e->Doc.ChunkCount - 1;
     p.Ms[kToList] = Time([] { SendDlgItemMessageA(g_window, IDC_SHOW_AS_TREE, BM_CLICK, 0, 0); });
-    TimeEdits(state, &p.Ms[kListInsert], &p.Ms[kListRemove]);
+    TimeEdits(e, &p.Ms[kListInsert], &p.Ms[kListRemove]);
     p.Ms[kListFind] = Time([] { Command(IDM_FIND); });
-    p.Found = p.Found && CurrentChunk == state->ChunkCount - 1;
+    p.Found = p.Found && e->CurrentChunk == e->Doc.ChunkCount - 1;
     Command(IDM_CLOSE);
     p.Ms[kListOpen] = Time([] { Command(IDM_OPEN); });
     p.Ms[kToTree] = Time([] { SendDlgItemMessageA(g_window, IDC_SHOW_AS_TREE, BM_CLICK, 0, 0); });
@@ -196,7 +166,7 @@ const int kPasses = 5;
 
 const char* g_only = nullptr;  // runs only the files whose name holds this text
 
-void Run(EditorState* state, const char* name, int32_t chunks, int depth, bool wide) {
+void Run(Editor* e, const char* name, int32_t chunks, int depth, bool wide) {
     if (g_only && !std::strstr(name, g_only)) return;
     if (!WriteBenchFile(g_path.c_str(), chunks, depth, wide)) {
         std::printf("| %s | could not write the file |\n", name);
@@ -206,12 +176,12 @@ void Run(EditorState* state, const char* name, int32_t chunks, int depth, bool w
     LARGE_INTEGER size = {};
     GetFileSizeEx(file, &size);
     CloseHandle(file);
-    SetWindowTextA(ControlOf(state, IDC_FIND_BOX), "needle");
+    SetWindowTextA(ControlOf(e, IDC_FIND_BOX), "needle");
 
     Pass passes[kPasses];
     bool found = true;
     for (Pass& p : passes) {
-        p = Measure(state);
+        p = Measure(e);
         found = found && p.Found;
     }
     double ms[kFigureCount];
@@ -236,12 +206,12 @@ int main(int argc, char** argv) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     g_path = std::string(temp) + "dtbedit-bench.dtb";
-    ShowMessageBox = AnswerYes;
-    RunFileDialog = ChooseBenchFile;
-
-    EditorState state;
-    if (StartEditor(&state, GetModuleHandleA(nullptr)) != 0) return 1;
-    g_window = CreateDialogParamA(nullptr, "MainDlg", nullptr, MainDialogProc, reinterpret_cast<LPARAM>(&state));
+    UserSeams user = PlatformSeams();
+    user.MessageBox = AnswerYes;
+    user.FileDialog = ChooseBenchFile;
+    static Editor editor;
+    if (!StartEditor(&editor, GetModuleHandleA(nullptr), user)) return 1;
+    g_window = CreateDialogParamA(nullptr, "MainDlg", nullptr, MainDialogProc, reinterpret_cast<LPARAM>(&editor));
     if (!g_window) return 1;
     ShowWindow(g_window, SW_SHOW);
     Settle();
@@ -249,13 +219,13 @@ int main(int argc, char** argv) {
     std::printf("Milliseconds, tree / list. Memory: the editor's growth on opening, as a multiple of the file's size.\n\n");
     std::printf("| file | chunks | MiB | memory | open and show | insert refresh | remove refresh | deep Find | "
                 "switch view |\n|---|---|---|---|---|---|---|---|---|\n");
-    Run(&state, "nested, depth 2", 10000, 1, false);
-    Run(&state, "nested, depth 3", 100000, 2, false);
-    Run(&state, "nested, depth 4", 1000000, 3, false);
-    Run(&state, "flat", 65535, 0, true);
-    Run(&state, "chain, 15,000 levels", 30001, -15000, false);
+    Run(&editor, "nested, depth 2", 10000, 1, false);
+    Run(&editor, "nested, depth 3", 100000, 2, false);
+    Run(&editor, "nested, depth 4", 1000000, 3, false);
+    Run(&editor, "flat", 65535, 0, true);
+    Run(&editor, "chain, 15,000 levels", 30001, -15000, false);
     DestroyWindow(g_window);
-    EndEditor(&state);
+    EndEditor(&editor);
     DeleteFileA(g_path.c_str());
     return 0;
 }

@@ -4,165 +4,134 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/message_box.h"
 #include "app/shell.h"
+#include "chunk_types.h"
 #include "display_text.h"
-#include "dtb_file.h"
-#include "editing/editing.h"
 #include "tree_check.h"
+#include "views/views.h"
 
 User g_user;
 
 namespace {
 
+// The user's next answer, or otherwise, as a test failure, when none was given.
+template <class T>
+T Next(std::deque<T>& answers, T otherwise, const std::string& asked) {
+    if (answers.empty()) return ADD_FAILURE() << "unexpected: " << asked, otherwise;
+    T next = answers.front();
+    answers.pop_front();
+    return next;
+}
+
 int AnswerBox(HWND owner, const char* text, const char* caption, UINT flags) {
     EXPECT_STREQ(caption, "KLV DTB Editor v1.0d");
     g_user.boxes.push_back({owner, text, flags});
-    UINT buttons = flags & MB_TYPEMASK;
-    if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) return IDOK;
-    EXPECT_FALSE(g_user.answers.empty()) << "unexpected question: " << text;
-    int answer = g_user.answers.empty() ? IDCANCEL : g_user.answers.front();
-    if (!g_user.answers.empty()) g_user.answers.pop_front();
-    return answer;
+    bool question = (flags & MB_TYPEMASK) == MB_YESNO || (flags & MB_TYPEMASK) == MB_YESNOCANCEL;
+    return question ? Next(g_user.answers, IDCANCEL, text) : IDOK;
 }
 
-BOOL ChooseFile(OPENFILENAMEA* dialog, int32_t, DWORD* error) {
-    g_user.dialogs.push_back(*dialog);
-    EXPECT_FALSE(g_user.choices.empty()) << "unexpected file dialog";
-    auto choice = g_user.choices.empty() ? std::make_pair(std::string(), DWORD(0)) : g_user.choices.front();
-    if (!g_user.choices.empty()) g_user.choices.pop_front();
+BOOL ChooseFile(OPENFILENAMEA* dialog, bool, DWORD* error) {
+    g_user.dialogFlags.push_back(dialog->Flags);
+    auto choice = Next(g_user.choices, std::make_pair(std::string(), DWORD(0)), "file dialog");
     *error = choice.second;
-    if (choice.first.empty()) return FALSE;
-    std::strncpy(dialog->lpstrFile, choice.first.c_str(), dialog->nMaxFile);
+    if (!choice.first.empty()) std::strncpy(dialog->lpstrFile, choice.first.c_str(), dialog->nMaxFile);
     if (g_user.readOnly) dialog->Flags |= OFN_READONLY;
     g_user.readOnly = false;
-    return TRUE;
+    return !choice.first.empty();
 }
 
-// The Insert dialog of this thread: a second editor on the same desktop has its own.
-HWND InsertDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM at) -> BOOL {
+// The Insert dialog of this thread (a second editor on the desktop has its own), once it takes input.
+void AnswerInsertDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) -> BOOL {
         char caption[32] = "";
         GetWindowTextA(window, caption, sizeof caption);
-        if (std::strcmp(caption, "Insert Chunk...") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(at) = window;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&found));
-    return found;
+        if (std::strcmp(caption, "Insert Chunk...") == 0) *reinterpret_cast<HWND*>(found) = window;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) return;
+    auto item = [&](int id) { return GetDlgItem(dialog, id); };
+    std::string look = "    ";
+    const int radios[3] = {IDC_INSERT_BEFORE, IDC_INSERT_AFTER, IDC_INSERT_UNDER};
+    for (int i = 0; i < 3; ++i) {
+        if (IsWindowEnabled(item(radios[i]))) look[size_t(i)] = "BAU"[i];
+        if (IsDlgButtonChecked(dialog, radios[i])) look += "BAU"[i];
+    }
+    look += std::string(" ") + (IsWindowEnabled(item(IDC_CHUNK_TYPE)) ? "T" : "-") + (IsWindowEnabled(item(IDC_DATA_ID)) ? "D" : "-");
+    g_user.insertLooks.push_back(look);
+    DialogAnswer answer = Next(g_user.insertAnswers, DialogAnswer{0, "", "", IDCANCEL}, "Insert dialog");
+    if (answer.location) SendMessageA(item(answer.location), BM_CLICK, 0, 0);
+    LRESULT type = SendMessageA(item(IDC_CHUNK_TYPE), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(answer.type.c_str()));
+    if (!answer.type.empty()) SendMessageA(item(IDC_CHUNK_TYPE), CB_SETCURSEL, WPARAM(type), 0);
+    if (!answer.text.empty()) SetDlgItemTextA(dialog, IDC_DATA_ID, answer.text.c_str());
+    SendMessageA(item(answer.button), BM_CLICK, 0, 0);
 }
 
-void AnswerInsertDialog(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = InsertDialog();
-    if (!dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) return;  // not up, or a box is on it
-    const int radios[3] = {IDC_INSERT_BEFORE, IDC_INSERT_AFTER, IDC_INSERT_UNDER};
-    DialogLook look = {};
-    look.owner = GetWindow(dialog, GW_OWNER);
-    for (int i = 0; i < 3; ++i) {
-        look.enabled[i] = IsWindowEnabled(GetDlgItem(dialog, radios[i]));
-        look.checked[i] = IsDlgButtonChecked(dialog, radios[i]) == BST_CHECKED;
+void EmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        std::string file = folder + "\\" + found.cFileName;
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
     }
-    look.typeEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_CHUNK_TYPE));
-    look.textEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_DATA_ID));
-    look.entries = int(SendDlgItemMessageA(dialog, IDC_CHUNK_TYPE, CB_GETCOUNT, 0, 0));
-    char text[kTextSize] = "";
-    GetDlgItemTextA(dialog, IDC_DATA_ID, text, sizeof text);
-    look.textShown = text;
-    g_user.insertLooks.push_back(look);
-    if (g_user.insertAnswers.empty()) {
-        ADD_FAILURE() << "unexpected Insert dialog";
-        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-        return;
-    }
-    DialogAnswer answer = g_user.insertAnswers.front();
-    g_user.insertAnswers.pop_front();
-    if (answer.location) SendMessageA(GetDlgItem(dialog, answer.location), BM_CLICK, 0, 0);
-    if (!answer.type.empty()) {
-        LRESULT at = SendDlgItemMessageA(dialog, IDC_CHUNK_TYPE, CB_FINDSTRINGEXACT, WPARAM(-1),
-                                         reinterpret_cast<LPARAM>(answer.type.c_str()));
-        EXPECT_NE(at, CB_ERR) << answer.type;
-        SendDlgItemMessageA(dialog, IDC_CHUNK_TYPE, CB_SETCURSEL, WPARAM(at), 0);
-    }
-    if (!answer.text.empty()) SetDlgItemTextA(dialog, IDC_DATA_ID, answer.text.c_str());
-    SendMessageA(GetDlgItem(dialog, answer.button), BM_CLICK, 0, 0);
+    FindClose(search);
 }
 
 }  // namespace
 
-std::vector<uint8_t> StandardFile() {
+const UserSeams kTestSeams = {
+    AnswerBox, ChooseFile,
+    [](HWND, const char*, const char* page, const char*, const char*, int) { return ADD_FAILURE() << page, HINSTANCE(); },
+    [](UINT type) -> BOOL { return type == 0 && ++g_user.beeps; }};
+
+std::vector<uint8_t> TestFile() {
     DtbBuilder b;
-    b.Header({0x1C, 0x0A, 0x00, 0xDE, 0xAD, 0xBE, 0xEF});
-    b.Node(16, 4, 1).Text(5, "settings").Scalar(0, 42).Scalar(1, 0x3FC00000);
-    b.Node(17, 2, 2).Text(5, "window").Text(18, "Main Window");
-    b.Scalar(6, 0xEFBEADDE).Text(32, "line one\nline two").Node(19, 0, -1);
-    b.Text(33, "data\\sky.dds").Text(2, "OnLoad(x)").Text(7, "Level 3");
-    b.Scalar(8, 0x04030201).Scalar(9, 0x08070605).Text(34, "maps\\level3.map").Text(35, "XabcX");
+    b.Header({0x1C, 9, 0, 0xDE, 0xAD, 0xBE, 0xEF});
+    b.Node(16, 4, 1).Text(5, "alpha").Scalar(0, 42).Node(17, 3, 2).Text(5, "beta").Node(19, 1, 3).Scalar(0, 7);
+    b.Text(32, "one\ntwo").Scalar(1, 0x3FC00000).Scalar(6, 0xEFBEADDE).Node(19, 0, -1).Text(2, "OnLoad(x)");
+    b.Text(7, "Level 3").Scalar(8, 0x04030201).Text(33, "data\\sky.dds").Text(35, "XabcX").Text(18, "last");
     return b.File(0x1234ABCD);
 }
 
-std::vector<uint8_t> NestedFile() {
-    DtbBuilder b;
-    b.Header({0x1C, 4, 0, 1, 2, 3, 4});
-    b.Node(16, 3, 1).Text(5, "alpha").Node(17, 2, 2).Text(5, "beta").Node(19, 1, 3).Scalar(0, 7).Text(32, "text one");
-    b.Scalar(0, 42).Node(16, 2, 4).Text(5, "gamma").Scalar(1, 0x3FC00000).Text(18, "last");
-    return b.File(0x5EED);
-}
+const char kTestTable[] = "9 16(4)#1 5'alpha' 0:42 17(3)#2 5'beta' 19(1)#3 0:7 32'one\ntwo' 1:1069547520 6:4022250974 "
+                          "19(0)#-1 2'OnLoad(x)' 7'Level 3' 8:67305985 33'data\\sky.dds' 35'XabcX' 18'last'";
 
 void EditorTest::SetUp() {
     g_user = User();
-    ShowMessageBox = AnswerBox;
-    RunFileDialog = ChooseFile;
-    OpenWithShell = [](HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
-                       int show) {
-        EXPECT_TRUE(!owner && !parameters && !folder && std::strcmp(verb, "open") == 0 && show == SW_SHOWDEFAULT);
-        g_user.pages.push_back(file);
-        return reinterpret_cast<HINSTANCE>(INT_PTR(42));
-    };
-    SoundBeep = [](UINT type) -> BOOL {
-        EXPECT_EQ(type, 0u);
-        return ++g_user.beeps;
-    };
-    static int number = 0;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    // Process ids come back with every new Wine server: a run that was
-    // killed may have left a folder of the same name behind.
-    BOOL created = FALSE;
-    do {
-        folder = temp + ("dtbedit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++number));
-        created = CreateDirectoryA(folder.c_str(), nullptr);
-    } while (!created && GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(created);
-    ASSERT_EQ(StartEditor(&state, GetModuleHandleA(nullptr)), 0);
+    // Process ids come back with every new Wine server: a killed run may have left this folder.
+    folder = temp + ("dtbedit-" + std::to_string(GetCurrentProcessId()));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EmptyFolder(folder);
+    path = WriteFile("a.dtb", TestFile());
+    ASSERT_TRUE(StartEditor(&e, GetModuleHandleA(nullptr), kTestSeams));
     CreateMainWindow();
     insertTimer = SetTimer(nullptr, 0, 10, AnswerInsertDialog);
 }
 
 void EditorTest::CreateMainWindow() {
-    window = CreateDialogParamA(nullptr, "MainDlg", nullptr, MainDialogProc, reinterpret_cast<LPARAM>(&state));
+    window = CreateDialogParamA(nullptr, "MainDlg", nullptr, MainDialogProc, reinterpret_cast<LPARAM>(&e));
     ASSERT_NE(window, nullptr);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     Pump();
 }
 
-void EditorTest::TearDown() {
-    KillTimer(nullptr, insertTimer);
+void EditorTest::EndMainWindow() {
     if (IsWindow(window)) DestroyWindow(window);
     Pump();
-    if (state.FileHandle != kNoFile) CloseHandle(FileOf(&state));
-    EndEditor(&state);
-    EXPECT_TRUE(g_user.answers.empty() && g_user.choices.empty() && g_user.insertAnswers.empty())
-        << "answers left over";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    while (search != INVALID_HANDLE_VALUE) {
-        std::string path = folder + "\\" + found.cFileName;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        if (!FindNextFileA(search, &found)) break;
-    }
-    FindClose(search);
+    if (e.Doc.FileHandle != kNoFile) CloseHandle(FileOf(&e));
+    e.Doc.FileHandle = kNoFile;
+}
+
+void EditorTest::TearDown() {
+    KillTimer(nullptr, insertTimer);
+    EndMainWindow();
+    EndEditor(&e);
+    EXPECT_TRUE(g_user.answers.empty() && g_user.choices.empty() && g_user.insertAnswers.empty()) << "answers left over";
+    EmptyFolder(folder);
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -175,26 +144,11 @@ void EditorTest::Pump() {
     }
 }
 
-void EditorTest::Command(int id, WORD code) {
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Control(id)));
-    Pump();
-}
-
-void EditorTest::Click(int id) {
-    SendMessageA(Control(id), BM_CLICK, 0, 0);
-    Pump();
-}
-
 std::string EditorTest::Text(int id) const {
     HWND control = id ? Control(id) : window;
     std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
     text.resize(size_t(GetWindowTextA(control, &text[0], int(text.size()))));
     return text;
-}
-
-void EditorTest::Type(int id, const std::string& text) {
-    SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
-    SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::vector<std::string> EditorTest::BoxTexts() const {
@@ -204,83 +158,69 @@ std::vector<std::string> EditorTest::BoxTexts() const {
 }
 
 std::string EditorTest::WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = folder + "\\" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
+    EXPECT_TRUE(SaveFile(folder + "\\" + name, bytes));
+    return folder + "\\" + name;
 }
 
-std::vector<uint8_t> EditorTest::ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::vector<uint8_t> EditorTest::ReadFile(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> EditorTest::FileRows(const std::string& path) {
-    MemoryFile file(ReadFile(path));  // the core reads from memory only while it lives
+std::vector<std::string> EditorTest::FileRows(const std::string& file) {
+    MemoryFile bytes(ReadFile(file));
     TestDocument saved;
-    EXPECT_EQ(ReadDocument(saved.get()), 0) << path;
+    EXPECT_EQ(saved.Load(&bytes), 0) << file;
     return saved.Rows();
 }
 
-void EditorTest::OpenFile(const std::string& path) {
-    if (state.FileHandle != kNoFile) g_user.answers.push_back(IDYES);
-    g_user.choices.push_back({path, 0});
+void EditorTest::OpenFile(const std::string& file) {
+    if (e.Doc.FileHandle != kNoFile) g_user.answers.push_back(IDYES);
+    g_user.choices.push_back({file, 0});
     Command(IDM_OPEN);
 }
 
-std::vector<HTREEITEM> EditorTest::TreeItems() const {
-    std::vector<HTREEITEM> items;
+std::vector<std::string> EditorTest::TreeItems() const {
+    std::vector<std::string> items;
     HWND tree = Control(IDC_CHUNK_TREE);
     for (HTREEITEM item = TreeView_GetRoot(tree); item;) {
-        items.push_back(item);
-        // The control holds a node's children once it has been opened; a
-        // node opened only to be read is closed again, as it was.
         if (!(TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED)) {
             TreeView_Expand(tree, item, TVE_EXPAND);
             TreeView_Expand(tree, item, TVE_COLLAPSE);
         }
+        char text[kTextSize] = "";
+        TVITEMA data = {};
+        data.mask = TVIF_HANDLE | TVIF_PARAM | TVIF_IMAGE | TVIF_CHILDREN | TVIF_TEXT;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = kTextSize;
+        TreeView_GetItem(tree, &data);
+        int depth = 0;
+        for (HTREEITEM up = TreeView_GetParent(tree, item); up; up = TreeView_GetParent(tree, up)) ++depth;
+        items.push_back(std::to_string(data.lParam) + ":" + std::to_string(depth) + ":" + std::to_string(data.iImage) +
+                        ":" + text + (data.cChildren ? "+" : ""));
         HTREEITEM next = TreeView_GetChild(tree, item);
-        while (!next && item) {
-            next = TreeView_GetNextSibling(tree, item);
-            item = TreeView_GetParent(tree, item);
-        }
+        for (; !next && item; item = TreeView_GetParent(tree, item)) next = TreeView_GetNextSibling(tree, item);
         item = next;
     }
     return items;
 }
 
-int32_t EditorTest::ChunkOf(HTREEITEM item) const {
+int32_t EditorTest::SelectedChunk() const {
     TVITEMA data = {};
     data.mask = TVIF_HANDLE | TVIF_PARAM;
-    data.hItem = item;
-    TreeView_GetItem(Control(IDC_CHUNK_TREE), &data);
-    return int32_t(data.lParam);
-}
-
-std::string EditorTest::ItemText(HTREEITEM item) const {
-    char text[4096] = "";
-    TVITEMA data = {};
-    data.mask = TVIF_HANDLE | TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = sizeof text;
-    TreeView_GetItem(Control(IDC_CHUNK_TREE), &data);
-    return text;
+    data.hItem = TreeView_GetSelection(Control(IDC_CHUNK_TREE));
+    return data.hItem && TreeView_GetItem(Control(IDC_CHUNK_TREE), &data) ? int32_t(data.lParam) : -1;
 }
 
 bool EditorTest::Select(int32_t chunk) {
-    if (state.ShowAsTree == 0) {
+    if (!e.ShowAsTree) {
         SendDlgItemMessageA(window, IDC_CHUNK_LIST, LB_SETCURSEL, WPARAM(chunk), 0);
         Command(IDC_CHUNK_LIST, LBN_SELCHANGE);
-        return CurrentChunk == chunk;
+        return e.CurrentChunk == chunk;
     }
-    // The focus first: a tree that gets it without a selection selects its first item.
-    SetFocus(Control(IDC_CHUNK_TREE));
-    Pump();
-    HTREEITEM target = nullptr;
-    if (chunk >= 0)
-        for (HTREEITEM item : TreeItems())
-            if (ChunkOf(item) == chunk) target = item;
-    TreeView_SelectItem(Control(IDC_CHUNK_TREE), target);
+    SetFocus(Control(IDC_CHUNK_TREE));  // a tree that gets it without a selection selects its first item
+    if (chunk < 0 || !SelectTreeChunk(&e, chunk)) TreeView_SelectItem(Control(IDC_CHUNK_TREE), nullptr);
     Pump();
     return SelectedChunk() == chunk;
 }
@@ -296,54 +236,36 @@ std::vector<std::string> EditorTest::ListLines() const {
     return lines;
 }
 
-std::string EditorTest::Payload(int32_t chunk) const {
-    const ChunkRecord& r = state.Chunks[chunk];
-    return std::string(reinterpret_cast<const char*>(state.Pool + r.PoolOffset), size_t(r.Length));
-}
-
 std::string EditorTest::Table() const {
-    std::string all = std::to_string(TopLevelCountOf(state));
-    for (int32_t i = 0; i < state.ChunkCount; ++i) {
-        const ChunkRecord& r = state.Chunks[i];
+    EXPECT_EQ(CheckTreeCounts(&e.Doc, nullptr, nullptr), 0) << "counts that disagree with the table";
+    std::string all = std::to_string(TopLevelCountOf(e.Doc));
+    for (int32_t i = 0; i < e.Doc.ChunkCount; ++i) {
+        const ChunkRecord& r = e.Doc.Chunks[i];
         all += " " + std::to_string(r.Type);
         if (IsPoolType(r.Type)) {
-            all += "'" + Payload(i) + "'";
-        } else if (IsNodeType(r.Type)) {
-            all += "(" + std::to_string(ChildCountOf(r)) + ")#" + std::to_string(NodeNumberOf(r));
+            all += "'" + std::string(reinterpret_cast<const char*>(e.Doc.Pool + r.PoolOffset), size_t(r.Length)) + "'";
         } else {
-            all += ":" + std::to_string(ReadU32(r.Value));
+            all += IsNodeType(r.Type) ? "(" + std::to_string(ChildCountOf(r)) + ")#" + std::to_string(NodeNumberOf(r))
+                                      : ":" + std::to_string(ReadU32(r.Value));
         }
     }
     return all;
 }
 
-int32_t EditorTest::Faults() { return CheckTreeCounts(&state, nullptr, nullptr); }
-
 void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs(2 * keys.size());
-    size_t i = 0;
-    for (WORD key : keys) {
-        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = key;
-        inputs[inputs.size() - 1 - i++].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-std::string ClipboardText() {
-    std::vector<uint8_t> bytes = ClipboardBytes(CF_TEXT);
-    return std::string(reinterpret_cast<const char*>(bytes.data()), strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    for (WORD key : keys) keybd_event(BYTE(key), 0, 0, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) keybd_event(BYTE(*key), 0, KEYEVENTF_KEYUP, 0);
 }
 
 std::vector<uint8_t> ClipboardBytes(UINT format) {
     std::vector<uint8_t> bytes;
-    if (!OpenClipboard(nullptr)) return bytes;
-    if (HANDLE memory = GetClipboardData(format)) {
-        const uint8_t* at = static_cast<const uint8_t*>(GlobalLock(memory));
+    HANDLE memory = OpenClipboard(nullptr) ? GetClipboardData(format) : nullptr;
+    if (const uint8_t* at = memory ? static_cast<const uint8_t*>(GlobalLock(memory)) : nullptr) {
         bytes.assign(at, at + GlobalSize(memory));
         GlobalUnlock(memory);
     }
     CloseClipboard();
+    if (format == CF_TEXT) bytes.resize(size_t(std::find(bytes.begin(), bytes.end(), 0) - bytes.begin()));
     return bytes;
 }
 

@@ -27,32 +27,10 @@ fail() {
   exit 1
 }
 
-# Polls a condition for at most $1 seconds.
-wait_for() {
-  local seconds="$1"
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
-window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/editor-session.sh"
 window_gone() { ! window_named "$1"; }
 file_changed() { ! cmp -s "$sample" "$copy"; }
 editor_ended() { ! kill -0 "$editor_pid" 2>/dev/null; }
 
-# Waits for the main window, focuses it (as $main) and opens the copy
-# through the real open dialog.
-open_copy() {
-  wait_for 60 window_named '^KLV DTB Editor v1.0d$' || fail "the main window did not appear"
-  main="$(xdotool search --onlyvisible --name '^KLV DTB Editor v1.0d$' | head -1)"
-  xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
-  sleep 0.5
-  xdotool key ctrl+o
-  wait_for 30 window_named '^Load DTB File' || fail "Ctrl+O did not show the open dialog"
-  sleep 0.5
-  xdotool type --delay 30 "$file_path"
-  xdotool key Return
-  wait_for 30 window_named "$(basename "$copy" | sed 's/\./\\./g')\$" || fail "the file did not open"
-}
+# Opens the copy through the real open dialog; $main is the main window.
+open_copy() { open_in_editor "$file_path" || fail "could not open the copy"; }

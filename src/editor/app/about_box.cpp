@@ -1,8 +1,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "editor.h"
-#include "message_box.h"
 #include "shell.h"
 
 void CentreOnDesktop(HWND window) {
@@ -47,8 +45,10 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (length >= sizeof program) length = 0;  // cut short: not a path to trust
         program[length] = '\0';
         char page[MAX_PATH];
-        if (DonatePagePath(program, page, sizeof page))
-            OpenWithShell(nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
+        // The About box belongs to the main window, whose editor says how to open it.
+        Editor* e = EditorOf(GetWindow(window, GW_OWNER));
+        if (e && DonatePagePath(program, page, sizeof page))
+            e->User.ShellOpen(nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
         return TRUE;
     }
     default:

@@ -18,199 +18,200 @@
 namespace {
 
 // A rebuilt view has no selection, so the pane belongs to no chunk.
-void RebuildView(EditorState* state) {
-    if (state->ShowAsTree == 1) {
-        BuildChunkTree(state);
+void RebuildView(Editor* e) {
+    if (e->ShowAsTree) {
+        BuildChunkTree(e);
     } else {
-        FillChunkList(state);
+        FillChunkList(e);
     }
-    CurrentChunk = -1;
-    ClearDetailPane(state);
+    e->CurrentChunk = -1;
+    ClearDetailPane(e);
 }
 
 // The Data box into its chunk; the title then says whether that changed the
 // document. False after a refusal.
-bool CommitDataBox(EditorState* state) {
-    bool committed = ApplyDetailEdit(state);
-    UpdateTitle(state);
+bool CommitDataBox(Editor* e) {
+    bool committed = ApplyDetailEdit(e);
+    UpdateTitle(e);
     return committed;
 }
 
 // The Data box and the header boxes: before every command that saves, edits
 // the table, or drops the document.
-bool CommitEdits(EditorState* state) {
-    bool committed = ApplyDetailEdit(state) && ReadHeaderFields(state);
-    UpdateTitle(state);
+bool CommitEdits(Editor* e) {
+    bool committed = ApplyDetailEdit(e) && ReadHeaderFields(e);
+    UpdateTitle(e);
     return committed;
 }
 
 // A check box the user clicked while an edit was refused goes back.
-void UndoClick(EditorState* state, int id, int32_t flag) {
-    SendToControl(state, id, BM_SETCHECK, flag == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+void UndoClick(Editor* e, int id, bool flag) {
+    SendToControl(e, id, BM_SETCHECK, flag ? BST_CHECKED : BST_UNCHECKED, 0);
 }
-
-void SelectInTree(EditorState* state, int32_t chunk) { SelectTreeChunk(state, TVI_ROOT, chunk); }
 
 // New, Open and Revert end alike: a document that changed is shown afresh.
-void AfterDocumentChange(EditorState* state, int32_t result) {
-    if (result == 0) RebuildView(state);
-    UpdateTitleAndCommands(state);
-    ShowHeaderFields(state);
+// One left as it was keeps the views and what is typed in the boxes.
+void AfterDocumentChange(Editor* e, int32_t result) {
+    if (result == 0) {
+        RebuildView(e);
+        ShowHeaderFields(e);
+    }
+    UpdateTitleAndCommands(e);
 }
 
-bool TreeHasFocus(EditorState* state) {
+bool TreeHasFocus(Editor* e) {
     HWND focus = GetFocus();
-    return focus && focus == ControlOf(state, IDC_CHUNK_TREE);
+    return focus && focus == ControlOf(e, IDC_CHUNK_TREE);
 }
 
 }  // namespace
 
-void CommandExit(EditorState* state, HWND window, WPARAM wParam) {
-    if (!CommitEdits(state) || !ConfirmDiscard(state)) {
-        UpdateTitleAndCommands(state);
+void CommandExit(Editor* e) {
+    if (!CommitEdits(e) || !ConfirmDiscard(e)) {
+        UpdateTitleAndCommands(e);
         return;
     }
-    if (WindowIcon) {
-        DestroyIcon(WindowIcon);
-        WindowIcon = nullptr;
+    if (e->WindowIcon) {
+        DestroyIcon(e->WindowIcon);
+        e->WindowIcon = nullptr;
     }
-    EndDialog(window, static_cast<INT_PTR>(wParam));
+    EndDialog(e->Window, IDCANCEL);
 }
 
-void CommandListSelection(EditorState* state, WORD notification) {
+void CommandListSelection(Editor* e, WORD notification) {
     if (notification != LBN_SELCHANGE) return;
-    int32_t line = static_cast<int32_t>(SendToControl(state, IDC_CHUNK_LIST, LB_GETCURSEL, 0, 0));
-    if (line == CurrentChunk) return;
-    if (!CommitDataBox(state)) {  // the edit stays, and with it its line
-        SendToControl(state, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(CurrentChunk), 0);
+    int32_t line = static_cast<int32_t>(SendToControl(e, IDC_CHUNK_LIST, LB_GETCURSEL, 0, 0));
+    if (line == e->CurrentChunk) return;
+    if (!CommitDataBox(e)) {  // the edit stays, and with it its line
+        SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(e->CurrentChunk), 0);
         return;
     }
-    CurrentChunk = line;
-    ShowChunkDetail(state, CurrentChunk);
+    e->CurrentChunk = line;
+    ShowChunkDetail(e, e->CurrentChunk);
 }
 
-void CommandShowIdentifiers(EditorState* state, WORD notification) {
+void CommandShowIdentifiers(Editor* e, WORD notification) {
     if (notification != BN_CLICKED) return;
-    if (!CommitDataBox(state)) {
-        UndoClick(state, IDC_SHOW_IDENTIFIERS, state->ShowIdentifiers);
+    if (!CommitDataBox(e)) {
+        UndoClick(e, IDC_SHOW_IDENTIFIERS, e->ShowIdentifiers);
         return;
     }
-    state->ShowIdentifiers = state->ShowIdentifiers == 0 ? 1 : 0;
-    int32_t chunk = state->ShowAsTree == 1 ? SelectedTreeChunk(state) : -1;
-    RebuildView(state);
-    if (state->ShowAsTree == 1) SelectInTree(state, chunk);
+    e->ShowIdentifiers = !e->ShowIdentifiers;
+    int32_t chunk = e->ShowAsTree ? SelectedTreeChunk(e) : -1;
+    RebuildView(e);
+    if (e->ShowAsTree) SelectTreeChunk(e, chunk);
 }
 
-void CommandShowAsTree(EditorState* state, WORD notification) {
+void CommandShowAsTree(Editor* e, WORD notification) {
     if (notification != BN_CLICKED) return;
-    if (!CommitDataBox(state)) {
-        UndoClick(state, IDC_SHOW_AS_TREE, state->ShowAsTree);
+    if (!CommitDataBox(e)) {
+        UndoClick(e, IDC_SHOW_AS_TREE, e->ShowAsTree);
         return;
     }
-    state->ShowAsTree = state->ShowAsTree == 0 ? 1 : 0;
-    UpdateTitleAndCommands(state);
-    RebuildView(state);
+    e->ShowAsTree = !e->ShowAsTree;
+    UpdateTitleAndCommands(e);
+    RebuildView(e);
 }
 
-void CommandSave(EditorState* state) {
-    if (!CommitEdits(state)) return;
-    SaveDocument(state);
-    ShowHeaderFields(state);
+void CommandSave(Editor* e) {
+    if (!CommitEdits(e)) return;
+    SaveDocument(e);
+    ShowHeaderFields(e);
     // The file is opened anew after a save; should that fail, the title says so.
-    UpdateTitleAndCommands(state);
+    UpdateTitleAndCommands(e);
 }
 
-void CommandSaveAs(EditorState* state) {
-    if (!CommitEdits(state)) return;
-    SaveDocumentAs(state);
-    UpdateTitleAndCommands(state);
-    ShowHeaderFields(state);
+void CommandSaveAs(Editor* e) {
+    if (!CommitEdits(e)) return;
+    SaveDocumentAs(e);
+    UpdateTitleAndCommands(e);
+    ShowHeaderFields(e);
 }
 
-void CommandClose(EditorState* state) {
-    if (!CommitEdits(state) || !ConfirmDiscard(state)) {
-        UpdateTitleAndCommands(state);
+void CommandClose(Editor* e) {
+    if (!CommitEdits(e) || !ConfirmDiscard(e)) {
+        UpdateTitleAndCommands(e);
         return;
     }
-    CloseDocument(state);
-    SendToControl(state, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
-    ClearDetailPane(state);
-    ClearChunkTree(state);
-    CurrentChunk = -1;
-    UpdateTitleAndCommands(state);
-    ShowHeaderFields(state);
+    CloseDocument(e);
+    SendToControl(e, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
+    ClearDetailPane(e);
+    ClearChunkTree(e);
+    e->CurrentChunk = -1;
+    UpdateTitleAndCommands(e);
+    ShowHeaderFields(e);
 }
 
-void CommandOpen(EditorState* state) { AfterDocumentChange(state, OpenDocument(state)); }
+void CommandOpen(Editor* e) { AfterDocumentChange(e, OpenDocument(e)); }
 
-void CommandAbout(EditorState* state) {
-    DialogBoxParamA(reinterpret_cast<HINSTANCE>(state->Instance), "AboutDlg", MainWindowOf(state), AboutDialogProc, 0);
+void CommandAbout(Editor* e) {
+    DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0);
 }
 
-void CommandFind(EditorState* state) {
-    if (!CommitDataBox(state)) return;
-    int32_t line = FindNext(state, CurrentChunk);
-    if (line >= 0 && state->ShowAsTree == 0) CurrentChunk = line;
+void CommandFind(Editor* e) {
+    if (!CommitDataBox(e)) return;
+    int32_t line = FindNext(e, e->CurrentChunk);
+    if (line >= 0 && !e->ShowAsTree) e->CurrentChunk = line;
 }
 
-void CommandRevert(EditorState* state) { AfterDocumentChange(state, RevertDocument(state)); }
+void CommandRevert(Editor* e) { AfterDocumentChange(e, RevertDocument(e)); }
 
-void CommandInsert(EditorState* state) {
-    if (!CommitEdits(state)) return;
-    int32_t chunk = InsertChunk(state);
-    if (chunk >= 0) ShowEditedTable(state, chunk);
-    ShowHeaderFields(state);
-    UpdateTitleAndCommands(state);
+void CommandInsert(Editor* e) {
+    if (!CommitEdits(e)) return;
+    int32_t chunk = InsertChunk(e);
+    if (chunk >= 0) ShowEditedTable(e, chunk);
+    ShowHeaderFields(e);
+    UpdateTitleAndCommands(e);
 }
 
-void CommandRemove(EditorState* state) {
-    if (!CommitEdits(state)) return;
-    ShowEditedTable(state, RemoveChunk(state));
-    UpdateTitleAndCommands(state);
-    ShowHeaderFields(state);
+void CommandRemove(Editor* e) {
+    if (!CommitEdits(e)) return;
+    ShowEditedTable(e, RemoveChunk(e));
+    UpdateTitleAndCommands(e);
+    ShowHeaderFields(e);
 }
 
-void ShowEditedTable(EditorState* state, int32_t chunk) {
-    RebuildView(state);
-    SelectInTree(state, chunk);
+void ShowEditedTable(Editor* e, int32_t chunk) {
+    RebuildView(e);
+    SelectTreeChunk(e, chunk);
 }
 
-void CommandNew(EditorState* state) {
-    if (!CommitEdits(state) || !ConfirmDiscard(state)) {
-        UpdateTitleAndCommands(state);
+void CommandNew(Editor* e) {
+    if (!CommitEdits(e) || !ConfirmDiscard(e)) {
+        UpdateTitleAndCommands(e);
         return;
     }
-    AfterDocumentChange(state, NewDocument(state));
+    AfterDocumentChange(e, NewDocument(e));
 }
 
-void CommandCopy(EditorState* state) {
-    if (TreeHasFocus(state)) {
+void CommandCopy(Editor* e) {
+    if (TreeHasFocus(e)) {
         // The clipboard gets what the Data box shows, as a cut does.
-        if (CommitDataBox(state)) CopyToClipboard(state, 0);
+        if (CommitDataBox(e)) CopyToClipboard(e, false);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_COPY, 0, 0);
     }
 }
 
-void CommandCut(EditorState* state) {
-    if (TreeHasFocus(state)) {
-        if (!CommitEdits(state)) return;
-        CopyToClipboard(state, 1);
-        if (state->ShowAsTree == 1) RebuildView(state);
-        UpdateTitleAndCommands(state);
-        ShowHeaderFields(state);
+void CommandCut(Editor* e) {
+    if (TreeHasFocus(e)) {
+        if (!CommitEdits(e)) return;
+        CopyToClipboard(e, true);
+        if (e->ShowAsTree) RebuildView(e);
+        UpdateTitleAndCommands(e);
+        ShowHeaderFields(e);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_CUT, 0, 0);
     }
 }
 
-void CommandPaste(EditorState* state) {
-    if (TreeHasFocus(state)) {
-        if (!CommitEdits(state)) return;
-        PasteFromClipboard(state);
-        if (state->ShowAsTree == 1) RebuildView(state);
-        UpdateTitleAndCommands(state);
-        ShowHeaderFields(state);
+void CommandPaste(Editor* e) {
+    if (TreeHasFocus(e)) {
+        if (!CommitEdits(e)) return;
+        PasteFromClipboard(e);
+        if (e->ShowAsTree) RebuildView(e);
+        UpdateTitleAndCommands(e);
+        ShowHeaderFields(e);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_PASTE, 0, 0);
     }

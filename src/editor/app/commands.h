@@ -4,26 +4,26 @@
 
 #include <windows.h>
 
-#include "editor_state.h"
+#include "editor.h"
 
-void CommandExit(EditorState* state, HWND window, WPARAM wParam);
-void CommandListSelection(EditorState* state, WORD notification);
-void CommandShowIdentifiers(EditorState* state, WORD notification);
-void CommandShowAsTree(EditorState* state, WORD notification);
-void CommandSave(EditorState* state);
-void CommandSaveAs(EditorState* state);
-void CommandClose(EditorState* state);
-void CommandOpen(EditorState* state);
-void CommandAbout(EditorState* state);
-void CommandFind(EditorState* state);
-void CommandRevert(EditorState* state);
-void CommandInsert(EditorState* state);
-void CommandRemove(EditorState* state);
-void CommandNew(EditorState* state);
-void CommandCopy(EditorState* state);
-void CommandCut(EditorState* state);
-void CommandPaste(EditorState* state);
+void CommandExit(Editor* e);
+void CommandListSelection(Editor* e, WORD notification);
+void CommandShowIdentifiers(Editor* e, WORD notification);
+void CommandShowAsTree(Editor* e, WORD notification);
+void CommandSave(Editor* e);
+void CommandSaveAs(Editor* e);
+void CommandClose(Editor* e);
+void CommandOpen(Editor* e);
+void CommandAbout(Editor* e);
+void CommandFind(Editor* e);
+void CommandRevert(Editor* e);
+void CommandInsert(Editor* e);
+void CommandRemove(Editor* e);
+void CommandNew(Editor* e);
+void CommandCopy(Editor* e);
+void CommandCut(Editor* e);
+void CommandPaste(Editor* e);
 
 // The view's refresh after a table edit: the view is rebuilt and, in the
 // tree, chunk selected (-1 selects nothing). Insert and Remove end with it.
-void ShowEditedTable(EditorState* state, int32_t chunk);
+void ShowEditedTable(Editor* e, int32_t chunk);

@@ -1,34 +1,86 @@
-// The editor's program-wide variables and the few helpers every part of the
-// window layer uses to reach the main window's controls.
+// The editor's one window-state record: the document it shows, the main
+// window and what its controls need to remember, and the seams through which
+// it asks or tells the user. The main window owns it (its DWLP_USER), and
+// every part of the window layer is handed it.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "document.h"
+#include "find_match.h"
 #include "resource.h"
+#include "tree_shape.h"
 
-// The one editor state, as the shortcut hook sees it (set before the hook is
-// installed) and as the main window sees it (set when the window starts).
-extern EditorState* HookState;
-extern EditorState* WindowState;
+// The editor's only ways to ask or tell the user something, to run the
+// system's file dialogs and page opener and to beep: the platform's own, or
+// the tests' answers in the user's place.
+struct UserSeams {
+    // MessageBoxA's shape; returns the button pressed.
+    int (*MessageBox)(HWND owner, const char* text, const char* caption, UINT flags);
+    // The open dialog (forSaving false) or the save dialog. TRUE when a file
+    // was chosen; otherwise error receives the extended error, 0 for a cancel.
+    BOOL (*FileDialog)(OPENFILENAMEA* dialog, bool forSaving, DWORD* error);
+    HINSTANCE (*ShellOpen)(HWND owner, const char* verb, const char* file, const char* parameters,
+                           const char* folder, int show);
+    BOOL (*Beep)(UINT type);
+};
+const UserSeams& PlatformSeams();
 
-// The list line whose chunk the detail pane shows; -1 for none, and always
-// -1 in tree mode, where the tree's selection says which chunk it is.
-// Written by the shell only.
-extern int32_t CurrentChunk;
+// The tree view's model: the core's shape of the tree, and the control's
+// item of each shape item, nullptr until that item has been put in.
+struct TreeModel {
+    TreeShape Shape;
+    HTREEITEM* Items;
+    int32_t Capacity;
+    int32_t Held;     // items put into the control since it was last emptied
+    bool Rebuilding;  // items are being deleted: their notices are no user's
+};
 
-extern HIMAGELIST TreeImages;  // the tree's images, owned by the main window
-extern HICON WindowIcon;       // the main window's small icon; nullptr once destroyed
+struct Editor {
+    Document Doc;
+    UserSeams User;
+    HINSTANCE Instance;
+    HWND Window;  // the main window; owner of every message box and dialog
+    HACCEL Accelerators;
+    HHOOK MessageHook;
+    UINT ClipboardFormat;  // "KLVDTB"
+    bool ShowIdentifiers;  // check box 3001
+    bool ShowAsTree;       // check box 3002: the tree is shown, else the list
+    // List mode: the line whose chunk the pane shows, -1 for none; always -1
+    // in tree mode, where the tree's selection says which chunk it is.
+    int32_t CurrentChunk;
+    int32_t PaneChunk;  // the chunk the detail pane shows, -1 for none
+    HICON WindowIcon;
+    HIMAGELIST TreeImages;
+    TreeModel Tree;
+    WNDPROC ListProc;     // the list box's own procedure, under the editor's
+    WNDPROC DataBoxProc;  // the Data box's own procedure, under the editor's
+    INT TabStops[2];      // the list's columns, in pixels
+    CaseFold Fold;        // letter case as the code page in use folds it
+};
 
-inline HWND MainWindowOf(const EditorState* state) { return reinterpret_cast<HWND>(state->MainWindow); }
-inline HWND ControlOf(const EditorState* state, int id) { return GetDlgItem(MainWindowOf(state), id); }
-inline LRESULT SendToControl(const EditorState* state, int id, UINT message, WPARAM wParam, LPARAM lParam) {
-    return SendDlgItemMessageA(MainWindowOf(state), id, message, wParam, lParam);
+// The editor whose main window is window (or nullptr).
+inline Editor* EditorOf(HWND window) { return reinterpret_cast<Editor*>(GetWindowLongPtrA(window, DWLP_USER)); }
+
+inline HWND ControlOf(const Editor* e, int id) { return GetDlgItem(e->Window, id); }
+inline LRESULT SendToControl(const Editor* e, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendDlgItemMessageA(e->Window, id, message, wParam, lParam);
 }
-inline void SetControlText(const EditorState* state, int id, const char* text) {
-    SendToControl(state, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+inline void SetControlText(const Editor* e, int id, const char* text) {
+    SendToControl(e, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
-inline HANDLE FileOf(const EditorState* state) { return reinterpret_cast<HANDLE>(state->FileHandle); }
+inline HANDLE FileOf(const Editor* e) { return reinterpret_cast<HANDLE>(e->Doc.FileHandle); }
+
+// A message box owned by the main window (none before it exists), with the
+// program title as caption, an OK button and the given icon.
+void TellUser(const Editor* e, const char* text, UINT icon);
+// A question owned by the main window (MB_YESNO, MB_YESNOCANCEL, and the
+// flags that go with them); returns the button pressed.
+int AskUser(const Editor* e, const char* question, UINT flags);
+// The core's report hook (context: the Editor): a message box whose icon
+// follows the kind of report.
+void ReportToUser(void* context, const char* text, ReportKind kind);

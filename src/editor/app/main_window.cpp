@@ -1,29 +1,23 @@
 // The main window's dialog procedure: set-up, command dispatch, the tree's
-// selection notices, and the release of the tree images.
+// notices, the list's owner-drawn lines and typed letters, and the release
+// of what the window loaded.
 #include <windowsx.h>
 
 #include "commands.h"
-#include "editor.h"
 #include "report.h"
 #include "shell.h"
 #include "views/views.h"
-
-EditorState* WindowState = nullptr;
-int32_t CurrentChunk = -1;
-HIMAGELIST TreeImages = nullptr;
-HICON WindowIcon = nullptr;
 
 namespace {
 
 const int kTreeImageSize = 17;
 
-WNDPROC g_dataBoxProc = nullptr;
-
 // The Data box is a multi-line edit box without want-return: Enter belongs
 // to the dialog and runs its default command. Some edit controls claim every
 // key of a multi-line box all the same; this one declines Enter.
 LRESULT CALLBACK DataBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = CallWindowProcA(g_dataBoxProc, box, message, wParam, lParam);
+    Editor* e = EditorOf(GetParent(box));
+    LRESULT result = CallWindowProcA(e->DataBoxProc, box, message, wParam, lParam);
     if (message == WM_GETDLGCODE && lParam) {
         const MSG* key = reinterpret_cast<const MSG*>(lParam);
         if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN) result &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
@@ -31,149 +25,139 @@ LRESULT CALLBACK DataBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
-BOOL InitMainWindow(HWND window, EditorState* state) {
-    WindowState = state;
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(state->Instance);
-    WindowIcon = static_cast<HICON>(LoadImageA(instance, "AP_ICON", IMAGE_ICON, 16, 16, 0));
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(WindowIcon));
+BOOL InitMainWindow(HWND window, Editor* e) {
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(e));
+    e->Window = window;
+    e->WindowIcon = static_cast<HICON>(LoadImageA(e->Instance, "AP_ICON", IMAGE_ICON, 16, 16, 0));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(e->WindowIcon));
 
-    TreeImages = ImageList_Create(kTreeImageSize, kTreeImageSize, ILC_COLOR24, 35, 1);
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageA(instance, "TREE_ICONS", IMAGE_BITMAP, 0, 0, 0));
-    ImageList_Add(TreeImages, strip, nullptr);
+    e->TreeImages = ImageList_Create(kTreeImageSize, kTreeImageSize, ILC_COLOR24, 35, 1);
+    HBITMAP strip = static_cast<HBITMAP>(LoadImageA(e->Instance, "TREE_ICONS", IMAGE_BITMAP, 0, 0, 0));
+    ImageList_Add(e->TreeImages, strip, nullptr);
     DeleteObject(strip);
-    SendDlgItemMessageA(window, IDC_CHUNK_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(TreeImages));
+    SendToControl(e, IDC_CHUNK_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(e->TreeImages));
 
     CentreOnDesktop(window);
-    CurrentChunk = -1;
-    state->MainWindow = reinterpret_cast<NativeHandle>(window);
+    e->CurrentChunk = -1;
     SetWindowTextA(window, kProgramTitle);
     // Payloads are shown whole, however long: lift the box's default limit.
-    SendDlgItemMessageA(window, IDC_DATA_BOX, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-    g_dataBoxProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(window, IDC_DATA_BOX), GWLP_WNDPROC,
-                                                                reinterpret_cast<LONG_PTR>(DataBoxProc)));
-    InitChunkList(state);
-    ClearDetailPane(state);
-    UpdateTitleAndCommands(state);
-    SendDlgItemMessageA(window, IDC_SHOW_AS_TREE, BM_SETCHECK, BST_CHECKED, 0);
-    SendDlgItemMessageA(window, IDC_SHOW_IDENTIFIERS, BM_SETCHECK, BST_CHECKED, 0);
+    SendToControl(e, IDC_DATA_BOX, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    e->DataBoxProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(ControlOf(e, IDC_DATA_BOX), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DataBoxProc)));
+    InitChunkList(e);
+    ClearDetailPane(e);
+    UpdateTitleAndCommands(e);
+    SendToControl(e, IDC_SHOW_AS_TREE, BM_SETCHECK, BST_CHECKED, 0);
+    SendToControl(e, IDC_SHOW_IDENTIFIERS, BM_SETCHECK, BST_CHECKED, 0);
     return TRUE;  // the dialog manager sets the first focus
 }
 
-void DispatchCommand(HWND window, EditorState* state, WPARAM wParam) {
+// One handler per command; only the check boxes and the list look at the
+// notification code.
+void DispatchCommand(Editor* e, WPARAM wParam) {
     WORD notification = HIWORD(wParam);
     switch (LOWORD(wParam)) {
     case IDOK:  // Enter, from whichever control has the focus
     case IDM_FIND:
-        CommandFind(state);
-        break;
-    case IDM_EXIT:
-        CommandExit(state, window, wParam);
-        break;
+        return CommandFind(e);
+    case IDM_EXIT:  // also IDCANCEL: the Esc key, which the shortcut hook keeps away
+        return CommandExit(e);
     case IDC_CHUNK_LIST:
-        CommandListSelection(state, notification);
-        break;
+        return CommandListSelection(e, notification);
     case IDC_SHOW_IDENTIFIERS:
-        CommandShowIdentifiers(state, notification);
-        break;
+        return CommandShowIdentifiers(e, notification);
     case IDC_SHOW_AS_TREE:
-        CommandShowAsTree(state, notification);
-        break;
+        return CommandShowAsTree(e, notification);
     case IDM_SAVE:
-        CommandSave(state);
-        break;
+        return CommandSave(e);
     case IDM_SAVE_AS:
-        CommandSaveAs(state);
-        break;
+        return CommandSaveAs(e);
     case IDM_CLOSE:
-        CommandClose(state);
-        break;
+        return CommandClose(e);
     case IDM_OPEN:
-        CommandOpen(state);
-        break;
+        return CommandOpen(e);
     case IDM_ABOUT:
-        CommandAbout(state);
-        break;
+        return CommandAbout(e);
     case IDM_REVERT:
-        CommandRevert(state);
-        break;
+        return CommandRevert(e);
     case IDM_INSERT:
-        CommandInsert(state);
-        break;
+        return CommandInsert(e);
     case IDM_REMOVE:
-        CommandRemove(state);
-        break;
+        return CommandRemove(e);
     case IDM_NEW:
-        CommandNew(state);
-        break;
+        return CommandNew(e);
     case IDM_COPY:
-        CommandCopy(state);
-        break;
+        return CommandCopy(e);
     case IDM_CUT:
-        CommandCut(state);
-        break;
+        return CommandCut(e);
     case IDM_PASTE:
-        CommandPaste(state);
-        break;
+        return CommandPaste(e);
     default:
-        break;
+        return;
     }
 }
 
 // What the tree tells: a selection about to change (refused while the Data
 // box holds an edit that is refused), one that changed, a node opening.
 // Returns the notice's result.
-LRESULT TreeNotice(EditorState* state, const NMHDR* header) {
+LRESULT TreeNotice(Editor* e, const NMHDR* header) {
     const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(header);
     // Items deleted by a rebuild take no edit and show nothing.
-    if (TreeIsRebuilding()) return FALSE;
-    if (header->code == TVN_SELCHANGINGA || header->code == TVN_SELCHANGINGW) {
-        bool committed = ApplyDetailEdit(state);
-        UpdateTitle(state);
+    if (e->Tree.Rebuilding) return FALSE;
+    switch (header->code) {
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW: {
+        bool committed = ApplyDetailEdit(e);
+        UpdateTitle(e);
         return committed ? FALSE : TRUE;
     }
-    if (header->code == TVN_SELCHANGEDA || header->code == TVN_SELCHANGEDW) {
-        ShowChunkInPane(state, notice->itemNew.hItem ? static_cast<int32_t>(notice->itemNew.lParam) : -1);
-    } else if (header->code == TVN_ITEMEXPANDINGA || header->code == TVN_ITEMEXPANDINGW) {
-        OpenTreeItem(state, notice);
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+        ShowChunkInPane(e, notice->itemNew.hItem ? static_cast<int32_t>(notice->itemNew.lParam) : -1);
+        return FALSE;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
+        OpenTreeItem(e, notice);
+        return FALSE;  // an expansion is never refused
+    default:
+        return FALSE;
     }
-    return FALSE;  // an expansion is never refused
 }
 
 }  // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return InitMainWindow(window, reinterpret_cast<Editor*>(lParam));
+    Editor* e = EditorOf(window);
+    if (message == WM_MEASUREITEM && wParam == IDC_CHUNK_LIST) {  // sent while the controls are made
+        MeasureChunkListLine(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+    if (!e) return FALSE;
     switch (message) {
-    case WM_INITDIALOG:
-        return InitMainWindow(window, reinterpret_cast<EditorState*>(lParam));
     case WM_COMMAND:
-        if (WindowState) DispatchCommand(window, WindowState, wParam);
+        DispatchCommand(e, wParam);
         return TRUE;
     case WM_CLOSE:  // the close box and Alt+F4: Exit, with its question
-        if (WindowState) CommandExit(WindowState, window, IDCANCEL);
+        CommandExit(e);
         return TRUE;
-    case WM_NOTIFY: {
-        LRESULT result = FALSE;
-        if (WindowState && LOWORD(wParam) == IDC_CHUNK_TREE) result = TreeNotice(WindowState, reinterpret_cast<NMHDR*>(lParam));
-        return SetDlgMsgResult(window, WM_NOTIFY, result);
-    }
+    case WM_NOTIFY:
+        return SetDlgMsgResult(window, WM_NOTIFY,
+                               LOWORD(wParam) == IDC_CHUNK_TREE ? TreeNotice(e, reinterpret_cast<NMHDR*>(lParam)) : FALSE);
     // A list of no data cannot search its lines for a typed letter; its
     // window does. Both answers go back as the procedure's own result.
     case WM_CHARTOITEM:
-        if (!WindowState || reinterpret_cast<HWND>(lParam) != GetDlgItem(window, IDC_CHUNK_LIST)) return -1;
-        return ListLineForLetter(WindowState, static_cast<char>(LOWORD(wParam)), static_cast<int32_t>(HIWORD(wParam)));
+        if (reinterpret_cast<HWND>(lParam) != ControlOf(e, IDC_CHUNK_LIST)) return -1;
+        return ListLineForLetter(e, static_cast<char>(LOWORD(wParam)), static_cast<int32_t>(HIWORD(wParam)));
     case WM_VKEYTOITEM:
         return -1;  // arrows, pages and the rest move as in any list
-    case WM_MEASUREITEM:  // sent while the controls are made, before WM_INITDIALOG
-        if (wParam != IDC_CHUNK_LIST) return FALSE;
-        MeasureChunkListLine(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-        return TRUE;
     case WM_DRAWITEM:
-        if (wParam != IDC_CHUNK_LIST || !WindowState) return FALSE;
-        DrawChunkListLine(WindowState, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        if (wParam != IDC_CHUNK_LIST) return FALSE;
+        DrawChunkListLine(e, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_NCDESTROY:
-        ImageList_Destroy(TreeImages);
-        TreeImages = nullptr;
+        ImageList_Destroy(e->TreeImages);
+        e->TreeImages = nullptr;
         return FALSE;
     default:
         return FALSE;

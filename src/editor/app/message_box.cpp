@@ -1,8 +1,7 @@
-#include "message_box.h"
+#include "editor.h"
 
 #include <shellapi.h>
 
-#include "editor.h"
 #include "report.h"
 
 namespace {
@@ -11,46 +10,34 @@ int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT f
     return MessageBoxA(owner, text, caption, flags);
 }
 
-BOOL PlatformFileDialog(OPENFILENAMEA* dialog, int32_t forSaving, DWORD* error) {
+BOOL PlatformFileDialog(OPENFILENAMEA* dialog, bool forSaving, DWORD* error) {
     BOOL chosen = forSaving ? GetSaveFileNameA(dialog) : GetOpenFileNameA(dialog);
     *error = chosen ? 0 : CommDlgExtendedError();
     return chosen;
 }
 
-HINSTANCE PlatformShellOpen(HWND owner, const char* verb, const char* file, const char* parameters,
-                            const char* folder, int show) {
+HINSTANCE PlatformShellOpen(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
+                            int show) {
     return ShellExecuteA(owner, verb, file, parameters, folder, show);
 }
 
+BOOL PlatformBeep(UINT type) { return MessageBeep(type); }
+
+const UserSeams kPlatform = {PlatformMessageBox, PlatformFileDialog, PlatformShellOpen, PlatformBeep};
+
 }  // namespace
 
-MessageBoxSeam ShowMessageBox = PlatformMessageBox;
-FileDialogSeam RunFileDialog = PlatformFileDialog;
-ShellOpenSeam OpenWithShell = PlatformShellOpen;
+const UserSeams& PlatformSeams() { return kPlatform; }
 
-void TellUser(const EditorState* state, const char* text, UINT icon) {
-    ShowMessageBox(MainWindowOf(state), text, kProgramTitle, MB_OK | icon);
+void TellUser(const Editor* e, const char* text, UINT icon) {
+    e->User.MessageBox(e->Window, text, kProgramTitle, MB_OK | icon);
 }
 
-bool AskUser(const EditorState* state, const char* question) {
-    return ShowMessageBox(MainWindowOf(state), question, kProgramTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
+int AskUser(const Editor* e, const char* question, UINT flags) {
+    return e->User.MessageBox(e->Window, question, kProgramTitle, flags);
 }
 
 void ReportToUser(void* context, const char* text, ReportKind kind) {
-    UINT icon = MB_ICONERROR;
-    switch (kind) {
-    case ReportError:
-        icon = MB_ICONERROR;
-        break;
-    case ReportInformation:
-        icon = MB_ICONINFORMATION;
-        break;
-    case ReportWarning:
-        icon = MB_ICONWARNING;
-        break;
-    case ReportExclamation:
-        icon = MB_ICONEXCLAMATION;
-        break;
-    }
-    TellUser(static_cast<const EditorState*>(context), text, icon);
+    static const UINT kIcons[] = {MB_ICONERROR, MB_ICONINFORMATION, MB_ICONWARNING, MB_ICONEXCLAMATION};
+    TellUser(static_cast<const Editor*>(context), text, kIcons[kind]);
 }

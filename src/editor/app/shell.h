@@ -6,26 +6,29 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "editor.h"
 
-// Everything before the main window runs: common controls, the state and its
-// memory, the view flags, the shortcuts and their hook, the clipboard format.
-// -1 when the document memory could not be had: its message has been shown
-// and the editor must end rather than run on memory it does not have.
-int32_t StartEditor(EditorState* state, HINSTANCE instance);
+// Everything before the main window runs: common controls, the document and
+// its memory, the view flags, the shortcuts and their hook, the clipboard
+// format. user is how it meets its user (PlatformSeams(), or a test's
+// answers) and memory where its blocks come from (nullptr: the usual heap).
+// False when the document's memory could not be had: its message has been
+// shown and the editor must end rather than run on memory it does not have.
+bool StartEditor(Editor* e, HINSTANCE instance, const UserSeams& user, const BlockAllocator* memory = nullptr);
 // Everything after the main window has ended: the hook goes, the memory is
 // freed. An open file is left to the end of the process.
-void EndEditor(EditorState* state);
+void EndEditor(Editor* e);
 
 LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam);
+// The main window's procedure; its creation parameter is the Editor.
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Caption, file commands, Insert and Remove, and which view is shown.
-int32_t UpdateTitleAndCommands(EditorState* state);
+void UpdateTitleAndCommands(Editor* e);
 // The caption alone: the title, then the file (" [read-only]" when it is
 // open for reading only), then " *" while the document has unsaved changes.
-void UpdateTitle(EditorState* state);
+void UpdateTitle(Editor* e);
 
 // Centres window on the desktop.
 void CentreOnDesktop(HWND window);

@@ -3,15 +3,13 @@
 // window's, the About box's, message boxes', file dialogs') passes through
 // it. It acts only while the main window is the active one: keys meant for
 // a dialog or a message box over it stay theirs.
-#include "editor.h"
 #include "shell.h"
 
-EditorState* HookState = nullptr;
-
 LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
-    EditorState* state = HookState;
-    HWND window = state ? MainWindowOf(state) : nullptr;
-    if (code == HC_ACTION && window && GetActiveWindow() == window) {
+    HWND active = GetActiveWindow();
+    bool main = active && GetWindowLongPtrA(active, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(MainDialogProc);
+    Editor* e = main ? EditorOf(active) : nullptr;
+    if (code == HC_ACTION && e) {
         MSG* message = reinterpret_cast<MSG*>(lParam);
         if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
             // Esc would end the dialog that is the main window, edits and all;
@@ -20,20 +18,20 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
         } else if (message->message == WM_SYSKEYDOWN && message->wParam == VK_F4) {
             // Alt+F4 is the close box, whichever control has the focus: some
             // tree views keep every system key to themselves.
-            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PostMessageA(e->Window, WM_SYSCOMMAND, SC_CLOSE, 0);
             message->message = WM_NULL;
         } else {
             // Ctrl+C, Ctrl+X (and P, which has no shortcut) act on chunks only
             // in the tree; anywhere else they stay with the focused control, so
             // an edit box copies and cuts its own text.
-            bool offer = message->hwnd == GetDlgItem(window, IDC_CHUNK_TREE) ||
+            bool offer = message->hwnd == ControlOf(e, IDC_CHUNK_TREE) ||
                          (message->wParam != 'C' && message->wParam != 'X' && message->wParam != 'P');
-            if (offer && TranslateAcceleratorA(window, reinterpret_cast<HACCEL>(state->Accelerators), message) == 1) {
+            if (offer && TranslateAcceleratorA(e->Window, e->Accelerators, message)) {
                 // The command has been sent; the key must not act a second
                 // time in the control it was meant for.
                 message->message = WM_NULL;
             }
         }
     }
-    return CallNextHookEx(state ? reinterpret_cast<HHOOK>(state->MessageHook) : nullptr, code, wParam, lParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }

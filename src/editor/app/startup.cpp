@@ -1,33 +1,33 @@
-#include "document.h"
-#include "editor.h"
-#include "message_box.h"
 #include "shell.h"
 
-int32_t StartEditor(EditorState* state, HINSTANCE instance) {
+#include "document.h"
+#include "views/views.h"
+
+bool StartEditor(Editor* e, HINSTANCE instance, const UserSeams& user, const BlockAllocator* memory) {
     InitCommonControls();
-    InitEditorState(state);
-    state->Instance = reinterpret_cast<NativeHandle>(instance);
-    state->Reporter = ReportToUser;
-    state->ReporterContext = state;
+    *e = Editor();
+    InitDocument(&e->Doc);
+    e->Doc.Memory = memory;
+    e->User = user;
+    e->Instance = instance;
+    e->Doc.Reporter = ReportToUser;
+    e->Doc.ReporterContext = e;
+    e->CurrentChunk = e->PaneChunk = -1;
     // Its message has been shown (no main window owns it yet); every part of
     // the editor takes the table and the pool as given, so the run ends here.
-    if (AllocateDocument(state) != 0) {
-        FreeDocument(state);
-        return -1;
-    }
-    state->ShowAsTree = 1;
-    state->ShowIdentifiers = 1;
-    HookState = state;
-    state->Accelerators = reinterpret_cast<NativeHandle>(LoadAcceleratorsA(instance, "AppAccels"));
-    state->MessageHook = reinterpret_cast<NativeHandle>(
-        SetWindowsHookExA(WH_GETMESSAGE, ShortcutHook, nullptr, GetCurrentThreadId()));
-    state->ClipboardFormat = RegisterClipboardFormatA("KLVDTB");
-    return 0;
+    if (AllocateDocument(&e->Doc) != 0) return false;
+    e->ShowAsTree = true;
+    e->ShowIdentifiers = true;
+    BuildCaseFold(CP_ACP, &e->Fold);
+    e->Accelerators = LoadAcceleratorsA(instance, "AppAccels");
+    e->MessageHook = SetWindowsHookExA(WH_GETMESSAGE, ShortcutHook, nullptr, GetCurrentThreadId());
+    e->ClipboardFormat = RegisterClipboardFormatA("KLVDTB");
+    return true;
 }
 
-void EndEditor(EditorState* state) {
-    UnhookWindowsHookEx(reinterpret_cast<HHOOK>(state->MessageHook));
-    state->MessageHook = 0;
-    HookState = nullptr;
-    FreeDocument(state);
+void EndEditor(Editor* e) {
+    UnhookWindowsHookEx(e->MessageHook);
+    e->MessageHook = nullptr;
+    FreeDocument(&e->Doc);
+    FreeTreeModel(&e->Tree);
 }

@@ -4,40 +4,40 @@
 
 #include <cstdint>
 
-#include "editor_state.h"
+#include "app/editor.h"
 
-// The open (forSaving 0) or save (1) dialog on FileName. 0 when a file was
+// The open (forSaving false) or save dialog on the document's FileName. 0 when a file was
 // chosen (its path is in FileName; readOnly, when given, says whether the
 // user asked to open it read-only), -1 when cancelled, -2 after a reported
 // dialog failure. The save dialog asks before it names an existing file.
-int32_t ChooseDtbFile(EditorState* state, int32_t forSaving, bool* readOnly);
+int32_t ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly);
 
 // New, Open and Revert: 0 when the document was replaced (the shell then
 // rebuilds the views), -1 when it was left as it was. A file that cannot be
 // read up to its first chunk is not kept open: the document is then empty
 // and has no file.
-int32_t NewDocument(EditorState* state);
-int32_t OpenDocument(EditorState* state);
-int32_t RevertDocument(EditorState* state);
+int32_t NewDocument(Editor* e);
+int32_t OpenDocument(Editor* e);
+int32_t RevertDocument(Editor* e);
 
 // Save: the document into the open file, which is never put at risk (the
 // core's SaveDocumentSafely). Refused for a file opened read-only; asks
 // first when the document holds only part of its file. 0 also when no file
 // is open, -1 after a reported failure or a No.
-int32_t SaveDocument(EditorState* state);
+int32_t SaveDocument(Editor* e);
 // Save As: the same into a file chosen in the save dialog, which becomes the
 // document's file. -1 when cancelled or after a reported failure, with the
 // document still on its old file.
-int32_t SaveDocumentAs(EditorState* state);
+int32_t SaveDocumentAs(Editor* e);
 
 // The Close command's part in the document: its file closed, no chunks, a
 // zero header and key.
-void CloseDocument(EditorState* state);
+void CloseDocument(Editor* e);
 
 // Before the document is dropped (Exit, Close, New): when it has changes,
 // asks "Save changes to ...?" and saves on Yes. True when the caller may go
 // on: nothing to save, No, or a save that went through.
-bool ConfirmDiscard(EditorState* state);
+bool ConfirmDiscard(Editor* e);
 
 // Opens path for the document as every command does: read and write access
 // (read only when asked), others may only read. Returns the handle or kNoFile.
@@ -47,5 +47,5 @@ NativeHandle OpenDocumentFile(const char* path, bool create, bool readOnly);
 // A box the user did not change since it was shown is not read back; one
 // whose text is not its form is refused with a message (false), and the
 // document keeps that field.
-int32_t ShowHeaderFields(EditorState* state);
-bool ReadHeaderFields(EditorState* state);
+void ShowHeaderFields(Editor* e);
+bool ReadHeaderFields(Editor* e);

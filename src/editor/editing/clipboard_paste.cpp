@@ -2,10 +2,9 @@
 // another one) goes in as one run where the user says. The block is another
 // program's memory as far as this one knows: it is checked against the real
 // size of that memory before anything changes.
-#include "app/editor.h"
-#include "app/message_box.h"
 #include "clipboard_block.h"
 #include "editing.h"
+#include "report.h"
 #include "tree_edit.h"
 #include "views/views.h"
 
@@ -17,52 +16,52 @@ const size_t kMostPadding = 15;
 
 // 0 when pasted, kBlockRefused for a block that is no complete subtree,
 // -1 after a message.
-int32_t PasteBlock(EditorState* state, const uint8_t* block, size_t size, int32_t selected, int32_t parent,
+int32_t PasteBlock(Editor* e, const uint8_t* block, size_t size, int32_t selected, int32_t parent,
                    uint32_t location) {
-    int32_t result = PasteClipboardBlock(state, block, size, selected, parent, location, state->ShowIdentifiers == 1);
+    int32_t result = PasteClipboardBlock(&e->Doc, block, size, selected, parent, location, e->ShowIdentifiers);
     // A refused block has changed nothing, so a shorter reading may be tried.
     for (size_t pad = 1; result == kBlockRefused && pad <= kMostPadding && pad < size && block[size - pad] == 0; ++pad)
-        result = PasteClipboardBlock(state, block, size - pad, selected, parent, location, state->ShowIdentifiers == 1);
+        result = PasteClipboardBlock(&e->Doc, block, size - pad, selected, parent, location, e->ShowIdentifiers);
     return result < 0 ? result : 0;
 }
 
 }  // namespace
 
-int32_t PasteFromClipboard(EditorState* state) {
-    if (!IsClipboardFormatAvailable(state->ClipboardFormat) || state->ShowAsTree != 1) {
-        SoundBeep(0);
-        return -1;
+bool PasteFromClipboard(Editor* e) {
+    if (!IsClipboardFormatAvailable(e->ClipboardFormat) || !e->ShowAsTree) {
+        e->User.Beep(0);
+        return false;
     }
     int32_t parent = -1;
-    int32_t selected = SelectedTreeChunkAndParent(state, &parent);
+    int32_t selected = SelectedTreeChunkAndParent(e, &parent);
     uint32_t location = 0;
-    if (state->ChunkCount != 0 && selected != -1) {
+    if (e->Doc.ChunkCount != 0 && selected != -1) {
         // Asked before the clipboard is opened: no other program waits on it
         // while the user chooses.
         InsertRequest request;
-        if (RunInsertDialog(state, &request, selected, parent, LocationOnly) != IDOK) return -1;
+        if (!RunInsertDialog(e, &request, selected, parent, true)) return false;
         location = request.Location;
     } else {
         selected = -1;  // appended as a new last top-level chunk
         parent = -1;
     }
 
-    if (!OpenClipboard(MainWindowOf(state))) {
-        TellUser(state, "Could not open clipboard.", MB_ICONERROR);
-        return -1;
+    if (!OpenClipboard(e->Window)) {
+        TellUser(e, "Could not open clipboard.", MB_ICONERROR);
+        return false;
     }
     int32_t result = -1;
-    HANDLE memory = GetClipboardData(state->ClipboardFormat);
+    HANDLE memory = GetClipboardData(e->ClipboardFormat);
     const uint8_t* block = memory ? static_cast<const uint8_t*>(GlobalLock(memory)) : nullptr;
     if (!memory) {  // gone since it was looked for
-        SoundBeep(0);
+        e->User.Beep(0);
     } else if (!block) {
-        TellUser(state, "Could not allocate memory.", MB_ICONERROR);
+        ReportOutOfMemory(&e->Doc);
     } else {
-        result = PasteBlock(state, block, GlobalSize(memory), selected, parent, location);
+        result = PasteBlock(e, block, GlobalSize(memory), selected, parent, location);
         GlobalUnlock(memory);
-        if (result == kBlockRefused) SoundBeep(0);
+        if (result == kBlockRefused) e->User.Beep(0);
     }
     CloseClipboard();
-    return result < 0 ? -1 : 0;
+    return result == 0;
 }

@@ -8,45 +8,38 @@
 
 #include <cstdint>
 
+#include "app/editor.h"
 #include "display_text.h"
-#include "editor_state.h"
 
-// The dialog's in/out record. On entry Location holds the locations offered
-// (LocationOnly for paste); on return the one the user checked. The chosen
-// type and the Data/ID text are kept here: the record is placed, and a text
-// payload stored, only after the dialog has closed, so that a refusal then
-// leaves the pool as it was.
+// The Insert dialog's in/out record. The dialog changes nothing in the
+// document: the chunk is placed, and a text payload stored, only after it
+// has closed, so that a refusal then leaves the pool as it was.
 struct InsertRequest {
-    ChunkRecord Record;       // Type and, for numbers and nodes, Value
-    uint32_t Location;
-    EditorState* Editor;
-    int32_t Selected;         // the selected chunk, -1 for none
-    int32_t SelectedParent;   // its parent node, -1 at the top level
-    char Text[kTextSize];     // the Data/ID text as typed
+    // In: what the dialog offers.
+    Editor* Owner;           // the editor whose document receives the chunk
+    int32_t Selected;        // the selected chunk, -1 for none
+    int32_t SelectedParent;  // its parent node, -1 at the top level
+    uint32_t Offered;        // the locations the selection allows
+    bool PasteOnly;          // a paste asks for the location alone
+    // Out: what the user chose.
+    uint32_t Location;       // one location, or 0 with nothing selected
+    uint32_t Type;           // the chunk type (not for a paste)
+    char Text[kTextSize];    // the Data/ID text as typed (not for a paste)
 };
 
+// Runs the dialog modally, owned by the main window, for the selected chunk
+// (-1: none) and its parent. True when the user pressed OK on a choice the
+// dialog accepted; the request then holds it.
+bool RunInsertDialog(Editor* e, InsertRequest* request, int32_t selected, int32_t selectedParent, bool pasteOnly);
 // The dialog procedure of "InsertDlg"; its creation parameter is the request.
 INT_PTR CALLBACK InsertDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Sets the dialog up from request->Location (locations offered, paste mode).
-void InitInsertDialog(HWND dialog, InsertRequest* request);
-// The OK handler: 0 lets the dialog close, -1 keeps it open after a message.
-int32_t BuildChunkFromDialog(HWND dialog, InsertRequest* request);
-// Fills request for the selected chunk (-1: none) and its parent, offering
-// the locations it allows plus extra (LocationOnly for paste), and runs the
-// dialog modally, owned by the main window. The dialog's result: 1 for OK.
-INT_PTR RunInsertDialog(EditorState* state, InsertRequest* request, int32_t selected, int32_t selectedParent,
-                        uint32_t extra);
 
-// The new chunk's index, or -1 when nothing was inserted.
-int32_t InsertChunk(EditorState* state);
-// The index the removed span began at (the chunk to select afterwards), or -1.
-int32_t RemoveChunk(EditorState* state);
-// mode 0 copies, 1 cuts. 0, or -1 when refused or failed.
-int32_t CopyToClipboard(EditorState* state, int32_t mode);
-// 0 when a block was pasted, -1 otherwise.
-int32_t PasteFromClipboard(EditorState* state);
-
-// The clipboard commands refuse with the default sound and no message; the
-// sound goes through this seam (MessageBeep's shape) so tests can count it.
-typedef BOOL (*BeepSeam)(UINT type);
-extern BeepSeam SoundBeep;
+// Insert and Remove: the new chunk's index, or the index the removed span
+// began at (the chunk to select afterwards); -1 when nothing changed.
+int32_t InsertChunk(Editor* e);
+int32_t RemoveChunk(Editor* e);
+// Copy, or cut (the copy, then the removal once both formats are placed).
+// False when refused (with the default sound) or after a message.
+bool CopyToClipboard(Editor* e, bool cut);
+// True when a block was pasted.
+bool PasteFromClipboard(Editor* e);

@@ -19,7 +19,9 @@
 #define IDC_SHOW_IDENTIFIERS  3001
 #define IDC_SHOW_AS_TREE      3002
 
-// Commands of the main window (menu, accelerators, buttons)
+// Commands of the main window (menu, accelerators, buttons). Exit is the
+// dialog's own cancel: IDM_EXIT equals IDCANCEL, so Esc would be Exit too
+// (the shortcut hook keeps Esc away from the main window).
 #define IDM_EXIT              2
 #define IDM_SAVE              5001
 #define IDM_SAVE_AS           5002

@@ -16,32 +16,28 @@ void BuildCaseFold(UINT codePage, CaseFold* fold) {
     }
 }
 
-int32_t FindNext(EditorState* state, int32_t line) {
-    static CaseFold fold;
-    static bool folded = false;
-    if (!folded) BuildCaseFold(CP_ACP, &fold);
-    folded = true;
-    bool tree = state->ShowAsTree == 1;
-    int32_t start = tree ? SelectedTreeChunk(state) + 1 : ListLineToChunkIndex(state, line) + 1;
+int32_t FindNext(Editor* e, int32_t line) {
+    bool tree = e->ShowAsTree;
+    int32_t start = tree ? SelectedTreeChunk(e) + 1 : ListLineToChunkIndex(e, line) + 1;
     char text[kTextSize];
-    SendToControl(state, IDC_FIND_BOX, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    SendToControl(e, IDC_FIND_BOX, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     // The core says "Could not find string." itself; an empty text is no search.
     // Identifiers hidden in the tree are not searched.
-    int32_t found = FindNextChunk(state, start, text, !(tree && state->ShowIdentifiers == 0), &fold);
+    int32_t found = FindNextChunk(&e->Doc, start, text, !(tree && !e->ShowIdentifiers), &e->Fold);
     if (found < 0) return -1;
     if (tree) {
-        SelectTreeChunk(state, TVI_ROOT, found);
-        ShowChunkDetail(state, line);
+        SelectTreeChunk(e, found);
+        ShowChunkDetail(e, line);
         return line;
     }
     // After a fill line n holds chunk n; the walk is for a list that does not.
-    int32_t count = static_cast<int32_t>(SendToControl(state, IDC_CHUNK_LIST, LB_GETCOUNT, 0, 0));
-    int32_t at = found < count && ListLineToChunkIndex(state, found) == found ? found : -1;
+    int32_t count = static_cast<int32_t>(SendToControl(e, IDC_CHUNK_LIST, LB_GETCOUNT, 0, 0));
+    int32_t at = found < count && ListLineToChunkIndex(e, found) == found ? found : -1;
     for (int32_t l = line + 1; at < 0 && l < count; ++l)
-        if (ListLineToChunkIndex(state, l) == found) at = l;
+        if (ListLineToChunkIndex(e, l) == found) at = l;
     if (at < 0) return -1;
-    SendToControl(state, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
-    ShowChunkDetail(state, at);
-    SetFocus(ControlOf(state, IDC_CHUNK_LIST));
+    SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    ShowChunkDetail(e, at);
+    SetFocus(ControlOf(e, IDC_CHUNK_LIST));
     return at;
 }

@@ -16,12 +16,6 @@
 
 namespace {
 
-TreeShape g_shape;               // the shape of what the control shows
-HTREEITEM* g_items = nullptr;    // the control's item for each shape item; nullptr until opened
-int32_t g_itemCapacity = 0;
-int32_t g_itemsHeld = 0;         // items put into the control since it was last emptied
-bool g_rebuilding = false;
-
 // Some controls check every item handle by searching all items (Wine's
 // does), so that putting in or taking out a deep chain of n levels costs
 // n * n steps: seconds for tens of thousands of levels. The window says
@@ -36,7 +30,7 @@ struct BusyCursor {
     }
 };
 
-HWND TreeOf(EditorState* state) { return ControlOf(state, IDC_CHUNK_TREE); }
+HWND TreeOf(Editor* e) { return ControlOf(e, IDC_CHUNK_TREE); }
 
 // The control deletes an item's children recursively, a level of the stack
 // for every level of the tree, so a deep chain that was opened to its end
@@ -44,96 +38,104 @@ HWND TreeOf(EditorState* state) { return ControlOf(state, IDC_CHUNK_TREE); }
 // cut every kCutDepth levels: no single deletion then goes deeper than that.
 const int32_t kCutDepth = 256;
 
-void DeleteAllItems(HWND tree) {
-    BusyCursor busy(g_itemsHeld > kManyItems);
-    g_rebuilding = true;
+void DeleteAllItems(TreeModel* model, HWND tree) {
+    BusyCursor busy(model->Held > kManyItems);
+    model->Rebuilding = true;
     // Without a selection no deletion moves it up the tree, item by item.
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
-    for (int32_t i = g_shape.ItemCount - 1; i >= 0; --i)
-        if (g_items[i] && g_shape.Items[i].Depth % kCutDepth == kCutDepth - 1)
-            SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(g_items[i]));
+    const TreeShape& shape = model->Shape;
+    for (int32_t i = shape.ItemCount - 1; i >= 0; --i)
+        if (model->Items[i] && shape.Items[i].Depth % kCutDepth == kCutDepth - 1)
+            SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(model->Items[i]));
     SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    g_rebuilding = false;
-    g_itemsHeld = 0;
-    g_shape.ItemCount = 0;
-    g_shape.TopLevelCount = 0;
+    model->Rebuilding = false;
+    model->Held = 0;
+    model->Shape.ItemCount = 0;
+    model->Shape.TopLevelCount = 0;
 }
 
-bool ReserveHandles(int32_t count) {
-    if (count > g_itemCapacity) {
-        void* grown = std::realloc(g_items, static_cast<size_t>(count) * sizeof(HTREEITEM));
+bool ReserveHandles(TreeModel* model, int32_t count) {
+    if (count > model->Capacity) {
+        void* grown = std::realloc(model->Items, static_cast<size_t>(count) * sizeof(HTREEITEM));
         if (!grown) return false;
-        g_items = static_cast<HTREEITEM*>(grown);
-        g_itemCapacity = count;
+        model->Items = static_cast<HTREEITEM*>(grown);
+        model->Capacity = count;
     }
-    std::memset(g_items, 0, static_cast<size_t>(count) * sizeof(HTREEITEM));
+    if (count > 0) std::memset(model->Items, 0, static_cast<size_t>(count) * sizeof(HTREEITEM));
     return true;
 }
 
 // Appends the items of a sibling run, first to last, under parent (TVI_ROOT
 // for the top level). False when the control runs out of memory.
-bool InsertSiblings(EditorState* state, HWND tree, HTREEITEM parent, int32_t first) {
+bool InsertSiblings(Editor* e, HWND tree, HTREEITEM parent, int32_t first) {
+    TreeModel& model = e->Tree;
     char text[kTextSize];
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    for (int32_t i = first; i >= 0; i = g_shape.Items[i].NextSibling) {
-        const TreeItem& item = g_shape.Items[i];
-        FormatTreeItemText(state, item.Chunk, text, sizeof text);
+    for (int32_t i = first; i >= 0; i = model.Shape.Items[i].NextSibling) {
+        const TreeItem& item = model.Shape.Items[i];
+        FormatTreeItemText(&e->Doc, item.Chunk, text, sizeof text);
         insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
         insert.item.pszText = text;
         insert.item.iImage = static_cast<int>(item.Image);
         insert.item.iSelectedImage = static_cast<int>(item.Image);
         insert.item.lParam = item.Chunk;
         insert.item.cChildren = item.HasChildren;
-        g_items[i] = reinterpret_cast<HTREEITEM>(
+        model.Items[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-        if (!g_items[i]) return false;
-        g_itemsHeld += 1;
+        if (!model.Items[i]) return false;
+        model.Held += 1;
     }
     return true;
 }
 
 // Puts the children of shape item i into the control, once.
-void OpenItem(EditorState* state, int32_t i) {
-    int32_t first = g_shape.Items[i].FirstChild;
-    if (first < 0 || g_items[first] || !g_items[i]) return;
-    InsertSiblings(state, TreeOf(state), g_items[i], first);
+void OpenItem(Editor* e, int32_t i) {
+    HTREEITEM* items = e->Tree.Items;
+    int32_t first = e->Tree.Shape.Items[i].FirstChild;
+    if (first < 0 || items[first] || !items[i]) return;
+    InsertSiblings(e, TreeOf(e), items[i], first);
 }
 
 }  // namespace
 
-bool TreeIsRebuilding() { return g_rebuilding; }
-
-void ClearChunkTree(EditorState* state) {
-    HWND tree = TreeOf(state);
+void ClearChunkTree(Editor* e) {
+    HWND tree = TreeOf(e);
     SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    DeleteAllItems(tree);
+    DeleteAllItems(&e->Tree, tree);
     SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(tree, nullptr, TRUE);
 }
 
-int32_t BuildChunkTree(EditorState* state) {
-    HWND tree = TreeOf(state);
+void BuildChunkTree(Editor* e) {
+    HWND tree = TreeOf(e);
+    TreeModel& model = e->Tree;
     SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    DeleteAllItems(tree);
-    // The shape also resets every node's child counter in the table, which
-    // the view requires whether or not items can be made.
-    if (BuildTreeShape(state, &g_shape) == 0 && !ReserveHandles(g_shape.ItemCount)) g_shape.ItemCount = 0;
-    if (g_shape.ItemCount > 0) InsertSiblings(state, tree, TVI_ROOT, 0);
+    DeleteAllItems(&model, tree);
+    if (BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) != 0 ||
+        !ReserveHandles(&model, model.Shape.ItemCount))
+        model.Shape.ItemCount = 0;
+    if (model.Shape.ItemCount > 0) InsertSiblings(e, tree, TVI_ROOT, 0);
     SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(tree, nullptr, TRUE);
-    return 0;
 }
 
-void OpenTreeItem(EditorState* state, const NMTREEVIEWA* notice) {
+void FreeTreeModel(TreeModel* tree) {
+    FreeTreeShape(&tree->Shape);
+    std::free(tree->Items);
+    tree->Items = nullptr;
+    tree->Capacity = 0;
+}
+
+void OpenTreeItem(Editor* e, const NMTREEVIEWA* notice) {
     if (!(notice->action & TVE_EXPAND)) return;
-    int32_t i = ItemOfChunk(&g_shape, static_cast<int32_t>(notice->itemNew.lParam));
-    if (i >= 0 && g_items[i] == notice->itemNew.hItem) OpenItem(state, i);
+    int32_t i = ItemOfChunk(&e->Tree.Shape, static_cast<int32_t>(notice->itemNew.lParam));
+    if (i >= 0 && e->Tree.Items[i] == notice->itemNew.hItem) OpenItem(e, i);
 }
 
-int32_t SelectedTreeChunk(EditorState* state) {
-    HWND tree = TreeOf(state);
+int32_t SelectedTreeChunk(Editor* e) {
+    HWND tree = TreeOf(e);
     HTREEITEM selected = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (!selected) return -1;
     TVITEMA item = {};
@@ -143,65 +145,55 @@ int32_t SelectedTreeChunk(EditorState* state) {
     return static_cast<int32_t>(item.lParam);
 }
 
-void RefreshTreeChunk(EditorState* state, int32_t chunk) {
+void RefreshTreeChunk(Editor* e, int32_t chunk) {
     char text[kTextSize];
     // An identifier's text is also its node's name.
-    bool names = chunk > 0 && chunk < state->ChunkCount && state->Chunks[chunk].Type == kTypeIdentifier &&
-                 IsNodeType(state->Chunks[chunk - 1].Type);
+    bool names = chunk > 0 && chunk < e->Doc.ChunkCount && e->Doc.Chunks[chunk].Type == kTypeIdentifier &&
+                 IsNodeType(e->Doc.Chunks[chunk - 1].Type);
     for (int32_t c = names ? chunk - 1 : chunk; c <= chunk; ++c) {
-        int32_t i = ItemOfChunk(&g_shape, c);
-        if (i < 0 || !g_items[i]) continue;
-        FormatTreeItemText(state, c, text, sizeof text);
+        int32_t i = ItemOfChunk(&e->Tree.Shape, c);
+        if (i < 0 || !e->Tree.Items[i]) continue;
+        FormatTreeItemText(&e->Doc, c, text, sizeof text);
         TVITEMA update = {};
         update.mask = TVIF_HANDLE | TVIF_TEXT;
-        update.hItem = g_items[i];
+        update.hItem = e->Tree.Items[i];
         update.pszText = text;
-        SendMessageA(TreeOf(state), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
+        SendMessageA(TreeOf(e), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
     }
 }
 
-int32_t SelectedTreeChunkAndParent(EditorState* state, int32_t* parent) {
+int32_t SelectedTreeChunkAndParent(Editor* e, int32_t* parent) {
     *parent = -1;
-    int32_t chunk = SelectedTreeChunk(state);
-    int32_t item = ItemOfChunk(&g_shape, chunk);
+    int32_t chunk = SelectedTreeChunk(e);
+    int32_t item = ItemOfChunk(&e->Tree.Shape, chunk);
     if (item < 0) return -1;  // an item the shape does not know is no selection to edit at
-    *parent = g_shape.Items[item].Parent;
+    *parent = e->Tree.Shape.Items[item].Parent;
     return chunk;
 }
 
-int32_t SelectTreeChunk(EditorState* state, HTREEITEM start, int32_t chunk) {
-    int32_t found = ItemOfChunk(&g_shape, chunk);
-    if (found < 0) return -1;
-    if (start != TVI_ROOT && start != nullptr) {
-        // Only the descendants of start count: climb the shape's parent links.
-        TVITEMA item = {};
-        item.mask = TVIF_HANDLE | TVIF_PARAM;
-        item.hItem = start;
-        if (!SendMessageA(TreeOf(state), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return -1;
-        int32_t above = ItemOfChunk(&g_shape, static_cast<int32_t>(item.lParam));
-        int32_t at = g_shape.Items[found].ParentItem;
-        while (at >= 0 && at != above) at = g_shape.Items[at].ParentItem;
-        if (at < 0) return -1;
-    }
+bool SelectTreeChunk(Editor* e, int32_t chunk) {
+    const TreeShape& shape = e->Tree.Shape;
+    HTREEITEM* items = e->Tree.Items;
+    int32_t found = ItemOfChunk(&shape, chunk);
+    if (found < 0) return false;
     // Open the path down to the chunk, outermost first. Nesting is not
     // bounded, so the path is kept on the heap rather than in recursion.
-    if (!g_items[found]) {
-        int32_t depth = g_shape.Items[found].Depth;
+    if (!items[found]) {
+        int32_t depth = shape.Items[found].Depth;
         BusyCursor busy(depth > kManyItems / 2);
         int32_t* path = static_cast<int32_t*>(std::malloc((static_cast<size_t>(depth) + 1) * sizeof(int32_t)));
-        if (!path) return -1;
+        if (!path) return false;
         int32_t n = 0;
-        for (int32_t at = g_shape.Items[found].ParentItem; at >= 0 && !g_items[g_shape.Items[at].FirstChild];
-             at = g_shape.Items[at].ParentItem)
+        for (int32_t at = shape.Items[found].ParentItem; at >= 0 && !items[shape.Items[at].FirstChild];
+             at = shape.Items[at].ParentItem)
             path[n++] = at;
-        while (n > 0) OpenItem(state, path[--n]);
+        while (n > 0) OpenItem(e, path[--n]);
         std::free(path);
-        if (!g_items[found]) return -1;  // the control ran out of memory on the way
+        if (!items[found]) return false;  // the control ran out of memory on the way
     }
-    HWND tree = TreeOf(state);
-    HTREEITEM handle = g_items[found];
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
-    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle));
+    HWND tree = TreeOf(e);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[found]));
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(items[found]));
     SetFocus(tree);
-    return 0;
+    return true;
 }
