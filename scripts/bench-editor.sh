@@ -14,9 +14,9 @@ source scripts/wine-env.sh
 # session runs inside the virtual screen; and the prefix is made ready
 # before the timed program starts, so that one pays for nothing else.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  wineserver -p >/dev/null 2>&1 &
-  wineboot -i >/dev/null 2>&1
+  source scripts/wine-env.sh
+  wine_session_start
   wine build/windows/bench/editor_bench.exe "$@"
   status=$?
-  wineserver -k
+  wine_session_end
   exit $status' bash "$@"

@@ -18,7 +18,7 @@ fi
 cmake --build "$build" -j2 --target dtbedit >/dev/null
 editor="$root/$build/src/editor/dtbedit.exe"
 source scripts/wine-env.sh
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wine_prefix
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${RUN_EDITOR_SHOT:-}" ]; then
   exec wine "$editor"
@@ -29,40 +29,20 @@ if [ -z "${RUN_EDITOR_SHOT:-}" ]; then
 fi
 
 # Here on the virtual screen.
+source scripts/editor-session.sh
 shot="$root/build/screenshot.png"
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
-}
-window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-
 wine explorer /desktop=shot,1280x1024 "$editor" >/dev/null 2>&1 &
 trap 'wineserver -k 2>/dev/null || true' EXIT
-if ! wait_for 60 window_named '^KLV DTB Editor v1.0d$'; then
-  echo "the editor's window did not appear" >&2
-  exit 1
-fi
-main="$(xdotool search --onlyvisible --name '^KLV DTB Editor v1.0d$' | head -1)"
-xdotool windowfocus "$main" 2>/dev/null || true
-sleep 0.5
-xdotool key ctrl+o
-if wait_for 30 window_named '^Load DTB File'; then
+if open_in_editor "$(winepath -w "$root/samples/sample.dtb" 2>/dev/null)"; then
+  # Show the first node opened and its first child in the detail pane.
+  xdotool mousemove --window "$main" 80 120 click 1
+  sleep 0.3
+  xdotool key Home Right Down
   sleep 0.5
-  xdotool type --delay 20 "$(winepath -w "$root/samples/sample.dtb" 2>/dev/null)"
-  xdotool key Return
-  if wait_for 30 window_named 'sample\.dtb$'; then
-    # Show the first node opened and its first child in the detail pane.
-    xdotool mousemove --window "$main" 80 120 click 1
-    sleep 0.3
-    xdotool key Home Right Down
-    sleep 0.5
-  else
-    echo "could not open the sample file; the screenshot shows the empty editor" >&2
-  fi
+elif [ -z "${main:-}" ]; then
+  exit 1
+else
+  echo "could not open the sample file; the screenshot shows the empty editor" >&2
 fi
 mkdir -p "$(dirname "$shot")"
 import -window root "$shot"

@@ -12,6 +12,5 @@ cmake --build build/native -j2
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/windows -j2
 source scripts/wine-env.sh
-rm -rf "$WINEPREFIX"          # a fresh prefix per test run, shared by all its tests
-wineboot -i >/dev/null 2>&1
+wine_prefix fresh  # one prefix per test run, shared by all its tests
 xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/wine-ctest.sh build/windows
