@@ -109,6 +109,7 @@ void EditorTest::SetUp() {
     ASSERT_TRUE(StartEditor(&e, GetModuleHandleA(nullptr), kTestSeams));
     CreateMainWindow();
     insertTimer = SetTimer(nullptr, 0, 10, AnswerInsertDialog);
+    if (openAtStart) OpenFile(path);
 }
 
 void EditorTest::CreateMainWindow() {
@@ -191,9 +192,7 @@ std::vector<std::string> EditorTest::TreeItems() const {
         char text[kTextSize] = "";
         TVITEMA data = {};
         data.mask = TVIF_HANDLE | TVIF_PARAM | TVIF_IMAGE | TVIF_CHILDREN | TVIF_TEXT;
-        data.hItem = item;
-        data.pszText = text;
-        data.cchTextMax = kTextSize;
+        data.hItem = item, data.pszText = text, data.cchTextMax = kTextSize;
         TreeView_GetItem(tree, &data);
         int depth = 0;
         for (HTREEITEM up = TreeView_GetParent(tree, item); up; up = TreeView_GetParent(tree, up)) ++depth;
@@ -208,8 +207,7 @@ std::vector<std::string> EditorTest::TreeItems() const {
 
 int32_t EditorTest::SelectedChunk() const {
     TVITEMA data = {};
-    data.mask = TVIF_HANDLE | TVIF_PARAM;
-    data.hItem = TreeView_GetSelection(Control(IDC_CHUNK_TREE));
+    data.mask = TVIF_HANDLE | TVIF_PARAM, data.hItem = TreeView_GetSelection(Control(IDC_CHUNK_TREE));
     return data.hItem && TreeView_GetItem(Control(IDC_CHUNK_TREE), &data) ? int32_t(data.lParam) : -1;
 }
 

@@ -40,13 +40,13 @@ extern User g_user;
 extern const UserSeams kTestSeams;
 inline const std::string kTitle = "KLV DTB Editor v1.0d";
 
-// 0 node 16 #1 (4) [ 1 "alpha"/5, 2 42/0, 3 node 17 #2 (3) [ 4 "beta"/5, 5 node 19 #3 (1) [ 6 7/0 ],
-// 7 "one\ntwo"/32 ], 8 1.5f/1 ], 9 DE AD BE EF/6, 10 node 19 #-1 (0), 11 "OnLoad(x)"/2, 12 "Level 3"/7,
-// 13 01 02 03 04/8, 14 "data\sky.dds"/33, 15 "XabcX"/35, 16 "last"/18. Header 1C 09 00 DE AD BE EF, key 0x1234ABCD.
+// Seventeen chunks of every kind, three levels deep: kTestTable is its Table().
+// Header 1C 09 00 DE AD BE EF, key 0x1234ABCD.
 std::vector<uint8_t> TestFile();
-extern const char kTestTable[];  // its Table()
+extern const char kTestTable[];
 
-// Every test starts with the main window up and TestFile() in path, not open.
+// Every test starts with the main window up and TestFile() in path, opened
+// when the fixture says so.
 class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -76,7 +76,7 @@ protected:
     std::vector<std::string> BoxTexts() const;
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes);
     static std::vector<uint8_t> ReadFile(const std::string& file);
-    static std::vector<std::string> FileRows(const std::string& file);  // as RowsOf
+    static std::vector<std::string> FileRows(const std::string& file);  // as TestDocument::Rows
     void OpenFile(const std::string& file);  // File > Open; a question about an open file is answered Yes
 
     // Every item of the tree in pre-order, as chunk:depth:image:text, with +
@@ -95,6 +95,7 @@ protected:
     // or type'payload'; the counts must agree with the table.
     std::string Table() const;
 
+    bool openAtStart = false;
     Editor e;
     HWND window = nullptr;
     std::string folder, path;

@@ -11,16 +11,15 @@ using Shell = EditorTest;
 TEST_F(Shell, StartsInTreeModeWithNothingOpen) {
     EXPECT_TRUE(Text(0) == kTitle && Grayed(IDM_SAVE) && Grayed(IDM_SAVE_AS) && Grayed(IDM_REVERT) && Grayed(IDM_CLOSE));
     EXPECT_FALSE(Grayed(IDM_OPEN) || IsWindowEnabled(Control(IDM_INSERT)) || IsWindowEnabled(Control(IDM_REMOVE)));
-    EXPECT_TRUE(IsWindowVisible(Control(IDC_CHUNK_TREE)) && !IsWindowVisible(Control(IDC_CHUNK_LIST)));
-    EXPECT_EQ(IsDlgButtonChecked(window, IDC_SHOW_AS_TREE) + IsDlgButtonChecked(window, IDC_SHOW_IDENTIFIERS), 2u);
+    EXPECT_TRUE(IsWindowVisible(Control(IDC_CHUNK_TREE)) && !IsWindowVisible(Control(IDC_CHUNK_LIST)) &&
+                IsDlgButtonChecked(window, IDC_SHOW_AS_TREE) && IsDlgButtonChecked(window, IDC_SHOW_IDENTIFIERS));
     EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(Control(IDC_CHUNK_TREE), TVSIL_NORMAL)), 36);
     EXPECT_TRUE(PaneLocked());  // no chunk to type into
     // Without its memory the editor says so, in a box no window owns yet, and goes no further.
     static const BlockAllocator kNoMemory = {[](void*, size_t) -> void* { return nullptr; }, [](void*) {}};
     Editor starved;
     EXPECT_FALSE(StartEditor(&starved, GetModuleHandleA(nullptr), kTestSeams, &kNoMemory));
-    ASSERT_EQ(g_user.boxes.size(), 1u);
-    EXPECT_TRUE(g_user.boxes[0].text == "Could not allocate memory." && !g_user.boxes[0].owner && !starved.MessageHook);
+    EXPECT_TRUE(BoxTexts() == std::vector<std::string>{"Could not allocate memory."} && !g_user.boxes[0].owner);
     // The About box's page beside the program, never one by a relative name.
     char page[MAX_PATH] = "";
     EXPECT_TRUE(DonatePagePath("Z:/a.b/x.exe", page, sizeof page) && std::string(page) == "Z:/a.b/donate.htm");

@@ -1,9 +1,9 @@
 #include "dtb_kit.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 
 #include "chunk_types.h"
@@ -120,7 +120,7 @@ DtbBuilder RandomTree(std::mt19937& rng, int32_t size, uint32_t longestText) {
 
 void MemoryFile::Attach(Document* doc) {
     doc->Files = Layer();
-    doc->FileHandle = Handle();
+    doc->FileHandle = reinterpret_cast<NativeHandle>(this);
 }
 
 const FileLayer* MemoryFile::Layer() {
@@ -157,7 +157,7 @@ int32_t TestDocument::Load(const DtbBuilder& stream) {
     return Load(&file);
 }
 
-std::vector<std::string> RowsOf(const Document& doc) {
+std::vector<std::string> TestDocument::Rows() const {
     std::vector<std::string> rows;
     for (int32_t i = 0; i < doc.ChunkCount; ++i) {
         const ChunkRecord& r = doc.Chunks[i];
@@ -172,14 +172,12 @@ std::vector<std::string> RowsOf(const Document& doc) {
     return rows;
 }
 
-std::vector<std::string> TestDocument::Rows() const { return RowsOf(doc); }
-
 std::vector<uint8_t> TestDocument::Saved() {
     MemoryFile file;
     const FileLayer* files = doc.Files;
     doc.Files = MemoryFile::Layer();
     int64_t size = 0;
-    bool written = WriteDocumentTo(&doc, file.Handle(), &size) == 0 && size == static_cast<int64_t>(file.bytes.size());
+    bool written = WriteDocumentTo(&doc, reinterpret_cast<NativeHandle>(&file), &size) == 0 && size == static_cast<int64_t>(file.bytes.size());
     doc.Files = files;
     return written ? file.bytes : std::vector<uint8_t>();
 }
@@ -191,8 +189,8 @@ std::string TestDocument::log() const {
 }
 
 bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
 }

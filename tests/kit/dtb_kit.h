@@ -61,7 +61,6 @@ struct MemoryFile {
     explicit MemoryFile(std::vector<uint8_t> content = {}) : bytes(std::move(content)) {}
     // The document reads and writes this file from now on.
     void Attach(Document* doc);
-    NativeHandle Handle() { return reinterpret_cast<NativeHandle>(this); }
     static const FileLayer* Layer();
 };
 
@@ -112,7 +111,6 @@ struct TestDocument {
     // The bytes the writer makes of the document (through a file in memory).
     std::vector<uint8_t> Saved();
 };
-std::vector<std::string> RowsOf(const Document& doc);  // the same rows of any document
 
 // Writes bytes as the file path. False when it could not be written whole.
 bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);

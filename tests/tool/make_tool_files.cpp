@@ -4,15 +4,11 @@
 
 #include "dtb_kit.h"
 
-namespace {
-
-std::vector<uint8_t> CutShort(const DtbBuilder& b, uint32_t key) {
+static std::vector<uint8_t> CutShort(const DtbBuilder& b, uint32_t key) {
     std::vector<uint8_t> file = b.File(key);
     file.resize(file.size() - 3);
     return file;
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
@@ -24,20 +20,12 @@ int main(int argc, char** argv) {
                    CutShort(DtbBuilder().Header(header).Node(16, 1, 9).Text(5, "kept").Text(32, "cut short"), 7));
     // A payload far beyond one 8192-byte block, with chunks after it that a
     // save must not lose.
-    ok &= SaveFile(dir + "big.dtb", DtbBuilder()
-                                        .Header(header)
-                                        .Text(32, std::string(20000, 'b') + "end")
-                                        .Scalar(0, 77)
-                                        .Text(5, "after")
-                                        .File(0xCAFEF00D));
+    ok &= SaveFile(dir + "big.dtb",
+                   DtbBuilder().Header(header).Text(32, std::string(20000, 'b') + "end").Scalar(0, 77).Text(5, "after").File(0xCAFEF00D));
     // More than the 64 KiB of the full-disk test's file system.
     ok &= SaveFile(dir + "huge.dtb", DtbBuilder().Header(header).Text(32, std::string(200000, 'h')).Scalar(0, 1).File(1));
-    ok &= SaveFile(dir + "texts.dtb", DtbBuilder()
-                                          .Top(1)
-                                          .Text(5, "Level 3")
-                                          .Text(5, std::string("nul\0hidden", 10))
-                                          .Text(5, "a\tb\n12")
-                                          .File(0));
+    ok &= SaveFile(dir + "texts.dtb",
+                   DtbBuilder().Top(1).Text(5, "Level 3").Text(5, std::string("nul\0hidden", 10)).Text(5, "a\tb\n12").File(0));
 
     // For tree and check: two chunks beyond the header's count of 1, the
     // last node left short.
