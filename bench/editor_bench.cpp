@@ -116,8 +116,9 @@ size_t CommittedBytes() {
 }
 
 // One insert after the middle chunk and its removal, each followed by the
-// refresh the Insert and Remove commands run.
-void TimeEdits(Editor* e, double* insert, double* remove) {
+// refresh the Insert and Remove commands run; then the removal undone and
+// redone through the commands, core step and refresh together.
+void TimeEdits(Editor* e, double* insert, double* remove, double* undo, double* redo) {
     Document* doc = &e->Doc;
     int32_t middle = doc->ChunkCount / 2;
     while (middle > 0 && !IsNodeType(doc->Chunks[middle].Type)) --middle;
@@ -126,12 +127,14 @@ void TimeEdits(Editor* e, double* insert, double* remove) {
     *insert = Time([&] { ShowEditedTable(e, added); });
     int32_t at = RemoveSubtree(doc, added, parent, true);
     *remove = Time([&] { ShowEditedTable(e, at); });
-    doc->Modified = false;  // the document is as it was
+    MarkSaved(doc);  // the document is as it was
+    *undo = Time([] { Command(IDM_UNDO); });
+    *redo = Time([] { Command(IDM_REDO); });
 }
 
 // One pass over a file, from closed to closed, the tree shown at both ends.
-enum { kTreeOpen, kListOpen, kTreeInsert, kListInsert, kTreeRemove, kListRemove,
-       kTreeFind, kListFind, kToList, kToTree, kFigureCount };
+enum { kTreeOpen, kListOpen, kTreeInsert, kListInsert, kTreeRemove, kListRemove, kTreeUndo, kListUndo,
+       kTreeRedo, kListRedo, kTreeFind, kListFind, kToList, kToTree, kFigureCount };
 struct Pass {
     double Ms[kFigureCount];
     size_t Memory;
@@ -146,11 +149,11 @@ Pass Measure(Editor* e) {
     p.Ms[kTreeOpen] = Time([] { Command(IDM_OPEN); });
     p.Memory = CommittedBytes() - before;
     p.Chunks = e->Doc.ChunkCount;
-    TimeEdits(e, &p.Ms[kTreeInsert], &p.Ms[kTreeRemove]);
+    TimeEdits(e, &p.Ms[kTreeInsert], &p.Ms[kTreeRemove], &p.Ms[kTreeUndo], &p.Ms[kTreeRedo]);
     p.Ms[kTreeFind] = Time([] { Command(IDM_FIND); });
     p.Found = SelectedTreeChunk(e) == e->Doc.ChunkCount - 1;
     p.Ms[kToList] = Time([] { SendDlgItemMessageA(g_window, IDC_SHOW_AS_TREE, BM_CLICK, 0, 0); });
-    TimeEdits(e, &p.Ms[kListInsert], &p.Ms[kListRemove]);
+    TimeEdits(e, &p.Ms[kListInsert], &p.Ms[kListRemove], &p.Ms[kListUndo], &p.Ms[kListRedo]);
     p.Ms[kListFind] = Time([] { Command(IDM_FIND); });
     p.Found = p.Found && e->CurrentChunk == e->Doc.ChunkCount - 1;
     Command(IDM_CLOSE);
@@ -191,11 +194,13 @@ void Run(Editor* e, const char* name, int32_t chunks, int depth, bool wide) {
         std::nth_element(one, one + kPasses / 2, one + kPasses);
         ms[f] = one[kPasses / 2];
     }
-    std::printf("| %s | %d | %.1f | %.1f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f%s | %.0f / %.0f |\n",
+    std::printf("| %s | %d | %.1f | %.1f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f "
+                "| %.0f / %.0f%s | %.0f / %.0f |\n",
                 name, passes[0].Chunks, static_cast<double>(size.QuadPart) / 1048576.0,
                 static_cast<double>(passes[0].Memory) / static_cast<double>(size.QuadPart), ms[kTreeOpen],
-                ms[kListOpen], ms[kTreeInsert], ms[kListInsert], ms[kTreeRemove], ms[kListRemove], ms[kTreeFind],
-                ms[kListFind], found ? "" : " (missed)", ms[kToList], ms[kToTree]);
+                ms[kListOpen], ms[kTreeInsert], ms[kListInsert], ms[kTreeRemove], ms[kListRemove], ms[kTreeUndo],
+                ms[kListUndo], ms[kTreeRedo], ms[kListRedo], ms[kTreeFind], ms[kListFind], found ? "" : " (missed)",
+                ms[kToList], ms[kToTree]);
     std::fflush(stdout);
 }
 
@@ -217,8 +222,8 @@ int main(int argc, char** argv) {
     Settle();
 
     std::printf("Milliseconds, tree / list. Memory: the editor's growth on opening, as a multiple of the file's size.\n\n");
-    std::printf("| file | chunks | MiB | memory | open and show | insert refresh | remove refresh | deep Find | "
-                "switch view |\n|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| file | chunks | MiB | memory | open and show | insert refresh | remove refresh | undo | redo | "
+                "deep Find | switch view |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
     Run(&editor, "nested, depth 2", 10000, 1, false);
     Run(&editor, "nested, depth 3", 100000, 2, false);
     Run(&editor, "nested, depth 4", 1000000, 3, false);

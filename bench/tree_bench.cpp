@@ -12,6 +12,7 @@
 #include "clipboard_block.h"
 #include "dtb_kit.h"
 #include "find_match.h"
+#include "journal.h"
 #include "tree_edit.h"
 #include "tree_shape.h"
 
@@ -144,8 +145,57 @@ void BM_CopyPaste(benchmark::State& st) {
     std::free(block);
 }
 
+// Undo (arg 0) or redo (arg 1) of the Remove of a 100,001-chunk subtree from
+// a table of 1,000,002: the core's step alone, the other one untimed.
+void BM_UndoRedo_Remove100k(benchmark::State& st) {
+    static Document* doc = [] {
+        DtbBuilder b = DtbBuilder().Top(2);
+        for (int32_t node = 0, items = 2500; node < 2; ++node, items = 22500) {
+            b.Node(16, static_cast<uint16_t>(items), node);
+            for (int32_t item = 0; item < items; ++item) {
+                b.Node(17, 39, item);
+                for (uint32_t k = 0; k < 39; ++k) b.Text(k % 3 ? 32 : 2, "some text");
+            }
+        }
+        Document* d = Loaded(b);
+        if (RemoveSubtree(d, 0, -1, true) != 0 || d->ChunkCount != 900001) std::abort();
+        return d;
+    }();
+    const bool redo = st.range(0) == 1;
+    int32_t show = 0;
+    for (auto _ : st) {
+        if (redo) {
+            st.PauseTiming();
+            UndoChange(doc, &show);
+            st.ResumeTiming();
+            RedoChange(doc, &show);
+        } else {
+            UndoChange(doc, &show);
+            st.PauseTiming();
+            RedoChange(doc, &show);
+            st.ResumeTiming();
+        }
+    }
+    st.counters["journal MiB"] = static_cast<double>(doc->History.Bytes) / 1048576.0;
+}
+
+// 1,000 single inserts spread over the million-chunk table: what the journal
+// holds for them, against the table's own 24 MiB. They are undone afterwards.
+void BM_JournalOf1000Edits(benchmark::State& st) {
+    Document* s = MakeTable();
+    for (auto _ : st) {
+        ClearJournal(s);
+        for (int32_t k = 0; k < 1000; ++k)
+            InsertNewChunk(s, 1 + k * 997, ParentOfChunk(s, 1 + k * 997), LocationBefore, true, 32, "new text");
+        st.counters["journal KiB"] = static_cast<double>(s->History.Bytes) / 1024.0;
+        for (int32_t show = 0; UndoChange(s, &show) == 0;) {}
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_UndoRedo_Remove100k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JournalOf1000Edits)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeShape)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeShape_HiddenIdentifiers)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeShape_DeepChain)->Unit(benchmark::kMillisecond);

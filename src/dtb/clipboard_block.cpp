@@ -92,6 +92,7 @@ int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, in
     if (CheckParentRoom(doc, parent, units) != 0) return -1;
     if (EnsureRoom(doc, 0, count) != 0) return -1;
 
+    BeginChange(doc);
     AdjustParentCount(doc, parent, +units);
     ChunkRecord* at = doc->Chunks + index;
     std::memmove(at + count, at, static_cast<size_t>(doc->ChunkCount - index) * sizeof(ChunkRecord));
@@ -108,6 +109,7 @@ int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, in
                 RemoveChunks(doc, index, count);
                 AdjustParentCount(doc, parent, -units);
                 doc->PoolUsed = poolUsedBefore;
+                EndChange(doc, false, index);
                 return -1;
             }
             r.SlotLength = r.Length;
@@ -118,6 +120,7 @@ int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, in
         p += entry;
         doc->Chunks[index + k] = r;  // EnsureRoom may have moved the table
     }
-    doc->Modified = true;
+    NoteInserted(doc, index, count);
+    EndChange(doc, true, index);
     return index;
 }

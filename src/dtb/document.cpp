@@ -98,6 +98,7 @@ int32_t AllocateDocument(Document* doc) {
 }
 
 void FreeDocument(Document* doc) {
+    ClearJournal(doc);
     if (doc->Pool) Memory(doc).Free(doc->Pool);
     if (doc->Chunks) Memory(doc).Free(doc->Chunks);
     doc->Pool = nullptr;

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "journal.h"
+
 // A file handle is the platform's own value (a HANDLE on Windows, a
 // descriptor elsewhere), carried as an opaque pointer-sized value so that
 // the core never needs the platform headers; kNoFile is none.
@@ -67,11 +69,12 @@ struct Document {
     uint32_t Key;
     CipherState Cipher;  // where the keystream stands while a file is read or written
 
-    // Modified: changed since it was read or last saved. Incomplete: the
+    // Modified: not the saved state (as the journal tells). Incomplete: the
     // reader stopped before the end of the file, so saving over that file
     // would lose its rest.
     bool Modified;
     bool Incomplete;
+    Journal History;  // the changes Undo and Redo walk
 
     // How the document meets the world; null seams are the platform's own.
     ReportHook Reporter;

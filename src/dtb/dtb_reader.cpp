@@ -67,7 +67,8 @@ bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, ChunkCut* cut
 
 int32_t ReadDocument(Document* doc) {
     // Whatever stops the load early leaves the document knowing it holds
-    // only part of its file.
+    // only part of its file. No change made before can be undone into it.
+    ClearJournal(doc);
     doc->Incomplete = true;
     const FileLayer& files = FilesOf(doc);
     uint8_t key[4];

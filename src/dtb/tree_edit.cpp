@@ -86,7 +86,9 @@ int32_t AdjustParentCount(Document* doc, int32_t parent, int32_t delta) {
         return -1;
     }
     if (count < 0) count = 0;
+    NoteBefore(doc, parent);
     WriteU16(CountField(doc, parent), static_cast<uint16_t>(count));
+    NoteAfter(doc, parent);
     return 0;
 }
 
@@ -193,8 +195,10 @@ int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, 
     }
     std::free(payload);
     if (result != 0) return -1;
+    BeginChange(doc);
+    NoteInserted(doc, index, 1);
     AdjustParentCount(doc, parent, +1);
-    doc->Modified = true;
+    EndChange(doc, true, index);
     return index;
 }
 
@@ -202,8 +206,10 @@ int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identif
     if (index < 0 || index >= doc->ChunkCount || !ValidParent(doc, parent, index)) return -1;
     int32_t units = 0;
     int32_t end = ShownSpanEnd(doc, index, identifiersShown, &units);
+    BeginChange(doc);
     AdjustParentCount(doc, parent, -units);
+    NoteRemoving(doc, index, end - index);
     RemoveChunks(doc, index, end - index);
-    doc->Modified = true;
+    EndChange(doc, true, index);
     return index;
 }

@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+#include "journal.h"
+
 #include "document/file_commands.h"
 #include "editing/editing.h"
 #include "editor.h"
@@ -57,6 +59,19 @@ void AfterDocumentChange(Editor* e, int32_t result) {
         ShowHeaderFields(e);
     }
     UpdateTitleAndCommands(e);
+}
+
+// The chunk a change was about, in the view shown: in the tree its item (or
+// a hidden identifier's node), in the list its line.
+void ShowChunk(Editor* e, int32_t chunk) {
+    if (chunk < 0) return;
+    if (e->ShowAsTree) {
+        if (!SelectTreeChunk(e, chunk)) SelectTreeChunk(e, chunk - 1);
+        return;
+    }
+    SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(chunk), 0);
+    e->CurrentChunk = chunk;
+    ShowChunkDetail(e, chunk);
 }
 
 bool TreeHasFocus(Editor* e) {
@@ -204,6 +219,30 @@ void CommandCut(Editor* e) {
         SendMessageA(focus, WM_CUT, 0, 0);
     }
 }
+
+namespace {
+
+// Undo and Redo end as an edit does, with the chunk the change was about
+// selected and shown (in the tree with its path open) and the header boxes
+// as restored. A change of the header or key leaves the views alone.
+void WalkJournal(Editor* e, bool forwards) {
+    if (!CommitEdits(e)) return;
+    int32_t show = -1;
+    if ((forwards ? RedoChange(&e->Doc, &show) : UndoChange(&e->Doc, &show)) != 0) {
+        e->User.Beep(MB_OK);
+    } else if (show != -2) {
+        RebuildView(e);
+        ShowChunk(e, show);
+    }
+    ShowHeaderFields(e);
+    UpdateTitleAndCommands(e);
+}
+
+}  // namespace
+
+void CommandUndo(Editor* e) { WalkJournal(e, false); }
+
+void CommandRedo(Editor* e) { WalkJournal(e, true); }
 
 void CommandPaste(Editor* e) {
     if (TreeHasFocus(e)) {

@@ -23,6 +23,10 @@ void CommandNew(Editor* e);
 void CommandCopy(Editor* e);
 void CommandCut(Editor* e);
 void CommandPaste(Editor* e);
+// Each first commits what is typed, so the menu's Undo takes back a typed
+// edit that was not yet stored.
+void CommandUndo(Editor* e);
+void CommandRedo(Editor* e);
 
 // The view's refresh after a table edit: the view is rebuilt and, in the
 // tree, chunk selected (-1 selects nothing). Insert and Remove end with it.

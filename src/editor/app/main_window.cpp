@@ -92,6 +92,10 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandCut(e);
     case IDM_PASTE:
         return CommandPaste(e);
+    case IDM_UNDO:
+        return CommandUndo(e);
+    case IDM_REDO:
+        return CommandRedo(e);
     default:
         return;
     }
@@ -140,6 +144,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_CLOSE:  // the close box and Alt+F4: Exit, with its question
         CommandExit(e);
+        return TRUE;
+    case WM_INITMENUPOPUP:  // an edit typed since the last command can be undone too
+        UpdateUndoCommands(e);
         return TRUE;
     case WM_NOTIFY:
         return SetDlgMsgResult(window, WM_NOTIFY,

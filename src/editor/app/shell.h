@@ -26,6 +26,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Caption, file commands, Insert and Remove, and which view is shown.
 void UpdateTitleAndCommands(Editor* e);
+// Undo and Redo grayed when there is nothing to walk; a value typed and not
+// yet stored can be undone.
+void UpdateUndoCommands(Editor* e);
 // The caption alone: the title, then the file (" [read-only]" when it is
 // open for reading only), then " *" while the document has unsaved changes.
 void UpdateTitle(Editor* e);

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "journal.h"
 #include "report.h"
 #include "shell.h"
 
@@ -19,6 +20,15 @@ void UpdateTitle(Editor* e) {
     if (std::strcmp(shown, caption) != 0) SetWindowTextA(window, caption);
 }
 
+void UpdateUndoCommands(Editor* e) {
+    static const int kBoxes[] = {IDC_DATA_BOX, IDC_HEADER0_BOX, IDC_HEADER36_BOX, IDC_KEY_BOX};
+    bool typed = false;
+    for (int id : kBoxes) typed = typed || SendToControl(e, id, EM_GETMODIFY, 0, 0);
+    HMENU menu = GetMenu(e->Window);
+    EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (CanUndo(&e->Doc) || typed ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDM_REDO, MF_BYCOMMAND | (CanRedo(&e->Doc) && !typed ? MF_ENABLED : MF_GRAYED));
+}
+
 void UpdateTitleAndCommands(Editor* e) {
     HWND window = e->Window;
     bool open = e->Doc.FileHandle != kNoFile;
@@ -36,4 +46,5 @@ void UpdateTitleAndCommands(Editor* e) {
     EnableWindow(list, !tree);
     ShowWindow(treeView, tree ? SW_SHOW : SW_HIDE);
     ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
+    UpdateUndoCommands(e);
 }

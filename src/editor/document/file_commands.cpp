@@ -25,7 +25,7 @@ void EmptyDocument(Document* doc) {
     doc->PoolUsed = 0;
     std::memset(doc->HeaderBytes, 0, sizeof doc->HeaderBytes);
     doc->Key = 0;
-    doc->Modified = false;
+    ClearJournal(doc);
     doc->Incomplete = false;
 }
 
@@ -46,7 +46,6 @@ void ReadDocumentFile(Editor* e) {
         CloseDocumentFile(e);
         EmptyDocument(&e->Doc);
     }
-    e->Doc.Modified = false;
 }
 
 // Saving over a file that was read only in part loses the rest of it: asked
@@ -69,7 +68,7 @@ int32_t SaveAndReopen(Editor* e, const char* path) {
     if (result == 0) {
         if (path != e->Doc.FileName) std::snprintf(e->Doc.FileName, sizeof e->Doc.FileName, "%s", path);
         e->Doc.ReadOnly = false;
-        e->Doc.Modified = false;
+        MarkSaved(&e->Doc);
         e->Doc.Incomplete = false;
     }
     if (e->Doc.FileHandle == kNoFile && (hadFile || result == 0)) {

@@ -31,10 +31,7 @@ bool ReadBox(Editor* e, int id, int32_t width, uint8_t* field, const char* form)
         Report(&e->Doc, ReportInformation, form);
         return false;
     }
-    if (std::memcmp(read, field, static_cast<size_t>(width)) != 0) {
-        std::memcpy(field, read, static_cast<size_t>(width));
-        e->Doc.Modified = true;
-    }
+    std::memcpy(field, read, static_cast<size_t>(width));
     return true;
 }
 
@@ -51,15 +48,18 @@ void ShowHeaderFields(Editor* e) {
 
 bool ReadHeaderFields(Editor* e) {
     // A byte run shorter than its field leaves the other bytes as they were.
+    // What was read before a refusal is stored: one change for all the boxes.
+    uint8_t header[kHeaderSize];
+    std::memcpy(header, e->Doc.HeaderBytes, kHeaderSize);
     uint8_t key[4];
     WriteU32(key, e->Doc.Key);
-    bool read = ReadBox(e, IDC_HEADER0_BOX, 1, e->Doc.HeaderBytes,
+    bool read = ReadBox(e, IDC_HEADER0_BOX, 1, header,
                         "Header byte 0 takes a number from 0 to 255, or hex after 0x (such as 0x1C).") &&
-                ReadBox(e, IDC_HEADER36_BOX, 4, e->Doc.HeaderBytes + 3,
+                ReadBox(e, IDC_HEADER36_BOX, 4, header + 3,
                         "Header bytes 3-6 take four hex bytes (such as DE AD BE EF), a number, or hex after 0x.") &&
                 ReadBox(e, IDC_KEY_BOX, 4, key,
                         "The key takes a number from 0 to 4294967295, hex after 0x, or four hex bytes (such as "
                         "CD AB 34 12, least significant first).");
-    e->Doc.Key = ReadU32(key);
+    WriteHeaderAndKey(&e->Doc, header, ReadU32(key));
     return read;
 }

@@ -36,6 +36,8 @@
 #define IDM_COPY              5011
 #define IDM_CUT               5012
 #define IDM_PASTE             5013
+#define IDM_UNDO              5014
+#define IDM_REDO              5015
 
 // About box "AboutDlg"
 #define IDC_DONATE            1001

@@ -86,27 +86,27 @@ Commit WriteDetailIntoChunk(Editor* e, int32_t chunk) {
         return Refused;
     }
     Commit result = Unchanged;
-    ChunkRecord& r = e->Doc.Chunks[chunk];
+    const ChunkRecord& r = e->Doc.Chunks[chunk];
     if (shape != ShapePool) {
         uint8_t value[6];
         std::memcpy(value, r.Value, sizeof value);
         result = ReadValue(e, r, text, value);
         if (result == Written && std::memcmp(value, r.Value, sizeof value) == 0) result = Unchanged;
-        if (result == Written) std::memcpy(r.Value, value, sizeof value);
+        if (result == Written) WriteChunkValue(&e->Doc, chunk, value);
     } else {
         size_t n = 0;
         for (size_t i = 0; i < length; ++i)
             if (text[i] != '\r') text[n++] = text[i];
         if (n == static_cast<size_t>(r.Length) && std::memcmp(text, e->Doc.Pool + r.PoolOffset, n) == 0) {
             result = Unchanged;
-        } else if (n > INT32_MAX || ReplacePayload(&e->Doc, chunk, reinterpret_cast<uint8_t*>(text), static_cast<int32_t>(n)) != 0) {
+        } else if (n > INT32_MAX ||
+                   WriteChunkPayload(&e->Doc, chunk, reinterpret_cast<uint8_t*>(text), static_cast<int32_t>(n)) != 0) {
             result = Refused;  // its message has been shown
         } else {
             result = Written;
         }
     }
     std::free(text);
-    if (result == Written) e->Doc.Modified = true;
     // The box now says what the chunk holds; only a new edit is written again.
     if (result != Refused) SendMessageA(DataBox(e), EM_SETMODIFY, FALSE, 0);
     return result;

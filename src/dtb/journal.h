@@ -1,0 +1,81 @@
+// The journal of changes that Undo and Redo walk. Each entry holds what one
+// change took out of the document and put in (records with their payload
+// bytes, a node's or the header's count, the header and the key), never a
+// copy of the document, so its memory follows the edits.
+//
+// The edit operations record themselves: between BeginChange and EndChange
+// the core notes every run of records inserted or removed and every record
+// or header rewritten. The payload slots of records that left the table are
+// never written again (the pool only grows, and only a record in the table
+// rewrites its own slot), so an undone insertion can be redone into the
+// same slots without the pool growing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct Document;
+
+struct JournalEntry {
+    uint8_t* Ops;  // the notes, in the order they were made
+    size_t Size;
+    int32_t At;  // the chunk the change was about (-1: the header or key)
+};
+
+struct Journal {
+    JournalEntry* Entries;
+    int32_t Count;
+    int32_t Capacity;
+    int32_t Done;     // entries [0, Done) are applied; the rest can be redone
+    int32_t SavedAt;  // the Done of the saved state; -1 once no walk leads back to it
+    size_t Bytes;     // of all entries' notes
+    size_t Limit;     // 0: kJournalLimit
+
+    // The change being recorded.
+    int32_t Depth;
+    uint8_t* Open;
+    size_t OpenSize;
+    size_t OpenCapacity;
+    bool Lost;  // the open change could not be recorded whole
+};
+
+// The oldest entries are dropped to keep the journal within this. A single
+// change larger than it is made but cannot be undone: the journal is emptied
+// and the user is told.
+const size_t kJournalLimit = size_t(64) << 20;
+extern const char kTooLargeToUndo[];  // "This change is too large to be undone."
+
+// Opens a change, or nests in the open one.
+void BeginChange(Document* doc);
+// Closes it. The outermost close of a change that changed the document
+// becomes one entry (anything that could be redone is dropped); one that did
+// not leaves the journal as it was. at: the chunk the change was about.
+void EndChange(Document* doc, bool changed, int32_t at);
+
+// Notes for the open change; nothing outside one.
+// count records at index were just inserted / are about to be removed.
+void NoteInserted(Document* doc, int32_t index, int32_t count);
+void NoteRemoving(Document* doc, int32_t index, int32_t count);
+// A record (index >= 0) or the header and key (-1) before and after a rewrite.
+void NoteBefore(Document* doc, int32_t index);
+void NoteAfter(Document* doc, int32_t index);
+
+// The edits the user makes outside the tree, one change each when they
+// change anything. 0, or -1 with nothing changed (the value's own refusal
+// has been reported).
+int32_t WriteChunkValue(Document* doc, int32_t index, const uint8_t* value);  // 6 bytes
+int32_t WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n);
+void WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key);  // kHeaderSize bytes
+
+bool CanUndo(const Document* doc);
+bool CanRedo(const Document* doc);
+// Takes back the last change done / does again the last one undone, exactly.
+// *show: the chunk to show afterwards (-1: none; -2: the header or key). 0,
+// or -1 with nothing changed (nothing to do, or no memory: reported).
+int32_t UndoChange(Document* doc, int32_t* show);
+int32_t RedoChange(Document* doc, int32_t* show);
+
+// The document as it is now is the saved one.
+void MarkSaved(Document* doc);
+// Forgets every change: the document as it is now is the saved one.
+void ClearJournal(Document* doc);

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <cstring>
+#include <random>
+#include "chunk_types.h"
+#include "clipboard_block.h"
+#include "dtb_kit.h"
+#include "journal.h"
+#include "report.h"
+#include "tree_check.h"
+#include "tree_edit.h"
+
+// One random change of any kind, as the user makes them; false when it was refused (and so changed nothing).
+static bool RandomEdit(TestDocument& doc, std::mt19937& rng) {
+    static const uint32_t kTypes[] = {0, 1, 5, 6, 8, 16, 17, 32};
+    int32_t chunk = doc->ChunkCount ? static_cast<int32_t>(rng() % uint32_t(doc->ChunkCount)) : -1;
+    int32_t parent = ParentOfChunk(doc.get(), chunk);
+    std::string text = rng() % 4 ? std::to_string(rng() % 100) : std::string(8000 + rng() % 9000, char('a' + rng() % 26));
+    uint32_t location = 1u << (rng() % 3);
+    switch (rng() % 6) {
+    case 0:
+        if (!(OfferedLocations(doc.get(), chunk) & location)) location = LocationBefore;
+        return InsertNewChunk(doc.get(), chunk, parent, location, true, kTypes[rng() % 8], text.c_str()) >= 0;
+    case 1:
+        return chunk >= 0 && RemoveSubtree(doc.get(), chunk, parent, true) == chunk;
+    case 2: {
+        if (chunk < 0) return false;
+        int32_t units = 0, count = ShownSpanEnd(doc.get(), chunk, true, &units) - chunk;
+        std::vector<uint8_t> block(size_t(ClipboardBlockSize(doc.get(), chunk, count)));
+        WriteClipboardBlock(doc.get(), chunk, count, block.data());
+        int32_t to = static_cast<int32_t>(rng() % uint32_t(doc->ChunkCount));
+        if (!(OfferedLocations(doc.get(), to) & location)) location = LocationBefore;
+        return PasteClipboardBlock(doc.get(), block.data(), block.size(), to, ParentOfChunk(doc.get(), to),
+                                            location, true) >= 0;
+    }
+    case 3: {
+        if (chunk < 0 || IsPoolType(doc.chunk(chunk).Type)) return false;
+        uint8_t value[6];
+        std::memcpy(value, doc.chunk(chunk).Value, 6);
+        value[IsNodeType(doc.chunk(chunk).Type) ? 2 + rng() % 4 : rng() % 4] ^= uint8_t(1 + rng() % 255);  // counts stay
+        return WriteChunkValue(doc.get(), chunk, value) == 0;
+    }
+    case 4:
+        return chunk >= 0 && IsPoolType(doc.chunk(chunk).Type) &&
+               WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())) == 0;
+    default: {
+        uint8_t header[kHeaderSize];
+        std::memcpy(header, doc->HeaderBytes, kHeaderSize);
+        header[rng() % 2 ? 0 : 3 + rng() % 4] ^= 0x5A;  // never the top-level count
+        WriteHeaderAndKey(doc.get(), header, rng() % 2 ? doc->Key : uint32_t(rng()));
+        return true;
+    }
+    }
+}
+
+// Random edits, undone and redone in random order and saved now and then, against a model that keeps the file of every
+// state: each step gives that file exactly, the counts stay true, and the document is modified exactly when it is not
+// the saved state. A refused edit, and one that changed nothing, leave the journal as it was.
+TEST(Journal, UndoAndRedoWalkTheStatesExactly) {
+    std::mt19937 rng(14);
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        TestDocument doc;
+        doc.Load(RandomTree(rng, 1 + static_cast<int32_t>(rng() % 60), round % 3 ? 6 : 9000));
+        std::vector<std::vector<uint8_t>> states = {doc.Saved()};
+        size_t at = 0, saved = 0;
+        for (int step = 0; step < 50; ++step) {
+            int32_t show = -1;
+            const uint32_t action = rng() % 10;
+            if (action < 5) {
+                if (!RandomEdit(doc, rng) || doc.Saved() == states[at]) {
+                    ASSERT_TRUE(doc.Saved() == states[at]);
+                    continue;
+                }
+                states.resize(++at);
+                states.push_back(doc.Saved());
+                saved = saved >= at ? SIZE_MAX : saved;
+            } else if (action < 8) {
+                ASSERT_EQ(UndoChange(doc.get(), &show), at ? 0 : -1);
+                at -= at ? 1 : 0;
+            } else if (action < 9) {
+                ASSERT_EQ(RedoChange(doc.get(), &show), at + 1 < states.size() ? 0 : -1);
+                at += at + 1 < states.size() ? 1 : 0;
+            } else {
+                MarkSaved(doc.get());
+                saved = at;
+            }
+            ASSERT_TRUE(doc.Saved() == states[at]) << "step " << step;
+            ASSERT_EQ(doc->Modified, at != saved);
+            ASSERT_EQ(CanUndo(doc.get()) * 2 + CanRedo(doc.get()), (at > 0) * 2 + (at + 1 < states.size()));
+            ASSERT_EQ(CheckTreeCounts(doc.get(), nullptr, nullptr), 0);
+            ASSERT_TRUE(show >= -2 && show < doc->ChunkCount);
+        }
+        for (int32_t show = 0; UndoChange(doc.get(), &show) == 0;) {}
+        EXPECT_EQ(doc.Saved(), states[0]);
+        EXPECT_EQ(doc.log(), "");
+    }
+}
+
+// The journal keeps what the edits cost, not what the document holds, drops its oldest entries past its limit, and
+// takes a change larger than the limit without its undo, saying so. Reading a file forgets every change.
+TEST(Journal, MemoryFollowsTheEditsWithinTheLimit) {
+    DtbBuilder wide = DtbBuilder().Top(20000);
+    for (uint32_t i = 0; i < 20000; ++i) wide.Scalar(0, i);
+    TestDocument doc;
+    doc.Load(wide);
+    for (int32_t i = 0; i < 1000; ++i) InsertNewChunk(doc.get(), i * 7, -1, LocationAfter, true, 0, "5");
+    EXPECT_LT(doc->History.Bytes, size_t(160) * 1000);
+    doc->History.Limit = 20000;
+    const std::string big(15000, 'b');
+    ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, big.c_str()), 0);
+    int32_t kept = doc->History.Count, show = 0;
+    EXPECT_TRUE(kept > 20 && kept < 60 && doc->History.Bytes <= 17500);  // an eighth of the limit left free
+    EXPECT_EQ(doc->History.SavedAt, -1);  // the state as read went with the oldest entries
+    MarkSaved(doc.get());
+    ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, big.c_str()), 0);  // drops again; saved stays
+    ASSERT_EQ(UndoChange(doc.get(), &show), 0);
+    EXPECT_FALSE(doc->Modified);
+    ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, (big + big).c_str()), 0);
+    EXPECT_TRUE(doc->Modified && !CanUndo(doc.get()) && doc->History.Bytes == 0);
+    EXPECT_EQ(doc.log(), std::string("2:") + kTooLargeToUndo + "\n");
+    ASSERT_EQ(RemoveSubtree(doc.get(), 1, -1, true), 1);  // the saved state stays out of reach
+    ASSERT_EQ(UndoChange(doc.get(), &show), 0);
+    EXPECT_TRUE(doc->Modified && show == 1 && doc.payload(0) == big + big && doc.payload(1) == big);
+    doc.Load(wide);
+    EXPECT_FALSE(CanUndo(doc.get()) || doc->Modified);
+}

@@ -1,0 +1,71 @@
+// Undo and Redo through the menu and the keys: every kind of change taken
+// back and done again exactly, its chunk shown, and the title's mark
+// following the saved state.
+#include "driver.h"
+
+namespace {
+
+class Undo : public EditorTest {
+protected:
+    Undo() { openAtStart = true; }
+    std::string State() const { return Table() + " key " + Text(IDC_KEY_BOX); }
+    bool Marked() const { return Text(0).compare(Text(0).size() - 2, 2, " *") == 0; }
+};
+
+TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
+    EXPECT_TRUE(Grayed(IDM_UNDO) && Grayed(IDM_REDO));
+    const struct {
+        int32_t selected;
+        int command;  // 0: a value typed into the Data box, stored by selecting another chunk
+        int location;
+        int32_t undone, redone;  // the chunk shown afterwards (-1: the selection as it was)
+    } steps[] = {{2, 0, 0, 2, 2},        {6, IDM_INSERT, IDC_INSERT_AFTER, 7, 7}, {3, IDM_REMOVE, 0, 3, 3},
+                 {1, IDM_CUT, 0, 1, 1},  {0, IDM_PASTE, IDC_INSERT_UNDER, 1, 1},  {4, IDM_SAVE, 0, -1, -1}};
+    std::vector<std::string> states = {State()};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.command);
+        Select(step.selected);
+        if (step.location) Answer(step.location, step.command == IDM_INSERT ? "Integer - 0" : "", "12");
+        if (step.command == IDM_SAVE) Type(IDC_KEY_BOX, "0x11223344");
+        if (step.command) Command(step.command);
+        else Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);
+        states.push_back(State());
+        int32_t shown = SelectedChunk();
+        Command(IDM_UNDO);
+        EXPECT_EQ(State(), states[states.size() - 2]);
+        EXPECT_EQ(SelectedChunk(), step.undone < 0 ? shown : step.undone);
+        EXPECT_EQ(Marked(), &step != steps);  // only the first change undone gives the file as it was read
+        Command(IDM_REDO);
+        EXPECT_TRUE(State() == states.back() && !Grayed(IDM_UNDO) && Grayed(IDM_REDO));
+        EXPECT_EQ(SelectedChunk(), step.redone < 0 ? shown : step.redone);
+    }
+    EXPECT_FALSE(Marked());  // saved at the last step
+    while (!Grayed(IDM_UNDO)) Command(IDM_UNDO);
+    EXPECT_TRUE(State() == states[0] && Marked() && g_user.beeps == 0);
+    Command(IDM_SAVE);
+    EXPECT_TRUE(ReadFile(path) == TestFile() && Grayed(IDM_UNDO) && !Grayed(IDM_REDO));
+}
+
+// As the user presses the keys: Ctrl+Z in an edit box is the box's own; in
+// the tree it takes back the document's last changes.
+TEST_F(Undo, KeysUndoTheDocumentInTheTreeAndTheTextInABox) {
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }));
+    Edit(2, "4242");
+    Select(6);
+    Answer(IDC_INSERT_AFTER, "Integer - 0", "12");
+    Command(IDM_INSERT);
+    Select(9);
+    SetFocus(Control(IDC_DATA_BOX));
+    PressKeys({VK_END});
+    PressKeys({'X'});
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_DATA_BOX) == "1.500000"; }) && e.Doc.ChunkCount == 18);
+    SetFocus(Control(IDC_CHUNK_TREE));
+    PressKeys({VK_CONTROL, 'Z'});
+    PressKeys({VK_CONTROL, 'Z'});
+    PressKeys({VK_CONTROL, 'S'});
+    EXPECT_TRUE(PumpUntil([&] { return ReadFile(path) == TestFile(); }));
+    EXPECT_EQ(Text(0), kTitle + " - " + path);
+}
+
+}  // namespace
