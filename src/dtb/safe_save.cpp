@@ -19,7 +19,13 @@ enum Rewrite { Rewritten, NotRewritten, RewriteBroken };
 // only once room for every byte is secured, so a full disk cannot leave it
 // half old, half new. Should the writing fail all the same, the temporary is
 // the one whole copy left, and the message says where it is.
-Rewrite RewriteInPlace(Document* doc, const char* path, const char* target, const char* temporary, int64_t size) {
+struct Content {
+    ContentWriter write;
+    void* context;
+};
+
+Rewrite RewriteInPlace(Document* doc, const char* path, const char* target, const char* temporary, int64_t size,
+                       const Content& content) {
     const FileLayer& files = FilesOf(doc);
     int32_t refusal = files.LastError();
     NativeHandle file = files.OpenForRewrite(target);
@@ -31,7 +37,7 @@ Rewrite RewriteInPlace(Document* doc, const char* path, const char* target, cons
     if (!files.Reserve(file, size)) {
         ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
         result = NotRewritten;
-    } else if (WriteDocumentTo(doc, file, nullptr) != 0 || !files.Flush(file)) {
+    } else if (content.write(doc, file, nullptr, content.context) != 0 || !files.Flush(file)) {
         ReportFormat(doc, ReportError, "SAVE FAILED: Could not write file %s (%d). The saved document is kept in %s.",
                      path, files.LastError(), temporary);
         result = RewriteBroken;
@@ -40,9 +46,18 @@ Rewrite RewriteInPlace(Document* doc, const char* path, const char* target, cons
     return result;
 }
 
+int32_t WriteWholeDocument(Document* doc, NativeHandle file, int64_t* size, void*) {
+    return WriteDocumentTo(doc, file, size);
+}
+
 }  // namespace
 
 int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held) {
+    return SaveContentSafely(doc, path, held, WriteWholeDocument, nullptr);
+}
+
+int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, ContentWriter write, void* context) {
+    const Content content = {write, context};
     const FileLayer& files = FilesOf(doc);
     char* target = nullptr;
     SaveTargetKind kind = files.InspectSaveTarget(path, &target);
@@ -64,7 +79,7 @@ int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held) 
         return -1;
     }
     int64_t size = 0;
-    bool written = WriteDocumentTo(doc, file, &size) == 0;  // reports its own failure
+    bool written = write(doc, file, &size, context) == 0;  // reports its own failure
     if (written && !files.Flush(file)) {
         ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
         written = false;
@@ -86,7 +101,7 @@ int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held) 
             deleteTemporary = false;  // it is the file now
             break;
         case ReplaceInUse: {
-            Rewrite rewrite = RewriteInPlace(doc, path, target, temporary, size);
+            Rewrite rewrite = RewriteInPlace(doc, path, target, temporary, size, content);
             result = rewrite == Rewritten ? 0 : -1;
             deleteTemporary = rewrite != RewriteBroken;  // else it is the only whole copy
             break;

@@ -23,3 +23,10 @@
 // set to kNoFile; the caller opens its file again. Returns 0, or -1 after a
 // report.
 int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held);
+
+// The same for any content made from the document: write puts all of it
+// into file from its start (it may be asked twice, into the temporary and
+// then in place), sets *size (when size is not null) to how many bytes that
+// was, and returns 0, or -1 after a report.
+typedef int32_t (*ContentWriter)(Document* doc, NativeHandle file, int64_t* size, void* context);
+int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, ContentWriter write, void* context);

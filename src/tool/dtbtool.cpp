@@ -28,6 +28,8 @@ const char kUsage[] =
     "                              per level (item text, tab, chunk index)\n"
     "  check FILE                  list every place where the child counts disagree\n"
     "                              with the chunks; exit status 1 when there is one\n"
+    "  export FILE [OUT]           write FILE as JSON to OUT, or to the standard output\n"
+    "  import IN OUT               write the JSON file IN back as the DTB file OUT\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -89,6 +91,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "copy")) result = CopyCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "tree")) result = TreeCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "check")) result = CheckCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "export")) result = ExportCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "import")) result = ImportCommand(argc - 2, argv + 2);
     if (result == -1) {
         std::fputs(kUsage, stderr);
         return kExitUsage;

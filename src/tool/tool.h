@@ -28,3 +28,5 @@ int ListCommand(int argc, char** argv);
 int CopyCommand(int argc, char** argv);
 int TreeCommand(int argc, char** argv);
 int CheckCommand(int argc, char** argv);
+int ExportCommand(int argc, char** argv);
+int ImportCommand(int argc, char** argv);

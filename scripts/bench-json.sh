@@ -1,0 +1,43 @@
+#!/bin/bash
+# Times dtbtool import and export on a file of 1,000,000 chunks (one root
+# node with 24,390 items; an item is a named node with eight values and a
+# list of thirty texts) and prints each step's seconds and peak memory, the
+# latter also as a multiple of the DTB file's size. Release build.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build/bench"
+work="$build/json-bench"
+CC=gcc CXX=g++ cmake -S "$root" -B "$build" -DDTB_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target dtbtool >/dev/null
+mkdir -p "$work"
+tool="$build/src/tool/dtbtool"
+
+python3 - >"$work/made.json" <<'PY'
+items = 1000000 // 41
+out = ['{"key": 305441741, "header": "00 01 00 00 00 00 00", "chunks": [',
+       '{"type": 16, "number": 0, "children": [']
+for item in range(items):
+    values = ", ".join('{"type": %d, "value": %d}' % (k % 2, k) for k in range(8))
+    texts = ", ".join('{"type": %d, "value": "%s"}' % (32 if k % 3 else 2, "some text" if k % 5 else "Another Text")
+                      for k in range(30))
+    out.append('%s{"type": 17, "number": %d, "children": [{"type": 5, "value": "item%d"}, %s, '
+               '{"type": 19, "number": 0, "children": [%s]}]}' % ("," if item else "", item, item, values, texts))
+out.append("]}]}")
+print("\n".join(out))
+PY
+
+step() {
+  local name=$1; shift
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$tool" "$@"
+  read -r seconds kib <"$work/time.txt"
+  local size
+  size=$(stat -c %s "$work/made.dtb")
+  awk -v n="$name" -v s="$seconds" -v k="$kib" -v b="$size" \
+    'BEGIN { printf "%s: %.2f s, peak %.0f MiB (%.1f times the DTB file)\n", n, s, k / 1024, k * 1024 / b }'
+}
+step "import" import "$work/made.json" "$work/made.dtb"
+step "export" export "$work/made.dtb" "$work/exported.json"
+"$tool" import "$work/exported.json" "$work/again.dtb"
+cmp "$work/made.dtb" "$work/again.dtb" && echo "round trip: the same bytes"
+echo "DTB file: $(stat -c %s "$work/made.dtb") bytes; exported JSON: $(stat -c %s "$work/exported.json") bytes"

@@ -1,0 +1,311 @@
+// dtbtool import: JSON back into a document, read as a stream of events
+// (the JSON library's SAX interface), so that a large file costs its table
+// and pool and not a tree of JSON values. Each chunk gets its record when its
+// object opens, in the order of the file, and its fields when it closes:
+// JSON does not fix the order of an object's fields, and the children of a
+// node may come before its type.
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "chunk_types.h"
+#include "json_form.h"
+#include "text_convert.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+const char* const kTopFields[] = {"key", "header", "chunks"};
+const char* const kChunkFields[] = {"type", "name", "value", "bits", "number", "count", "children"};
+enum ChunkField { FieldType, FieldName, FieldValue, FieldBits, FieldNumber, FieldCount, FieldChildren };
+
+const char kWholeNumber[] = "expected a whole number from 0 to 4294967295";
+const char kHeaderBytes[] = "expected seven hex bytes (such as 1C 09 00 DE AD BE EF)";
+const char kInteger[] = "expected an integer from -2147483648 to 2147483647";
+const char kCount[] = "expected a count from 0 to 65535";
+const char kBits[] = "expected eight hex digits (such as 7FC00001)";
+const char kChunks[] = "expected an array of chunks";
+const char kHexDigits[] = "0123456789abcdefABCDEF";
+
+// A field's value as it came; what it must be is judged once the chunk's
+// type is known.
+struct Given {
+    enum Kind { Nothing, Integer, Real, Text, Other } kind = Nothing;
+    int64_t integer = 0;  // also an unsigned value up to INT64_MAX; larger ones are Other
+    double real = 0;
+    std::string text;
+};
+
+struct Frame {
+    enum Kind { Top, List, Chunk };
+    Frame(Kind k, std::string s, int32_t r) : kind(k), segment(std::move(s)), record(r) {}
+    Kind kind;
+    std::string segment;  // how the path goes on from the frame below: "chunks", "[3]", ".children"
+    int32_t record;       // Chunk: its record; List: the record of the node that holds it (-1: none)
+    int32_t elements = 0;  // List: how many so far
+    int field = -1;        // objects: the field whose value comes next
+    uint32_t seen = 0;     // objects: a bit for each field given
+    Given given[7];        // Chunk: the values, by ChunkField
+    int32_t children = 0;  // Chunk
+};
+
+// Exactly count hex bytes, blanks allowed between digits.
+bool ReadHexExactly(const std::string& text, int32_t count, uint8_t* out) {
+    size_t digits = 0;
+    for (char c : text) {
+        if (c == ' ') continue;
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+        ++digits;
+    }
+    return digits == static_cast<size_t>(2 * count) && ParseHexBytes(text.c_str(), count, out) == 0;
+}
+
+class Reader : public nlohmann::json_sax<Json> {
+public:
+    Reader(Document* doc, std::string* error) : doc_(doc), error_(error) {}
+
+    bool null() override { return Value(Given()); }
+    bool boolean(bool) override { return Value(Other()); }
+    bool number_integer(number_integer_t v) override {
+        Given g;
+        g.kind = Given::Integer;
+        g.integer = v;
+        return Value(g);
+    }
+    bool number_unsigned(number_unsigned_t v) override {
+        if (v > static_cast<number_unsigned_t>(INT64_MAX)) return Value(Other());
+        return number_integer(static_cast<number_integer_t>(v));
+    }
+    bool number_float(number_float_t v, const string_t&) override {
+        Given g;
+        g.kind = Given::Real;
+        g.real = v;
+        return Value(g);
+    }
+    bool string(string_t& v) override {
+        Given g;
+        g.kind = Given::Text;
+        g.text = std::move(v);
+        return Value(g);
+    }
+    bool binary(binary_t&) override { return Value(Other()); }
+
+    bool start_object(std::size_t) override {
+        if (frames_.empty()) {
+            frames_.emplace_back(Frame::Top, "", -1);
+            return true;
+        }
+        Frame& f = frames_.back();
+        if (f.kind != Frame::List) return Fail(Path(true), Expected(f));
+        ChunkRecord blank = {};
+        if (InsertChunkAt(doc_, &blank, doc_->ChunkCount) != 0) return Fail(Path(false), "no memory for the chunk");
+        frames_.emplace_back(Frame::Chunk, "[" + std::to_string(f.elements++) + "]", doc_->ChunkCount - 1);
+        return true;
+    }
+
+    bool key(string_t& name) override {
+        Frame& f = frames_.back();
+        const char* const* fields = f.kind == Frame::Top ? kTopFields : kChunkFields;
+        int count = f.kind == Frame::Top ? 3 : 7;
+        f.field = -1;
+        for (int i = 0; i < count; ++i)
+            if (name == fields[i]) f.field = i;
+        std::string at = Path(false) + (f.kind == Frame::Top ? "" : ".") + name;
+        if (f.field < 0) return Fail(at, "unknown field");
+        if (f.seen & (1u << f.field)) return Fail(at, "given twice");
+        f.seen |= 1u << f.field;
+        return true;
+    }
+
+    bool end_object() override {
+        Frame& f = frames_.back();
+        if (f.kind == Frame::Chunk && !FinishChunk(f)) return false;
+        for (int i = 0; f.kind == Frame::Top && i < 3; ++i)
+            if (!(f.seen & (1u << i))) return Fail("document", std::string("missing \"") + kTopFields[i] + "\"");
+        frames_.pop_back();
+        return true;
+    }
+
+    bool start_array(std::size_t) override {
+        if (frames_.empty()) return Fail("document", "expected an object");
+        Frame& f = frames_.back();
+        bool list = (f.kind == Frame::Top && f.field == 2) || (f.kind == Frame::Chunk && f.field == FieldChildren);
+        if (!list) return Fail(Path(true), Expected(f));
+        frames_.emplace_back(Frame::List, f.kind == Frame::Top ? "chunks" : ".children", f.record);
+        return true;
+    }
+
+    bool end_array() override {
+        int32_t elements = frames_.back().elements;
+        frames_.pop_back();
+        if (frames_.back().kind == Frame::Chunk) frames_.back().children = elements;
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+        std::string what = e.what();
+        size_t end = what.find("] ");  // the library's own tag, "[json.exception.parse_error.101] "
+        return Fail(frames_.empty() ? "document" : Path(true), end == std::string::npos ? what : what.substr(end + 2));
+    }
+
+private:
+    static Given Other() {
+        Given g;
+        g.kind = Given::Other;
+        return g;
+    }
+
+    bool Fail(const std::string& where, const std::string& what) {
+        if (error_->empty()) *error_ = (where.empty() ? "document" : where) + ": " + what;
+        return false;
+    }
+
+    // The path of the innermost frame, and of the field it waits for.
+    std::string Path(bool withField) const {
+        std::string path;
+        for (const Frame& f : frames_) path += f.segment;
+        const Frame& f = frames_.back();
+        if (withField && f.kind == Frame::List) return path + "[" + std::to_string(f.elements) + "]";
+        if (withField && f.field >= 0) {
+            if (f.kind == Frame::Top) return kTopFields[f.field];
+            path += std::string(".") + kChunkFields[f.field];
+        }
+        return path;
+    }
+
+    // What the field the frame waits for takes, for a value of the wrong kind.
+    std::string Expected(const Frame& f) const {
+        if (f.kind == Frame::List) return "expected a chunk (an object)";
+        if (f.kind == Frame::Top) return f.field == 0 ? kWholeNumber : f.field == 1 ? kHeaderBytes : kChunks;
+        switch (f.field) {
+        case FieldType: return "expected the type code of a known chunk";
+        case FieldName: return "expected a string";
+        case FieldBits: return kBits;
+        case FieldNumber: return kInteger;
+        case FieldCount: return kCount;
+        case FieldChildren: return kChunks;
+        default: return "expected the chunk's value";
+        }
+    }
+
+    bool Value(const Given& g) {
+        if (frames_.empty()) return Fail("document", "expected an object");
+        Frame& f = frames_.back();
+        if (f.kind == Frame::List) return Fail(Path(true), Expected(f));
+        if (f.kind == Frame::Top) return TopValue(f, g);
+        if (f.field == FieldChildren) return Fail(Path(true), kChunks);
+        bool ok = true;
+        switch (f.field) {
+        case FieldType:
+            ok = g.kind == Given::Integer && g.integer >= 0 && g.integer < 256 && LabelOfType(uint32_t(g.integer));
+            break;
+        case FieldName: ok = g.kind == Given::Text; break;
+        case FieldBits: ok = g.kind == Given::Text && g.text.size() == 8 && std::strspn(g.text.c_str(), kHexDigits) == 8; break;
+        case FieldNumber: ok = g.kind == Given::Integer && g.integer >= INT32_MIN && g.integer <= INT32_MAX; break;
+        case FieldCount: ok = g.kind == Given::Integer && g.integer >= 0 && g.integer <= 65535; break;
+        default: break;
+        }
+        if (!ok) return Fail(Path(true), Expected(f));
+        f.given[f.field] = g;
+        return true;
+    }
+
+    bool TopValue(const Frame& f, const Given& g) {
+        if (f.field == 0 && g.kind == Given::Integer && g.integer >= 0 && g.integer <= 0xFFFFFFFFll) {
+            doc_->Key = static_cast<uint32_t>(g.integer);
+        } else if (!(f.field == 1 && g.kind == Given::Text && ReadHexExactly(g.text, kHeaderSize, doc_->HeaderBytes))) {
+            return Fail(Path(true), Expected(f));
+        }
+        return true;
+    }
+
+    // The chunk's record from its fields, each judged by its type.
+    bool FinishChunk(Frame& f) {
+        const std::string path = Path(false);
+        auto given = [&](ChunkField field) { return (f.seen & (1u << field)) != 0; };
+        auto misplaced = [&](ChunkField field, const char* why) { return Fail(path + "." + kChunkFields[field], why); };
+        if (!given(FieldType)) return Fail(path, "missing \"type\"");
+        ChunkRecord& r = doc_->Chunks[f.record];
+        r.Type = static_cast<uint32_t>(f.given[FieldType].integer);
+        if (!IsNodeType(r.Type)) {
+            for (ChunkField field : {FieldNumber, FieldCount, FieldChildren})
+                if (given(field)) return misplaced(field, "only a node has it");
+        } else if (given(FieldValue) || given(FieldBits)) {
+            return misplaced(given(FieldValue) ? FieldValue : FieldBits, "a node has no value");
+        }
+        if (r.Type != 1 && given(FieldBits)) return misplaced(FieldBits, "only a Float has bits");
+        if (IsNodeType(r.Type)) return FinishNode(f, r, path);
+        if (r.Type == 1 && given(FieldBits)) {
+            if (given(FieldValue)) return misplaced(FieldBits, "\"value\" is given already");
+            WriteU32(r.Value, static_cast<uint32_t>(std::strtoul(f.given[FieldBits].text.c_str(), nullptr, 16)));
+            return true;
+        }
+        if (!given(FieldValue)) return Fail(path, "missing \"value\"");
+        const Given& v = f.given[FieldValue];
+        const std::string at = path + ".value";
+        if (r.Type == 0) {
+            if (v.kind != Given::Integer || v.integer < INT32_MIN || v.integer > INT32_MAX) return Fail(at, kInteger);
+            WriteU32(r.Value, static_cast<uint32_t>(static_cast<int32_t>(v.integer)));
+        } else if (r.Type == 1) {
+            if (v.kind != Given::Integer && v.kind != Given::Real) return Fail(at, "expected a number");
+            float value = static_cast<float>(v.kind == Given::Real ? v.real : static_cast<double>(v.integer));
+            if (!std::isfinite(value)) return Fail(at, "expected a number within a 32-bit float's range");
+            std::memcpy(r.Value, &value, 4);
+        } else if (IsScalarType(r.Type)) {
+            if (v.kind != Given::Text || !ReadHexExactly(v.text, 4, r.Value))
+                return Fail(at, "expected four hex bytes (such as DE AD BE EF)");
+        } else {
+            return FinishText(f.record, v, at);
+        }
+        return true;
+    }
+
+    bool FinishNode(const Frame& f, ChunkRecord& r, const std::string& path) {
+        if (!(f.seen & (1u << FieldNumber))) return Fail(path, "missing \"number\"");
+        bool counted = (f.seen & (1u << FieldCount)) != 0;
+        if (!counted && f.children > 65535) return Fail(path + ".children", "a node holds at most 65535 chunks");
+        WriteU16(r.Value, static_cast<uint16_t>(counted ? f.given[FieldCount].integer : f.children));
+        WriteU32(r.Value + 2, static_cast<uint32_t>(static_cast<int32_t>(f.given[FieldNumber].integer)));
+        return true;
+    }
+
+    // UTF-8 back to bytes: each character is the byte of its number.
+    bool FinishText(int32_t record, const Given& v, const std::string& at) {
+        if (v.kind != Given::Text) return Fail(at, "expected a string");
+        std::vector<uint8_t> bytes;
+        bytes.reserve(v.text.size());
+        for (size_t i = 0; i < v.text.size(); ++i) {
+            uint8_t c = static_cast<uint8_t>(v.text[i]);
+            if (c < 0x80) {
+                bytes.push_back(c);
+            } else if (c < 0xC4 && i + 1 < v.text.size()) {  // U+0080-U+00FF
+                bytes.push_back(static_cast<uint8_t>((c & 0x1F) << 6 | (v.text[++i] & 0x3F)));
+            } else {
+                return Fail(at, "holds a character beyond U+00FF, which no byte stands for");
+            }
+        }
+        doc_->Chunks[record].Length = 0;
+        if (bytes.size() > static_cast<size_t>(INT32_MAX) ||
+            ReplacePayload(doc_, record, bytes.data(), static_cast<int32_t>(bytes.size())) != 0)
+            return Fail(at, "no memory for the text");
+        return true;
+    }
+
+    Document* doc_;
+    std::string* error_;
+    std::vector<Frame> frames_;
+};
+
+}  // namespace
+
+bool ImportJson(Document* doc, std::FILE* in, std::string* error) {
+    error->clear();
+    Reader reader(doc, error);
+    bool parsed = Json::sax_parse(in, &reader);
+    return parsed && error->empty();
+}
