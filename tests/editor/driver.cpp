@@ -83,7 +83,17 @@ void EmptyFolder(const std::string& folder) {
 const UserSeams kTestSeams = {
     AnswerBox, ChooseFile,
     [](HWND, const char*, const char* page, const char*, const char*, int) { return ADD_FAILURE() << page, HINSTANCE(); },
-    [](UINT type) -> BOOL { return type == 0 && ++g_user.beeps; }};
+    [](UINT type) -> BOOL { return type == 0 && ++g_user.beeps; },
+    [](HMENU menu, int x, int y, HWND) {
+        std::string items;
+        for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+            char text[64] = "";
+            GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+            items += std::string(i ? "|" : "") + text;
+        }
+        g_user.menus.push_back({items, POINT{x, y}});
+        return Next(g_user.menuChoices, 0u, "context menu");
+    }};
 
 std::vector<uint8_t> TestFile() {
     DtbBuilder b;
@@ -107,6 +117,8 @@ void EditorTest::SetUp() {
     EmptyFolder(folder);
     path = WriteFile("a.dtb", TestFile());
     ASSERT_TRUE(StartEditor(&e, GetModuleHandleA(nullptr), kTestSeams));
+    e.Recent.Key = kRecentKey;  // the user's own list stays out of the tests
+    RegDeleteKeyA(HKEY_CURRENT_USER, kRecentKey);
     CreateMainWindow();
     insertTimer = SetTimer(nullptr, 0, 10, AnswerInsertDialog);
     if (openAtStart) OpenFile(path);
@@ -131,7 +143,8 @@ void EditorTest::TearDown() {
     KillTimer(nullptr, insertTimer);
     EndMainWindow();
     EndEditor(&e);
-    EXPECT_TRUE(g_user.answers.empty() && g_user.choices.empty() && g_user.insertAnswers.empty()) << "answers left over";
+    EXPECT_TRUE(g_user.answers.empty() && g_user.choices.empty() && g_user.insertAnswers.empty() &&
+                g_user.menuChoices.empty()) << "answers left over";
     EmptyFolder(folder);
     RemoveDirectoryA(folder.c_str());
 }

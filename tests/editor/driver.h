@@ -35,10 +35,13 @@ struct User {
     // The Insert dialog as it was answered: the locations enabled (B, A, U),
     // the one checked, T and D for an enabled type list and Data/ID box.
     std::vector<std::string> insertLooks;  // "BAU B TD"
+    std::vector<std::pair<std::string, POINT>> menus;  // each context menu's items, "|" between, and where
+    std::deque<UINT> menuChoices;                       // the command chosen in each
 };
 extern User g_user;
 extern const UserSeams kTestSeams;
 inline const std::string kTitle = "KLV DTB Editor v1.0d";
+const char kRecentKey[] = "Software\\KLV\\DTB Editor Tests\\Recent Files";
 
 // Seventeen chunks of every kind, three levels deep: kTestTable is its Table().
 // Header 1C 09 00 DE AD BE EF, key 0x1234ABCD.

@@ -7,11 +7,16 @@
 // it is never lost unseen.
 #include "commands.h"
 
+#include <windowsx.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "journal.h"
 
 #include "document/file_commands.h"
+#include "document/recent_files.h"
+#include "report.h"
 #include "editing/editing.h"
 #include "editor.h"
 #include "shell.h"
@@ -158,6 +163,81 @@ void CommandClose(Editor* e) {
 }
 
 void CommandOpen(Editor* e) { AfterDocumentChange(e, OpenDocument(e)); }
+
+void CommandOpenPath(Editor* e, const char* path) { AfterDocumentChange(e, OpenDocumentPath(e, path)); }
+
+void CommandOpenRecent(Editor* e, int32_t k) {
+    if (k < 0 || k >= e->Recent.Count) return;
+    char path[kFileNameSize];
+    std::memcpy(path, e->Recent.Paths[k], sizeof path);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        RemoveRecentFile(e, k);
+        char text[kMessageSize];
+        std::snprintf(text, sizeof text, "%s could not be found. It is taken off the recent files.", path);
+        TellUser(e, text, MB_ICONINFORMATION);
+        return;
+    }
+    CommandOpenPath(e, path);
+}
+
+void CommandDropFiles(Editor* e, HDROP drop) {
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    char path[kFileNameSize] = "";
+    UINT length = count ? DragQueryFileA(drop, 0, path, sizeof path) : 0;
+    DragFinish(drop);
+    if (length == 0 || length >= sizeof path) return;
+    if (count > 1) {
+        char text[kMessageSize];
+        std::snprintf(text, sizeof text, "%u files were dropped; only the first is opened: %s", count, path);
+        TellUser(e, text, MB_ICONINFORMATION);
+    }
+    CommandOpenPath(e, path);
+}
+
+void CommandContextMenu(Editor* e, HWND control, LPARAM at) {
+    POINT point = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (control == ControlOf(e, IDC_CHUNK_TREE)) {
+        HTREEITEM item = nullptr;
+        if (at == -1) {  // Shift+F10 or the menu key: at the selected item
+            item = TreeView_GetSelection(control);
+            RECT box = {};
+            if (item && TreeView_GetItemRect(control, item, &box, TRUE)) point = {box.left, box.bottom};
+            ClientToScreen(control, &point);
+        } else {  // a right click selects the item it lands on, as in Explorer
+            TVHITTESTINFO hit = {};
+            hit.pt = point;
+            ScreenToClient(control, &hit.pt);
+            item = TreeView_HitTest(control, &hit);
+            if (item) TreeView_SelectItem(control, item);
+        }
+        if (!item) return;
+    } else if (control == ControlOf(e, IDC_CHUNK_LIST)) {
+        LRESULT line = SendMessageA(control, LB_GETCURSEL, 0, 0);
+        if (at == -1) {
+            RECT box = {};
+            if (line < 0 || SendMessageA(control, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&box)) == LB_ERR)
+                return;
+            point = {box.left, box.bottom};
+            ClientToScreen(control, &point);
+        } else {
+            POINT inside = point;
+            ScreenToClient(control, &inside);
+            LRESULT hit = SendMessageA(control, LB_ITEMFROMPOINT, 0, MAKELPARAM(inside.x, inside.y));
+            if (HIWORD(hit)) return;  // below the last line
+            if (LOWORD(hit) != line) {
+                SendMessageA(control, LB_SETCURSEL, LOWORD(hit), 0);
+                CommandListSelection(e, LBN_SELCHANGE);
+            }
+        }
+    } else {
+        return;
+    }
+    SetFocus(control);
+    HMENU menu = LoadMenuA(e->Instance, "CHUNK_MENU");
+    UINT command = e->User.TrackMenu(GetSubMenu(menu, 0), point.x, point.y, e->Window);
+    DestroyMenu(menu);
+    if (command) SendMessageA(e->Window, WM_COMMAND, command, 0);
+}
 
 void CommandAbout(Editor* e) {
     DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "editor.h"
 
@@ -14,6 +15,16 @@ void CommandSave(Editor* e);
 void CommandSaveAs(Editor* e);
 void CommandClose(Editor* e);
 void CommandOpen(Editor* e);
+// Open of a file named on the command line, dropped on the window, or chosen
+// from the recent files; one of those no longer there is taken off the list.
+void CommandOpenPath(Editor* e, const char* path);
+void CommandOpenRecent(Editor* e, int32_t k);
+// A drop of files from Explorer: the first is opened, and the user told when
+// there were more.
+void CommandDropFiles(Editor* e, HDROP drop);
+// The context menu of a tree item or list line, at the mouse (which first
+// selects what it is on) or, for the keyboard (at == -1), at the selection.
+void CommandContextMenu(Editor* e, HWND control, LPARAM at);
 void CommandAbout(Editor* e);
 void CommandFind(Editor* e);
 void CommandRevert(Editor* e);

@@ -16,7 +16,7 @@
 #include "tree_shape.h"
 
 // The editor's only ways to ask or tell the user something, to run the
-// system's file dialogs and page opener and to beep: the platform's own, or
+// system's file dialogs, page opener and context menus and to beep: the platform's own, or
 // the tests' answers in the user's place.
 struct UserSeams {
     // MessageBoxA's shape; returns the button pressed.
@@ -27,6 +27,8 @@ struct UserSeams {
     HINSTANCE (*ShellOpen)(HWND owner, const char* verb, const char* file, const char* parameters,
                            const char* folder, int show);
     BOOL (*Beep)(UINT type);
+    // A context menu at x, y (screen); returns the command chosen, 0 for none.
+    UINT (*TrackMenu)(HMENU menu, int x, int y, HWND owner);
 };
 const UserSeams& PlatformSeams();
 
@@ -38,6 +40,15 @@ struct TreeModel {
     int32_t Capacity;
     int32_t Held;     // items put into the control since it was last emptied
     bool Rebuilding;  // items are being deleted: their notices are no user's
+};
+
+// The last files opened or saved, newest first (recent_files.h).
+const int32_t kRecentCount = 8;
+struct RecentFiles {
+    char Paths[kRecentCount][kFileNameSize];
+    int32_t Count;
+    const char* Key;     // under HKEY_CURRENT_USER
+    int FixedItems;      // the File menu's own items, before the list
 };
 
 struct Editor {
@@ -61,6 +72,8 @@ struct Editor {
     WNDPROC DataBoxProc;  // the Data box's own procedure, under the editor's
     INT TabStops[2];      // the list's columns, in pixels
     CaseFold Fold;        // letter case as the code page in use folds it
+    RecentFiles Recent;
+    const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
 };
 
 // The editor whose main window is window (or nullptr).

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "commands.h"
+#include "document/recent_files.h"
 #include "report.h"
 #include "shell.h"
 #include "views/views.h"
@@ -11,6 +12,7 @@
 namespace {
 
 const int kTreeImageSize = 17;
+const UINT kOpenStartFile = WM_APP + 1;
 
 // The Data box is a multi-line edit box without want-return: Enter belongs
 // to the dialog and runs its default command. Some edit controls claim every
@@ -49,6 +51,9 @@ BOOL InitMainWindow(HWND window, Editor* e) {
     UpdateTitleAndCommands(e);
     SendToControl(e, IDC_SHOW_AS_TREE, BM_SETCHECK, BST_CHECKED, 0);
     SendToControl(e, IDC_SHOW_IDENTIFIERS, BM_SETCHECK, BST_CHECKED, 0);
+    LoadRecentFiles(e);
+    DragAcceptFiles(window, TRUE);
+    if (e->StartFile) PostMessageA(window, kOpenStartFile, 0, 0);  // once the window is up
     return TRUE;  // the dialog manager sets the first focus
 }
 
@@ -96,6 +101,15 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandUndo(e);
     case IDM_REDO:
         return CommandRedo(e);
+    case IDM_RECENT_FIRST + 0:
+    case IDM_RECENT_FIRST + 1:
+    case IDM_RECENT_FIRST + 2:
+    case IDM_RECENT_FIRST + 3:
+    case IDM_RECENT_FIRST + 4:
+    case IDM_RECENT_FIRST + 5:
+    case IDM_RECENT_FIRST + 6:
+    case IDM_RECENT_FIRST + 7:
+        return CommandOpenRecent(e, LOWORD(wParam) - IDM_RECENT_FIRST);
     default:
         return;
     }
@@ -147,6 +161,15 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_INITMENUPOPUP:  // an edit typed since the last command can be undone too
         UpdateUndoCommands(e);
+        return TRUE;
+    case WM_DROPFILES:
+        CommandDropFiles(e, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_CONTEXTMENU:
+        CommandContextMenu(e, reinterpret_cast<HWND>(wParam), lParam);
+        return TRUE;
+    case kOpenStartFile:
+        CommandOpenPath(e, e->StartFile);
         return TRUE;
     case WM_NOTIFY:
         return SetDlgMsgResult(window, WM_NOTIFY,

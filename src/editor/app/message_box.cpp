@@ -23,7 +23,12 @@ HINSTANCE PlatformShellOpen(HWND owner, const char* verb, const char* file, cons
 
 BOOL PlatformBeep(UINT type) { return MessageBeep(type); }
 
-const UserSeams kPlatform = {PlatformMessageBox, PlatformFileDialog, PlatformShellOpen, PlatformBeep};
+UINT PlatformTrackMenu(HMENU menu, int x, int y, HWND owner) {
+    return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
+}
+
+const UserSeams kPlatform = {PlatformMessageBox, PlatformFileDialog, PlatformShellOpen, PlatformBeep,
+                             PlatformTrackMenu};
 
 }  // namespace
 

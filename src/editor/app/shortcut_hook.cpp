@@ -22,13 +22,16 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
             message->message = WM_NULL;
         } else {
             // Ctrl+C, Ctrl+X (and P, which has no shortcut) act on chunks only
-            // in the tree, Ctrl+Z and Ctrl+Y on the document only in the tree
-            // or the list; anywhere else they stay with the focused control,
-            // so an edit box copies, cuts and undoes its own text.
+            // in the tree; Ctrl+Z, Ctrl+Y and Delete on the document only in
+            // the tree or the list. Anywhere else they stay with the focused
+            // control, so an edit box copies, cuts, undoes and deletes its
+            // own text.
             WPARAM key = message->wParam;
             bool inTree = message->hwnd == ControlOf(e, IDC_CHUNK_TREE);
             bool inView = inTree || message->hwnd == ControlOf(e, IDC_CHUNK_LIST);
-            bool offer = (key == 'C' || key == 'X' || key == 'P') ? inTree : (key == 'Z' || key == 'Y') ? inView : true;
+            bool offer = (key == 'C' || key == 'X' || key == 'P')                    ? inTree
+                         : (key == 'Z' || key == 'Y' || key == VK_DELETE) ? inView
+                                                                            : true;
             if (offer && TranslateAcceleratorA(e->Window, e->Accelerators, message)) {
                 // The command has been sent; the key must not act a second
                 // time in the control it was meant for.

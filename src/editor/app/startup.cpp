@@ -22,6 +22,7 @@ bool StartEditor(Editor* e, HINSTANCE instance, const UserSeams& user, const Blo
     e->Accelerators = LoadAcceleratorsA(instance, "AppAccels");
     e->MessageHook = SetWindowsHookExA(WH_GETMESSAGE, ShortcutHook, nullptr, GetCurrentThreadId());
     e->ClipboardFormat = RegisterClipboardFormatA("KLVDTB");
+    e->Recent.Key = "Software\\KLV\\DTB Editor\\Recent Files";
     return true;
 }
 

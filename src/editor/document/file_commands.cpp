@@ -8,6 +8,7 @@
 #include "dtb_file.h"
 #include "file_layer.h"
 #include "report.h"
+#include "recent_files.h"
 #include "safe_save.h"
 #include "views/views.h"
 
@@ -70,6 +71,7 @@ int32_t SaveAndReopen(Editor* e, const char* path) {
         e->Doc.ReadOnly = false;
         MarkSaved(&e->Doc);
         e->Doc.Incomplete = false;
+        AddRecentFile(e, e->Doc.FileName);
     }
     if (e->Doc.FileHandle == kNoFile && (hadFile || result == 0)) {
         e->Doc.FileHandle = OpenDocumentFile(e->Doc.FileName, false, e->Doc.ReadOnly);
@@ -142,21 +144,27 @@ int32_t NewDocument(Editor* e) {
     }
     EmptyDocument(&e->Doc);
     e->Doc.FileHandle = reinterpret_cast<NativeHandle>(file);
+    AddRecentFile(e, e->Doc.FileName);
     return 0;
 }
 
-int32_t OpenDocument(Editor* e) {
-    bool replaced = false;
-    if (e->Doc.FileHandle != kNoFile) {
-        if (AskUser(e, "Current file will close without saving.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return -1;
-        CloseDocumentFile(e);
-        EmptyDocument(&e->Doc);
-        EmptyViews(e);
-        replaced = true;
-    }
-    bool readOnly = false;
-    if (ChooseDtbFile(e, false, &readOnly) != 0) return replaced ? 0 : -1;
+namespace {
+
+// Open's question about the file that is open, and its closing on Yes. 1
+// when one was closed, 0 when none was open, -1 on No.
+int32_t CloseForOpen(Editor* e) {
+    if (e->Doc.FileHandle == kNoFile) return 0;
+    if (AskUser(e, "Current file will close without saving.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return -1;
+    CloseDocumentFile(e);
+    EmptyDocument(&e->Doc);
+    EmptyViews(e);
+    return 1;
+}
+
+// Opens the file in FileName as the document's, read-only when asked or
+// when it may only be read.
+int32_t OpenChosenFile(Editor* e, bool readOnly, bool replaced) {
     // A file marked read-only is one the user keeps from being written,
     // whoever the user is.
     DWORD attributes = GetFileAttributesA(e->Doc.FileName);
@@ -177,7 +185,31 @@ int32_t OpenDocument(Editor* e) {
     // whose file was lost, and the table is about to change under them.
     EmptyViews(e);
     ReadDocumentFile(e);
+    if (e->Doc.FileHandle != kNoFile) AddRecentFile(e, e->Doc.FileName);
     return 0;
+}
+
+}  // namespace
+
+int32_t OpenDocument(Editor* e) {
+    int32_t closed = CloseForOpen(e);
+    if (closed < 0) return -1;
+    bool readOnly = false;
+    if (ChooseDtbFile(e, false, &readOnly) != 0) return closed ? 0 : -1;
+    return OpenChosenFile(e, readOnly, closed != 0);
+}
+
+int32_t OpenDocumentPath(Editor* e, const char* path) {
+    int32_t closed = CloseForOpen(e);
+    if (closed < 0) return -1;
+    DWORD length = GetFullPathNameA(path, kFileNameSize, e->Doc.FileName, nullptr);
+    if (length == 0 || length >= static_cast<DWORD>(kFileNameSize)) {
+        ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", path,
+                     static_cast<int>(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError()));
+        e->Doc.FileName[0] = '\0';
+        return closed ? 0 : -1;
+    }
+    return OpenChosenFile(e, false, closed != 0);
 }
 
 int32_t RevertDocument(Editor* e) {

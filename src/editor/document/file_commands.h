@@ -18,6 +18,10 @@ int32_t ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly);
 // and has no file.
 int32_t NewDocument(Editor* e);
 int32_t OpenDocument(Editor* e);
+// Open of a file the user named elsewhere (the command line, a drop, the
+// recent files): the same question, checks and messages, without the dialog.
+// A relative path is taken from the current folder.
+int32_t OpenDocumentPath(Editor* e, const char* path);
 int32_t RevertDocument(Editor* e);
 
 // Save: the document into the open file, which is never put at risk (the

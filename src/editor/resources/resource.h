@@ -38,6 +38,8 @@
 #define IDM_PASTE             5013
 #define IDM_UNDO              5014
 #define IDM_REDO              5015
+// The recent files at the foot of the File menu: first to first + 7.
+#define IDM_RECENT_FIRST      5100
 
 // About box "AboutDlg"
 #define IDC_DONATE            1001
