@@ -5,7 +5,8 @@
 # Without one: it runs on a virtual 1280x1024 screen, opens
 # samples/sample.dtb through its own Open dialog, saves a screenshot to
 # build/screenshot.png and ends. BUILD_DIR chooses the build tree
-# (default build/windows).
+# (default build/windows). DPI=144 or DPI=192 takes the screenshot at 150 %
+# or 200 % (into build/screenshot-150.png, ...) on a screen as much larger.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -24,18 +25,24 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${RUN_EDITOR_SHOT:-}" ]; then
   exec wine "$editor"
 fi
 
+dpi="${DPI:-96}"
+percent=$((dpi * 100 / 96))
+size="$((1280 * percent / 100))x$((1024 * percent / 100))"
 if [ -z "${RUN_EDITOR_SHOT:-}" ]; then
-  exec env RUN_EDITOR_SHOT=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0"
+  exec env RUN_EDITOR_SHOT=1 xvfb-run -a -s "-screen 0 ${size}x24" bash "$0"
 fi
 
-# Here on the virtual screen.
+# Here on the virtual screen, at the DPI asked for (Wine reads it from the
+# user's desktop settings).
 source scripts/editor-session.sh
 shot="$root/build/screenshot.png"
-wine explorer /desktop=shot,1280x1024 "$editor" >/dev/null 2>&1 &
+[ "$dpi" = 96 ] || shot="$root/build/screenshot-$percent.png"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wine explorer /desktop=shot,"$size" "$editor" >/dev/null 2>&1 &
 trap 'wineserver -k 2>/dev/null || true' EXIT
 if open_in_editor "$(winepath -w "$root/samples/sample.dtb" 2>/dev/null)"; then
   # Show the first node opened and its first child in the detail pane.
-  xdotool mousemove --window "$main" 80 120 click 1
+  xdotool mousemove --window "$main" $((80 * percent / 100)) $((120 * percent / 100)) click 1
   sleep 0.3
   xdotool key Home Right Down
   sleep 0.5

@@ -178,6 +178,27 @@ int32_t Apply(Document* doc, const JournalEntry& entry, bool forwards) {
     return result;
 }
 
+// The table splice of notes applied forwards or backwards: one run, none, or
+// more than one.
+Splice SpliceOf(const uint8_t* ops, size_t size, bool forwards) {
+    Splice s = {SpliceNone, 0, 0, 0};
+    for (const uint8_t* p = ops; p < ops + size;) {
+        Note n = ReadNote(p);
+        p = n.end;
+        if (n.kind != Inserted && n.kind != Removing) continue;
+        if (s.Kind != SpliceNone) return {SpliceMany, 0, 0, 0};
+        bool adds = (n.kind == Inserted) == forwards;
+        s = {SpliceRun, n.index, adds ? 0 : n.count, adds ? n.count : 0};
+    }
+    return s;
+}
+
+void CountSplice(Journal& j, const Splice& s) {
+    if (s.Kind == SpliceNone) return;
+    j.Last = s;
+    ++j.Steps;
+}
+
 void FreeEntries(Journal& j, int32_t from, int32_t to) {
     for (int32_t k = from; k < to; ++k) {
         j.Bytes -= j.Entries[k].Size;
@@ -210,6 +231,7 @@ bool Commit(Journal& j, int32_t at) {
         j.Entries = static_cast<JournalEntry*>(grown);
         j.Capacity = capacity;
     }
+    CountSplice(j, SpliceOf(j.Open, j.OpenSize, true));
     uint8_t* ops = static_cast<uint8_t*>(std::realloc(j.Open, j.OpenSize));  // no slack kept
     j.Entries[j.Count++] = {ops ? ops : j.Open, j.OpenSize, at};
     j.Done = j.Count;
@@ -225,6 +247,7 @@ int32_t Walk(Document* doc, bool forwards, int32_t* show) {
     if (forwards ? !CanRedo(doc) : !CanUndo(doc)) return -1;
     const JournalEntry& entry = j.Entries[forwards ? j.Done : j.Done - 1];
     if (Apply(doc, entry, forwards) != 0) return -1;
+    CountSplice(j, SpliceOf(entry.Ops, entry.Size, forwards));
     j.Done += forwards ? 1 : -1;
     doc->Modified = j.Done != j.SavedAt;
     *show = entry.At < 0 ? -2 : std::min(entry.At, doc->ChunkCount - 1);
@@ -251,6 +274,7 @@ void EndChange(Document* doc, bool changed, int32_t at) {
     if (j.Lost || !Commit(j, at)) {
         ClearJournal(doc);
         j.SavedAt = -1;
+        CountSplice(j, {SpliceMany, 0, 0, 0});  // not known
         Report(doc, ReportWarning, kTooLargeToUndo);
     }
     doc->Modified = j.Done != j.SavedAt;
@@ -309,8 +333,12 @@ void ClearJournal(Document* doc) {
     FreeEntries(j, 0, j.Count);
     std::free(j.Entries);
     std::free(j.Open);
-    size_t limit = j.Limit;
+    const size_t limit = j.Limit;
+    const uint32_t steps = j.Steps;
+    const Splice last = j.Last;
     j = Journal();
     j.Limit = limit;
+    j.Steps = steps;
+    j.Last = last;
     doc->Modified = false;
 }

@@ -22,6 +22,20 @@ struct JournalEntry {
     int32_t At;  // the chunk the change was about (-1: the header or key)
 };
 
+// What a change did to the table, for views that follow the table's edits
+// without being built afresh.
+enum SpliceKind : int32_t {
+    SpliceNone = 0,  // no record came or went (a value, a count, the header)
+    SpliceRun = 1,   // Removed records at At gave way to Inserted ones
+    SpliceMany = 2,  // more than one run, or not known: a view had best be built afresh
+};
+struct Splice {
+    SpliceKind Kind;
+    int32_t At;
+    int32_t Removed;
+    int32_t Inserted;
+};
+
 struct Journal {
     JournalEntry* Entries;
     int32_t Count;
@@ -37,6 +51,11 @@ struct Journal {
     size_t OpenSize;
     size_t OpenCapacity;
     bool Lost;  // the open change could not be recorded whole
+
+    // The changes done, undone or redone that moved records, counted since
+    // the document was made and never reset, and the splice of the latest.
+    uint32_t Steps;
+    Splice Last;
 };
 
 // The oldest entries are dropped to keep the journal within this. A single

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "document/recent_files.h"
+#include "views/views.h"
 
 namespace {
 
@@ -140,8 +141,63 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     }
 }
 
+// On a wide file an edit changes only the items that differ; what shows
+// after every edit, undo and redo is what a tree built afresh shows with
+// the same chunk selected: the same items, opened, selected and scrolled.
+TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
+    DtbBuilder b;
+    b.Top(600);
+    for (int i = 0; i < 600; ++i) {
+        if (i % 7) b.Scalar(0, uint32_t(i));
+        else b.Node(16, 3, i).Text(5, "n" + std::to_string(i)).Scalar(0, 1).Node(17, 1, -i).Scalar(0, 2);
+    }
+    OpenFile(WriteFile("wide.dtb", b.File(3)));
+    HWND tree = Control(IDC_CHUNK_TREE);
+    auto picture = [&] {  // the items the control holds, as they are
+        std::string all;
+        for (HTREEITEM item = TreeView_GetRoot(tree); item;) {
+            char text[64] = "";
+            TVITEMA data = {};
+            data.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+            data.hItem = item, data.pszText = text, data.cchTextMax = sizeof text;
+            TreeView_GetItem(tree, &data);
+            all += std::to_string(TreeItemChunk(&e, data.lParam)) + text + (data.state & TVIS_EXPANDED ? "+" : "") +
+                   (data.state & TVIS_SELECTED ? "*" : "") + " ";
+            HTREEITEM next = TreeView_GetChild(tree, item);
+            for (; !next && item; item = TreeView_GetParent(tree, item)) next = TreeView_GetNextSibling(tree, item);
+            item = next;
+        }
+        TVITEMA first = {};
+        first.mask = TVIF_HANDLE | TVIF_PARAM;
+        first.hItem = TreeView_GetFirstVisible(tree);
+        TreeView_GetItem(tree, &first);
+        return all + "| " + std::to_string(TreeView_GetCount(tree)) + " from " + std::to_string(TreeItemChunk(&e, first.lParam));
+    };
+    const struct { int command; int32_t selected; int location; uint32_t moves; } steps[] = {  // moves: chunks came or went
+        {IDM_INSERT, 300, IDC_INSERT_AFTER, 1}, {IDM_REMOVE, 5, 0, 1}, {IDM_INSERT, 13, IDC_INSERT_UNDER, 1},
+        {IDM_CUT, 16, 0, 1},  {IDM_PASTE, 700, IDC_INSERT_BEFORE, 1}, {IDM_UNDO, 1, 0, 1}, {IDM_UNDO, 1, 0, 1},
+        {IDM_REDO, 1, 0, 1},  {IDM_REMOVE, 7, 0, 1}, {0, 6, 0, 0}, {IDM_INSERT, 9, IDC_INSERT_BEFORE, 1},
+        {IDM_UNDO, 1, 0, 1},  {IDM_UNDO, 1, 0, 0},   {IDM_REMOVE, 0, 0, 1}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(&step - steps);
+        const uint32_t moved = e.Doc.History.Steps;
+        Select(step.selected);
+        if (step.location) Answer(step.location, step.command == IDM_INSERT ? "Integer - 0" : "", "5");
+        if (step.command) Command(step.command);
+        else Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);  // a value: the next edit follows it
+        EXPECT_EQ(e.Doc.History.Steps, moved + step.moves);
+        const std::string followed = picture();
+        int32_t selected = SelectedChunk();
+        BuildChunkTree(&e);
+        SelectTreeChunk(&e, selected);
+        Pump();
+        EXPECT_EQ(followed, picture());
+    }
+}
+
 // The built program asks for the common controls of version 6, to run as
-// the user who starts it, and to scale to the screen's DPI.
+// the user who starts it, and to scale to the screen's DPI; both programs
+// carry the build's version.
 TEST(Program, ManifestIsInTheExecutable) {
     std::string exe = "Z:" DTBEDIT_EXE;
     std::replace(exe.begin(), exe.end(), '/', '\\');
@@ -154,6 +210,16 @@ TEST(Program, ManifestIsInTheExecutable) {
                              "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>", ">true</dpiAware>"})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     FreeLibrary(module);
+    // Both programs carry the one version of the build.
+    for (std::string program : {std::string("Z:" DTBEDIT_EXE), std::string("Z:" DTBTOOL_EXE)}) {
+        std::replace(program.begin(), program.end(), '/', '\\');
+        std::vector<char> info(GetFileVersionInfoSizeA(program.c_str(), nullptr));
+        ASSERT_TRUE(!info.empty() && GetFileVersionInfoA(program.c_str(), 0, DWORD(info.size()), info.data())) << program;
+        char* version = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&version), &length));
+        EXPECT_STREQ(version, DTB_VERSION) << program;
+    }
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ std::vector<std::string> EditorTest::TreeItems() const {
         TreeView_GetItem(tree, &data);
         int depth = 0;
         for (HTREEITEM up = TreeView_GetParent(tree, item); up; up = TreeView_GetParent(tree, up)) ++depth;
-        items.push_back(std::to_string(data.lParam) + ":" + std::to_string(depth) + ":" + std::to_string(data.iImage) +
+        items.push_back(std::to_string(TreeItemChunk(&e, data.lParam)) + ":" + std::to_string(depth) + ":" + std::to_string(data.iImage) +
                         ":" + text + (data.cChildren ? "+" : ""));
         HTREEITEM next = TreeView_GetChild(tree, item);
         for (; !next && item; item = TreeView_GetParent(tree, item)) next = TreeView_GetNextSibling(tree, item);
@@ -221,7 +221,7 @@ std::vector<std::string> EditorTest::TreeItems() const {
 int32_t EditorTest::SelectedChunk() const {
     TVITEMA data = {};
     data.mask = TVIF_HANDLE | TVIF_PARAM, data.hItem = TreeView_GetSelection(Control(IDC_CHUNK_TREE));
-    return data.hItem && TreeView_GetItem(Control(IDC_CHUNK_TREE), &data) ? int32_t(data.lParam) : -1;
+    return data.hItem && TreeView_GetItem(Control(IDC_CHUNK_TREE), &data) ? TreeItemChunk(&e, data.lParam) : -1;
 }
 
 bool EditorTest::Select(int32_t chunk) {

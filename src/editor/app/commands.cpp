@@ -24,12 +24,16 @@
 
 namespace {
 
-// A rebuilt view has no selection, so the pane belongs to no chunk.
-void RebuildView(Editor* e) {
-    if (e->ShowAsTree) {
-        BuildChunkTree(e);
-    } else {
+// A rebuilt view has no selection, so the pane belongs to no chunk. After
+// an edit (edited) the tree changes only what differs; the list, which
+// holds no lines of its own, is always filled afresh.
+void RebuildView(Editor* e, bool edited = false) {
+    if (!e->ShowAsTree) {
         FillChunkList(e);
+    } else if (edited) {
+        FollowChunkTree(e);
+    } else {
+        BuildChunkTree(e);
     }
     e->CurrentChunk = -1;
     ClearDetailPane(e);
@@ -267,7 +271,7 @@ void CommandRemove(Editor* e) {
 }
 
 void ShowEditedTable(Editor* e, int32_t chunk) {
-    RebuildView(e);
+    RebuildView(e, true);
     SelectTreeChunk(e, chunk);
 }
 
@@ -292,7 +296,7 @@ void CommandCut(Editor* e) {
     if (TreeHasFocus(e)) {
         if (!CommitEdits(e)) return;
         CopyToClipboard(e, true);
-        if (e->ShowAsTree) RebuildView(e);
+        if (e->ShowAsTree) RebuildView(e, true);
         UpdateTitleAndCommands(e);
         ShowHeaderFields(e);
     } else if (HWND focus = GetFocus()) {
@@ -311,8 +315,9 @@ void WalkJournal(Editor* e, bool forwards) {
     if ((forwards ? RedoChange(&e->Doc, &show) : UndoChange(&e->Doc, &show)) != 0) {
         e->User.Beep(MB_OK);
     } else if (show != -2) {
-        RebuildView(e);
+        RebuildView(e, true);
         ShowChunk(e, show);
+        RefreshTreeChunk(e, show);  // a value taken back is the one change the tree did not follow
     }
     ShowHeaderFields(e);
     UpdateTitleAndCommands(e);
@@ -328,7 +333,7 @@ void CommandPaste(Editor* e) {
     if (TreeHasFocus(e)) {
         if (!CommitEdits(e)) return;
         PasteFromClipboard(e);
-        if (e->ShowAsTree) RebuildView(e);
+        if (e->ShowAsTree) RebuildView(e, true);
         UpdateTitleAndCommands(e);
         ShowHeaderFields(e);
     } else if (HWND focus = GetFocus()) {

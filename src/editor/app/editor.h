@@ -33,13 +33,21 @@ struct UserSeams {
 const UserSeams& PlatformSeams();
 
 // The tree view's model: the core's shape of the tree, and the control's
-// item of each shape item, nullptr until that item has been put in.
+// item of each shape item, nullptr until that item has been put in. An
+// item's data is its key, which stays when an edit moves the chunks, so
+// that an edit changes only the items that differ; ChunkOfKey says which
+// chunk a key shows now.
 struct TreeModel {
     TreeShape Shape;
     HTREEITEM* Items;
+    int32_t* Keys;  // of each shape item that has an item
     int32_t Capacity;
-    int32_t Held;     // items put into the control since it was last emptied
-    bool Rebuilding;  // items are being deleted: their notices are no user's
+    int32_t* ChunkOfKey;
+    int32_t KeyCount;
+    int32_t KeyCapacity;
+    int32_t Held;         // items put into the control since it was last emptied
+    bool Rebuilding;      // items are being deleted: their notices are no user's
+    uint32_t SyncedStep;  // the journal's Steps when the control last showed the table
 };
 
 // The last files opened or saved, newest first (recent_files.h).

@@ -27,16 +27,46 @@ LRESULT CALLBACK DataBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
+// The tree's images at the screen's DPI: the strip of 17-pixel images is
+// drawn at 96 DPI and stretched with halftoning for anything larger, so an
+// image keeps its share of a line of text at 150 % and 200 %.
+HIMAGELIST LoadTreeImages(HINSTANCE instance) {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    int size = MulDiv(kTreeImageSize, dpi, 96);
+    HBITMAP strip = static_cast<HBITMAP>(LoadImageA(instance, "TREE_ICONS", IMAGE_BITMAP, 0, 0, 0));
+    BITMAP shape = {};
+    GetObjectA(strip, sizeof shape, &shape);
+    int count = shape.bmWidth / kTreeImageSize;
+    if (size != kTreeImageSize) {
+        HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+        HBITMAP scaled = CreateCompatibleBitmap(screen, size * count, size);
+        HGDIOBJ oldFrom = SelectObject(from, strip), oldTo = SelectObject(to, scaled);
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);
+        for (int i = 0; i < count; ++i)  // one by one, so that no image bleeds into the next
+            StretchBlt(to, i * size, 0, size, size, from, i * kTreeImageSize, 0, kTreeImageSize, kTreeImageSize, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        DeleteDC(from);
+        DeleteDC(to);
+        DeleteObject(strip);
+        strip = scaled;
+    }
+    ReleaseDC(nullptr, screen);
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24, count, 1);
+    ImageList_Add(images, strip, nullptr);
+    DeleteObject(strip);
+    return images;
+}
+
 BOOL InitMainWindow(HWND window, Editor* e) {
     SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(e));
     e->Window = window;
-    e->WindowIcon = static_cast<HICON>(LoadImageA(e->Instance, "AP_ICON", IMAGE_ICON, 16, 16, 0));
+    e->WindowIcon = static_cast<HICON>(LoadImageA(e->Instance, "AP_ICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), 0));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(e->WindowIcon));
-
-    e->TreeImages = ImageList_Create(kTreeImageSize, kTreeImageSize, ILC_COLOR24, 35, 1);
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageA(e->Instance, "TREE_ICONS", IMAGE_BITMAP, 0, 0, 0));
-    ImageList_Add(e->TreeImages, strip, nullptr);
-    DeleteObject(strip);
+    e->TreeImages = LoadTreeImages(e->Instance);
     SendToControl(e, IDC_CHUNK_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(e->TreeImages));
 
     CentreOnDesktop(window);
@@ -131,7 +161,7 @@ LRESULT TreeNotice(Editor* e, const NMHDR* header) {
     }
     case TVN_SELCHANGEDA:
     case TVN_SELCHANGEDW:
-        ShowChunkInPane(e, notice->itemNew.hItem ? static_cast<int32_t>(notice->itemNew.lParam) : -1);
+        ShowChunkInPane(e, notice->itemNew.hItem ? TreeItemChunk(e, notice->itemNew.lParam) : -1);
         return FALSE;
     case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDINGW:

@@ -26,6 +26,12 @@ int32_t ListLineToChunkIndex(Editor* e, int32_t line);
 // Tree view (control 1002): items carry their chunk index as item data. The
 // control holds the top level and the children of the nodes opened so far.
 void BuildChunkTree(Editor* e);
+// The same picture after an edit, undo or redo (the top level, every node
+// closed), reached by changing only the items that differ when the control
+// shows the table as it was one journal step ago; otherwise built afresh.
+void FollowChunkTree(Editor* e);
+// The chunk a tree item's data stands for now, or -1.
+int32_t TreeItemChunk(const Editor* e, LPARAM data);
 // Puts the children of the node being expanded into the control, the first
 // time it opens (the TVN_ITEMEXPANDING notice).
 void OpenTreeItem(Editor* e, const NMTREEVIEWA* notice);
