@@ -125,6 +125,10 @@ TEST(DtbWriter, ShortWritesAndEdits) {
         EXPECT_EQ(file.bytes, old);
         EXPECT_EQ(doc.Saved(), original);
     }
+    file.bytes = original;
+    file.writtenTotal = 0, file.failWriteAt = 100, file.quietShortWrites = true;  // a short write that claims success
+    EXPECT_EQ(WriteDocument(doc.get()), -1);
+    EXPECT_EQ(file.bytes, original);
     file.failWriteAt = -1;
     const int32_t last = doc->ChunkCount - 1;
     const std::string longer = "a longer text";

@@ -37,16 +37,22 @@ static bool RandomEdit(TestDocument& doc, std::mt19937& rng) {
         uint8_t value[6];
         std::memcpy(value, doc.chunk(chunk).Value, 6);
         value[IsNodeType(doc.chunk(chunk).Type) ? 2 + rng() % 4 : rng() % 4] ^= uint8_t(1 + rng() % 255);  // counts stay
-        return WriteChunkValue(doc.get(), chunk, value) == 0;
+        EXPECT_EQ(WriteChunkValue(doc.get(), chunk, value), 0);
+        EXPECT_EQ(std::memcmp(doc.chunk(chunk).Value, value, 6), 0);
+        return true;
     }
     case 4:
-        return chunk >= 0 && IsPoolType(doc.chunk(chunk).Type) &&
-               WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())) == 0;
+        if (chunk < 0 || !IsPoolType(doc.chunk(chunk).Type)) return false;
+        EXPECT_EQ(WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())), 0);
+        EXPECT_EQ(doc.payload(chunk), text);
+        return true;
     default: {
         uint8_t header[kHeaderSize];
         std::memcpy(header, doc->HeaderBytes, kHeaderSize);
         header[rng() % 2 ? 0 : 3 + rng() % 4] ^= 0x5A;  // never the top-level count
-        WriteHeaderAndKey(doc.get(), header, rng() % 2 ? doc->Key : uint32_t(rng()));
+        const uint32_t key = rng() % 2 ? doc->Key : uint32_t(rng());
+        WriteHeaderAndKey(doc.get(), header, key);
+        EXPECT_TRUE(std::memcmp(doc->HeaderBytes, header, kHeaderSize) == 0 && doc->Key == key);
         return true;
     }
     }
@@ -65,7 +71,8 @@ TEST(Journal, UndoAndRedoWalkTheStatesExactly) {
         size_t at = 0, saved = 0;
         for (int step = 0; step < 50; ++step) {
             int32_t show = -1;
-            const uint32_t action = rng() % 10;
+            const uint32_t action = rng() % 10, moves = doc->History.Steps;
+            const int32_t count = doc->ChunkCount;
             if (action < 5) {
                 if (!RandomEdit(doc, rng) || doc.Saved() == states[at]) {
                     ASSERT_TRUE(doc.Saved() == states[at]);
@@ -89,6 +96,9 @@ TEST(Journal, UndoAndRedoWalkTheStatesExactly) {
             ASSERT_EQ(CanUndo(doc.get()) * 2 + CanRedo(doc.get()), (at > 0) * 2 + (at + 1 < states.size()));
             ASSERT_EQ(CheckTreeCounts(doc.get(), nullptr, nullptr), 0);
             ASSERT_TRUE(show >= -2 && show < doc->ChunkCount);
+            const Splice& moved = doc->History.Last;  // what a view is told of the table's change
+            ASSERT_EQ(doc->ChunkCount - count, doc->History.Steps == moves ? 0 : moved.Inserted - moved.Removed);
+            ASSERT_TRUE(doc->History.Steps == moves || (moved.Kind == SpliceRun && moved.At <= count));
         }
         for (int32_t show = 0; UndoChange(doc.get(), &show) == 0;) {}
         EXPECT_EQ(doc.Saved(), states[0]);
@@ -115,6 +125,10 @@ TEST(Journal, MemoryFollowsTheEditsWithinTheLimit) {
     ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, big.c_str()), 0);  // drops again; saved stays
     ASSERT_EQ(UndoChange(doc.get(), &show), 0);
     EXPECT_FALSE(doc->Modified);
+    const std::string most(18500, 'm');  // alone past the eighth to keep free, but within the limit: it stays
+    ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, most.c_str()), 0);
+    EXPECT_EQ(doc->History.Count * 10 + CanUndo(doc.get()), 11);
+    ASSERT_EQ(UndoChange(doc.get(), &show), 0);
     ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, (big + big).c_str()), 0);
     EXPECT_TRUE(doc->Modified && !CanUndo(doc.get()) && doc->History.Bytes == 0);
     EXPECT_EQ(doc.log(), std::string("2:") + kTooLargeToUndo + "\n");

@@ -59,6 +59,7 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 65534), 0);
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 1), -1);  // full
     EXPECT_EQ(ParentCount(doc.get(), -1) + ParentCount(doc.get(), 0), 65535);
+    EXPECT_EQ(SubtreeEnd(doc.get(), -1) + SubtreeEnd(doc.get(), 2) + ParentOfChunk(doc.get(), -1) + ParentOfChunk(doc.get(), 2), 2);
 }
 
 // What the user sees as one item goes and moves as one: a node keeps the identifier that names it, and with

@@ -49,13 +49,15 @@ DtbBuilder RandomTree(std::mt19937& rng, int32_t size, uint32_t longestText = 4)
 
 // A file in memory. Reads deliver at most readStep bytes, a read from
 // failReadAt on fails, writes fail past failWriteAt bytes in all (as a full
-// disk does). Everything but reading and writing is the platform's.
+// disk does; quietly, returning success, with quietShortWrites). Everything
+// but reading and writing is the platform's.
 struct MemoryFile {
     std::vector<uint8_t> bytes;
     size_t position = 0;
     int32_t readStep = 1 << 30;
     int64_t failReadAt = -1;
     int64_t failWriteAt = -1;
+    bool quietShortWrites = false;
     int64_t writtenTotal = 0;
 
     explicit MemoryFile(std::vector<uint8_t> content = {}) : bytes(std::move(content)) {}
