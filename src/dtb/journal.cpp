@@ -152,12 +152,13 @@ void PutBackSnapshot(Document* doc, const Note& n) {
 }
 
 // Applies an entry's notes forwards (redo) or backwards (undo). The table
-// room any run needs is made first, so that nothing fails half-way.
+// room any run could need is made first (all runs together: more than the
+// ones put back need, never less), so that nothing fails half-way.
 int32_t Apply(Document* doc, const JournalEntry& entry, bool forwards) {
     int32_t count = 0, growth = 0;
     for (const uint8_t* p = entry.Ops; p < entry.Ops + entry.Size; ++count) {
         Note n = ReadNote(p);
-        if (n.kind == (forwards ? Inserted : Removing)) growth += n.count;
+        growth += n.kind == Inserted || n.kind == Removing ? n.count : 0;
         p = n.end;
     }
     Note* notes = static_cast<Note*>(std::malloc(static_cast<size_t>(count) * sizeof(Note)));
