@@ -37,9 +37,11 @@ fi
 source scripts/editor-session.sh
 shot="$root/build/screenshot.png"
 [ "$dpi" = 96 ] || shot="$root/build/screenshot-$percent.png"
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+set_dpi "$dpi"
 wine explorer /desktop=shot,"$size" "$editor" >/dev/null 2>&1 &
-trap 'wineserver -k 2>/dev/null || true' EXIT
+# The prefix is shared with the tests, which drive the editor at 100 %.
+trap 'wineserver -k 2>/dev/null || true; set_dpi 96; wineserver -w 2>/dev/null || true' EXIT
 if open_in_editor "$(winepath -w "$root/samples/sample.dtb" 2>/dev/null)"; then
   # Show the first node opened and its first child in the detail pane.
   xdotool mousemove --window "$main" $((80 * percent / 100)) $((120 * percent / 100)) click 1
