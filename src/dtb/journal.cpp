@@ -68,7 +68,7 @@ void PutRecord(const Document* doc, Journal& j, const ChunkRecord& r) {
 
 void NoteRun(Document* doc, NoteKind kind, int32_t index, int32_t count) {
     Journal& j = doc->History;
-    if (j.Depth == 0 || count <= 0) return;
+    if (j.Depth == 0) return;
     size_t size = kHeadSize + 4;
     for (int32_t i = index; i < index + count; ++i) size += sizeof(ChunkRecord) + PayloadSize(doc->Chunks[i]);
     if (!Room(j, size)) return;
@@ -152,13 +152,14 @@ void PutBackSnapshot(Document* doc, const Note& n) {
 }
 
 // Applies an entry's notes forwards (redo) or backwards (undo). The table
-// room any run could need is made first (all runs together: more than the
-// ones put back need, never less), so that nothing fails half-way.
+// room any note could need is made first (the records of all of them:
+// more than the runs put back need, never less), so that nothing fails
+// half-way.
 int32_t Apply(Document* doc, const JournalEntry& entry, bool forwards) {
     int32_t count = 0, growth = 0;
     for (const uint8_t* p = entry.Ops; p < entry.Ops + entry.Size; ++count) {
         Note n = ReadNote(p);
-        growth += n.kind == Inserted || n.kind == Removing ? n.count : 0;
+        growth += n.count;
         p = n.end;
     }
     Note* notes = static_cast<Note*>(std::malloc(static_cast<size_t>(count) * sizeof(Note)));

@@ -72,7 +72,7 @@ void BeginChange(Document* doc);
 void EndChange(Document* doc, bool changed, int32_t at);
 
 // Notes for the open change; nothing outside one.
-// count records at index were just inserted / are about to be removed.
+// count (at least 1) records at index were just inserted / are about to be removed.
 void NoteInserted(Document* doc, int32_t index, int32_t count);
 void NoteRemoving(Document* doc, int32_t index, int32_t count);
 // A record (index >= 0) or the header and key (-1) before and after a rewrite.

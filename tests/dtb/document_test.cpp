@@ -24,6 +24,9 @@ TEST(Document, PayloadReplacementInPlaceOrRelocated) {
         ASSERT_EQ(EnsureRoom(doc.get(), 5000, 300), 0);  // and the room promised is there
         EXPECT_TRUE(doc->PoolCapacity - doc->PoolUsed >= 5000 && doc->ChunkCapacity - doc->ChunkCount >= 300);
     }
+    RemoveChunks(doc.get(), 0, -1);  // no count, no place: nothing goes
+    RemoveChunks(doc.get(), 2, 1);
+    EXPECT_EQ(doc.payload(0) + "|" + doc.payload(1) + std::to_string(doc->ChunkCount), std::string(20000, 'c') + "|next2");
     const ChunkRecord r = {};
     EXPECT_EQ(InsertChunkAt(doc.get(), &r, 3) + InsertChunkAt(doc.get(), &r, -1) + Replace(doc, 2, "x") +
                   EnsureRoom(doc.get(), -1, 0) + EnsureRoom(doc.get(), 0, -1), -5);  // outside the table; negative room
