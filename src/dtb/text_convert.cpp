@@ -1,5 +1,6 @@
 #include "text_convert.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -57,15 +58,12 @@ int32_t ParseDecimal(const char* text) {
     while (std::isspace(static_cast<unsigned char>(*p))) ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
+    // Past 2^31 every digit only keeps the value clamped, so it stops there.
+    const int64_t past = static_cast<int64_t>(INT32_MAX) + 1;
     int64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<int64_t>(INT32_MAX) + 1) value = static_cast<int64_t>(INT32_MAX) + 1;
-    }
+    for (; *p >= '0' && *p <= '9'; ++p) value = std::min(past, value * 10 + (*p - '0'));
     if (negative) value = -value;
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(value);
+    return static_cast<int32_t>(std::min<int64_t>(INT32_MAX, std::max<int64_t>(INT32_MIN, value)));
 }
 
 namespace {
