@@ -115,9 +115,11 @@ TEST(Journal, MemoryFollowsTheEditsWithinTheLimit) {
     doc.Load(wide);
     for (int32_t i = 0; i < 1000; ++i) InsertNewChunk(doc.get(), i * 7, -1, LocationAfter, true, 0, "5");
     EXPECT_LT(doc->History.Bytes, size_t(160) * 1000);
+    ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, "t"), 0);
     const int32_t entries = doc->History.Count;
-    const uint8_t same[6] = {};  // writes that change nothing are no change
-    EXPECT_EQ(WriteChunkValue(doc.get(), 0, same) + WriteChunkPayload(doc.get(), 0, same, 0), 0);
+    const uint8_t same[7] = {'t'};  // writes that change nothing are no change
+    EXPECT_EQ(WriteChunkPayload(doc.get(), 0, same, 1) + WriteChunkValue(doc.get(), 1, same + 1) +
+              WriteChunkPayload(doc.get(), 1, same, 0), 0);
     EXPECT_EQ(doc->History.Count, entries);
     doc->History.Limit = 20000;
     const std::string big(15000, 'b');
