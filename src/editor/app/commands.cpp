@@ -317,7 +317,7 @@ void WalkJournal(Editor* e, bool forwards) {
     } else if (show != -2) {
         RebuildView(e, true);
         ShowChunk(e, show);
-        RefreshTreeChunk(e, show);  // a value taken back is the one change the tree did not follow
+        if (e->ShowAsTree) RefreshTreeChunk(e, show);  // a value taken back: the one change the tree does not follow
     }
     ShowHeaderFields(e);
     UpdateTitleAndCommands(e);
