@@ -52,6 +52,10 @@ TEST_F(Desktop, FilesFromTheCommandLineAndFromExplorer) {
     e.StartFile = nullptr;
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not open file " + folder + "\\missing.dtb (2)"});
     EXPECT_TRUE(Text(0) == kTitle && TreeItems().empty());
+    const std::string longer = folder + "\\" + std::string(300, 'x') + ".dtb";  // said so, never cut to another file
+    SendMessageA(window, WM_DROPFILES, Dropped({longer}), 0);
+    EXPECT_TRUE(BoxTexts().back() == "Could not open file " + longer + " (206)" && Text(0) == kTitle);
+    g_user.boxes.pop_back();
     SendMessageA(window, WM_DROPFILES, Dropped({path}), 0);
     EXPECT_EQ(Text(0), kTitle + " - " + path);
     g_user.answers.push_back(IDYES);

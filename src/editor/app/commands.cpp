@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "journal.h"
 
@@ -185,20 +186,22 @@ void CommandOpenRecent(Editor* e, int32_t k) {
 }
 
 void CommandDropFiles(Editor* e, HDROP drop) {
+    // The path whole, however long: Open says so of one it cannot take, rather
+    // than a cut path opening some other file.
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    char path[kFileNameSize] = "";
-    UINT length = count ? DragQueryFileA(drop, 0, path, sizeof path) : 0;
+    std::string path(count ? DragQueryFileA(drop, 0, nullptr, 0) : 0, '\0');
+    if (!path.empty()) DragQueryFileA(drop, 0, &path[0], static_cast<UINT>(path.size() + 1));
     DragFinish(drop);
-    if (length == 0 || length >= sizeof path) return;
+    if (path.empty()) return;
     if (count > 1) {
         char text[kMessageSize];
-        std::snprintf(text, sizeof text, "%u files were dropped; only the first is opened: %s", count, path);
+        std::snprintf(text, sizeof text, "%u files were dropped; only the first is opened: %s", count, path.c_str());
         TellUser(e, text, MB_ICONINFORMATION);
     }
-    CommandOpenPath(e, path);
+    CommandOpenPath(e, path.c_str());
 }
 
-void CommandContextMenu(Editor* e, HWND control, LPARAM at) {
+bool CommandContextMenu(Editor* e, HWND control, LPARAM at) {
     POINT point = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     if (control == ControlOf(e, IDC_CHUNK_TREE)) {
         HTREEITEM item = nullptr;
@@ -214,33 +217,34 @@ void CommandContextMenu(Editor* e, HWND control, LPARAM at) {
             item = TreeView_HitTest(control, &hit);
             if (item) TreeView_SelectItem(control, item);
         }
-        if (!item) return;
+        if (!item) return true;
     } else if (control == ControlOf(e, IDC_CHUNK_LIST)) {
         LRESULT line = SendMessageA(control, LB_GETCURSEL, 0, 0);
         if (at == -1) {
             RECT box = {};
             if (line < 0 || SendMessageA(control, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&box)) == LB_ERR)
-                return;
+                return true;
             point = {box.left, box.bottom};
             ClientToScreen(control, &point);
         } else {
             POINT inside = point;
             ScreenToClient(control, &inside);
             LRESULT hit = SendMessageA(control, LB_ITEMFROMPOINT, 0, MAKELPARAM(inside.x, inside.y));
-            if (HIWORD(hit)) return;  // below the last line
+            if (HIWORD(hit)) return true;  // below the last line
             if (LOWORD(hit) != line) {
                 SendMessageA(control, LB_SETCURSEL, LOWORD(hit), 0);
                 CommandListSelection(e, LBN_SELCHANGE);
             }
         }
     } else {
-        return;
+        return false;  // the other controls keep their own
     }
     SetFocus(control);
     HMENU menu = LoadMenuA(e->Instance, "CHUNK_MENU");
     UINT command = e->User.TrackMenu(GetSubMenu(menu, 0), point.x, point.y, e->Window);
     DestroyMenu(menu);
     if (command) SendMessageA(e->Window, WM_COMMAND, command, 0);
+    return true;
 }
 
 void CommandAbout(Editor* e) {

@@ -24,7 +24,8 @@ void CommandOpenRecent(Editor* e, int32_t k);
 void CommandDropFiles(Editor* e, HDROP drop);
 // The context menu of a tree item or list line, at the mouse (which first
 // selects what it is on) or, for the keyboard (at == -1), at the selection.
-void CommandContextMenu(Editor* e, HWND control, LPARAM at);
+// False for any other control, which keeps its own.
+bool CommandContextMenu(Editor* e, HWND control, LPARAM at);
 void CommandAbout(Editor* e);
 void CommandFind(Editor* e);
 void CommandRevert(Editor* e);

@@ -195,11 +195,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
         CommandDropFiles(e, reinterpret_cast<HDROP>(wParam));
         return TRUE;
-    case WM_CONTEXTMENU:  // the other controls keep their own
-        return reinterpret_cast<HWND>(wParam) == ControlOf(e, IDC_CHUNK_TREE) ||
-                       reinterpret_cast<HWND>(wParam) == ControlOf(e, IDC_CHUNK_LIST)
-                   ? (CommandContextMenu(e, reinterpret_cast<HWND>(wParam), lParam), TRUE)
-                   : FALSE;
+    case WM_CONTEXTMENU:
+        return CommandContextMenu(e, reinterpret_cast<HWND>(wParam), lParam);
     case kOpenStartFile:
         CommandOpenPath(e, e->StartFile);
         return TRUE;

@@ -5,6 +5,9 @@
 
 namespace {
 
+// The registry value of entry k: File1 to File8.
+void ValueName(int32_t k, char (&name)[8]) { std::snprintf(name, sizeof name, "File%d", static_cast<int>(k + 1)); }
+
 // The menu shows the list as it is, after a separator below Exit.
 void ShowRecentFiles(Editor* e) {
     HMENU file = GetSubMenu(GetMenu(e->Window), 0);
@@ -30,7 +33,7 @@ void StoreRecentFiles(const Editor* e) {
         return;  // the list lives on for this run
     for (int32_t k = 0; k < kRecentCount; ++k) {
         char name[8];
-        std::snprintf(name, sizeof name, "File%d", static_cast<int>(k + 1));
+        ValueName(k, name);
         const char* path = e->Recent.Paths[k];
         if (k < e->Recent.Count) {
             RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(std::strlen(path) + 1));
@@ -50,7 +53,7 @@ void LoadRecentFiles(Editor* e) {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, e->Recent.Key, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
         for (int32_t k = 0; k < kRecentCount; ++k) {
             char name[8];
-            std::snprintf(name, sizeof name, "File%d", static_cast<int>(k + 1));
+            ValueName(k, name);
             char* path = e->Recent.Paths[e->Recent.Count];
             DWORD type = 0, size = kFileNameSize - 1;
             if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS ||
