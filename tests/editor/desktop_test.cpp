@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "chunk_types.h"
 #include "document/recent_files.h"
 #include "views/views.h"
 
@@ -63,6 +64,28 @@ TEST_F(Desktop, FilesFromTheCommandLineAndFromExplorer) {
     EXPECT_EQ(Text(0), kTitle + " - " + spaced);
     EXPECT_EQ(BoxTexts()[1], "2 files were dropped; only the first is opened: " + spaced);
     EXPECT_EQ(BoxTexts()[2], "Current file will close without saving.  Continue?");
+}
+
+// Open, a drop and a recent file offer to save unsaved work, typed or
+// stored, as Exit does: Cancel keeps it open, Yes saves it first. Without
+// unsaved work they only ask whether the file may close.
+TEST_F(Desktop, OpeningAnotherFileOffersToSaveUnsavedWork) {
+    const std::string other = WriteFile("other.dtb", TestFile());
+    OpenFile(path);
+    Edit(2, "7");  // typed, not yet stored
+    g_user.answers.push_back(IDCANCEL);
+    Command(IDM_OPEN);
+    EXPECT_TRUE(g_user.dialogFlags.size() == 1u && Text(0) == kTitle + " - " + path + " *");
+    g_user.answers.push_back(IDYES);
+    SendMessageA(window, WM_DROPFILES, Dropped({other}), 0);
+    EXPECT_EQ(Text(0), kTitle + " - " + other);
+    EXPECT_EQ(FileRows(path)[2], "0:07 00 00 00");
+    g_user.answers.push_back(IDNO);
+    Command(IDM_RECENT_FIRST + 1);
+    EXPECT_EQ(Text(0), kTitle + " - " + other);
+    const std::string saving = "Save changes to " + path + "?", closing = "Current file will close without saving.  Continue?";
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{saving, saving, closing}));
+    EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
 }
 
 // The files opened or saved, newest first at the foot of the File menu, at
@@ -146,28 +169,37 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
 }
 
 // On a wide file an edit changes only the items that differ; what shows
-// after every edit, undo and redo is what a tree built afresh shows with
-// the same chunk selected: the same items, opened, selected and scrolled.
+// after every edit, undo and redo is what a tree built afresh shows with the
+// same nodes opened and the same chunk selected: the same items, buttons,
+// open nodes, selection and scrolling. Nodes opened before an edit (named,
+// nested, empty, far from the edit) stay open and can be closed and opened
+// again after it.
 TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
     DtbBuilder b;
     b.Top(600);
     for (int i = 0; i < 600; ++i) {
-        if (i % 7) b.Scalar(0, uint32_t(i));
-        else b.Node(16, 3, i).Text(5, "n" + std::to_string(i)).Scalar(0, 1).Node(17, 1, -i).Scalar(0, 2);
+        if (i % 7 == 0) b.Node(16, 3, i).Text(5, "n" + std::to_string(i)).Scalar(0, 1).Node(17, 1, -i).Scalar(0, 2);
+        else if (i % 7 == 5) b.Node(19, 0, i);  // a node without children
+        else b.Scalar(0, uint32_t(i));
     }
     OpenFile(WriteFile("wide.dtb", b.File(3)));
     HWND tree = Control(IDC_CHUNK_TREE);
-    auto picture = [&] {  // the items the control holds, as they are
+    std::vector<int32_t> opened;
+    auto picture = [&] {  // the items shown, as they are; opened gets the open nodes
         std::string all;
+        opened.clear();
         for (HTREEITEM item = TreeView_GetRoot(tree); item;) {
             char text[64] = "";
             TVITEMA data = {};
-            data.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+            data.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN;
             data.hItem = item, data.pszText = text, data.cchTextMax = sizeof text;
             TreeView_GetItem(tree, &data);
-            all += std::to_string(TreeItemChunk(&e, data.lParam)) + text + (data.state & TVIS_EXPANDED ? "+" : "") +
+            int32_t chunk = TreeItemChunk(&e, data.lParam);
+            bool open = data.state & TVIS_EXPANDED;
+            if (open) opened.push_back(chunk);
+            all += std::to_string(chunk) + text + (data.cChildren ? "[+]" : "") + (open ? "+" : "") +
                    (data.state & TVIS_SELECTED ? "*" : "") + " ";
-            HTREEITEM next = TreeView_GetChild(tree, item);
+            HTREEITEM next = open ? TreeView_GetChild(tree, item) : nullptr;
             for (; !next && item; item = TreeView_GetParent(tree, item)) next = TreeView_GetNextSibling(tree, item);
             item = next;
         }
@@ -175,27 +207,58 @@ TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
         first.mask = TVIF_HANDLE | TVIF_PARAM;
         first.hItem = TreeView_GetFirstVisible(tree);
         TreeView_GetItem(tree, &first);
-        return all + "| " + std::to_string(TreeView_GetCount(tree)) + " from " + std::to_string(TreeItemChunk(&e, first.lParam));
+        return all + "| from " + std::to_string(TreeItemChunk(&e, first.lParam));
     };
-    const struct { int command; int32_t selected; int location; uint32_t moves; } steps[] = {  // moves: chunks came or went
+    auto open = [&](int32_t chunk, UINT how = TVE_EXPAND) {  // as a click on the node's button does
+        int32_t i = ItemOfChunk(&e.Tree.Shape, chunk);
+        ASSERT_TRUE(i >= 0 && e.Tree.Items[i]) << chunk;
+        TreeView_Expand(tree, e.Tree.Items[i], how);
+        Pump();
+    };
+    auto at = [&](int32_t number) {  // the chunk of the node numbered so
+        for (int32_t c = 0; c < e.Doc.ChunkCount; ++c)
+            if (IsNodeType(e.Doc.Chunks[c].Type) && NodeNumberOf(e.Doc.Chunks[c]) == number) return c;
+        return -1;
+    };
+    // Named, nested, empty, where edits land, the last.
+    for (int32_t node : {0, 3, 9, 11, 14, 20, 297, 300, 935}) open(node);
+    const int32_t kChunk = INT32_MIN;  // selected is a chunk; otherwise the chunk after the node numbered node
+    const struct { int command; int32_t selected; int location; uint32_t moves; int32_t node = kChunk; } steps[] = {  // moves: chunks came or went
         {IDM_INSERT, 300, IDC_INSERT_AFTER, 1}, {IDM_REMOVE, 5, 0, 1}, {IDM_INSERT, 13, IDC_INSERT_UNDER, 1},
         {IDM_CUT, 16, 0, 1},  {IDM_PASTE, 700, IDC_INSERT_BEFORE, 1}, {IDM_UNDO, 1, 0, 1}, {IDM_UNDO, 1, 0, 1},
         {IDM_REDO, 1, 0, 1},  {IDM_REMOVE, 7, 0, 1}, {0, 6, 0, 0}, {IDM_INSERT, 9, IDC_INSERT_BEFORE, 1},
-        {IDM_UNDO, 1, 0, 1},  {IDM_UNDO, 1, 0, 0},   {IDM_REMOVE, 0, 0, 1}};
+        {IDM_UNDO, 1, 0, 1},  {IDM_UNDO, 1, 0, 0},
+        {IDM_REMOVE, 1, 0, 1, -189},  // the only child of an open node
+        {IDM_UNDO, 1, 0, 1}, {IDM_INSERT, 0, IDC_INSERT_UNDER, 1, 12},  // into an open empty node
+        {IDM_REMOVE, 0, 0, 1, 7},     // an open node with an open node in it
+        {IDM_UNDO, 1, 0, 1},  {IDM_REMOVE, 0, 0, 1}};
     for (const auto& step : steps) {
         SCOPED_TRACE(&step - steps);
         const uint32_t moved = e.Doc.History.Steps;
-        Select(step.selected);
+        Select(step.node == kChunk ? step.selected : at(step.node) + step.selected);
         if (step.location) Answer(step.location, step.command == IDM_INSERT ? "Integer - 0" : "", "5");
         if (step.command) Command(step.command);
         else Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);  // a value: the next edit follows it
         EXPECT_EQ(e.Doc.History.Steps, moved + step.moves);
         const std::string followed = picture();
+        const std::vector<int32_t> open_nodes = opened;
+        for (int32_t kept : {at(189), at(595)})  // opened before, far from every edit
+            EXPECT_EQ(std::count(open_nodes.begin(), open_nodes.end(), kept), 1) << "closed: the node at chunk " << kept;
         int32_t selected = SelectedChunk();
         BuildChunkTree(&e);
+        for (int32_t node : open_nodes) open(node);
+        TreeView_Select(tree, TreeView_GetRoot(tree), TVGN_FIRSTVISIBLE);  // opening scrolled it
         SelectTreeChunk(&e, selected);
         Pump();
         EXPECT_EQ(followed, picture());
+    }
+    // Every node still opens, shows its children and closes again.
+    for (int32_t i = 0; i >= 0 && i < e.Tree.Shape.ItemCount; i = e.Tree.Shape.Items[i].NextSibling) {
+        const TreeItem& node = e.Tree.Shape.Items[i];
+        if (!node.HasChildren) continue;
+        open(node.Chunk, TVE_COLLAPSE), open(node.Chunk);
+        EXPECT_EQ(TreeView_GetChild(tree, e.Tree.Items[i]) != nullptr, node.FirstChild >= 0) << node.Chunk;
+        EXPECT_TRUE(TreeView_GetItemState(tree, e.Tree.Items[i], TVIS_EXPANDED) & TVIS_EXPANDED || node.FirstChild < 0);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "chunk_types.h"
 #include "display_text.h"
+#include "journal.h"
 #include "tree_check.h"
 #include "views/views.h"
 
@@ -137,6 +138,7 @@ void EditorTest::EndMainWindow() {
     Pump();
     if (e.Doc.FileHandle != kNoFile) CloseHandle(FileOf(&e));
     e.Doc.FileHandle = kNoFile;
+    ClearJournal(&e.Doc);  // the next run starts with nothing unsaved
 }
 
 void EditorTest::TearDown() {
@@ -189,7 +191,10 @@ std::vector<std::string> EditorTest::FileRows(const std::string& file) {
 }
 
 void EditorTest::OpenFile(const std::string& file) {
-    if (e.Doc.FileHandle != kNoFile) g_user.answers.push_back(IDYES);
+    // Unsaved work, typed or stored, is dropped (No to saving it); a file
+    // without any is closed (Yes to closing it).
+    if (e.Doc.Modified || SendMessageA(Control(IDC_DATA_BOX), EM_GETMODIFY, 0, 0)) g_user.answers.push_back(IDNO);
+    else if (e.Doc.FileHandle != kNoFile) g_user.answers.push_back(IDYES);
     g_user.choices.push_back({file, 0});
     Command(IDM_OPEN);
 }

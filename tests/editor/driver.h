@@ -80,7 +80,7 @@ protected:
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes);
     static std::vector<uint8_t> ReadFile(const std::string& file);
     static std::vector<std::string> FileRows(const std::string& file);  // as TestDocument::Rows
-    void OpenFile(const std::string& file);  // File > Open; a question about an open file is answered Yes
+    void OpenFile(const std::string& file);  // File > Open, answered so that what was open closes unsaved
 
     // Every item of the tree in pre-order, as chunk:depth:image:text, with +
     // for an expand button. Nodes not yet opened are opened to be read, and

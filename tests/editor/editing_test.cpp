@@ -69,7 +69,8 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
 // The new chunk goes where the dialog says and is selected; a removal takes
 // the whole subtree and selects what followed it; a copy goes on the
 // clipboard as the block and as text, and pastes back as often as asked,
-// each copy its own; a paste without a selection is appended at the top.
+// each copy its own, selected and shown; a paste without a selection is
+// appended at the top.
 TEST_F(Editing, EditsCountOnceInTheRightParent) {
     const int32_t used = e.Doc.PoolUsed;
     const struct {
@@ -82,8 +83,8 @@ TEST_F(Editing, EditsCountOnceInTheRightParent) {
                  {IDM_INSERT, 3, IDC_INSERT_UNDER, "Node (?] - 17", 5},    // under a node, after its name
                  {IDM_INSERT, 13, IDC_INSERT_BEFORE, "String - 32", 13},   // before a top-level chunk
                  {IDM_REMOVE, 0, 0, "", 0},                                // grandchildren and all
-                 {IDM_COPY, 0, 0, "", 0},  {IDM_PASTE, 1, IDC_INSERT_UNDER, "", -1},
-                 {IDM_CUT, 1, 0, "", -1},  {IDM_PASTE, 0, IDC_INSERT_BEFORE, "", -1}, {IDM_PASTE, -1, 0, "", -1}};
+                 {IDM_COPY, 0, 0, "", 0},  {IDM_PASTE, 1, IDC_INSERT_UNDER, "", 2},  // the pasted chunk, shown
+                 {IDM_CUT, 1, 0, "", -1},  {IDM_PASTE, 0, IDC_INSERT_BEFORE, "", 0}, {IDM_PASTE, -1, 0, "", 10}};
     for (const auto& step : steps) {
         Select(step.selected);
         if (step.location) Answer(step.location, step.type, "12");
@@ -120,7 +121,7 @@ TEST_F(Editing, RefusalsOnlyBeep) {
     Click(IDC_SHOW_AS_TREE);  // the list: the tree cannot have the focus, so ask the commands directly
     Select(0);
     PutOnClipboard(e.ClipboardFormat, kNodeBlock);
-    EXPECT_FALSE(CopyToClipboard(&e, false) || CopyToClipboard(&e, true) || PasteFromClipboard(&e));
+    EXPECT_FALSE(CopyToClipboard(&e, false) || CopyToClipboard(&e, true) || PasteFromClipboard(&e) >= 0);
     EXPECT_TRUE(g_user.beeps == 7 && ClipboardBytes(e.ClipboardFormat) == kNodeBlock && e.Doc.ChunkCount == 18);
     EXPECT_TRUE(g_user.boxes.empty());
 }

@@ -167,9 +167,12 @@ void CommandClose(Editor* e) {
     ShowHeaderFields(e);
 }
 
-void CommandOpen(Editor* e) { AfterDocumentChange(e, OpenDocument(e)); }
+// What is typed counts among the changes Open offers to save.
+void CommandOpen(Editor* e) { AfterDocumentChange(e, CommitEdits(e) ? OpenDocument(e) : -1); }
 
-void CommandOpenPath(Editor* e, const char* path) { AfterDocumentChange(e, OpenDocumentPath(e, path)); }
+void CommandOpenPath(Editor* e, const char* path) {
+    AfterDocumentChange(e, CommitEdits(e) ? OpenDocumentPath(e, path) : -1);
+}
 
 void CommandOpenRecent(Editor* e, int32_t k) {
     if (k < 0 || k >= e->Recent.Count) return;
@@ -336,8 +339,8 @@ void CommandRedo(Editor* e) { WalkJournal(e, true); }
 void CommandPaste(Editor* e) {
     if (TreeHasFocus(e)) {
         if (!CommitEdits(e)) return;
-        PasteFromClipboard(e);
-        if (e->ShowAsTree) RebuildView(e, true);
+        int32_t chunk = PasteFromClipboard(e);
+        if (chunk >= 0) ShowEditedTable(e, chunk);
         UpdateTitleAndCommands(e);
         ShowHeaderFields(e);
     } else if (HWND focus = GetFocus()) {

@@ -150,12 +150,18 @@ int32_t NewDocument(Editor* e) {
 
 namespace {
 
-// Open's question about the file that is open, and its closing on Yes. 1
-// when one was closed, 0 when none was open, -1 on No.
+// Open's question about the document that is open, and its closing: with
+// unsaved changes the offer to save them that Exit and Close make, without
+// any the plain question. 1 when one was closed, 0 when none was open, -1
+// when the user keeps it (or its save failed).
 int32_t CloseForOpen(Editor* e) {
-    if (e->Doc.FileHandle == kNoFile) return 0;
-    if (AskUser(e, "Current file will close without saving.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (e->Doc.Modified) {
+        if (!ConfirmDiscard(e)) return -1;
+    } else if (e->Doc.FileHandle == kNoFile) {
+        return 0;
+    } else if (AskUser(e, "Current file will close without saving.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return -1;
+    }
     CloseDocumentFile(e);
     EmptyDocument(&e->Doc);
     EmptyViews(e);

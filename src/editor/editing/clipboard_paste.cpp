@@ -14,23 +14,23 @@ namespace {
 // allocation unit; those bytes are zero (the block is allocated zero-filled).
 const size_t kMostPadding = 15;
 
-// 0 when pasted, kBlockRefused for a block that is no complete subtree,
-// -1 after a message.
+// The index of the pasted run, kBlockRefused for a block that is no
+// complete subtree, -1 after a message.
 int32_t PasteBlock(Editor* e, const uint8_t* block, size_t size, int32_t selected, int32_t parent,
                    uint32_t location) {
     int32_t result = PasteClipboardBlock(&e->Doc, block, size, selected, parent, location, e->ShowIdentifiers);
     // A refused block has changed nothing, so a shorter reading may be tried.
     for (size_t pad = 1; result == kBlockRefused && pad <= kMostPadding && pad < size && block[size - pad] == 0; ++pad)
         result = PasteClipboardBlock(&e->Doc, block, size - pad, selected, parent, location, e->ShowIdentifiers);
-    return result < 0 ? result : 0;
+    return result;
 }
 
 }  // namespace
 
-bool PasteFromClipboard(Editor* e) {
+int32_t PasteFromClipboard(Editor* e) {
     if (!IsClipboardFormatAvailable(e->ClipboardFormat) || !e->ShowAsTree) {
         e->User.Beep(0);
-        return false;
+        return -1;
     }
     int32_t parent = -1;
     int32_t selected = SelectedTreeChunkAndParent(e, &parent);
@@ -39,7 +39,7 @@ bool PasteFromClipboard(Editor* e) {
         // Asked before the clipboard is opened: no other program waits on it
         // while the user chooses.
         InsertRequest request;
-        if (!RunInsertDialog(e, &request, selected, parent, true)) return false;
+        if (!RunInsertDialog(e, &request, selected, parent, true)) return -1;
         location = request.Location;
     } else {
         selected = -1;  // appended as a new last top-level chunk
@@ -48,7 +48,7 @@ bool PasteFromClipboard(Editor* e) {
 
     if (!OpenClipboard(e->Window)) {
         TellUser(e, "Could not open clipboard.", MB_ICONERROR);
-        return false;
+        return -1;
     }
     int32_t result = -1;
     HANDLE memory = GetClipboardData(e->ClipboardFormat);
@@ -63,5 +63,5 @@ bool PasteFromClipboard(Editor* e) {
         if (result == kBlockRefused) e->User.Beep(0);
     }
     CloseClipboard();
-    return result == 0;
+    return result >= 0 ? result : -1;
 }

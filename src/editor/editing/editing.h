@@ -41,5 +41,5 @@ int32_t RemoveChunk(Editor* e);
 // Copy, or cut (the copy, then the removal once both formats are placed).
 // False when refused (with the default sound) or after a message.
 bool CopyToClipboard(Editor* e, bool cut);
-// True when a block was pasted.
-bool PasteFromClipboard(Editor* e);
+// The index of the pasted run's first chunk, or -1 when nothing was pasted.
+int32_t PasteFromClipboard(Editor* e);

@@ -23,6 +23,11 @@ namespace {
 // it is busy meanwhile.
 const int32_t kManyItems = 10000;
 
+// Keys are never given back while items are reused; past this many (against
+// the items held) the next edit puts every item in anew with fresh keys.
+const int32_t kStaleKeysPerHeld = 4;
+const int32_t kStaleKeysAlways = 65536;
+
 struct BusyCursor {
     HCURSOR previous;
     explicit BusyCursor(bool busy) : previous(busy ? SetCursor(LoadCursorA(nullptr, IDC_WAIT)) : nullptr) {}
@@ -39,10 +44,9 @@ HWND TreeOf(Editor* e) { return ControlOf(e, IDC_CHUNK_TREE); }
 // cut every kCutDepth levels: no single deletion then goes deeper than that.
 const int32_t kCutDepth = 256;
 
-// Deletes the items below the top level (all of them with everything): the
-// deep ones first, as above. Without a selection no deletion moves it up
-// the tree, item by item.
-void DeleteItems(TreeModel* model, HWND tree, bool everything) {
+// Deletes every item: the deep ones first, as above. Without a selection no
+// deletion moves it up the tree, item by item.
+void DeleteAllItems(TreeModel* model, HWND tree) {
     BusyCursor busy(model->Held > kManyItems);
     model->Rebuilding = true;
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
@@ -50,26 +54,11 @@ void DeleteItems(TreeModel* model, HWND tree, bool everything) {
     for (int32_t i = shape.ItemCount - 1; i >= 0; --i)
         if (model->Items[i] && shape.Items[i].Depth % kCutDepth == kCutDepth - 1)
             SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(model->Items[i]));
-    if (everything) {
-        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-        model->Held = 0;
-        model->KeyCount = 0;
-        model->Shape.ItemCount = 0;
-        model->Shape.TopLevelCount = 0;
-    } else {  // closed as in a control built afresh, without the children it held
-        for (int32_t i = 0; i >= 0 && i < shape.ItemCount; i = shape.Items[i].NextSibling) {
-            int32_t child = shape.Items[i].FirstChild;
-            if (child < 0 || !model->Items[child]) continue;
-            for (; child >= 0; child = shape.Items[child].NextSibling)
-                SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(model->Items[child]));
-            TVITEMA closed = {};
-            closed.mask = TVIF_HANDLE | TVIF_STATE;
-            closed.hItem = model->Items[i];
-            closed.stateMask = TVIS_EXPANDED | TVIS_EXPANDEDONCE;
-            SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&closed));
-        }
-        model->Held = shape.TopLevelCount;
-    }
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    model->Held = 0;
+    model->KeyCount = 0;
+    model->Shape.ItemCount = 0;
+    model->Shape.TopLevelCount = 0;
     model->Rebuilding = false;
 }
 
@@ -131,59 +120,179 @@ bool InsertSiblings(Editor* e, HWND tree, HTREEITEM parent, int32_t first) {
     return true;
 }
 
-// Where a top-level chunk of the table before the splice stands after it;
-// -1 for one that went.
-int32_t MovedChunk(const Splice& s, int32_t chunk) {
-    if (s.Kind != SpliceRun || chunk < s.At) return chunk;
-    return chunk >= s.At + s.Removed ? chunk + s.Inserted - s.Removed : -1;
+// Where a chunk of the table before the splice stands after it; -1 for one
+// that went, and for every chunk when the splice is not known.
+int32_t MovedChunk(const Splice* s, int32_t chunk) {
+    if (!s) return -1;
+    if (s->Kind != SpliceRun || chunk < s->At) return chunk;
+    return chunk >= s->At + s->Removed ? chunk + s->Inserted - s->Removed : -1;
 }
 
-// The control brought to what a build afresh would make of the edited table,
-// changing only what differs: the opened nodes close without their
-// children, the top-level items that went are deleted and the new ones put
-// in, and every other item keeps its place, its key (now for its moved
-// chunk) and its text. False, with the control to be built afresh, when
-// the top level does not follow the splice.
-bool FollowSplice(Editor* e, HWND tree, const Splice& s) {
+// An item the control held before the edit, in pre-order.
+struct HeldItem {
+    int32_t Chunk;     // its chunk after the edit, -1 when gone
+    int32_t Key;
+    HTREEITEM Handle;
+    int32_t Parent;    // index among the held items, -1 at the top level
+    int32_t Depth;
+    bool HeldChildren;  // its children were put in (it was opened once)
+    bool LostChild;     // an item under it went
+    int8_t Open;        // expanded: 1, 0, or -1 not yet asked
+    int32_t ReusedAs;   // the shape item that keeps it, -1 when it goes
+};
+
+// What the new shape's items become.
+enum : uint8_t { kNotHeld = 0, kHeld = 1, kHoldsChildren = 2, kToOpen = 4 };
+
+bool IsOpen(HWND tree, HeldItem* held) {
+    if (held->Open < 0)  // asked only of nodes that cannot keep their item: each ask costs a search of the control
+        held->Open = (SendMessageA(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(held->Handle), TVIS_EXPANDED) &
+                      TVIS_EXPANDED) != 0;
+    return held->Open != 0;
+}
+
+// The control brought to what a build afresh would make of the edited table
+// with the same nodes open, as far as they still exist. With reuse, only
+// what differs changes: an item whose chunk is still there under the same
+// parent keeps its place, its key (now for its moved chunk), its text and
+// its state, and the items of the edit come and go. Without it (the keys
+// of items long gone have piled up) every item is put in anew and the open
+// nodes are opened again. False, with the control to be built afresh, when
+// memory runs out.
+bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     TreeModel& model = e->Tree;
-    const int32_t count = model.Shape.TopLevelCount;
-    struct Top {
-        int32_t chunk, key;
-        HTREEITEM item;
-    };
-    Top* tops = static_cast<Top*>(std::malloc(static_cast<size_t>(count > 0 ? count : 1) * sizeof(Top)));
-    if (!tops) return false;
+    const TreeShape& shape = model.Shape;
+    int32_t count = 0;
+    for (int32_t i = 0; i < shape.ItemCount; ++i) count += model.Items[i] != nullptr;
+    HeldItem* held = static_cast<HeldItem*>(std::malloc(static_cast<size_t>(count + 1) * sizeof(HeldItem)));
+    // The held index of each shape item, while the old shape is read.
+    int32_t* heldOf = static_cast<int32_t*>(std::malloc(static_cast<size_t>(shape.ItemCount + 1) * sizeof(int32_t)));
+    if (!held || !heldOf) {
+        std::free(held);
+        std::free(heldOf);
+        return false;
+    }
     int32_t n = 0;
-    for (int32_t i = 0; i >= 0 && i < model.Shape.ItemCount; i = model.Shape.Items[i].NextSibling)
-        tops[n++] = {MovedChunk(s, model.Shape.Items[i].Chunk), model.Keys[i], model.Items[i]};
-    DeleteItems(&model, tree, false);
-    bool follows = n == count && BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 &&
-                   ReserveHandles(&model, model.Shape.ItemCount);
-    HTREEITEM after = TVI_FIRST;
-    int32_t k = 0, edited = -1;  // edited: the last top-level item before the splice, which may be its node
-    for (int32_t i = 0; follows && i >= 0 && i < model.Shape.ItemCount; i = model.Shape.Items[i].NextSibling) {
-        const int32_t chunk = model.Shape.Items[i].Chunk;
-        if (s.Kind == SpliceRun && chunk < s.At) edited = i;
-        for (; k < n && tops[k].chunk < chunk; ++k) {  // gone, as only a chunk of the splice may be
-            follows = tops[k].chunk < 0;
-            SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(tops[k].item));
+    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+        heldOf[i] = -1;
+        if (!model.Items[i]) continue;
+        const TreeItem& t = shape.Items[i];
+        int32_t parent = t.ParentItem >= 0 ? heldOf[t.ParentItem] : -1;
+        held[n] = {MovedChunk(s, t.Chunk), model.Keys[i], model.Items[i], parent, t.Depth,
+                   t.FirstChild >= 0 && model.Items[t.FirstChild] != nullptr, false, -1, -1};
+        if (!reuse && held[n].HeldChildren) IsOpen(tree, &held[n]);
+        heldOf[i] = n++;
+    }
+    std::free(heldOf);
+    BusyCursor busy(n > kManyItems);
+    if (!reuse) {
+        DeleteAllItems(&model, tree);
+    } else {
+        model.Rebuilding = true;
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+        model.Rebuilding = false;
+    }
+    uint8_t* fate = nullptr;
+    int32_t* lastChild = nullptr;  // of each item holding children: the last one put in so far
+    bool follows = BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 &&
+                   ReserveHandles(&model, shape.ItemCount) &&
+                   (fate = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(shape.ItemCount) + 1, 1))) &&
+                   (lastChild = static_cast<int32_t*>(std::malloc((static_cast<size_t>(shape.ItemCount) + 1) * sizeof(int32_t))));
+    if (!follows) {  // the caller deletes everything, once the deep items have gone
+        model.Rebuilding = true;
+        for (int32_t i = n - 1; reuse && i >= 0; --i)
+            if (held[i].Depth % kCutDepth == kCutDepth - 1)
+                SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(held[i].Handle));
+        model.Rebuilding = false;
+        model.Shape.ItemCount = 0;
+        std::free(fate);
+        std::free(held);
+        return false;
+    }
+
+    // Which items the control holds, and which of them stay. Both lists
+    // stand in table order, so one walk pairs them.
+    int32_t k = 0;
+    for (int32_t j = 0; j < shape.ItemCount; ++j) {
+        const TreeItem& t = shape.Items[j];
+        if (t.ParentItem >= 0 && !(fate[t.ParentItem] & kHoldsChildren)) continue;
+        fate[j] = kHeld;
+        while (k < n && held[k].Chunk < t.Chunk) ++k;
+        if (k == n || held[k].Chunk != t.Chunk) continue;
+        HeldItem& old = held[k];
+        int32_t oldParentNow = old.Parent < 0 ? -1 : held[old.Parent].ReusedAs;
+        bool sameParent = old.Parent < 0 ? t.ParentItem < 0 : oldParentNow >= 0 && oldParentNow == t.ParentItem;
+        if (reuse && sameParent) old.ReusedAs = j;
+        if (old.HeldChildren && t.FirstChild >= 0 && (old.ReusedAs == j || IsOpen(tree, &old)))
+            fate[j] |= kHoldsChildren | (old.ReusedAs == j ? 0 : kToOpen);
+    }
+
+    // What goes: each item that stays not, with what it holds. The deep
+    // ones first, cut as above, then those whose parents stay.
+    model.Rebuilding = true;
+    for (int32_t pass = 0; reuse && pass < 2; ++pass) {
+        for (int32_t i = n - 1; i >= 0; --i) {
+            const HeldItem& old = held[i];
+            if (old.ReusedAs >= 0) continue;
+            bool cut = old.Depth % kCutDepth == kCutDepth - 1;
+            bool top = old.Parent < 0 || held[old.Parent].ReusedAs >= 0;
+            if (pass == 1 && top && old.Parent >= 0) {  // its parent may close with it, asked while it is open
+                IsOpen(tree, &held[old.Parent]);
+                held[old.Parent].LostChild = true;
+            }
+            if (pass == 0 ? cut : top && !cut)
+                SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(old.Handle));
         }
-        if (k < n && tops[k].chunk == chunk) {
-            model.Items[i] = tops[k].item;
-            model.Keys[i] = tops[k].key;
-            model.ChunkOfKey[tops[k++].key] = chunk;
+    }
+    model.Rebuilding = false;
+
+    // What stays takes its new chunk; what comes is put in after its
+    // sibling before it.
+    int32_t lastTop = -1;
+    int32_t placed = 0;
+    k = 0;
+    for (int32_t j = 0; follows && j < shape.ItemCount; ++j) {
+        if (!fate[j]) continue;
+        const TreeItem& t = shape.Items[j];
+        lastChild[j] = -1;
+        int32_t& before = t.ParentItem >= 0 ? lastChild[t.ParentItem] : lastTop;
+        while (k < n && held[k].Chunk < t.Chunk) ++k;
+        if (k < n && held[k].ReusedAs == j) {
+            model.Items[j] = held[k].Handle;
+            model.Keys[j] = held[k].Key;
+            model.ChunkOfKey[held[k].Key] = t.Chunk;
         } else {
-            follows = follows && InsertItem(e, tree, TVI_ROOT, after, i);
+            HTREEITEM parent = t.ParentItem >= 0 ? model.Items[t.ParentItem] : TVI_ROOT;
+            follows = InsertItem(e, tree, parent, before >= 0 ? model.Items[before] : TVI_FIRST, j);
         }
-        after = model.Items[i];
+        before = j;
+        ++placed;
     }
-    for (; follows && k < n; ++k) {
-        follows = tops[k].chunk < 0;
-        SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(tops[k].item));
+    model.Held = placed;
+    for (int32_t i = 0; follows && i < n; ++i) {
+        // A node whose last child went loses its button and its open state
+        // in some controls: it is a node all the same, which can be opened,
+        // and open still when it holds children again.
+        int32_t j = held[i].ReusedAs;
+        if (j < 0 || !held[i].LostChild) continue;
+        TVITEMA button = {};
+        button.mask = TVIF_HANDLE | TVIF_CHILDREN;
+        button.hItem = model.Items[j];
+        button.cChildren = shape.Items[j].HasChildren;
+        if (!(fate[j] & kHoldsChildren)) {
+            button.mask |= TVIF_STATE;
+            button.stateMask = TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+        }
+        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&button));
+        if ((fate[j] & kHoldsChildren) && held[i].Open == 1) fate[j] |= kToOpen;
     }
-    std::free(tops);
-    model.Held = model.Shape.TopLevelCount;
-    if (follows && edited >= 0) RefreshTreeChunk(e, model.Shape.Items[edited].Chunk);  // its name may be what changed
+    for (int32_t j = 0; follows && j < shape.ItemCount; ++j)
+        if (fate[j] & kToOpen) SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(model.Items[j]));
+    // The node right before the edit may be named by what it changed.
+    if (follows && s && s->Kind == SpliceRun && s->At > 0) RefreshTreeChunk(e, s->At - 1);
+    std::free(lastChild);
+    std::free(fate);
+    std::free(held);
     return follows;
 }
 
@@ -197,7 +306,7 @@ void OpenItem(Editor* e, int32_t i) {
 
 void BuildAfresh(Editor* e, HWND tree) {
     TreeModel& model = e->Tree;
-    DeleteItems(&model, tree, true);
+    DeleteAllItems(&model, tree);
     if (BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) != 0 ||
         !ReserveHandles(&model, model.Shape.ItemCount))
         model.Shape.ItemCount = 0;
@@ -209,7 +318,7 @@ void BuildAfresh(Editor* e, HWND tree) {
 void ClearChunkTree(Editor* e) {
     HWND tree = TreeOf(e);
     SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    DeleteItems(&e->Tree, tree, true);
+    DeleteAllItems(&e->Tree, tree);
     SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(tree, nullptr, TRUE);
 }
@@ -227,17 +336,17 @@ void FollowChunkTree(Editor* e) {
     HWND tree = TreeOf(e);
     const Journal& journal = e->Doc.History;
     SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-    // Keys of items long gone pile up with every edit: now and then the
-    // control is built afresh, which starts them anew.
+    // A change that moved no record keeps every chunk where it was; one run
+    // moved is followed; anything else is not known.
     const Splice same = {SpliceNone, 0, 0, 0};
     const uint32_t synced = e->Tree.SyncedStep;
-    bool follows = e->Tree.KeyCount < 4 * e->Tree.Held + 65536;
-    if (journal.Steps == synced) {  // no record came or went: values or counts changed at most
-        follows = follows && FollowSplice(e, tree, same);
-    } else {
-        follows = follows && journal.Steps == synced + 1 && journal.Last.Kind == SpliceRun &&
-                  FollowSplice(e, tree, journal.Last);
-    }
+    const Splice* s = journal.Steps == synced                                         ? &same
+                      : journal.Steps == synced + 1 && journal.Last.Kind == SpliceRun ? &journal.Last
+                                                                                      : nullptr;
+    // Keys of items long gone pile up with every edit: now and then every
+    // item is put in anew, which starts them afresh.
+    bool reuse = s && e->Tree.KeyCount < kStaleKeysPerHeld * e->Tree.Held + kStaleKeysAlways;
+    bool follows = FollowEdit(e, tree, s, reuse);
     if (!follows) BuildAfresh(e, tree);
     e->Tree.SyncedStep = journal.Steps;
     // Scrolled to the start, as a control built afresh is.

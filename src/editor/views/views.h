@@ -23,12 +23,15 @@ int32_t ListLineForLetter(Editor* e, char letter, int32_t current);
 // The chunk index a list line carries, or -1 for a line the list does not hold.
 int32_t ListLineToChunkIndex(Editor* e, int32_t line);
 
-// Tree view (control 1002): items carry their chunk index as item data. The
-// control holds the top level and the children of the nodes opened so far.
+// Tree view (control 1002): items carry a key as item data, which
+// TreeItemChunk turns into the chunk it shows now. The control holds the top
+// level and the children of the nodes opened so far. BuildChunkTree builds
+// it afresh with every node closed.
 void BuildChunkTree(Editor* e);
-// The same picture after an edit, undo or redo (the top level, every node
-// closed), reached by changing only the items that differ when the control
-// shows the table as it was one journal step ago; otherwise built afresh.
+// The tree after an edit, undo or redo: what a build afresh shows with every
+// node that was open still open (as far as it still exists), reached by
+// changing only the items that differ when the control shows the table as
+// it was one journal step ago; otherwise every item is put in anew.
 void FollowChunkTree(Editor* e);
 // The chunk a tree item's data stands for now, or -1.
 int32_t TreeItemChunk(const Editor* e, LPARAM data);
