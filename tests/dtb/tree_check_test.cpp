@@ -53,18 +53,15 @@ TEST(TreeCheck, RepairSetsTheCountsToTheTableAsOneChange) {
         EXPECT_EQ(RepairTreeCounts(doc.get()), c.changed) << c.faults;
         EXPECT_EQ(doc.Rows(), want.Rows());
         EXPECT_EQ(FaultLines(doc), c.left) << "after the repair";
-        int32_t shown = -1;
-        ASSERT_EQ(UndoChange(doc.get(), &shown), 0);
-        EXPECT_EQ(shown, c.shown);
+        int32_t shown = -1, undone = UndoChange(doc.get(), &shown);
+        EXPECT_EQ(std::to_string(undone) + " shows " + std::to_string(shown) + (CanUndo(doc.get()) ? ", more to undo" : ""),
+                  "0 shows " + std::to_string(c.shown));
         EXPECT_TRUE(doc.Saved() == before) << "undo gives back other bytes: " << c.faults;
-        EXPECT_FALSE(CanUndo(doc.get()));
         ASSERT_EQ(RedoChange(doc.get(), &shown), 0);
         EXPECT_EQ(doc.Rows(), want.Rows());
         EXPECT_EQ(doc.log(), "");
     }
     TestDocument clean;  // nothing to repair: no change to undo
     clean.Load(DtbBuilder().Top(2).Node(16, 1, 1).Text(5, "a").Node(17, 0, 2));
-    EXPECT_EQ(RepairTreeCounts(clean.get()), 0);
-    EXPECT_FALSE(CanUndo(clean.get()));
-    EXPECT_FALSE(clean->Modified);
+    EXPECT_EQ(std::to_string(RepairTreeCounts(clean.get())) + (CanUndo(clean.get()) || clean->Modified ? " changed" : ""), "0");
 }
