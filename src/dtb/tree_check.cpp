@@ -1,5 +1,6 @@
 #include "tree_check.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "chunk_types.h"
@@ -70,7 +71,7 @@ int32_t RepairTreeCounts(Document* doc) {
         NoteAfter(doc, t.Chunk);
         if (changed++ == 0) first = t.Chunk;
     }
-    const int32_t topLevel = shape.TopLevelCount < kMostChildren ? shape.TopLevelCount : kMostChildren;
+    const int32_t topLevel = std::min(shape.TopLevelCount, kMostChildren);
     if (topLevel != TopLevelCountOf(*doc)) {
         NoteBefore(doc, -1);
         WriteU16(doc->HeaderBytes + 1, static_cast<uint16_t>(topLevel));
