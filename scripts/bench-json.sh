@@ -1,8 +1,9 @@
 #!/bin/bash
 # Times dtbtool import and export on a file of 1,000,000 chunks (one root
 # node with 24,390 items; an item is a named node with eight values and a
-# list of thirty texts) and prints each step's seconds and peak memory, the
-# latter also as a multiple of the DTB file's size. Release build.
+# list of thirty texts) and on a chain of 30,000 named nodes, each inside
+# the last, and prints each step's seconds and peak memory, the latter also
+# as a multiple of the DTB file's size. Release build.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -27,17 +28,30 @@ out.append("]}]}")
 print("\n".join(out))
 PY
 
+python3 - >"$work/chain.json" <<'PY'
+depth = 30000
+out = ['{"key": 1, "header": "00 01 00 00 00 00 00", "chunks": [']
+for level in range(depth):
+    out.append('{"type": 16, "number": %d, "children": [{"type": 5, "value": "level %d"},' % (level, level))
+out.append('{"type": 0, "value": 1}' + "]}" * depth + "]}")
+print("\n".join(out))
+PY
+
 step() {
-  local name=$1; shift
+  local name=$1 dtb=$2; shift 2
   /usr/bin/time -f "%e %M" -o "$work/time.txt" "$tool" "$@"
   read -r seconds kib <"$work/time.txt"
   local size
-  size=$(stat -c %s "$work/made.dtb")
+  size=$(stat -c %s "$dtb")
   awk -v n="$name" -v s="$seconds" -v k="$kib" -v b="$size" \
     'BEGIN { printf "%s: %.2f s, peak %.0f MiB (%.1f times the DTB file)\n", n, s, k / 1024, k * 1024 / b }'
 }
-step "import" import "$work/made.json" "$work/made.dtb"
-step "export" export "$work/made.dtb" "$work/exported.json"
+step "import" "$work/made.dtb" import "$work/made.json" "$work/made.dtb"
+step "export" "$work/made.dtb" export "$work/made.dtb" "$work/exported.json"
 "$tool" import "$work/exported.json" "$work/again.dtb"
 cmp "$work/made.dtb" "$work/again.dtb" && echo "round trip: the same bytes"
 echo "DTB file: $(stat -c %s "$work/made.dtb") bytes; exported JSON: $(stat -c %s "$work/exported.json") bytes"
+step "chain of 30,000 levels, import" "$work/chain.dtb" import "$work/chain.json" "$work/chain.dtb"
+step "chain of 30,000 levels, export" "$work/chain.dtb" export "$work/chain.dtb" "$work/chain-exported.json"
+"$tool" import "$work/chain-exported.json" "$work/chain-again.dtb"
+cmp "$work/chain.dtb" "$work/chain-again.dtb" && echo "chain round trip: the same bytes"

@@ -104,7 +104,12 @@ int32_t ReadDocument(Document* doc) {
                 ReportFormat(doc, ReportWarning,
                              "The file ends inside %s: its last %d bytes were not loaded and will not be saved.",
                              headerTaken ? "a chunk" : "its header", carry);
-            doc->Incomplete = carry > 0;
+            // A save would write a header the file never had: as much a
+            // change of the file as a lost chunk, and asked about the same way.
+            else if (!headerTaken)
+                Report(doc, ReportWarning, "The file ends after its key: it has no header, and a save will write "
+                                           "seven zero bytes for one.");
+            doc->Incomplete = carry > 0 || !headerTaken;
             return 0;
         }
         ApplyCipher(&doc->Cipher, buffer.bytes, carry, got);

@@ -1,6 +1,11 @@
 #include "tree_check.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "chunk_types.h"
+#include "journal.h"
+#include "tree_edit.h"
 #include "tree_shape.h"
 
 int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context) {
@@ -31,4 +36,49 @@ int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context)
     if (topLevel != headerCount) add(FaultHeaderCount, -1, headerCount, topLevel);
     FreeTreeShape(&shape);
     return faults;
+}
+
+int32_t FormatCountFault(const CountFault* f, char* out, size_t outSize) {
+    switch (f->Kind) {
+    case FaultNodeShort:
+        return std::snprintf(out, outSize, "chunk %d: node has %d of its %d children", f->Chunk, f->Found, f->Expected);
+    case FaultBeyondCounts:
+        return std::snprintf(out, outSize, "chunk %d: beyond all counts (top-level chunk %d, the header counts %d)",
+                             f->Chunk, f->Found, f->Expected);
+    case FaultHeaderCount:
+        return std::snprintf(out, outSize, "header: top-level count %d, but the table holds %d top-level chunks",
+                             f->Expected, f->Found);
+    case FaultUnknownType:
+        return std::snprintf(out, outSize, "chunk %d: unknown type %d, counted nowhere", f->Chunk, f->Expected);
+    }
+    return std::snprintf(out, outSize, "chunk %d: fault %d", f->Chunk, static_cast<int>(f->Kind));
+}
+
+int32_t RepairTreeCounts(Document* doc) {
+    // A node is left short only where the table ends, so cutting its count
+    // moves no chunk to another parent: one shape serves the whole repair.
+    TreeShape shape = {};
+    if (BuildTreeShape(doc, true, &shape) != 0) return -1;
+    int32_t changed = 0;
+    int32_t first = -1;
+    BeginChange(doc);
+    for (int32_t k = 0; k < shape.ItemCount; ++k) {
+        const TreeItem& t = shape.Items[k];
+        ChunkRecord& r = doc->Chunks[t.Chunk];
+        if (!IsNodeType(r.Type) || t.Placed >= ChildCountOf(r)) continue;
+        NoteBefore(doc, t.Chunk);
+        WriteU16(r.Value, static_cast<uint16_t>(t.Placed));
+        NoteAfter(doc, t.Chunk);
+        if (changed++ == 0) first = t.Chunk;
+    }
+    const int32_t topLevel = std::min(shape.TopLevelCount, kMostChildren);
+    if (topLevel != TopLevelCountOf(*doc)) {
+        NoteBefore(doc, -1);
+        WriteU16(doc->HeaderBytes + 1, static_cast<uint16_t>(topLevel));
+        NoteAfter(doc, -1);
+        changed += 1;
+    }
+    EndChange(doc, changed > 0, first);
+    FreeTreeShape(&shape);
+    return changed;
 }

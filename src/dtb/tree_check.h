@@ -1,8 +1,9 @@
-// Where the counts that encode the tree disagree with the table. The tree
-// view takes such a table without complaint; this is for tools and tests
-// that want to know.
+// Where the counts that encode the tree disagree with the table, in words,
+// and the repair that makes the counts say what the table holds. The tree
+// view takes such a table without complaint; the editor and dtbtool tell.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "document.h"
@@ -27,3 +28,16 @@ typedef void (*CountFaultHook)(void* context, const CountFault* fault);
 // table as the tree view does with identifiers shown. Returns the number of
 // faults, or -1 after a report when memory runs out.
 int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context);
+
+// The fault as one line of text without a line break, such as
+// "chunk 3: node has 1 of its 3 children". Writes at most outSize bytes
+// (outSize >= 1) and returns the length of the whole text, as snprintf does.
+int32_t FormatCountFault(const CountFault* fault, char* out, size_t outSize);
+
+// Sets every node's count that the table leaves short to the children it
+// has, and the header's top-level count to the top-level chunks there are
+// (at most 65535), as one change that Undo takes back. Afterwards the
+// check finds nothing but what no count can mend: more than 65535 top-level
+// chunks, unknown types. Returns the number of counts changed (0: nothing
+// to do, no change made), or -1 after a report when memory runs out.
+int32_t RepairTreeCounts(Document* doc);

@@ -1,37 +1,35 @@
 #include <cstdio>
+#include <cstring>
 
 #include "document.h"
+#include "safe_save.h"
 #include "tool.h"
 #include "tree_check.h"
 
 namespace {
 
 void PrintFault(void*, const CountFault* f) {
-    switch (f->Kind) {
-    case FaultNodeShort:
-        std::printf("chunk %d: node has %d of its %d children\n", f->Chunk, f->Found, f->Expected);
-        break;
-    case FaultBeyondCounts:
-        std::printf("chunk %d: beyond all counts (top-level chunk %d, the header counts %d)\n", f->Chunk, f->Found,
-                    f->Expected);
-        break;
-    case FaultHeaderCount:
-        std::printf("header: top-level count %d, but the table holds %d top-level chunks\n", f->Expected, f->Found);
-        break;
-    case FaultUnknownType:
-        std::printf("chunk %d: unknown type %d, counted nowhere\n", f->Chunk, f->Expected);
-        break;
-    }
+    char line[160];
+    FormatCountFault(f, line, sizeof line);
+    std::printf("%s\n", line);
 }
 
 }  // namespace
 
-// dtbtool check FILE. Returns -1 on a usage error.
+// dtbtool check FILE [--repair OUT]. Returns -1 on a usage error.
 int CheckCommand(int argc, char** argv) {
-    if (argc != 1) return -1;
+    bool repair = argc == 3 && !std::strcmp(argv[1], "--repair");
+    if (argc != 1 && !repair) return -1;
     Document doc;
     if (!StartDocument(&doc)) return kExitRefused;
     int32_t faults = LoadFile(&doc, argv[0]) ? CheckTreeCounts(&doc, PrintFault, nullptr) : -1;
+    // A repair is judged by what it leaves: a file that no count can mend
+    // (too many top-level chunks) is written, but still fails the check.
+    if (repair && faults >= 0) {
+        faults = RepairTreeCounts(&doc) >= 0 && SaveDocumentSafely(&doc, argv[2], nullptr) == 0
+                     ? CheckTreeCounts(&doc, nullptr, nullptr)
+                     : -1;
+    }
     FreeDocument(&doc);
     if (std::fflush(stdout) != 0) return kExitRefused;
     return faults == 0 ? kExitOk : kExitRefused;

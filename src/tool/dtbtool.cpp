@@ -20,16 +20,22 @@ const char kUsage[] =
     "usage: dtbtool COMMAND ARGS\n"
     "\n"
     "  list FILE                   print the key, the header and one line per chunk\n"
-    "                              (label, tab, value, tab, chunk index)\n"
+    "                              (label, tab, value, tab, chunk index), with \\,\n"
+    "                              tab, CR, LF and other control bytes in a value\n"
+    "                              written \\\\, \\t, \\r, \\n and \\xHH\n"
     "  copy IN OUT [--key K]       read IN and write it to OUT, enciphered with key K\n"
     "                              if given (0 to 4294967295, decimal or hex after 0x)\n"
     "  tree FILE [--hide-identifiers]\n"
     "                              print the tree view's items in order, two blanks\n"
     "                              per level (item text, tab, chunk index)\n"
-    "  check FILE                  list every place where the child counts disagree\n"
-    "                              with the chunks; exit status 1 when there is one\n"
-    "  export FILE [OUT]           write FILE as JSON to OUT, or to the standard output\n"
-    "  import IN OUT               write the JSON file IN back as the DTB file OUT\n"
+    "  check FILE [--repair OUT]   list every place where the child counts disagree\n"
+    "                              with the chunks; exit status 1 when there is one;\n"
+    "                              --repair writes FILE to OUT with the counts set\n"
+    "                              to what the chunks hold\n"
+    "  export FILE [OUT]           write FILE as JSON to OUT, or to the standard\n"
+    "                              output when OUT is - or not given\n"
+    "  import IN OUT               write the JSON file IN (- for the standard input)\n"
+    "                              back as the DTB file OUT\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -58,24 +64,37 @@ bool LoadFile(Document* doc, const char* path) {
     return result == 0;
 }
 
-bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make) {
+bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter print) {
     char text[kTextSize];
     int32_t length = make(doc, chunk, text, sizeof text);
-    if (length < kTextSize) return std::fwrite(text, 1, static_cast<size_t>(length), stdout), true;
+    if (length < kTextSize) return print(text, static_cast<size_t>(length)), true;
     char* whole = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
     if (!whole) {
         ReportOutOfMemory(doc);
         return false;
     }
     make(doc, chunk, whole, static_cast<size_t>(length) + 1);
-    std::fwrite(whole, 1, static_cast<size_t>(length), stdout);
+    print(whole, static_cast<size_t>(length));
     std::free(whole);
     return true;
+}
+
+void PrintEscaped(const char* text, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\\') std::fputs("\\\\", stdout);
+        else if (c == '\t') std::fputs("\\t", stdout);
+        else if (c == '\r') std::fputs("\\r", stdout);
+        else if (c == '\n') std::fputs("\\n", stdout);
+        else if (c < 0x20 || c == 0x7F) std::printf("\\x%02X", c);
+        else std::fputc(c, stdout);
+    }
 }
 
 int main(int argc, char** argv) {
 #if defined(_WIN32)
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in \n on every platform
+    _setmode(_fileno(stdin), _O_BINARY);   // JSON read from a pipe arrives as it was sent
 #endif
     if (argc < 2) {
         std::fputs(kUsage, stderr);

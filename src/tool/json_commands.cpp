@@ -1,6 +1,7 @@
 // dtbtool export FILE [OUT] and import IN.json OUT. Both write their output
 // through the safe save, so a failure never harms a file that was there.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "document.h"
@@ -54,7 +55,10 @@ int ExportCommand(int argc, char** argv) {
     Document doc;
     if (!StartDocument(&doc)) return kExitRefused;
     bool done = LoadFile(&doc, argv[0]);
-    if (done) done = argc == 2 ? SaveContentSafely(&doc, argv[1], nullptr, WriteJson, nullptr) == 0
+    // "-" is the standard output, as for any command-line tool; a file of
+    // that name is still reached as ./-
+    const bool toFile = argc == 2 && std::strcmp(argv[1], "-") != 0;
+    if (done) done = toFile ? SaveContentSafely(&doc, argv[1], nullptr, WriteJson, nullptr) == 0
                                : ExportJson(&doc, ToStdout, nullptr) && std::fflush(stdout) == 0;
     FreeDocument(&doc);
     return done ? kExitOk : kExitRefused;
@@ -62,7 +66,8 @@ int ExportCommand(int argc, char** argv) {
 
 int ImportCommand(int argc, char** argv) {
     if (argc != 2) return -1;
-    std::FILE* in = std::fopen(argv[0], "rb");
+    const bool fromStdin = !std::strcmp(argv[0], "-");  // read as binary, as main set it
+    std::FILE* in = fromStdin ? stdin : std::fopen(argv[0], "rb");
     if (!in) {
         std::fprintf(stderr, "Could not open file %s\n", argv[0]);
         return kExitRefused;
@@ -71,10 +76,10 @@ int ImportCommand(int argc, char** argv) {
     bool done = StartDocument(&doc);
     std::string error;
     if (done && !ImportJson(&doc, in, &error)) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        std::fprintf(stderr, "%s: %s\n", fromStdin ? "standard input" : argv[0], error.c_str());
         done = false;
     }
-    std::fclose(in);
+    if (!fromStdin) std::fclose(in);
     done = done && SaveDocumentSafely(&doc, argv[1], nullptr) == 0;
     FreeDocument(&doc);
     return done ? kExitOk : kExitRefused;

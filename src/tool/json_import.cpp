@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -115,9 +116,9 @@ public:
         f.field = -1;
         for (int i = 0; i < count; ++i)
             if (name == fields[i]) f.field = i;
-        std::string at = Path(false) + (f.kind == Frame::Top ? "" : ".") + name;
-        if (f.field < 0) return Fail(at, "unknown field");
-        if (f.seen & (1u << f.field)) return Fail(at, "given twice");
+        auto at = [&] { return Path(false) + (f.kind == Frame::Top ? "" : ".") + name; };
+        if (f.field < 0) return Fail(at(), "unknown field");
+        if (f.seen & (1u << f.field)) return Fail(at(), "given twice");
         f.seen |= 1u << f.field;
         return true;
     }
@@ -225,11 +226,12 @@ private:
     }
 
     // The chunk's record from its fields, each judged by its type.
+    // The path is made only for a problem: made for every chunk, it would
+    // cost the depth of the chunk each time, and a deep chain its square.
     bool FinishChunk(Frame& f) {
-        const std::string path = Path(false);
         auto given = [&](ChunkField field) { return (f.seen & (1u << field)) != 0; };
-        auto misplaced = [&](ChunkField field, const char* why) { return Fail(path + "." + kChunkFields[field], why); };
-        if (!given(FieldType)) return Fail(path, "missing \"type\"");
+        auto misplaced = [&](ChunkField field, const char* why) { return Fail(Path(false) + "." + kChunkFields[field], why); };
+        if (!given(FieldType)) return Fail(Path(false), "missing \"type\"");
         ChunkRecord& r = doc_->Chunks[f.record];
         r.Type = static_cast<uint32_t>(f.given[FieldType].integer);
         if (!IsNodeType(r.Type)) {
@@ -239,44 +241,50 @@ private:
             return misplaced(given(FieldValue) ? FieldValue : FieldBits, "a node has no value");
         }
         if (r.Type != 1 && given(FieldBits)) return misplaced(FieldBits, "only a Float has bits");
-        if (IsNodeType(r.Type)) return FinishNode(f, r, path);
+        if (IsNodeType(r.Type)) return FinishNode(f, r);
         if (r.Type == 1 && given(FieldBits)) {
             if (given(FieldValue)) return misplaced(FieldBits, "\"value\" is given already");
             WriteU32(r.Value, static_cast<uint32_t>(std::strtoul(f.given[FieldBits].text.c_str(), nullptr, 16)));
             return true;
         }
-        if (!given(FieldValue)) return Fail(path, "missing \"value\"");
+        if (!given(FieldValue)) return Fail(Path(false), "missing \"value\"");
         const Given& v = f.given[FieldValue];
-        const std::string at = path + ".value";
+        auto at = [&] { return Path(false) + ".value"; };
         if (r.Type == 0) {
-            if (v.kind != Given::Integer || v.integer < INT32_MIN || v.integer > INT32_MAX) return Fail(at, kInteger);
+            if (v.kind != Given::Integer || v.integer < INT32_MIN || v.integer > INT32_MAX) return Fail(at(), kInteger);
             WriteU32(r.Value, static_cast<uint32_t>(static_cast<int32_t>(v.integer)));
         } else if (r.Type == 1) {
-            if (v.kind != Given::Integer && v.kind != Given::Real) return Fail(at, "expected a number");
+            if (v.kind != Given::Integer && v.kind != Given::Real) return Fail(at(), "expected a number");
             float value = static_cast<float>(v.kind == Given::Real ? v.real : static_cast<double>(v.integer));
-            if (!std::isfinite(value)) return Fail(at, "expected a number within a 32-bit float's range");
+            if (!std::isfinite(value)) return Fail(at(), "expected a number within a 32-bit float's range");
             std::memcpy(r.Value, &value, 4);
         } else if (IsScalarType(r.Type)) {
             if (v.kind != Given::Text || !ReadHexExactly(v.text, 4, r.Value))
-                return Fail(at, "expected four hex bytes (such as DE AD BE EF)");
+                return Fail(at(), "expected four hex bytes (such as DE AD BE EF)");
         } else {
-            return FinishText(f.record, v, at);
+            return FinishText(f.record, v);
         }
         return true;
     }
 
-    bool FinishNode(const Frame& f, ChunkRecord& r, const std::string& path) {
-        if (!(f.seen & (1u << FieldNumber))) return Fail(path, "missing \"number\"");
+    bool FinishNode(const Frame& f, ChunkRecord& r) {
+        if (!(f.seen & (1u << FieldNumber))) return Fail(Path(false), "missing \"number\"");
         bool counted = (f.seen & (1u << FieldCount)) != 0;
-        if (!counted && f.children > 65535) return Fail(path + ".children", "a node holds at most 65535 chunks");
+        if (!counted && f.children > 65535) return Fail(Path(false) + ".children", "a node holds at most 65535 chunks");
+        // The table would give the children past the count to the node's
+        // parent: a tree other than the one written.
+        if (counted && f.given[FieldCount].integer < f.children)
+            return Fail(Path(false) + ".count",
+                        "smaller than the number of children listed (" + std::to_string(f.children) + ")");
         WriteU16(r.Value, static_cast<uint16_t>(counted ? f.given[FieldCount].integer : f.children));
         WriteU32(r.Value + 2, static_cast<uint32_t>(static_cast<int32_t>(f.given[FieldNumber].integer)));
         return true;
     }
 
     // UTF-8 back to bytes: each character is the byte of its number.
-    bool FinishText(int32_t record, const Given& v, const std::string& at) {
-        if (v.kind != Given::Text) return Fail(at, "expected a string");
+    bool FinishText(int32_t record, const Given& v) {
+        auto at = [&] { return Path(false) + ".value"; };
+        if (v.kind != Given::Text) return Fail(at(), "expected a string");
         std::vector<uint8_t> bytes;
         bytes.reserve(v.text.size());
         for (size_t i = 0; i < v.text.size(); ++i) {
@@ -286,13 +294,13 @@ private:
             } else if (c < 0xC4 && i + 1 < v.text.size()) {  // U+0080-U+00FF
                 bytes.push_back(static_cast<uint8_t>((c & 0x1F) << 6 | (v.text[++i] & 0x3F)));
             } else {
-                return Fail(at, "holds a character beyond U+00FF, which no byte stands for");
+                return Fail(at(), "holds a character beyond U+00FF, which no byte stands for");
             }
         }
         doc_->Chunks[record].Length = 0;
         if (bytes.size() > static_cast<size_t>(INT32_MAX) ||
             ReplacePayload(doc_, record, bytes.data(), static_cast<int32_t>(bytes.size())) != 0)
-            return Fail(at, "no memory for the text");
+            return Fail(at(), "no memory for the text");
         return true;
     }
 
@@ -301,11 +309,64 @@ private:
     std::vector<Frame> frames_;
 };
 
+// The file's bytes for the parser, counted as they pass. The parser takes a
+// zero byte for the end of its input; where it stopped at one, the place
+// of that byte is known for the message.
+struct Source {
+    std::FILE* in;
+    int current;
+    int last = EOF;  // the byte the parser took last
+    int64_t line = 1;
+    int64_t column = 0;
+
+    explicit Source(std::FILE* file) : in(file), current(std::fgetc(file)) {}
+    void Next() {
+        last = current;
+        if (current == '\n') {
+            line += 1;
+            column = 0;
+        } else {
+            column += 1;
+        }
+        current = std::fgetc(in);
+    }
+};
+
+class SourceIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = char;
+
+    explicit SourceIterator(Source* source) : source_(source) {}
+    char operator*() const { return static_cast<char>(source_->current); }
+    SourceIterator& operator++() {
+        source_->Next();
+        return *this;
+    }
+    // Only the end is ever compared with: a null source is the end.
+    bool operator==(const SourceIterator& other) const { return AtEnd() == other.AtEnd(); }
+    bool operator!=(const SourceIterator& other) const { return !(*this == other); }
+
+private:
+    bool AtEnd() const { return !source_ || source_->current == EOF; }
+    Source* source_;
+};
+
 }  // namespace
 
 bool ImportJson(Document* doc, std::FILE* in, std::string* error) {
     error->clear();
     Reader reader(doc, error);
-    bool parsed = Json::sax_parse(in, &reader);
+    Source source(in);
+    bool parsed = Json::sax_parse(SourceIterator(&source), SourceIterator(nullptr), &reader);
+    if (parsed && error->empty() && source.last == 0) {
+        // The parser took the zero byte (the last it read) for the end.
+        *error = "document: parse error at line " + std::to_string(source.line) + ", column " +
+                 std::to_string(source.column) + ": syntax error while parsing value - a zero byte after the document; "
+                 "expected end of input";
+    }
     return parsed && error->empty();
 }

@@ -19,10 +19,16 @@ bool StartDocument(Document* doc);
 bool LoadFile(Document* doc, const char* path);
 
 // Writes the text make gives for chunk (FormatListLine, FormatTreeItemText)
-// to stdout, never cut: a text that outgrows the views' own buffer gets one of
-// its own. False after the message when that memory cannot be had.
+// through print, never cut: a text that outgrows the views' own buffer gets
+// one of its own. False after the message when that memory cannot be had.
 typedef int32_t (*TextMaker)(const Document* doc, int32_t chunk, char* out, size_t outSize);
-bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make);
+typedef void (*TextPrinter)(const char* text, size_t n);
+bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter print);
+
+// Writes text to stdout with backslash, tab, CR, LF and the other control
+// bytes as \\, \t, \r, \n and \xHH, so that one text stays on one line and
+// reads back unambiguously.
+void PrintEscaped(const char* text, size_t n);
 
 int ListCommand(int argc, char** argv);
 int CopyCommand(int argc, char** argv);

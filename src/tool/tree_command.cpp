@@ -20,7 +20,7 @@ int TreeCommand(int argc, char** argv) {
     for (int32_t k = 0; done && k < shape.ItemCount; ++k) {
         const TreeItem& item = shape.Items[k];
         for (int32_t d = 0; d < item.Depth; ++d) std::fputs("  ", stdout);
-        done = PrintWhole(&doc, item.Chunk, FormatTreeItemText);
+        done = PrintWhole(&doc, item.Chunk, FormatTreeItemText, PrintEscaped);
         if (done) std::printf("\t%d\n", item.Chunk);
     }
     FreeTreeShape(&shape);

@@ -106,6 +106,13 @@ TEST(Json, BadJsonIsRefusedWithItsPath) {
         {head + "{\"type\": 16, \"number\": 1, \"value\": 2}]}", "chunks[0].value: a node has no value"},
         {head + "{\"type\": 16, \"children\": []}]}", "chunks[0]: missing \"number\""},
         {head + "{\"type\": 16, \"number\": 1, \"count\": 65536}]}", "chunks[0].count: expected a count from 0 to 65535"},
+        {head + "{\"type\": 17, \"number\": 1, \"count\": 1, \"children\": [{\"type\": 0, \"value\": 0}, "
+                "{\"type\": 16, \"number\": 2, \"count\": 0, \"children\": [{\"type\": 0, \"value\": 0}]}]}]}",
+         "chunks[0].children[1].count: smaller than the number of children listed (1)"},
+        {head + "]}\n" + std::string("\0this is not JSON {{{", 21), "document: parse error at line 2, column 1: syntax "
+         "error while parsing value - a zero byte after the document; expected end of input"},
+        {head + "]} \t" + std::string(1, '\0'), "document: parse error at line 1, column 61: syntax error while parsing "
+         "value - a zero byte after the document; expected end of input"},
         {head + "{\"type\": 16, \"number\": 1, \"children\": [{\"type\": 0, \"value\": true}]}]}",
          "chunks[0].children[0].value: expected an integer from -2147483648 to 2147483647"},
         {head + "{\"type\": 16, \"number\": 1, \"children\": [{\"type\": 0, \"value\": 0}, {\"typo\": 0}]}]}", "chunks[0].children[1].typo: unknown field"},

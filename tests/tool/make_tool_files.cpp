@@ -25,12 +25,20 @@ int main(int argc, char** argv) {
     // More than the 64 KiB of the full-disk test's file system.
     ok &= SaveFile(dir + "huge.dtb", DtbBuilder().Header(header).Text(32, std::string(200000, 'h')).Scalar(0, 1).File(1));
     ok &= SaveFile(dir + "texts.dtb",
-                   DtbBuilder().Top(1).Text(5, "Level 3").Text(5, std::string("nul\0hidden", 10)).Text(5, "a\tb\n12").File(0));
+                   DtbBuilder().Top(1).Text(5, "Level 3").Text(5, std::string("nul\0hidden", 10)).Text(5, "a\tb\n12")
+                       .Text(2, "C:\\x\r\n\x01\x7F\xE9").File(0));
+    ok &= SaveFile(dir + "key_only.dtb", {1, 2, 3, 4});
+    // Deeper than a parser that walks its path for every chunk can manage.
+    DtbBuilder chain = DtbBuilder().Top(1);
+    for (int32_t i = 0; i < 30000; ++i) chain.Node(16, 2, i).Text(5, "level");
+    ok &= SaveFile(dir + "chain.dtb", chain.Scalar(0, 1).File(3));
 
     // For tree and check: two chunks beyond the header's count of 1, the
     // last node left short.
     ok &= SaveFile(dir + "faults.dtb",
                    DtbBuilder().Top(1).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 3, 2).Scalar(0, 7).File(5));
+    ok &= SaveFile(dir + "faults_repaired.dtb",
+                   DtbBuilder().Top(3).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 1, 2).Scalar(0, 7).File(5));
     // The identifier after an empty node is its sibling: two top-level chunks.
     ok &= SaveFile(dir + "header_count.dtb", DtbBuilder().Top(3).Node(16, 0, 1).Text(5, "empty").File(0));
     ok &= SaveFile(dir + "tree_truncated.dtb",

@@ -7,8 +7,13 @@
 #   STDERR_MATCH     optional: a regular expression standard error must match
 #   STDERR_EMPTY     optional: standard error must be empty
 #   CAPTURE          optional: where to save standard output
+#   INPUT            optional: the file standard input reads
 string(REPLACE "|" ";" args "${ARGS}")
-execute_process(COMMAND ${EMULATOR} ${TOOL} ${args}
+set(input)
+if(DEFINED INPUT)
+  set(input INPUT_FILE ${INPUT})
+endif()
+execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} ${input}
   RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT code STREQUAL "${EXIT}")
   message(FATAL_ERROR "exit ${code}, expected ${EXIT}\nstdout: ${out}\nstderr: ${err}")

@@ -15,5 +15,14 @@ dtbtool_case(check_faults 1 STDOUT ${TREE_EXPECTED}/check_faults.txt QUIET ARGS 
 dtbtool_case(check_header_count 1 STDOUT ${TREE_EXPECTED}/check_header_count.txt QUIET ARGS check ${FIX}/header_count.dtb)
 dtbtool_case(check_truncated 1 STDOUT ${TREE_EXPECTED}/check_truncated.txt ARGS check ${FIX}/tree_truncated.dtb
   STDERR "^The file ends inside a chunk")
+# Repair: the faults are listed, the counts set to what the table holds, the
+# rest of the file kept byte for byte.
+dtbtool_case(check_repair 0 STDOUT ${TREE_EXPECTED}/check_faults.txt QUIET ARGS check ${FIX}/faults.dtb --repair ${FIX}/repaired.dtb)
+files_equal(check_repair_bytes ${FIX}/faults_repaired.dtb ${FIX}/repaired.dtb check_repair)
+dtbtool_case(check_repair_truncated 0 STDOUT ${TREE_EXPECTED}/check_truncated.txt ARGS check ${FIX}/tree_truncated.dtb
+  --repair ${FIX}/truncated_repaired.dtb STDERR "^The file ends inside a chunk")
+dtbtool_case(check_repaired_truncated 0 STDOUT ${TREE_EXPECTED}/tree_empty.txt QUIET ARGS check ${FIX}/truncated_repaired.dtb
+  AFTER check_repair_truncated)
+dtbtool_case(check_repair_no_out 2 ARGS check ${SAMPLE} --repair STDERR "^usage: dtbtool")
 dtbtool_case(check_missing 1 ARGS check ${FIX}/missing.dtb STDERR "^Could not open file")
 dtbtool_case(check_two_files 2 ARGS check ${SAMPLE} ${SAMPLE} STDERR "^usage: dtbtool")

@@ -17,6 +17,7 @@
 
 #include "document/file_commands.h"
 #include "document/recent_files.h"
+#include "document/structure_check.h"
 #include "report.h"
 #include "editing/editing.h"
 #include "editor.h"
@@ -167,11 +168,19 @@ void CommandClose(Editor* e) {
     ShowHeaderFields(e);
 }
 
-// What is typed counts among the changes Open offers to save.
-void CommandOpen(Editor* e) { AfterDocumentChange(e, CommitEdits(e) ? OpenDocument(e) : -1); }
+// What is typed counts among the changes Open offers to save. A file whose
+// counts disagree with its chunks is said so once it is shown, as the tree
+// then shows chunks under nodes they may not belong to.
+void CommandOpen(Editor* e) {
+    int32_t result = CommitEdits(e) ? OpenDocument(e) : -1;
+    AfterDocumentChange(e, result);
+    if (result == 0 && e->Doc.FileHandle != kNoFile) TellStructureFaults(e);
+}
 
 void CommandOpenPath(Editor* e, const char* path) {
-    AfterDocumentChange(e, CommitEdits(e) ? OpenDocumentPath(e, path) : -1);
+    int32_t result = CommitEdits(e) ? OpenDocumentPath(e, path) : -1;
+    AfterDocumentChange(e, result);
+    if (result == 0 && e->Doc.FileHandle != kNoFile) TellStructureFaults(e);
 }
 
 void CommandOpenRecent(Editor* e, int32_t k) {
@@ -331,6 +340,13 @@ void WalkJournal(Editor* e, bool forwards) {
 }
 
 }  // namespace
+
+void CommandCheckStructure(Editor* e) {
+    if (!CommitEdits(e)) return;
+    if (RunStructureCheck(e)) ShowEditedTable(e, -1);
+    ShowHeaderFields(e);
+    UpdateTitleAndCommands(e);
+}
 
 void CommandUndo(Editor* e) { WalkJournal(e, false); }
 

@@ -39,6 +39,9 @@ void CommandPaste(Editor* e);
 // edit that was not yet stored.
 void CommandUndo(Editor* e);
 void CommandRedo(Editor* e);
+// Lists the counts that disagree with the table and, when the user chooses
+// Repair, repairs them as one change and shows the table afresh.
+void CommandCheckStructure(Editor* e);
 
 // The view's refresh after a table edit: the view is rebuilt and, in the
 // tree, chunk selected (-1 selects nothing). Insert and Remove end with it.

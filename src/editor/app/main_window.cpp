@@ -131,6 +131,8 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandUndo(e);
     case IDM_REDO:
         return CommandRedo(e);
+    case IDM_CHECK_STRUCTURE:
+        return CommandCheckStructure(e);
     case IDM_RECENT_FIRST + 0:
     case IDM_RECENT_FIRST + 1:
     case IDM_RECENT_FIRST + 2:

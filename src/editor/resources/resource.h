@@ -38,6 +38,7 @@
 #define IDM_PASTE             5013
 #define IDM_UNDO              5014
 #define IDM_REDO              5015
+#define IDM_CHECK_STRUCTURE   5016
 // The recent files at the foot of the File menu: first to first + 7.
 #define IDM_RECENT_FIRST      5100
 
@@ -50,3 +51,8 @@
 #define IDC_INSERT_UNDER      5003
 #define IDC_CHUNK_TYPE        1001
 #define IDC_DATA_ID           2001
+
+// Check Structure dialog "StructureDlg"
+#define IDC_STRUCTURE_SUMMARY 1001
+#define IDC_STRUCTURE_LIST    1002
+#define IDC_REPAIR            1003

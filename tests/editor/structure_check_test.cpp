@@ -1,0 +1,81 @@
+// Check Structure: the warning when a file with disagreeing counts opens, the
+// dialog's lines and Repair, and what Save and Undo then leave on disk.
+#include <cstring>
+
+#include "driver.h"
+
+namespace {
+
+std::vector<std::string> g_looks;  // each dialog as summary|lines|R (Repair enabled) or -
+std::deque<int> g_structureAnswers;  // IDC_REPAIR; IDCANCEL when none is left
+
+// The Check Structure dialog of this thread, once it takes input: read, then answered.
+void AnswerStructureDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowA(nullptr, "Check Structure");
+    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog)) return;
+    char summary[512], lines[4096];
+    GetDlgItemTextA(dialog, IDC_STRUCTURE_SUMMARY, summary, sizeof summary);
+    GetDlgItemTextA(dialog, IDC_STRUCTURE_LIST, lines, sizeof lines);
+    g_looks.push_back(std::string(summary) + "|" + lines + "|" + (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
+    int answer = g_structureAnswers.empty() ? IDCANCEL : g_structureAnswers.front();
+    if (!g_structureAnswers.empty()) g_structureAnswers.pop_front();
+    SendMessageA(GetDlgItem(dialog, answer), BM_CLICK, 0, 0);
+}
+
+const char kFaults[] =
+    "4 places where the child counts disagree with the chunks. Repair sets the counts to what the chunks hold%s.|"
+    "chunk 2: beyond all counts (top-level chunk 2, the header counts 1)\r\n"
+    "chunk 3: beyond all counts (top-level chunk 3, the header counts 1)\r\n"
+    "chunk 3: node has 1 of its 3 children\r\n"
+    "header: top-level count 1, but the table holds 3 top-level chunks\r\n|%s";
+
+std::string Look(const char* undo, const char* repair) {
+    char text[1024];
+    std::snprintf(text, sizeof text, kFaults, undo, repair);
+    return text;
+}
+
+}  // namespace
+
+// Two chunks beyond the header's count and a node the table leaves short: said once on open, listed, repaired as one
+// change that Save writes and Undo takes back to the file's own bytes. Read-only and clean files offer no Repair.
+TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
+    g_looks.clear();
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerStructureDialog);
+    const std::vector<uint8_t> broken =
+        DtbBuilder().Top(1).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 3, 2).Scalar(0, 7).File(5);
+    const std::string file = WriteFile("broken.dtb", broken);
+    OpenFile(file);
+    ASSERT_EQ(g_user.boxes.size(), 1u);
+    EXPECT_EQ(g_user.boxes[0].text,
+              "The child counts of this file disagree with its chunks in 4 places, the first: chunk 2: beyond all "
+              "counts (top-level chunk 2, the header counts 1).\n\nThe tree may show chunks under other nodes than "
+              "intended. Edit > Check Structure lists every place and can repair the counts.");
+    EXPECT_EQ(g_user.boxes[0].flags & MB_ICONMASK, UINT(MB_ICONWARNING));
+
+    g_structureAnswers.push_back(IDC_REPAIR);
+    Command(IDM_CHECK_STRUCTURE);
+    EXPECT_EQ(Table(), "3 16(1)#1 0:5 0:6 19(1)#2 0:7");
+    EXPECT_EQ(Text(IDC_HEADER12_BOX) + "|" + Text(0), "03 00|" + kTitle + " - " + file + " *");
+    Command(IDM_SAVE);
+    EXPECT_TRUE(ReadFile(file) ==
+                DtbBuilder().Top(3).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 1, 2).Scalar(0, 7).File(5))
+        << "the saved file is not the repaired one";
+    Command(IDM_UNDO);  // one step takes back every count
+    Command(IDM_SAVE);
+    EXPECT_TRUE(ReadFile(file) == broken) << "undo did not give back the file's own bytes";
+    Command(IDM_CHECK_STRUCTURE);  // Close repairs nothing
+
+    g_user.readOnly = true;
+    OpenFile(file);
+    Command(IDM_CHECK_STRUCTURE);
+    OpenFile(path);  // a clean file opens without a word and has nothing to repair
+    Command(IDM_CHECK_STRUCTURE);
+    KillTimer(nullptr, timer);
+    const std::vector<std::string> looks = {Look("; Undo takes it back", "R"), Look("; Undo takes it back", "R"),
+                                            Look(" (not in a file open read-only)", "-"),
+                                            "The child counts agree with the chunks: nothing to repair.||-"};
+    EXPECT_EQ(g_looks, looks);
+    EXPECT_FALSE(e.Doc.Modified);
+    EXPECT_EQ(g_user.boxes.size(), 4u) << "a question to close each file, and the warning for each broken one";
+}
