@@ -122,7 +122,7 @@ TEST(PayloadText, LineBreaksKeepTheirForm) {
         }
         std::free(shown);
     }
-    const std::pair<std::string, bool> plain[] = {{"a\tb\r\n", true}, {"\xFF", true}, {std::string("a\0", 2), false},
+    const std::pair<std::string, bool> plain[] = {{"a b\tc\r\n", true}, {"\xFF", true}, {std::string("a\0", 2), false},
                                                   {"\x01", false}, {"\x1F", false}, {"\x1B[0m", false}};
     for (const auto& p : plain)
         EXPECT_EQ(IsPlainTextPayload(reinterpret_cast<const uint8_t*>(p.first.data()), p.first.size()), p.second);
