@@ -219,3 +219,127 @@ bool ParseWholeNumber(const char* text, uint32_t* value) {
 
 
 
+
+bool ReadHeaderByteText(const char* text, uint8_t* byte) {
+    Span t(text);
+    size_t n = static_cast<size_t>(t.end - t.begin);
+    uint32_t value = 0;
+    if (n >= 1 && n <= 2 && IsHexDigit(t.begin[0]) && IsHexDigit(t.end[-1])) {
+        value = static_cast<uint32_t>(HexDigitValue(t.begin[0]));
+        if (n == 2) value = value << 4 | static_cast<uint32_t>(HexDigitValue(t.begin[1]));
+    } else if (!t.HoldsX() || !ReadHexAfterX(t, 8, &value)) {
+        return false;
+    }
+    *byte = static_cast<uint8_t>(value);
+    return true;
+}
+
+int32_t ReadHexRun(const char* text, size_t length, uint8_t* bytes) {
+    int32_t count = 0;
+    size_t i = 0;
+    while (i < length) {
+        if (IsBlank(text[i])) {
+            ++i;
+        } else if (i + 1 < length && IsHexDigit(text[i]) && IsHexDigit(text[i + 1])) {
+            bytes[count++] = static_cast<uint8_t>(HexDigitValue(text[i]) << 4 | HexDigitValue(text[i + 1]));
+            i += 2;
+        } else {
+            return -1;
+        }
+    }
+    return count;
+}
+
+bool IsPlainTextPayload(const uint8_t* bytes, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (bytes[i] < 32 && bytes[i] != '\t' && bytes[i] != '\r' && bytes[i] != '\n') return false;
+    return true;
+}
+
+namespace {
+
+// The forms a line break takes in a payload.
+const char kLf = 1, kCrLf = 2, kCr = 3;
+
+// Text with every line break (CR LF, lone CR, lone LF) as one '\n'; forms,
+// when given, receives each break's form. Returns the length written.
+size_t FoldBreaks(const uint8_t* bytes, size_t length, char* out, char* forms, size_t* breaks) {
+    size_t n = 0;
+    *breaks = 0;
+    for (size_t i = 0; i < length; ++i) {
+        char form = bytes[i] == '\n' ? kLf : 0;
+        if (bytes[i] == '\r') {
+            form = i + 1 < length && bytes[i + 1] == '\n' ? kCrLf : kCr;
+            if (form == kCrLf) ++i;
+        }
+        if (form && forms) forms[*breaks] = form;
+        if (form) ++*breaks;
+        out[n++] = form ? '\n' : static_cast<char>(bytes[i]);
+    }
+    return n;
+}
+
+size_t CountBreaks(const char* text, size_t from, size_t to) {
+    return static_cast<size_t>(std::count(text + from, text + to, '\n'));
+}
+
+}  // namespace
+
+char* PayloadToEditText(const uint8_t* bytes, size_t length, size_t* textLength) {
+    char* text = static_cast<char*>(std::malloc(2 * length + 1));
+    if (!text) return nullptr;
+    size_t n = 0;
+    for (size_t i = 0; i < length; ++i) {
+        bool crlf = bytes[i] == '\r' && i + 1 < length && bytes[i + 1] == '\n';
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            text[n++] = '\r';
+            text[n++] = '\n';
+            i += crlf;
+        } else {
+            text[n++] = static_cast<char>(bytes[i]);
+        }
+    }
+    text[n] = '\0';
+    *textLength = n;
+    return text;
+}
+
+uint8_t* EditTextToPayload(const char* text, size_t textLength, const uint8_t* original, size_t originalLength,
+                           size_t* length) {
+    char* was = static_cast<char*>(std::malloc(2 * originalLength + 1));
+    char* now = static_cast<char*>(std::malloc(textLength + 1));
+    uint8_t* out = static_cast<uint8_t*>(std::malloc(2 * textLength + 1));
+    if (!was || !now || !out) {
+        std::free(was), std::free(now), std::free(out);
+        return nullptr;
+    }
+    char* forms = was + originalLength;
+    size_t breaks = 0, nowBreaks = 0;
+    size_t wasLength = FoldBreaks(original, originalLength, was, forms, &breaks);
+    size_t nowLength = FoldBreaks(reinterpret_cast<const uint8_t*>(text), textLength, now, nullptr, &nowBreaks);
+    size_t head = 0;
+    while (head < wasLength && head < nowLength && was[head] == now[head]) ++head;
+    size_t tail = 0;
+    while (tail < wasLength - head && tail < nowLength - head && was[wasLength - 1 - tail] == now[nowLength - 1 - tail])
+        ++tail;
+    bool middleKept = CountBreaks(was, head, wasLength - tail) == CountBreaks(now, head, nowLength - tail);
+    char fresh = breaks ? forms[0] : kCrLf;
+    size_t n = 0;
+    for (size_t i = 0, k = 0; i < nowLength; ++i) {
+        if (now[i] != '\n') {
+            out[n++] = static_cast<uint8_t>(now[i]);
+            continue;
+        }
+        // k counts the breaks before this one; those of the tail are the
+        // original's last ones.
+        bool known = i < head || i >= nowLength - tail || middleKept;
+        char form = known ? forms[i < nowLength - tail ? k : breaks - nowBreaks + k] : fresh;
+        ++k;
+        if (form != kLf) out[n++] = '\r';
+        if (form != kCr) out[n++] = '\n';
+    }
+    std::free(was);
+    std::free(now);
+    *length = n;
+    return out;
+}

@@ -51,6 +51,35 @@ bool ReadHexBytesText(const char* text, int32_t count, uint8_t* bytes);
 // byte first; byte pairs write only the bytes typed, in the order typed.
 bool ReadNumberEntry(const char* text, int32_t width, uint8_t* field);
 
+// Header byte 0 as typed: one or two hex digits, as its box shows it (1C),
+// or hex after an x. False, with byte unchanged, for anything else.
+bool ReadHeaderByteText(const char* text, uint8_t* byte);
+
+// Bytes typed in hex: pairs of hex digits, white space between bytes but
+// never inside one ("1C 05", "1C05"); nothing at all is no bytes. bytes
+// needs room for length / 2. Returns how many were read, or -1 for an odd
+// digit or any other character (bytes then hold no meaning).
+int32_t ReadHexRun(const char* text, size_t length, uint8_t* bytes);
+
+// Payload text in an edit box, whose only line break is CR LF.
+//
+// Whether a payload can be typed over as text: no zero byte and no control
+// byte but tab and the line breaks (a box carries those back whole; it
+// would hide the rest from the user who writes them back).
+bool IsPlainTextPayload(const uint8_t* bytes, size_t length);
+// The payload with every line break (CR LF, a lone LF, a lone CR) as CR LF,
+// malloc'd and zero-terminated, *textLength its length; nullptr when memory
+// runs out.
+char* PayloadToEditText(const uint8_t* bytes, size_t length, size_t* textLength);
+// The edit text as a payload again, each line break (CR LF, or a lone CR or
+// LF a paste brought) in the form of original's break it stands for: breaks
+// in the text's unchanged start and end keep theirs, as do those of the
+// changed middle when it holds as many as before; a new one takes the form
+// of original's first break, CR LF in a text with none. malloc'd (at least
+// one byte), *length its length; nullptr when memory runs out.
+uint8_t* EditTextToPayload(const char* text, size_t textLength, const uint8_t* original, size_t originalLength,
+                           size_t* length);
+
 // A whole number from 0 to 4294967295 written out exactly: decimal digits,
 // or "0x" and hex digits, with nothing before or after. False,
 // with value unchanged, for anything else.

@@ -9,6 +9,9 @@
 #include "text_convert.h"
 
 const char kParentFullMessage[] = "This node already holds 65535 chunks; no more can be added.";
+const char kTopLevelFullMessage[] = "The top level already holds 65535 chunks; no more can be added.";
+
+const char* ParentFullMessage(int32_t parent) { return parent == -1 ? kTopLevelFullMessage : kParentFullMessage; }
 
 namespace {
 
@@ -82,7 +85,7 @@ int32_t AdjustParentCount(Document* doc, int32_t parent, int32_t delta) {
     if (parent != -1 && !IsNodeAt(doc, parent)) return -1;
     int32_t count = ParentCount(doc, parent) + delta;
     if (count > kMostChildren) {
-        Report(doc, ReportInformation, kParentFullMessage);
+        Report(doc, ReportInformation, ParentFullMessage(parent));
         return -1;
     }
     if (count < 0) count = 0;
@@ -94,7 +97,7 @@ int32_t AdjustParentCount(Document* doc, int32_t parent, int32_t delta) {
 
 int32_t CheckParentRoom(Document* doc, int32_t parent, int32_t units) {
     if (ParentCount(doc, parent) + units <= kMostChildren) return 0;
-    Report(doc, ReportInformation, kParentFullMessage);
+    Report(doc, ReportInformation, ParentFullMessage(parent));
     return -1;
 }
 

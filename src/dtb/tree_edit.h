@@ -19,7 +19,10 @@ enum : uint32_t {
 // chunks: the counts are 16 bits wide.
 const int32_t kMostChildren = 65535;
 
+// What a full parent (-1: the top level) says when refusing one more chunk.
 extern const char kParentFullMessage[];
+extern const char kTopLevelFullMessage[];
+const char* ParentFullMessage(int32_t parent);
 
 // The index of the first chunk after the subtree of index: index + 1 for a
 // chunk that is not a node; for a node, its ChildCount subtrees are skipped
@@ -59,12 +62,12 @@ int32_t ParentOfChunk(const Document* doc, int32_t index);
 int32_t ParentCount(const Document* doc, int32_t parent);
 
 // Adds delta to the count of parent, or of the top level when it is -1. A
-// count that would pass 65535 refuses with kParentFullMessage and changes
+// count that would pass 65535 refuses with ParentFullMessage and changes
 // nothing; one that would fall below 0 stops at 0 rather than wrapping. -1
 // also when parent is not a node.
 int32_t AdjustParentCount(Document* doc, int32_t parent, int32_t delta);
 
-// 0 when parent can take units more chunks, else -1 after kParentFullMessage.
+// 0 when parent can take units more chunks, else -1 after ParentFullMessage.
 int32_t CheckParentRoom(Document* doc, int32_t parent, int32_t units);
 
 // The locations there are for the selected chunk: none without a

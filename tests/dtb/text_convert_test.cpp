@@ -77,3 +77,53 @@ TEST(TypedText, EveryReaderTakesTheWholeFormOrNothing) {
         {Whole, "0x100000000", "-"}, {Whole, " 1", "-"}, {Whole, "0x1G", "-"}};
     for (const auto& c : cases) EXPECT_EQ(Reading(c.reader, c.text.c_str()), c.field) << c.reader << " \"" << c.text << '"';
 }
+
+// Strict hex: whole bytes only, blanks between them; header byte 0 reads the two digits it shows as hex.
+TEST(TypedText, HexRunsAndTheHeaderByte) {
+    const std::pair<std::string, const char*> runs[] = {
+        {"1C 05 00", "1C 05 00"}, {"1c0500", "1C 05 00"}, {" \t1C\r\n05 ", "1C 05"}, {"", ""}, {"  ", ""},
+        {"1 C", "-"}, {"1C0", "-"}, {"1G", "-"}, {"0x1C", "-"}, {"1C,05", "-"}, {std::string("1C\0", 3), "-"}};
+    for (const auto& r : runs) {
+        uint8_t bytes[8];
+        char hex[32] = "-";
+        int32_t n = ReadHexRun(r.first.data(), r.first.size(), bytes);
+        if (n >= 0) FormatHexBytes(bytes, n, hex);
+        EXPECT_EQ(std::string(hex), r.second) << '"' << r.first << '"';
+    }
+    const std::pair<const char*, int> bytes[] = {{"2A", 0x2A}, {"16", 0x16}, {" f ", 0x0F}, {"0x1c", 0x1C},
+                                                 {"x7", 7}, {"0x100", -1}, {"123", -1}, {"-1", -1}, {"", -1},
+                                                 {"G", -1}, {"1 C", -1}, {"1G", -1}, {"G1", -1}};
+    for (const auto& b : bytes) {
+        uint8_t byte = 0xEE;
+        EXPECT_EQ(ReadHeaderByteText(b.first, &byte) ? byte : byte == 0xEE ? -1 : -2, b.second) << b.first;
+    }
+}
+
+// Texts go to the box with every line break as CR LF and come back byte for byte; a break keeps its form through
+// an edit elsewhere, and a new one takes the form the text already uses.
+TEST(PayloadText, LineBreaksKeepTheirForm) {
+    const struct { std::string payload, shown, edited, stored; } cases[] = {
+        {"a\nb", "a\r\nb", "a\r\nb\r\nc", "a\nb\nc"}, {"a\r\nb", "a\r\nb", "Xa\r\nb\r\n", "Xa\r\nb\r\n"},
+        {"a\rb", "a\r\nb", "a\r\n\r\nb", "a\r\rb"}, {"ab", "ab", "a\r\nb", "a\r\nb"}, {"", "", "", ""},
+        {"\r\r\n\n\n\r", "\r\n\r\n\r\n\r\n\r\n", "\r\n\r\n\r\n\r\n", "\r\r\n\n\n"},
+        {"1\n2\r\n3\r4", "1\r\n2\r\n3\r\n4", "1\r\nX\r\nY\r\n4", "1\nX\r\nY\r4"},   // the middle keeps its breaks
+        {"1\r2\n3\r\n4", "1\r\n2\r\n3\r\n4", "1\r\n2\r\nnew\r\n3\r\n4", "1\r2\nnew\r3\r\n4"},
+        {"a\nb\r\nc", "a\r\nb\r\nc", "ab\r\nc", "ab\r\nc"}, {"a\r\nb", "a\r\nb", "a\nb\rc", "a\r\nb\r\nc"},
+        {"\t\xE9\x7F", "\t\xE9\x7F", "\t\xE9\x7F", "\t\xE9\x7F"}};
+    for (const auto& c : cases) {
+        const uint8_t* payload = reinterpret_cast<const uint8_t*>(c.payload.data());
+        size_t n = 0;
+        char* shown = PayloadToEditText(payload, c.payload.size(), &n);
+        EXPECT_EQ(std::string(shown, n) + "|" + shown, c.shown + "|" + c.shown);
+        for (const std::string* typed : {&c.shown, &c.edited}) {
+            uint8_t* stored = EditTextToPayload(typed->data(), typed->size(), payload, c.payload.size(), &n);
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(stored), n), typed == &c.shown ? c.payload : c.stored);
+            std::free(stored);
+        }
+        std::free(shown);
+    }
+    const std::pair<std::string, bool> plain[] = {{"a b\tc\r\n", true}, {"\xFF", true}, {std::string("a\0", 2), false},
+                                                  {"\x01", false}, {"\x1F", false}, {"\x1B[0m", false}};
+    for (const auto& p : plain)
+        EXPECT_EQ(IsPlainTextPayload(reinterpret_cast<const uint8_t*>(p.first.data()), p.first.size()), p.second);
+}

@@ -57,7 +57,8 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     doc.Load(DtbBuilder().Top(1).Node(16, 0, 0).Scalar(0, 2));
     EXPECT_EQ(AdjustParentCount(doc.get(), 0, -1) * 4 + AdjustParentCount(doc.get(), 1, 1) + AdjustParentCount(doc.get(), 2, 1), -2);
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 65534), 0);
-    EXPECT_EQ(AdjustParentCount(doc.get(), -1, 1), -1);  // full
+    EXPECT_EQ(AdjustParentCount(doc.get(), -1, 1), -1);  // full, and said so of the top level
+    EXPECT_EQ(doc.log(), "1:The top level already holds 65535 chunks; no more can be added.\n");
     EXPECT_EQ(ParentCount(doc.get(), -1) + ParentCount(doc.get(), 0), 65535);
     EXPECT_EQ(SubtreeEnd(doc.get(), -1) + SubtreeEnd(doc.get(), 2) + ParentOfChunk(doc.get(), -1) + ParentOfChunk(doc.get(), 2), 2);
 }

@@ -62,7 +62,7 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
     Answer(0, "Integer - 0", "1");
     Answer(IDC_INSERT_UNDER, "Integer - 0", "1");
     Command(IDM_INSERT);
-    EXPECT_EQ(g_user.boxes.back().text, "This node already holds 65535 chunks; no more can be added.");
+    EXPECT_EQ(g_user.boxes.back().text, "The top level already holds 65535 chunks; no more can be added.");
     EXPECT_TRUE(TopLevelCountOf(e.Doc) == 65535 && ChildCountOf(e.Doc.Chunks[11]) == 1 && e.Doc.ChunkCount == 19);
 }
 

@@ -86,7 +86,8 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
         Edit(2, "44");
         g_user.choices.push_back({other, 0});
         Command(IDM_SAVE);
-        EXPECT_EQ(g_user.boxes.back().text, "SAVE FAILED: Could not create file " + path + " (5)");
+        EXPECT_EQ(g_user.boxes.back().text, path + " is read-only, so it cannot be saved over. Save As saves a copy "
+                                                   "under another name.");
         EXPECT_EQ(g_user.boxes.back().flags, UINT(MB_OK | MB_ICONERROR));
         Command(IDM_SAVE_AS);  // elsewhere it goes
         EXPECT_TRUE(ReadFile(path) == TestFile() && NoTemporaries());

@@ -33,7 +33,7 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
         if (way) CreateMainWindow();
         OpenFile(path);
         Edit(2, "7");  // typed, not yet taken in: it counts
-        PostMessageA(Control(IDC_DATA_BOX), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(Control(IDC_CHUNK_TREE), WM_KEYDOWN, VK_ESCAPE, 0);
         for (int answer : {IDCANCEL, way == 2 ? IDYES : IDNO}) {
             g_user.answers.push_back(answer);
             if (way == 0) Command(IDM_EXIT);
@@ -60,7 +60,7 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
     Command(IDM_CLOSE);  // Yes, and the save fails: nothing is closed
     Command(IDM_NEW);
     EXPECT_TRUE(e.Doc.FileHandle != kNoFile && e.Doc.Modified && g_user.dialogFlags.size() == 4u);
-    EXPECT_EQ(BoxTexts()[3], "SAVE FAILED: Could not create file " + path + " (5)");  // made read-only while open
+    EXPECT_EQ(BoxTexts()[3], path + " is read-only, so it cannot be saved over. Save As saves a copy under another name.");
     EXPECT_TRUE(g_user.boxes[3].flags == (MB_OK | MB_ICONERROR) && FileRows(path)[2] == "0:07 00 00 00");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -1,5 +1,7 @@
 // The list, the tree and the detail pane on a loaded file: what they show,
 // what they take back, and when; the header boxes.
+#include <functional>
+
 #include "chunk_types.h"
 #include "driver.h"
 
@@ -77,7 +79,7 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
             Type(IDC_DATA_BOX, was);
         }
         EXPECT_EQ(BoxTexts()[0], "An Integer takes a whole number from -2147483648 to 2147483647, or up to eight hex "
-                                 "digits after 0x.");
+                                 "digits after 0x. Press Esc to put back the stored value.");
         EXPECT_TRUE(g_user.boxes[0].flags == (MB_OK | MB_ICONINFORMATION) && NodeNumberOf(e.Doc.Chunks[0]) == 7);
         Edit(2, "77");
         Select(8);
@@ -85,16 +87,17 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
         EXPECT_EQ(Text(0), kTitle + " - " + path + " *");
     }
     Type(IDC_KEY_BOX, "3735928559");
-    Type(IDC_HEADER0_BOX, "12");  // typed: decimal, as the entry rule reads it
+    Type(IDC_HEADER0_BOX, "2a");  // typed as the box shows it: hex
     Command(IDM_SAVE);
-    EXPECT_EQ(Text(IDC_KEY_BOX) + "|" + Text(IDC_HEADER0_BOX), "EF BE AD DE|0C");
+    EXPECT_EQ(Text(IDC_KEY_BOX) + "|" + Text(IDC_HEADER0_BOX), "EF BE AD DE|2A");
     std::vector<std::string> saved = FileRows(path);
-    EXPECT_TRUE(saved.back() == "header 0C 09 00 DE AD BE EF" && e.Doc.Key == 0xDEADBEEF);
+    EXPECT_TRUE(saved.back() == "header 2A 09 00 DE AD BE EF" && e.Doc.Key == 0xDEADBEEF);
     g_user.boxes.clear();
     Type(IDC_HEADER0_BOX, "zz");
     Command(IDM_SAVE);  // refused: the field keeps its byte, the box its text, the file what it had
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Header byte 0 takes a number from 0 to 255, or hex after 0x (such as 0x1C)."}));
-    EXPECT_TRUE(Text(IDC_HEADER0_BOX) == "zz" && e.Doc.HeaderBytes[0] == 12 && FileRows(path) == saved);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Header byte 0 takes one or two hex digits, such as 1C, or hex after "
+                                                    "0x (such as 0x1C). Press Esc to put back the stored value."}));
+    EXPECT_TRUE(Text(IDC_HEADER0_BOX) == "zz" && e.Doc.HeaderBytes[0] == 0x2A && FileRows(path) == saved);
 }
 
 // Values whose text does not read back as themselves, and texts longer than
@@ -110,10 +113,10 @@ TEST_F(Views, UnusualFilesAreShownAsTheyAre) {
     OpenFile(file);
     for (int32_t chunk = 0; chunk < 6; ++chunk) Select(chunk);
     Select(2);
-    EXPECT_TRUE(PaneLocked() && Text(IDC_LENGTH_BOX) == "7 - shown to its first zero byte, read-only");
+    EXPECT_TRUE(PaneLocked() && Text(IDC_LENGTH_BOX) == "7 - shown to its first zero byte, read-only (Hex edits it)");
     SendMessageA(Control(IDC_DATA_BOX), WM_CHAR, 'X', 0);  // a key typed goes nowhere
-    Select(1);
-    EXPECT_TRUE(PaneLocked() && Text(IDC_LENGTH_BOX) == "3 - holds carriage returns, read-only");
+    Select(1);  // a lone carriage return is a line, and can be typed over
+    EXPECT_TRUE(!PaneLocked() && Text(IDC_LENGTH_BOX) + Text(IDC_DATA_BOX) == "3a\r\nb");
     Command(IDM_SAVE);
     EXPECT_EQ(ReadFile(file), bytes);
     const int kLevels = 16000;
@@ -128,6 +131,65 @@ TEST_F(Views, UnusualFilesAreShownAsTheyAre) {
     EXPECT_EQ(SelectedChunk(), kLevels);
     Command(IDM_CLOSE);
     EXPECT_TRUE(TreeItems().empty() && g_user.boxes.size() == 2);  // Open's questions
+}
+
+// Enter stores the Data box and stays on its chunk, a header box the header; Esc puts the stored value back.
+// Ctrl+Enter breaks a line in the form the text already uses. Hex shows and takes any chunk's bytes, exactly.
+TEST_F(Views, PaneKeysLineBreaksAndHex) {
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }));
+    SetWindowTextA(Control(IDC_FIND_BOX), "alpha");  // a Find would move away from the chunk
+    HWND box = Control(IDC_DATA_BOX);
+    auto press = [&](int id, std::initializer_list<WORD> keys, std::function<bool()> done) {
+        SetFocus(Control(id));
+        PressKeys(keys);
+        return PumpUntil(done);
+    };
+    auto stored = [&] { return !SendMessageA(box, EM_GETMODIFY, 0, 0) || !g_user.boxes.empty(); };
+    Edit(2, "77");
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && g_user.boxes.empty());
+    Type(IDC_DATA_BOX, "12abc");
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && Text(IDC_DATA_BOX) == "12abc");
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "77"; }) && Select(8));
+    for (int32_t chunk : {7, 1}) {
+        Select(chunk);
+        std::string was = Text(IDC_DATA_BOX);
+        SendMessageA(box, EM_SETSEL, 100, 100);
+        EXPECT_TRUE(press(IDC_DATA_BOX, {VK_CONTROL, VK_RETURN}, [&] { return Text(IDC_DATA_BOX) == was + "\r\n"; }));
+        SendMessageA(box, EM_REPLACESEL, TRUE, LPARAM("3"));
+        EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == chunk);
+    }
+    Type(IDC_HEADER0_BOX, "16");
+    Type(IDC_KEY_BOX, "1");
+    EXPECT_TRUE(press(IDC_KEY_BOX, {VK_ESCAPE}, [&] { return Text(IDC_KEY_BOX) == "CD AB 34 12"; }));
+    EXPECT_TRUE(press(IDC_HEADER0_BOX, {VK_RETURN}, [&] { return e.Doc.HeaderBytes[0] == 0x16; }));
+    Command(IDM_SAVE);
+    std::vector<std::string> rows = FileRows(path);
+    EXPECT_EQ(rows[1] + "|" + rows[2] + "|" + rows[7] + "|" + rows.back(),
+              "5:'alpha\r\n3'|0:4D 00 00 00|32:'one\ntwo\n3'|header 16 09 00 DE AD BE EF");
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"An Integer takes a whole number from -2147483648 to 2147483647, or "
+                                                    "up to eight hex digits after 0x. Press Esc to put back the stored value."}));
+    Click(IDC_SHOW_HEX);  // stays ticked from chunk to chunk
+    const struct { int32_t chunk; const char *shown, *typed, *stored, *length; } hexes[] = {
+        {7, "6F 6E 65 0A 74 77 6F 0A 33", "00 0d0A ff", "00 0D 0A FF", "4"},
+        {2, "4D 00 00 00", "01 02 03 04", "01 02 03 04", "4"},
+        {0, "04 00 01 00 00 00", "04 00 09 00 00 00", "04 00 09 00 00 00", "6"}};
+    for (const auto& hex : hexes) {
+        EXPECT_TRUE(Select(hex.chunk) && Text(IDC_DATA_BOX) == hex.shown) << hex.shown;
+        Type(IDC_DATA_BOX, hex.typed);
+        EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, [&] { return Text(IDC_DATA_BOX) == hex.stored; }));
+        EXPECT_EQ(Text(IDC_LENGTH_BOX), hex.length);
+    }
+    Type(IDC_DATA_BOX, "04 00 01");
+    Command(IDM_SAVE);  // refused: a node takes all six bytes
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "04 00 09 00 00 00"; }));
+    Command(IDM_UNDO);
+    Click(IDC_SHOW_HEX);
+    EXPECT_TRUE(Select(7) && PaneLocked() && Text(IDC_LENGTH_BOX) == "4 - shown to its first zero byte, read-only (Hex edits it)");
+    Command(IDM_SAVE);
+    rows = FileRows(path);
+    EXPECT_EQ(rows[0] + "|" + rows[2] + "|" + rows[7], "16:04 00 01 00 00 00|0:01 02 03 04|32:'" + std::string("\0\r\n\xFF'", 5));
+    EXPECT_EQ(g_user.boxes.back().text, "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00. Press Esc to "
+                                        "put back the stored value.");
 }
 
 }  // namespace

@@ -269,6 +269,42 @@ void CommandFind(Editor* e) {
     if (line >= 0 && !e->ShowAsTree) e->CurrentChunk = line;
 }
 
+void CommandEnter(Editor* e) {
+    HWND focus = GetFocus();
+    if (focus && focus == ControlOf(e, IDC_DATA_BOX)) {
+        CommitDataBox(e);
+    } else if (focus && (focus == ControlOf(e, IDC_HEADER0_BOX) || focus == ControlOf(e, IDC_HEADER36_BOX) ||
+                         focus == ControlOf(e, IDC_KEY_BOX))) {
+        if (ReadHeaderFields(e)) ShowHeaderFields(e);
+        UpdateTitleAndCommands(e);
+    } else {
+        CommandFind(e);
+    }
+}
+
+void CommandShowHex(Editor* e, WORD notification) {
+    if (notification != BN_CLICKED) return;
+    if (!CommitDataBox(e)) {
+        UndoClick(e, IDC_SHOW_HEX, e->ShowHex);
+        return;
+    }
+    e->ShowHex = !e->ShowHex;
+    ShowChunkInPane(e, e->PaneChunk);
+}
+
+bool CommandPutBack(Editor* e, HWND box) {
+    if (box == ControlOf(e, IDC_DATA_BOX)) {
+        ShowChunkInPane(e, e->PaneChunk);
+    } else if (box == ControlOf(e, IDC_HEADER0_BOX) || box == ControlOf(e, IDC_HEADER36_BOX) ||
+               box == ControlOf(e, IDC_KEY_BOX)) {
+        ShowHeaderField(e, GetDlgCtrlID(box));
+    } else {
+        return false;
+    }
+    UpdateUndoCommands(e);
+    return true;
+}
+
 void CommandRevert(Editor* e) { AfterDocumentChange(e, RevertDocument(e)); }
 
 void CommandInsert(Editor* e) {

@@ -28,6 +28,13 @@ void CommandDropFiles(Editor* e, HDROP drop);
 bool CommandContextMenu(Editor* e, HWND control, LPARAM at);
 void CommandAbout(Editor* e);
 void CommandFind(Editor* e);
+// Enter: in the Data box it stores the value and the chunk stays selected,
+// in a header box it stores the header boxes, anywhere else it finds.
+void CommandEnter(Editor* e);
+void CommandShowHex(Editor* e, WORD notification);
+// Esc in the Data box or a header box: the box shows the stored value again
+// and what was typed there is dropped. False for any other control.
+bool CommandPutBack(Editor* e, HWND box);
 void CommandRevert(Editor* e);
 void CommandInsert(Editor* e);
 void CommandRemove(Editor* e);

@@ -69,6 +69,7 @@ struct Editor {
     UINT ClipboardFormat;  // "KLVDTB"
     bool ShowIdentifiers;  // check box 3001
     bool ShowAsTree;       // check box 3002: the tree is shown, else the list
+    bool ShowHex;          // check box 3003: the Data box shows and takes the chunk's bytes in hex
     // List mode: the line whose chunk the pane shows, -1 for none; always -1
     // in tree mode, where the tree's selection says which chunk it is.
     int32_t CurrentChunk;

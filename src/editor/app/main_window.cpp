@@ -15,14 +15,26 @@ const int kTreeImageSize = 17;
 const UINT kOpenStartFile = WM_APP + 1;
 
 // The Data box is a multi-line edit box without want-return: Enter belongs
-// to the dialog and runs its default command. Some edit controls claim every
-// key of a multi-line box all the same; this one declines Enter.
+// to the dialog, which stores the value. Some edit controls claim every key
+// of a multi-line box all the same; this one declines Enter and keeps
+// Ctrl+Enter, which breaks the line, the same way whatever the control
+// would make of it.
 LRESULT CALLBACK DataBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     Editor* e = EditorOf(GetParent(box));
+    bool control = GetKeyState(VK_CONTROL) < 0;
+    if (message == WM_KEYDOWN && wParam == VK_RETURN && control) {
+        if (!(GetWindowLongA(box, GWL_STYLE) & ES_READONLY))
+            SendMessageA(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\r\n"));
+        return 0;
+    }
+    if (message == WM_CHAR && (wParam == '\n' || wParam == '\r')) return 0;  // the key's own character
     LRESULT result = CallWindowProcA(e->DataBoxProc, box, message, wParam, lParam);
     if (message == WM_GETDLGCODE && lParam) {
         const MSG* key = reinterpret_cast<const MSG*>(lParam);
-        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN) result &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+            result &= ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+            if (control) result |= DLGC_WANTMESSAGE;
+        }
     }
     return result;
 }
@@ -93,6 +105,7 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
     WORD notification = HIWORD(wParam);
     switch (LOWORD(wParam)) {
     case IDOK:  // Enter, from whichever control has the focus
+        return CommandEnter(e);
     case IDM_FIND:
         return CommandFind(e);
     case IDM_EXIT:  // also IDCANCEL: the Esc key, which the shortcut hook keeps away
@@ -103,6 +116,8 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandShowIdentifiers(e, notification);
     case IDC_SHOW_AS_TREE:
         return CommandShowAsTree(e, notification);
+    case IDC_SHOW_HEX:
+        return CommandShowHex(e, notification);
     case IDM_SAVE:
         return CommandSave(e);
     case IDM_SAVE_AS:

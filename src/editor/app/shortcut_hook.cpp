@@ -3,6 +3,7 @@
 // window's, the About box's, message boxes', file dialogs') passes through
 // it. It acts only while the main window is the active one: keys meant for
 // a dialog or a message box over it stay theirs.
+#include "commands.h"
 #include "shell.h"
 
 LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -13,7 +14,9 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
         MSG* message = reinterpret_cast<MSG*>(lParam);
         if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
             // Esc would end the dialog that is the main window, edits and all;
-            // only Exit and the close box end the program.
+            // only Exit and the close box end the program. In a box that
+            // takes a value it drops what was typed there.
+            CommandPutBack(e, message->hwnd);
             message->message = WM_NULL;
         } else if (message->message == WM_SYSKEYDOWN && message->wParam == VK_F4) {
             // Alt+F4 is the close box, whichever control has the focus: some

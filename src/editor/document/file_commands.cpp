@@ -63,7 +63,20 @@ bool MayOverwritePart(Editor* e, const char* path) {
 // The document's file is reopened after every save, successful or not: the
 // save closes it before the new file takes its place. Success makes path
 // the document's file, writable, and the document one with nothing unsaved.
+// A read-only file, or one opened read-only, is refused before the save
+// starts, in words that say what to do instead.
+bool RefuseReadOnly(Editor* e, const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+                    !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!readOnly && !(e->Doc.ReadOnly && path == e->Doc.FileName)) return false;
+    ReportFormat(&e->Doc, ReportError, "%s is read-only, so it cannot be saved over. Save As saves a copy under "
+                 "another name.", path);
+    return true;
+}
+
 int32_t SaveAndReopen(Editor* e, const char* path) {
+    if (RefuseReadOnly(e, path)) return -1;
     bool hadFile = e->Doc.FileHandle != kNoFile;
     int32_t result = SaveDocumentSafely(&e->Doc, path, &e->Doc.FileHandle);
     if (result == 0) {
@@ -232,11 +245,7 @@ int32_t RevertDocument(Editor* e) {
 
 int32_t SaveDocument(Editor* e) {
     if (e->Doc.FileHandle == kNoFile) return 0;
-    if (e->Doc.ReadOnly) {
-        ReportFormat(&e->Doc, ReportError, "SAVE FAILED: Could not create file %s (%d)", e->Doc.FileName,
-                     static_cast<int>(ERROR_ACCESS_DENIED));
-        return -1;
-    }
+    if (RefuseReadOnly(e, e->Doc.FileName)) return -1;
     if (!MayOverwritePart(e, e->Doc.FileName)) return -1;
     return SaveAndReopen(e, e->Doc.FileName);
 }

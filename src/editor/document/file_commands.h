@@ -52,4 +52,6 @@ NativeHandle OpenDocumentFile(const char* path, bool create, bool readOnly);
 // whose text is not its form is refused with a message (false), and the
 // document keeps that field.
 void ShowHeaderFields(Editor* e);
+// One of the boxes alone, from the document (what was typed there goes).
+void ShowHeaderField(Editor* e, int id);
 bool ReadHeaderFields(Editor* e);

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <initializer_list>
 
 #include "app/editor.h"
 #include "chunk_types.h"
@@ -17,18 +18,23 @@ void ShowBox(Editor* e, int id, const uint8_t* bytes, int32_t count) {
     SendToControl(e, id, EM_SETMODIFY, FALSE, 0);
 }
 
+// Byte 0 is read as the two hex digits its box shows, not as the decimal
+// the other boxes would take from them.
+bool ReadByteZero(const char* text, int32_t, uint8_t* field) { return ReadHeaderByteText(text, field); }
+
 // Reads box id into field (width bytes) when the user edited it; a box that
 // only shows the document's value is left alone, so a save never changes a
 // header byte the user did not touch. A text that is not the box's form is
 // refused with form, and the field keeps its bytes.
-bool ReadBox(Editor* e, int id, int32_t width, uint8_t* field, const char* form) {
+bool ReadBox(Editor* e, int id, int32_t width, uint8_t* field, const char* form,
+             bool (*reader)(const char*, int32_t, uint8_t*) = ReadNumberEntry) {
     if (!SendToControl(e, id, EM_GETMODIFY, 0, 0)) return true;
     char text[kBoxTextSize];
     SendToControl(e, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     uint8_t read[4];
     std::memcpy(read, field, static_cast<size_t>(width));
-    if (!ReadNumberEntry(text, width, read)) {
-        Report(&e->Doc, ReportInformation, form);
+    if (!reader(text, width, read)) {
+        ReportFormat(&e->Doc, ReportInformation, "%s Press Esc to put back the stored value.", form);
         return false;
     }
     std::memcpy(field, read, static_cast<size_t>(width));
@@ -37,13 +43,23 @@ bool ReadBox(Editor* e, int id, int32_t width, uint8_t* field, const char* form)
 
 }  // namespace
 
-void ShowHeaderFields(Editor* e) {
-    ShowBox(e, IDC_HEADER0_BOX, e->Doc.HeaderBytes, 1);
-    ShowBox(e, IDC_HEADER12_BOX, e->Doc.HeaderBytes + 1, 2);
-    ShowBox(e, IDC_HEADER36_BOX, e->Doc.HeaderBytes + 3, 4);
+void ShowHeaderField(Editor* e, int id) {
     uint8_t key[4];
     WriteU32(key, e->Doc.Key);  // least significant byte first, as in memory
-    ShowBox(e, IDC_KEY_BOX, key, 4);
+    switch (id) {
+    case IDC_HEADER0_BOX:
+        return ShowBox(e, id, e->Doc.HeaderBytes, 1);
+    case IDC_HEADER12_BOX:
+        return ShowBox(e, id, e->Doc.HeaderBytes + 1, 2);
+    case IDC_HEADER36_BOX:
+        return ShowBox(e, id, e->Doc.HeaderBytes + 3, 4);
+    default:
+        return ShowBox(e, IDC_KEY_BOX, key, 4);
+    }
+}
+
+void ShowHeaderFields(Editor* e) {
+    for (int id : {IDC_HEADER0_BOX, IDC_HEADER12_BOX, IDC_HEADER36_BOX, IDC_KEY_BOX}) ShowHeaderField(e, id);
 }
 
 bool ReadHeaderFields(Editor* e) {
@@ -54,7 +70,8 @@ bool ReadHeaderFields(Editor* e) {
     uint8_t key[4];
     WriteU32(key, e->Doc.Key);
     bool read = ReadBox(e, IDC_HEADER0_BOX, 1, header,
-                        "Header byte 0 takes a number from 0 to 255, or hex after 0x (such as 0x1C).") &&
+                        "Header byte 0 takes one or two hex digits, such as 1C, or hex after 0x (such as 0x1C).",
+                        ReadByteZero) &&
                 ReadBox(e, IDC_HEADER36_BOX, 4, header + 3,
                         "Header bytes 3-6 take four hex bytes (such as DE AD BE EF), a number, or hex after 0x.") &&
                 ReadBox(e, IDC_KEY_BOX, 4, key,

@@ -76,7 +76,7 @@ bool ReadInsertDialog(HWND dialog, InsertRequest* request) {
     int32_t parent = -1;
     if (ChooseTarget(doc, request->Selected, request->SelectedParent, request->Location, true, &index, &parent) == 0 &&
         ParentCount(doc, parent) >= kMostChildren)
-        return Refuse(dialog, request, kParentFullMessage);
+        return Refuse(dialog, request, ParentFullMessage(parent));
     return true;
 }
 

@@ -18,6 +18,7 @@
 #define IDC_KEY_BOX           2007
 #define IDC_SHOW_IDENTIFIERS  3001
 #define IDC_SHOW_AS_TREE      3002
+#define IDC_SHOW_HEX          3003
 
 // Commands of the main window (menu, accelerators, buttons). Exit is the
 // dialog's own cancel: IDM_EXIT equals IDCANCEL, so Esc would be Exit too

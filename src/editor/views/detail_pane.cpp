@@ -22,22 +22,6 @@ namespace {
 
 HWND DataBox(Editor* e) { return ControlOf(e, IDC_DATA_BOX); }
 
-// The payload as shown, every line feed as CR LF, as the multi-line box
-// wants it. nullptr when memory runs out.
-char* PayloadText(PayloadView payload) {
-    size_t feeds = 0;
-    for (size_t i = 0; i < payload.Length; ++i) feeds += payload.Text[i] == '\n';
-    char* text = static_cast<char*>(std::malloc(payload.Length + feeds + 1));
-    if (!text) return nullptr;
-    char* out = text;
-    for (size_t i = 0; i < payload.Length; ++i) {
-        if (payload.Text[i] == '\n') *out++ = '\r';
-        *out++ = payload.Text[i];
-    }
-    *out = '\0';
-    return text;
-}
-
 // The whole text of the Data box, or nullptr when memory runs out.
 char* DataBoxText(Editor* e, size_t* length) {
     HWND box = DataBox(e);
@@ -58,17 +42,55 @@ void SetPaneText(Editor* e, const char* length, const char* data, bool readOnly)
 
 enum Commit { Unchanged, Written, Refused };
 
+// Every refusal leaves the typed text in the box; the user is told how to
+// drop it, or every later click would refuse it again.
 Commit Refuse(Editor* e, const char* why) {
-    Report(&e->Doc, ReportInformation, why);
+    ReportFormat(&e->Doc, ReportInformation, "%s Press Esc to put back the stored value.", why);
     return Refused;
 }
 
-// Reads the Data box into value (n bytes) by the chunk's form.
-Commit ReadValue(Editor* e, const ChunkRecord& r, const char* text, uint8_t* value) {
-    if (IsScalarType(r.Type))
-        return ReadScalarText(r.Type, text, value) ? Written : Refuse(e, ValueFormOfType(r.Type, true));
-    if (!ReadHexBytesText(text, 6, value)) return Refuse(e, ValueFormOfType(r.Type, true));
-    return std::memcmp(value, r.Value, 2) == 0 ? Written : Refuse(e, kChildCountIsKept);
+const char kHexBytesForm[] = "In Hex, a text takes pairs of hex digits, such as 1C 05 00, with blanks only between bytes.";
+
+// Reads the Data box into value (n bytes) by the chunk's form, or in Hex as
+// exactly the chunk's bytes.
+Commit ReadValue(Editor* e, const ChunkRecord& r, const char* text, size_t length, uint8_t* value) {
+    int32_t n = IsNodeType(r.Type) ? 6 : 4;
+    if (e->ShowHex) {
+        uint8_t typed[kValueTextSize];
+        if (length / 2 >= sizeof typed || ReadHexRun(text, length, typed) != n)
+            return Refuse(e, n == 6 ? "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00."
+                                    : "In Hex, this chunk takes exactly four hex bytes, such as 01 02 0A FF.");
+        std::memcpy(value, typed, static_cast<size_t>(n));
+    } else if (IsScalarType(r.Type)) {
+        if (!ReadScalarText(r.Type, text, value)) return Refuse(e, ValueFormOfType(r.Type, true));
+    } else if (!ReadHexBytesText(text, 6, value)) {
+        return Refuse(e, ValueFormOfType(r.Type, true));
+    }
+    return n == 4 || std::memcmp(value, r.Value, 2) == 0 ? Written : Refuse(e, kChildCountIsKept);
+}
+
+// The payload the Data box holds: the bytes typed in Hex, or the text with
+// each line break in the form it had in the chunk. nullptr after a refusal.
+uint8_t* ReadPayload(Editor* e, const ChunkRecord& r, const char* text, size_t length, size_t* n) {
+    const uint8_t* stored = e->Doc.Pool + r.PoolOffset;
+    if (!e->ShowHex) {
+        uint8_t* payload = EditTextToPayload(text, length, stored, static_cast<size_t>(r.Length), n);
+        if (!payload) ReportOutOfMemory(&e->Doc);
+        return payload;
+    }
+    uint8_t* bytes = static_cast<uint8_t*>(std::malloc(length / 2 + 1));
+    if (!bytes) {
+        ReportOutOfMemory(&e->Doc);
+        return nullptr;
+    }
+    int32_t count = ReadHexRun(text, length, bytes);
+    if (count < 0) {
+        std::free(bytes);
+        Refuse(e, kHexBytesForm);
+        return nullptr;
+    }
+    *n = static_cast<size_t>(count);
+    return bytes;
 }
 
 // Writes the Data box into chunk when the user changed it. A text that was
@@ -90,26 +112,37 @@ Commit WriteDetailIntoChunk(Editor* e, int32_t chunk) {
     if (shape != ShapePool) {
         uint8_t value[6];
         std::memcpy(value, r.Value, sizeof value);
-        result = ReadValue(e, r, text, value);
+        result = ReadValue(e, r, text, length, value);
         if (result == Written && std::memcmp(value, r.Value, sizeof value) == 0) result = Unchanged;
         if (result == Written) WriteChunkValue(&e->Doc, chunk, value);
     } else {
         size_t n = 0;
-        for (size_t i = 0; i < length; ++i)
-            if (text[i] != '\r') text[n++] = text[i];
-        if (n == static_cast<size_t>(r.Length) && std::memcmp(text, e->Doc.Pool + r.PoolOffset, n) == 0) {
+        uint8_t* payload = ReadPayload(e, r, text, length, &n);
+        if (!payload) {
+            result = Refused;
+        } else if (n == static_cast<size_t>(r.Length) && std::memcmp(payload, e->Doc.Pool + r.PoolOffset, n) == 0) {
             result = Unchanged;
-        } else if (n > INT32_MAX ||
-                   WriteChunkPayload(&e->Doc, chunk, reinterpret_cast<uint8_t*>(text), static_cast<int32_t>(n)) != 0) {
+        } else if (n > INT32_MAX || WriteChunkPayload(&e->Doc, chunk, payload, static_cast<int32_t>(n)) != 0) {
             result = Refused;  // its message has been shown
         } else {
             result = Written;
         }
+        std::free(payload);
     }
     std::free(text);
     // The box now says what the chunk holds; only a new edit is written again.
     if (result != Refused) SendMessageA(DataBox(e), EM_SETMODIFY, FALSE, 0);
     return result;
+}
+
+// The chunk's bytes in hex: a payload whole, a scalar's four value bytes, a
+// node's six. nullptr when memory runs out.
+char* HexText(const Document* doc, const ChunkRecord& r) {
+    const uint8_t* bytes = IsPoolType(r.Type) ? doc->Pool + r.PoolOffset : r.Value;
+    size_t n = IsPoolType(r.Type) ? static_cast<size_t>(r.Length) : IsNodeType(r.Type) ? 6 : 4;
+    char* text = static_cast<char*>(std::malloc(3 * n + 1));
+    if (text) FormatHexBytes(bytes, static_cast<int32_t>(n), text);
+    return text;
 }
 
 }  // namespace
@@ -126,33 +159,33 @@ void ShowChunkInPane(Editor* e, int32_t chunk) {
     }
     e->PaneChunk = chunk;
     const ChunkRecord& r = e->Doc.Chunks[chunk];
-    char length[64];
-    if (!IsPoolType(r.Type)) {
+    char length[80];
+    std::snprintf(length, sizeof length, "%d", IsPoolType(r.Type) ? r.Length : IsNodeType(r.Type) ? 6 : 4);
+    if (!IsPoolType(r.Type) && !e->ShowHex) {
         char value[kValueTextSize];
         FormatValueText(r, value);
-        SetPaneText(e, IsNodeType(r.Type) ? "6" : "4", value, false);
+        SetPaneText(e, length, value, false);
         return;
     }
     // A payload the box cannot carry back whole (a zero byte ends the text a
-    // box holds; carriage returns are taken out of what is typed) is shown,
-    // but cannot be edited: writing it back would drop bytes the user never saw.
+    // box holds; other control bytes would be written back unseen) is shown
+    // as text but typed over only in Hex.
     PayloadView shown = ShownPayload(&e->Doc, r);
-    bool zero = shown.Length < static_cast<size_t>(r.Length);
-    bool returns = std::memchr(e->Doc.Pool + r.PoolOffset, '\r', static_cast<size_t>(r.Length)) != nullptr;
-    if (zero) {
-        std::snprintf(length, sizeof length, "%d - shown to its first zero byte, read-only", r.Length);
-    } else if (returns) {
-        std::snprintf(length, sizeof length, "%d - holds carriage returns, read-only", r.Length);
-    } else {
-        std::snprintf(length, sizeof length, "%d", r.Length);
+    bool plain = e->ShowHex || IsPlainTextPayload(e->Doc.Pool + r.PoolOffset, static_cast<size_t>(r.Length));
+    if (!plain) {
+        bool zero = shown.Length < static_cast<size_t>(r.Length);
+        std::snprintf(length, sizeof length, "%d - %s, read-only (Hex edits it)", r.Length,
+                      zero ? "shown to its first zero byte" : "holds control bytes");
     }
-    char* text = PayloadText(shown);
+    size_t n = 0;
+    char* text = e->ShowHex ? HexText(&e->Doc, r)
+                            : PayloadToEditText(reinterpret_cast<const uint8_t*>(shown.Text), shown.Length, &n);
     if (!text) {
         ReportOutOfMemory(&e->Doc);
         ClearDetailPane(e);
         return;
     }
-    SetPaneText(e, length, text, zero || returns);
+    SetPaneText(e, length, text, !plain);
     std::free(text);
 }
 

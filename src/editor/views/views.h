@@ -62,7 +62,9 @@ bool SelectTreeChunk(Editor* e, int32_t chunk);
 // mode). Without a selection in the tree the pane is left as it is.
 void ShowChunkDetail(Editor* e, int32_t line);
 // Shows chunk (it becomes the pane's chunk); -1 or a type the pane does not
-// know empties the pane.
+// know empties the pane. With Hex ticked the Data box holds the chunk's
+// bytes in hex (a payload's, a scalar's four, a node's six); else its value
+// or text, each line break as a line.
 void ShowChunkInPane(Editor* e, int32_t chunk);
 // Writes an edited Data box into the pane's chunk when it reads wholly as
 // the chunk's form, then shows the chunk afresh in its line or item and in
