@@ -108,7 +108,8 @@ TEST(PayloadText, LineBreaksKeepTheirForm) {
         {"\r\r\n\n\n\r", "\r\n\r\n\r\n\r\n\r\n", "\r\n\r\n\r\n\r\n", "\r\r\n\n\n"},
         {"1\n2\r\n3\r4", "1\r\n2\r\n3\r\n4", "1\r\nX\r\nY\r\n4", "1\nX\r\nY\r4"},   // the middle keeps its breaks
         {"1\r2\n3\r\n4", "1\r\n2\r\n3\r\n4", "1\r\n2\r\nnew\r\n3\r\n4", "1\r2\nnew\r3\r\n4"},
-        {"a\nb\r\nc", "a\r\nb\r\nc", "ab\r\nc", "ab\r\nc"}, {"a\r\nb", "a\r\nb", "a\nb\rc", "a\r\nb\r\nc"},
+        {"a\nb\r\nc", "a\r\nb\r\nc", "ab\r\nc", "ab\r\nc"}, {"a\r\nb\nc", "a\r\nb\r\nc", "\r\nc", "\nc"},
+        {"a\r\nb", "a\r\nb", "a\nb\rc", "a\r\nb\r\nc"},
         {"\t\xE9\x7F", "\t\xE9\x7F", "\t\xE9\x7F", "\t\xE9\x7F"}};
     for (const auto& c : cases) {
         const uint8_t* payload = reinterpret_cast<const uint8_t*>(c.payload.data());
