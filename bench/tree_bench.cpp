@@ -22,6 +22,16 @@ const int32_t kItemChunks = 41;      // one item of the root: see MakeTable
 const int32_t kItems = 1000000 / kItemChunks;
 const int32_t kChunks = 1 + kItems * kItemChunks;
 
+// Letter case as the editor's code page folds it, for A to Z.
+const CaseFold* AsciiFold() {
+    static CaseFold fold = [] {
+        CaseFold f;
+        for (int c = 0; c < 256; ++c) f.lower[c] = static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        return f;
+    }();
+    return &fold;
+}
+
 // The table read from the stream, with room for the edits below, so that
 // nothing grows inside the timed loops.
 Document* Loaded(const DtbBuilder& stream) {
@@ -100,14 +110,14 @@ void BM_FindNext_NoMatch(benchmark::State& st) {
     Document* s = MakeTable();
     ReportHook recorder = s->Reporter;
     s->Reporter = nullptr;  // "Could not find string." every time
-    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, "not there", true, WesternCaseFold()));
+    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, "not there", true, AsciiFold()));
     s->Reporter = recorder;
 }
 
 void BM_FindNext_LastItem(benchmark::State& st) {
     Document* s = MakeTable();
     std::string name = "ITEM" + std::to_string(kItems - 1);
-    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, name.c_str(), true, WesternCaseFold()));
+    for (auto _ : st) benchmark::DoNotOptimize(FindNextChunk(s, 0, name.c_str(), true, AsciiFold()));
 }
 
 // Insert and remove one chunk; arg 0 at the front (every record moves),

@@ -6,26 +6,6 @@
 #include "chunk_types.h"
 #include "report.h"
 
-namespace {
-
-CaseFold MakeWesternFold() {
-    CaseFold fold;
-    for (int c = 0; c < 256; ++c) fold.lower[c] = static_cast<uint8_t>(c);
-    for (int c = 'A'; c <= 'Z'; ++c) fold.lower[c] = static_cast<uint8_t>(c + 0x20);
-    for (int c = 0xC0; c <= 0xDE; ++c)
-        if (c != 0xD7) fold.lower[c] = static_cast<uint8_t>(c + 0x20);
-    fold.lower[0x8A] = 0x9A;
-    fold.lower[0x8C] = 0x9C;
-    fold.lower[0x8E] = 0x9E;
-    fold.lower[0x9F] = 0xFF;
-    return fold;
-}
-const CaseFold kWestern = MakeWesternFold();
-
-}  // namespace
-
-const CaseFold* WesternCaseFold() { return &kWestern; }
-
 bool ChunkIsSearched(const Document* doc, int32_t index, bool identifiersSearched) {
     switch (doc->Chunks[index].Type) {
     case 2: case 18: case 32: case 33: case 34: case 35:

@@ -6,15 +6,11 @@
 
 #include "document.h"
 
-// The lower case of every 8-bit character in one code page. The front end
-// gives the platform's own for the code page in use; WesternCaseFold() is
-// the Windows-1252 one, for where there is no platform to ask: A to Z
-// become a to z, 0xC0-0xDE except 0xD7 (the multiplication sign) add 0x20,
-// 0x8A, 0x8C, 0x8E become 0x9A, 0x9C, 0x9E and 0x9F becomes 0xFF.
+// The lower case of every 8-bit character in one code page: the front end
+// gives the platform's own for the code page in use.
 struct CaseFold {
     uint8_t lower[256];
 };
-const CaseFold* WesternCaseFold();
 
 // Whether find looks at chunk index: the text chunks 2, 5, 18, 32, 33, 34 and
 // 35 (never 7), and type 5 only when identifiersSearched (identifiers are

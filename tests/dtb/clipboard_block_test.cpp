@@ -3,9 +3,9 @@
 #include "dtb_kit.h"
 #include "tree_edit.h"
 
-static int32_t Check(const std::vector<uint8_t>& block) {  // the answer, the records and the top-level entries
+static std::string Check(const std::vector<uint8_t>& block) {  // the answer, the records and the top-level entries
     int32_t count = 7, units = 7, result = CheckClipboardBlock(block.data(), block.size(), &count, &units);
-    return result * 100 + count * 10 + units;
+    return Joined(result, count, units);
 }
 
 static int32_t Paste(TestDocument& doc, const std::vector<uint8_t>& block, int32_t selected, int32_t parent, uint32_t at, bool shown = true) {
@@ -51,11 +51,11 @@ TEST(ClipboardBlock, RefusesAnythingButOneItemOfTheTree) {
         DtbBuilder().U32(3).Node(16, 1, 0).Scalar(0, 1).Text(5, "m").plain,  // a name after a node with children
     };
     for (const std::vector<uint8_t>& block : refused) {
-        EXPECT_EQ(Check(block), -23) << &block - refused.data();
+        EXPECT_EQ(Check(block), "-1 7 7") << &block - refused.data();
         EXPECT_EQ(Paste(doc, block, 0, -1, LocationAfter), kBlockRefused);
     }
     EXPECT_EQ(doc.log() + std::to_string(doc->ChunkCount) + std::to_string(doc->Modified), "20");
-    EXPECT_EQ(Check(good.plain) * 100 + Check(DtbBuilder().U32(2).Node(16, 0, 0).Text(5, "name").plain), 21 * 100 + 22);
+    EXPECT_EQ(Check(good.plain) + ", " + Check(DtbBuilder().U32(2).Node(16, 0, 0).Text(5, "name").plain), "0 2 1, 0 2 2");
 }
 
 // A paste adds its top-level entries to one count, and copies the payloads anew; refused with nothing changed where

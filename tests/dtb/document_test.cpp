@@ -28,8 +28,9 @@ TEST(Document, PayloadReplacementInPlaceOrRelocated) {
     RemoveChunks(doc.get(), 2, 1);
     EXPECT_EQ(doc.payload(0) + "|" + doc.payload(1) + std::to_string(doc->ChunkCount), std::string(20000, 'c') + "|next2");
     const ChunkRecord r = {};
-    EXPECT_EQ(InsertChunkAt(doc.get(), &r, 3) + InsertChunkAt(doc.get(), &r, -1) + Replace(doc, 2, "x") +
-                  EnsureRoom(doc.get(), -1, 0) + EnsureRoom(doc.get(), 0, -1), -5);  // outside the table; negative room
+    EXPECT_EQ(Joined(InsertChunkAt(doc.get(), &r, 3), InsertChunkAt(doc.get(), &r, -1), Replace(doc, 2, "x"),
+                     EnsureRoom(doc.get(), -1, 0), EnsureRoom(doc.get(), 0, -1)),
+              "-1 -1 -1 -1 -1");  // outside the table; negative room
     EXPECT_EQ(doc.log(), "0:Could not allocate memory.\n0:Could not allocate memory.\n");
 }
 

@@ -18,7 +18,7 @@ TEST(TreeEdit, InsertPlacesTheChunkAndCountsItOnce) {
     EXPECT_EQ(InsertNewChunk(doc.get(), -1, -1, 0, true, 0, "5") + OfferedLocations(doc.get(), -1), 0);
     EXPECT_EQ(doc.Rows(), Rows({"0:05 00 00 00", "header 00 01 00 00 00 00 00"}));
     doc.Load(DtbBuilder().Top(2).Node(16, 2, 0).Node(16, 1, 1).Scalar(0, 7).Scalar(0, 9).Scalar(0, 10));
-    EXPECT_EQ(OfferedLocations(doc.get(), 0) * 10 + OfferedLocations(doc.get(), 4) + OfferedLocations(doc.get(), 5), 73);
+    EXPECT_EQ(Joined(OfferedLocations(doc.get(), 0), OfferedLocations(doc.get(), 4), OfferedLocations(doc.get(), 5)), "7 3 0");
     const struct { int32_t selected, parent; uint32_t location, type; const char* text; int32_t index; } steps[] = {
         {2, 1, LocationAfter, 1, "2.5", 3}, {0, -1, LocationAfter, 8, "DE AD", 5}, {6, -1, LocationAfter, 33, "a\r\nb\r", 7},
         {0, -1, LocationUnder | LocationAfter, 17, "-4", 1}, {2, 0, LocationBefore | LocationAfter, 5, "", 5},
@@ -53,9 +53,9 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
         EXPECT_EQ(RemoveSubtree(doc.get(), refused.first, refused.second, true), -1);
     EXPECT_EQ(RemoveSubtree(doc.get(), 2, -1, true), 2);  // the last top-level node: to the end
     EXPECT_EQ(doc.Rows(), Rows({"16:01 00 00 00 00 00", "5:'z'", "header 00 01 00 00 00 00 00"}));
-    EXPECT_EQ(doc->PoolUsed * 10 + doc->Modified, 31);  // the pool keeps what went
+    EXPECT_EQ(Joined(doc->PoolUsed, doc->Modified), "3 1");  // the pool keeps what went
     doc.Load(DtbBuilder().Top(1).Node(16, 0, 0).Scalar(0, 2));
-    EXPECT_EQ(AdjustParentCount(doc.get(), 0, -1) * 4 + AdjustParentCount(doc.get(), 1, 1) + AdjustParentCount(doc.get(), 2, 1), -2);
+    EXPECT_EQ(Joined(AdjustParentCount(doc.get(), 0, -1), AdjustParentCount(doc.get(), 1, 1), AdjustParentCount(doc.get(), 2, 1)), "0 -1 -1");
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 65534), 0);
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 1), -1);  // full, and said so of the top level
     EXPECT_EQ(doc.log(), "1:The top level already holds 65535 chunks; no more can be added.\n");
@@ -71,10 +71,10 @@ TEST(TreeEdit, EditsKeepWhatTheTreeShows) {
     doc.Load(DtbBuilder().Top(4).Node(17, 2, 2).Text(5, "window").Scalar(0, 5).Node(16, 0, 3).Text(5, "empty").Scalar(0, 6));
     auto span = [&](int32_t i, bool shown) {  // the end of what the tree shows as the item, and its units
         int32_t units = 0, end = ShownSpanEnd(doc.get(), i, shown, &units);
-        return end * 10 + units;
+        return Joined(end, units);
     };
     const std::pair<int32_t, bool> spans[] = {{3, false}, {3, true}, {0, false}, {4, false}, {5, false}};
-    const int32_t ends[] = {52, 41, 31, 51, 61};
+    const char* ends[] = {"5 2", "4 1", "3 1", "5 1", "6 1"};
     for (const auto& s : spans)
         EXPECT_EQ(span(s.first, s.second), ends[&s - spans]) << s.first;
     EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationUnder, true, 0, "7"), 2);  // after the name
@@ -90,13 +90,13 @@ TEST(TreeEdit, EditsKeepWhatTheTreeShows) {
     doc->ChunkCount = 1;  // a name beyond the table is none
     char label[8];
     int32_t index = 0, parent = 0;
-    EXPECT_EQ(span(0, false) + FormatTreeItemText(doc.get(), 0, label, 8), 11 + 3);
+    EXPECT_EQ(span(0, false) + " " + std::to_string(FormatTreeItemText(doc.get(), 0, label, 8)), "1 1 3");
     WriteU16(doc->Chunks[0].Value, 1);  // a node with a child, cut short: Under is its first place still
     ASSERT_EQ(ChooseTarget(doc.get(), 0, -1, LocationUnder, true, &index, &parent), 0);
-    EXPECT_EQ(index * 10 + parent, 10);
+    EXPECT_EQ(Joined(index, parent), "1 0");
     // The last child of a full parent: its hidden name is counted further up, and stays.
     doc.Load(DtbBuilder().Top(2).Node(16, 1, 0).Node(16, 0, 1).Text(5, "top"));
-    EXPECT_EQ(span(1, false), 21);
+    EXPECT_EQ(span(1, false), "2 1");
     EXPECT_EQ(RemoveSubtree(doc.get(), 1, 0, false), 1);
     EXPECT_EQ(CheckTreeCounts(doc.get(), nullptr, nullptr), 0);
 }
@@ -122,10 +122,10 @@ static void ExpectShapeAgrees(TestDocument& doc, bool shown) {
         while (walk != -1 && shape.Items[walk].NextSibling == -1) walk = shape.Items[walk].ParentItem;
         walk = walk == -1 ? doc->ChunkCount : shape.Items[shape.Items[walk].NextSibling].Chunk;
         if (walk == end) continue;  // else only where an empty node's identifier is hidden
-        ASSERT_EQ(ItemOfChunk(&shape, end) * 10 + ChildCountOf(doc.chunk(end - 1)) + shown, -10);
+        ASSERT_EQ(Joined(ItemOfChunk(&shape, end), ChildCountOf(doc.chunk(end - 1)), shown), "-1 0 0");
         ASSERT_EQ(walk, std::min(end + 1, doc->ChunkCount));
     }
-    EXPECT_EQ(shape.ItemCount * 1000 + shape.TopLevelCount, (last + 1) * 1000 + topLevel);
+    EXPECT_EQ(Joined(shape.ItemCount, shape.TopLevelCount), Joined(last + 1, topLevel));
     FreeTreeShape(&shape);
 }
 

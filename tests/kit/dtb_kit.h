@@ -114,5 +114,14 @@ struct TestDocument {
     std::vector<uint8_t> Saved();
 };
 
+// Values joined with blanks, so that one EXPECT_EQ on several results says
+// which of them broke.
+template <typename... Values>
+std::string Joined(const Values&... values) {
+    std::string s;
+    ((s += (s.empty() ? "" : " ") + std::to_string(values)), ...);
+    return s;
+}
+
 // Writes bytes as the file path. False when it could not be written whole.
 bool SaveFile(const std::string& path, const std::vector<uint8_t>& bytes);
