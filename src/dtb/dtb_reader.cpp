@@ -1,3 +1,4 @@
+// Reading a DTB file into the document: the key, then the deciphered header and chunks.
 #include <cstdlib>
 #include <cstring>
 

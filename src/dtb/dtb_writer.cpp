@@ -1,3 +1,4 @@
+// Writing the document as a DTB file: the key in plain, then the enciphered header and chunks.
 #include <cstring>
 
 #include "chunk_types.h"

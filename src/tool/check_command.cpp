@@ -1,3 +1,4 @@
+// dtbtool check: where the child counts disagree with the table, and --repair.
 #include <cstdio>
 #include <cstring>
 

@@ -1,3 +1,4 @@
+// dtbtool copy: a file rewritten through the safe save, optionally under a new key.
 #include <cstdio>
 #include <cstring>
 

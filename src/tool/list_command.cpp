@@ -1,3 +1,4 @@
+// dtbtool list: the key, the header and one escaped line per chunk.
 #include <cstdio>
 #include <cstring>
 

@@ -1,3 +1,4 @@
+// dtbtool tree: the tree view's items in order, indented by depth.
 #include <cstdio>
 #include <cstring>
 

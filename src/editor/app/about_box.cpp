@@ -1,3 +1,4 @@
+// The About box, and centring a window on the desktop.
 #include <cctype>
 #include <cstring>
 

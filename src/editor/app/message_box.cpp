@@ -1,3 +1,4 @@
+// The platform's own seams: message boxes, file dialogs, the shell, beeps and context menus.
 #include "editor.h"
 
 #include <shellapi.h>

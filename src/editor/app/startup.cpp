@@ -1,3 +1,4 @@
+// Start and end of the editor: its record, its document and memory, the shortcut hook, the clipboard format.
 #include "shell.h"
 
 #include "document.h"

@@ -1,3 +1,4 @@
+// The window's title and which commands are available, from the document's state.
 #include <cstring>
 
 #include "journal.h"

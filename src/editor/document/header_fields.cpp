@@ -1,3 +1,4 @@
+// The header boxes and the Key box: shown from the document, stored back as one undoable change.
 #include <cstring>
 #include <initializer_list>
 

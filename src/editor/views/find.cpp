@@ -1,3 +1,4 @@
+// Find: the search box's text, folded by the code page in use, searched forward from the selection.
 #include "app/editor.h"
 #include "display_text.h"
 #include "views.h"
