@@ -11,7 +11,7 @@
 #include "document.h"
 
 struct TreeItem {
-    int32_t Chunk;        // table index of the chunk it shows (the item data)
+    int32_t Chunk;        // table index of the chunk it shows
     int32_t Parent;       // chunk index of the parent node, -1 at the top level
     int32_t ParentItem;   // item index of the parent, -1 at the top level
     int32_t FirstChild;   // item index, -1 when none

@@ -1,7 +1,7 @@
-// The commands of the main window, each in its fixed order of steps. The
-// views are never patched here, only rebuilt (which costs what they show,
-// not what the document holds); the title and the header boxes are
-// refreshed after every command that can change them. What the user typed
+// The commands of the main window, each in its fixed order of steps. After
+// an edit the views follow the table's change (the tree changes only the
+// items that differ; the list redraws what it shows), and the title and the
+// header boxes are refreshed after every command that can change them. What the user typed
 // is committed before any command that uses the document or drops the
 // view it was typed in; a typed value that is refused stops the command, so
 // it is never lost unseen.

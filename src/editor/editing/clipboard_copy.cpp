@@ -53,7 +53,8 @@ bool CopyToClipboard(Editor* e, bool cut) {
 
     if (!OpenClipboard(e->Window)) {
         GlobalFree(block);
-        // The system's own wording.
+        // The system's own wording, its misspelling included: users search
+        // for the message as they saw it.
         TellUser(e, "Could not open clipbard.", MB_ICONERROR);
         return false;
     }

@@ -1,5 +1,5 @@
 // The Insert and Remove commands: the guards, the dialog, then the core's
-// placement or removal. Remove asks nothing and has no undo.
+// placement or removal. Remove asks nothing: Undo takes it back.
 #include "editing.h"
 #include "report.h"
 #include "tree_edit.h"

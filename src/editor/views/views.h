@@ -7,7 +7,7 @@
 
 #include "app/editor.h"
 
-// List view (control 1001): one line per chunk, the chunk index at its end.
+// List view (IDC_CHUNK_LIST): one line per chunk, the chunk index at its end.
 // The list stores nothing: line n is chunk n, drawn (and read with
 // LB_GETTEXT) from the chunk table when needed.
 void InitChunkList(Editor* e);
@@ -23,7 +23,7 @@ int32_t ListLineForLetter(Editor* e, char letter, int32_t current);
 // The chunk index a list line carries, or -1 for a line the list does not hold.
 int32_t ListLineToChunkIndex(Editor* e, int32_t line);
 
-// Tree view (control 1002): items carry a key as item data, which
+// Tree view (IDC_CHUNK_TREE): items carry a key as item data, which
 // TreeItemChunk turns into the chunk it shows now. The control holds the top
 // level and the children of the nodes opened so far. BuildChunkTree builds
 // it afresh with every node closed.
