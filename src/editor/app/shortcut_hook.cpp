@@ -24,14 +24,13 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
             PostMessageA(e->Window, WM_SYSCOMMAND, SC_CLOSE, 0);
             message->message = WM_NULL;
         } else {
-            // Ctrl+C, Ctrl+X (and P, held back as it always was: it has no
-            // shortcut, so this costs nothing, and Ctrl+V reaches Paste
-            // everywhere, which hands a paste outside the tree to the focused
-            // box) act on chunks only
-            // in the tree; Ctrl+Z, Ctrl+Y and Delete on the document only in
-            // the tree or the list. Anywhere else they stay with the focused
-            // control, so an edit box copies, cuts, undoes and deletes its
-            // own text.
+            // Ctrl+C and Ctrl+X act on chunks only in the tree; Ctrl+Z,
+            // Ctrl+Y and Delete on the document only in the tree or the list.
+            // Anywhere else they stay with the focused control, so an edit
+            // box copies, cuts, undoes and deletes its own text. P is held
+            // back as it always was: it has no shortcut, so that costs
+            // nothing; Ctrl+V reaches Paste everywhere, which hands a paste
+            // outside the tree to the focused box.
             WPARAM key = message->wParam;
             bool inTree = message->hwnd == ControlOf(e, IDC_CHUNK_TREE);
             bool inView = inTree || message->hwnd == ControlOf(e, IDC_CHUNK_LIST);
