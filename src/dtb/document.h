@@ -89,7 +89,12 @@ void InitDocument(Document* doc);
 
 const int32_t kPoolStep = 4096;   // pool growth step and initial size, bytes
 const int32_t kTableStep = 256;   // table growth step and initial size, records
-const int32_t kUsualReserve = 4;  // the table slots callers ask for before adding one record
+// The table slots callers ask for before adding one record. EnsureRoom takes
+// a request of exactly this many as "one record at a time" and grows the
+// table by kTableStep, so that a run of single inserts does not resize at
+// each; any other count is the exact room wanted, for a caller that adds a
+// known number at once.
+const int32_t kUsualReserve = 4;
 
 // Creates both blocks (4096 pool bytes, 256 records). 0, or -1 after a report.
 int32_t AllocateDocument(Document* doc);

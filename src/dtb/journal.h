@@ -89,8 +89,10 @@ void WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key);  // 
 bool CanUndo(const Document* doc);
 bool CanRedo(const Document* doc);
 // Takes back the last change done / does again the last one undone, exactly.
-// *show: the chunk to show afterwards (-1: none; -2: the header or key). 0,
+// *show: the chunk to show afterwards (-1: none; kShowHeader: the header or
+// key, which no view shows a chunk for). 0,
 // or -1 with nothing changed (nothing to do, or no memory: reported).
+const int32_t kShowHeader = -2;
 int32_t UndoChange(Document* doc, int32_t* show);
 int32_t RedoChange(Document* doc, int32_t* show);
 

@@ -366,7 +366,7 @@ void WalkJournal(Editor* e, bool forwards) {
     int32_t show = -1;
     if ((forwards ? RedoChange(&e->Doc, &show) : UndoChange(&e->Doc, &show)) != 0) {
         e->User.Beep(MB_OK);
-    } else if (show != -2) {
+    } else if (show != kShowHeader) {
         RebuildView(e, true);
         ShowChunk(e, show);
         if (e->ShowAsTree) RefreshTreeChunk(e, show);  // a value taken back: the one change the tree does not follow

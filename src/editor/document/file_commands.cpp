@@ -103,7 +103,7 @@ NativeHandle OpenDocumentFile(const char* path, bool create, bool readOnly) {
     return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<NativeHandle>(file);
 }
 
-int32_t ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly) {
+FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly) {
     OPENFILENAMEA dialog = {};
     // The layout every version of the dialog knows, without the later fields.
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
@@ -122,15 +122,15 @@ int32_t ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly) {
     DWORD error = 0;
     if (e->User.FileDialog(&dialog, forSaving, &error)) {
         if (readOnly) *readOnly = (dialog.Flags & OFN_READONLY) != 0;
-        return 0;
+        return FileChosen;
     }
-    if (error == 0) return -1;
+    if (error == 0) return FileCancelled;
     e->User.MessageBox(nullptr, "Common Dialog Failure", kProgramTitle, MB_OK | MB_ICONERROR);
-    return -2;
+    return FileDialogFailed;
 }
 
 int32_t NewDocument(Editor* e) {
-    if (ChooseDtbFile(e, true, nullptr) != 0) return -1;
+    if (ChooseDtbFile(e, true, nullptr) != FileChosen) return -1;
     CloseDocumentFile(e);
     HANDLE file = CreateFileA(e->Doc.FileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -214,7 +214,7 @@ int32_t OpenDocument(Editor* e) {
     int32_t closed = CloseForOpen(e);
     if (closed < 0) return -1;
     bool readOnly = false;
-    if (ChooseDtbFile(e, false, &readOnly) != 0) return closed ? 0 : -1;
+    if (ChooseDtbFile(e, false, &readOnly) != FileChosen) return closed ? 0 : -1;
     return OpenChosenFile(e, readOnly, closed != 0);
 }
 
@@ -253,7 +253,7 @@ int32_t SaveDocument(Editor* e) {
 int32_t SaveDocumentAs(Editor* e) {
     char previous[kFileNameSize];
     std::memcpy(previous, e->Doc.FileName, sizeof previous);
-    if (ChooseDtbFile(e, true, nullptr) != 0) return -1;
+    if (ChooseDtbFile(e, true, nullptr) != FileChosen) return -1;
     char target[kFileNameSize];
     std::memcpy(target, e->Doc.FileName, sizeof target);
     // Until the new file is in place the document stays on its old one.

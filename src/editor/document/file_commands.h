@@ -6,11 +6,13 @@
 
 #include "app/editor.h"
 
-// The open (forSaving false) or save dialog on the document's FileName. 0 when a file was
-// chosen (its path is in FileName; readOnly, when given, says whether the
-// user asked to open it read-only), -1 when cancelled, -2 after a reported
-// dialog failure. The save dialog asks before it names an existing file.
-int32_t ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly);
+// The open (forSaving false) or save dialog on the document's FileName.
+// Chosen: its path is in FileName (readOnly, when given, says whether the
+// user asked to open it read-only). The save dialog asks before it names an
+// existing file. The callers only tell Chosen from the rest: a cancel and a
+// failure (already reported) both leave the document as it was.
+enum FileChoice : int32_t { FileChosen = 0, FileCancelled = -1, FileDialogFailed = -2 };
+FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly);
 
 // New, Open and Revert: 0 when the document was replaced (the shell then
 // rebuilds the views), -1 when it was left as it was. A file that cannot be
