@@ -12,6 +12,8 @@ enum ChunkShape : int32_t {
     ShapeNode = 3,    // 16, 17, 19: child count and node number
 };
 
+const uint32_t kTypeInteger = 0;
+const uint32_t kTypeFloat = 1;
 const uint32_t kTypeIdentifier = 5;  // the keyword that may follow a node and name it
 
 ChunkShape ShapeOfType(uint32_t type);

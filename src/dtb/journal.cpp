@@ -287,38 +287,6 @@ void NoteRemoving(Document* doc, int32_t index, int32_t count) { NoteRun(doc, Re
 void NoteBefore(Document* doc, int32_t index) { NoteSnapshot(doc, Before, index); }
 void NoteAfter(Document* doc, int32_t index) { NoteSnapshot(doc, After, index); }
 
-int32_t WriteChunkValue(Document* doc, int32_t index, const uint8_t* value) {
-    ChunkRecord& r = doc->Chunks[index];
-    if (std::memcmp(r.Value, value, sizeof r.Value) == 0) return 0;
-    BeginChange(doc);
-    NoteBefore(doc, index);
-    std::memcpy(r.Value, value, sizeof r.Value);
-    NoteAfter(doc, index);
-    EndChange(doc, true, index);
-    return 0;
-}
-
-int32_t WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n) {
-    const ChunkRecord& r = doc->Chunks[index];
-    if (r.Length == n && (n == 0 || std::memcmp(doc->Pool + r.PoolOffset, bytes, static_cast<size_t>(n)) == 0)) return 0;
-    BeginChange(doc);
-    NoteBefore(doc, index);
-    int32_t result = ReplacePayload(doc, index, bytes, n);
-    if (result == 0) NoteAfter(doc, index);
-    EndChange(doc, result == 0, index);
-    return result;
-}
-
-void WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key) {
-    if (std::memcmp(doc->HeaderBytes, header, kHeaderSize) == 0 && doc->Key == key) return;
-    BeginChange(doc);
-    NoteBefore(doc, -1);
-    std::memcpy(doc->HeaderBytes, header, kHeaderSize);
-    doc->Key = key;
-    NoteAfter(doc, -1);
-    EndChange(doc, true, -1);
-}
-
 bool CanUndo(const Document* doc) { return doc->History.Depth == 0 && doc->History.Done > 0; }
 bool CanRedo(const Document* doc) { return doc->History.Depth == 0 && doc->History.Done < doc->History.Count; }
 

@@ -79,13 +79,6 @@ void NoteRemoving(Document* doc, int32_t index, int32_t count);
 void NoteBefore(Document* doc, int32_t index);
 void NoteAfter(Document* doc, int32_t index);
 
-// The edits the user makes outside the tree, one change each when they
-// change anything. 0, or -1 with nothing changed (the value's own refusal
-// has been reported).
-int32_t WriteChunkValue(Document* doc, int32_t index, const uint8_t* value);  // 6 bytes
-int32_t WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n);
-void WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key);  // kHeaderSize bytes
-
 bool CanUndo(const Document* doc);
 bool CanRedo(const Document* doc);
 // Takes back the last change done / does again the last one undone, exactly.

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "chunk_types.h"
+
 void FormatHexBytes(const uint8_t* bytes, int32_t count, char* text) {
     static const char kDigits[] = "0123456789ABCDEF";
     char* out = text;
@@ -342,4 +344,39 @@ uint8_t* EditTextToPayload(const char* text, size_t textLength, const uint8_t* o
     std::free(now);
     *length = n;
     return out;
+}
+
+bool ReadScalarText(uint32_t type, const char* text, uint8_t* value) {
+    int32_t number = 0;
+    uint32_t bits = 0;
+    if (!IsScalarType(type)) return false;
+    if (type == kTypeInteger) {
+        if (!ReadIntegerText(text, &number)) return false;
+        WriteU32(value, static_cast<uint32_t>(number));
+    } else if (type == kTypeFloat) {
+        if (!ReadFloatText(text, &bits)) return false;
+        WriteU32(value, bits);
+    } else {
+        return ReadHexBytesText(text, 4, value);
+    }
+    return true;
+}
+
+int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record) {
+    std::memset(record, 0, sizeof *record);
+    record->Type = type;
+    int32_t number = 0;
+    switch (ShapeOfType(type)) {
+    case ShapeScalar:
+        return ReadScalarText(type, text, record->Value) ? 0 : -1;
+    case ShapeNode:
+        if (!ReadIntegerText(text, &number)) return -1;
+        WriteU32(record->Value + 2, static_cast<uint32_t>(number));
+        return 0;
+    case ShapePool:
+        return 0;
+    case ShapeUnknown:
+        break;
+    }
+    return -1;
 }

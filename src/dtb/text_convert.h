@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "document.h"
+
 // Writes the bytes as "01 02 0A FF" (two upper-case digits each, one blank
 // between). text needs room for 3 * count characters (3 * count - 1 and the
 // terminating zero); count 0 gives "".
@@ -84,3 +86,17 @@ uint8_t* EditTextToPayload(const char* text, size_t textLength, const uint8_t* o
 // or "0x" and hex digits, with nothing before or after. False,
 // with value unchanged, for anything else.
 bool ParseWholeNumber(const char* text, uint32_t* value);
+
+// The value bytes of a scalar chunk of type read from typed text, strictly:
+// an Integer by ReadIntegerText, a Float by ReadFloatText,
+// the unknown scalars as one to four hex bytes, written from value[0] on.
+// False, with value unchanged, for text that is not the type's form or a
+// type that is not scalar.
+bool ReadScalarText(uint32_t type, const char* text, uint8_t* value);
+
+// The record an insertion makes of a type and its typed text, all
+// but a text payload: scalars by ReadScalarText, node numbers by
+// ReadIntegerText; a new node has ChildCount 0. A pool type gets its Type
+// only; its payload is stored when the chunk is placed. Returns 0, or -1 for
+// a type the dialog does not offer or a text that is not the type's form.
+int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record);

@@ -5,6 +5,7 @@
 
 #include "chunk_types.h"
 #include "document.h"
+#include "journal.h"
 #include "report.h"
 #include "text_convert.h"
 
@@ -132,41 +133,6 @@ int32_t ChooseTarget(const Document* doc, int32_t selected, int32_t selectedPare
     return 0;
 }
 
-bool ReadScalarText(uint32_t type, const char* text, uint8_t* value) {
-    int32_t number = 0;
-    uint32_t bits = 0;
-    if (!IsScalarType(type)) return false;
-    if (type == 0) {
-        if (!ReadIntegerText(text, &number)) return false;
-        WriteU32(value, static_cast<uint32_t>(number));
-    } else if (type == 1) {
-        if (!ReadFloatText(text, &bits)) return false;
-        WriteU32(value, bits);
-    } else {
-        return ReadHexBytesText(text, 4, value);
-    }
-    return true;
-}
-
-int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record) {
-    std::memset(record, 0, sizeof *record);
-    record->Type = type;
-    int32_t number = 0;
-    switch (ShapeOfType(type)) {
-    case ShapeScalar:
-        return ReadScalarText(type, text, record->Value) ? 0 : -1;
-    case ShapeNode:
-        if (!ReadIntegerText(text, &number)) return -1;
-        WriteU32(record->Value + 2, static_cast<uint32_t>(number));
-        return 0;
-    case ShapePool:
-        return 0;
-    case ShapeUnknown:
-        break;
-    }
-    return -1;
-}
-
 int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                        bool identifiersShown, uint32_t type, const char* text) {
     ChunkRecord record;
@@ -215,4 +181,38 @@ int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identif
     RemoveChunks(doc, index, end - index);
     EndChange(doc, true, index);
     return index;
+}
+
+WriteResult WriteChunkValue(Document* doc, int32_t index, const uint8_t* value) {
+    ChunkRecord& r = doc->Chunks[index];
+    if (std::memcmp(r.Value, value, sizeof r.Value) == 0) return WriteUnchanged;
+    BeginChange(doc);
+    NoteBefore(doc, index);
+    std::memcpy(r.Value, value, sizeof r.Value);
+    NoteAfter(doc, index);
+    EndChange(doc, true, index);
+    return WriteDone;
+}
+
+WriteResult WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n) {
+    const ChunkRecord& r = doc->Chunks[index];
+    if (r.Length == n && (n == 0 || std::memcmp(doc->Pool + r.PoolOffset, bytes, static_cast<size_t>(n)) == 0))
+        return WriteUnchanged;
+    BeginChange(doc);
+    NoteBefore(doc, index);
+    int32_t result = ReplacePayload(doc, index, bytes, n);
+    if (result == 0) NoteAfter(doc, index);
+    EndChange(doc, result == 0, index);
+    return result == 0 ? WriteDone : WriteRefused;
+}
+
+WriteResult WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key) {
+    if (std::memcmp(doc->HeaderBytes, header, kHeaderSize) == 0 && doc->Key == key) return WriteUnchanged;
+    BeginChange(doc);
+    NoteBefore(doc, -1);
+    std::memcpy(doc->HeaderBytes, header, kHeaderSize);
+    doc->Key = key;
+    NoteAfter(doc, -1);
+    EndChange(doc, true, -1);
+    return WriteDone;
 }

@@ -85,19 +85,6 @@ uint32_t OfferedLocations(const Document* doc, int32_t selected);
 int32_t ChooseTarget(const Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                      bool identifiersShown, int32_t* index, int32_t* parent);
 
-// The value bytes of a scalar chunk of type read from typed text, strictly
-// (text_convert.h): an Integer by ReadIntegerText, a Float by ReadFloatText,
-// the unknown scalars as one to four hex bytes, written from value[0] on.
-// False, with value unchanged, for text that is not the type's form or a
-// type that is not scalar.
-bool ReadScalarText(uint32_t type, const char* text, uint8_t* value);
-
-// The record an insertion makes of a type and its typed text, all
-// but a text payload: scalars by ReadScalarText, node numbers by
-// ReadIntegerText; a new node has ChildCount 0. A pool type gets its Type
-// only; its payload is stored when the chunk is placed. Returns 0, or -1 for
-// a type the dialog does not offer or a text that is not the type's form.
-int32_t BuildRecordFromText(uint32_t type, const char* text, ChunkRecord* record);
 
 // A whole insertion: builds the record from type and text,
 // places it at location (ChooseTarget), stores a text payload (carriage
@@ -112,3 +99,13 @@ int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, 
 // not touched. Returns index, or -1 for an index outside the table or a
 // parent that is not a node standing before it.
 int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identifiersShown);
+
+// The edits the user makes outside the tree, one undoable change each when
+// they change anything: a chunk's six value bytes or its payload, the
+// header and the key. Unchanged: the bytes were those already there, and no
+// change is made; Refused: no memory for the payload (reported), nothing
+// changed.
+enum WriteResult : int32_t { WriteUnchanged = 0, WriteDone = 1, WriteRefused = -1 };
+WriteResult WriteChunkValue(Document* doc, int32_t index, const uint8_t* value);  // 6 bytes
+WriteResult WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n);
+WriteResult WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key);  // kHeaderSize bytes

@@ -90,10 +90,10 @@ void PutValue(Writer& w, const Document* doc, const ChunkRecord& r) {
     char text[40];
     switch (ShapeOfType(r.Type)) {
     case ShapeScalar:
-        if (r.Type == 0) {
+        if (r.Type == kTypeInteger) {
             std::snprintf(text, sizeof text, "\"value\": %d", static_cast<int>(static_cast<int32_t>(ReadU32(r.Value))));
             w.Put(text);
-        } else if (r.Type == 1) {
+        } else if (r.Type == kTypeFloat) {
             char number[32];
             if (FloatText(ReadU32(r.Value), number, sizeof number)) {
                 w.Put("\"value\": ");

@@ -16,6 +16,7 @@
 #include "chunk_types.h"
 #include "json_form.h"
 #include "text_convert.h"
+#include "tree_edit.h"
 
 namespace {
 
@@ -208,7 +209,7 @@ private:
         case FieldName: ok = g.kind == Given::Text; break;
         case FieldBits: ok = g.kind == Given::Text && g.text.size() == 8 && std::strspn(g.text.c_str(), kHexDigits) == 8; break;
         case FieldNumber: ok = g.kind == Given::Integer && g.integer >= INT32_MIN && g.integer <= INT32_MAX; break;
-        case FieldCount: ok = g.kind == Given::Integer && g.integer >= 0 && g.integer <= 65535; break;
+        case FieldCount: ok = g.kind == Given::Integer && g.integer >= 0 && g.integer <= kMostChildren; break;
         default: break;
         }
         if (!ok) return Fail(Path(true), Expected(f));
@@ -242,7 +243,7 @@ private:
         }
         if (r.Type != 1 && given(FieldBits)) return misplaced(FieldBits, "only a Float has bits");
         if (IsNodeType(r.Type)) return FinishNode(f, r);
-        if (r.Type == 1 && given(FieldBits)) {
+        if (r.Type == kTypeFloat && given(FieldBits)) {
             if (given(FieldValue)) return misplaced(FieldBits, "\"value\" is given already");
             WriteU32(r.Value, static_cast<uint32_t>(std::strtoul(f.given[FieldBits].text.c_str(), nullptr, 16)));
             return true;
@@ -250,10 +251,10 @@ private:
         if (!given(FieldValue)) return Fail(Path(false), "missing \"value\"");
         const Given& v = f.given[FieldValue];
         auto at = [&] { return Path(false) + ".value"; };
-        if (r.Type == 0) {
+        if (r.Type == kTypeInteger) {
             if (v.kind != Given::Integer || v.integer < INT32_MIN || v.integer > INT32_MAX) return Fail(at(), kInteger);
             WriteU32(r.Value, static_cast<uint32_t>(static_cast<int32_t>(v.integer)));
-        } else if (r.Type == 1) {
+        } else if (r.Type == kTypeFloat) {
             if (v.kind != Given::Integer && v.kind != Given::Real) return Fail(at(), "expected a number");
             float value = static_cast<float>(v.kind == Given::Real ? v.real : static_cast<double>(v.integer));
             if (!std::isfinite(value)) return Fail(at(), "expected a number within a 32-bit float's range");
@@ -270,7 +271,7 @@ private:
     bool FinishNode(const Frame& f, ChunkRecord& r) {
         if (!(f.seen & (1u << FieldNumber))) return Fail(Path(false), "missing \"number\"");
         bool counted = (f.seen & (1u << FieldCount)) != 0;
-        if (!counted && f.children > 65535) return Fail(Path(false) + ".children", "a node holds at most 65535 chunks");
+        if (!counted && f.children > kMostChildren) return Fail(Path(false) + ".children", "a node holds at most 65535 chunks");
         // The table would give the children past the count to the node's
         // parent: a tree other than the one written.
         if (counted && f.given[FieldCount].integer < f.children)

@@ -37,15 +37,17 @@ static bool RandomEdit(TestDocument& doc, std::mt19937& rng) {
         uint8_t value[6];
         std::memcpy(value, doc.chunk(chunk).Value, 6);
         value[IsNodeType(doc.chunk(chunk).Type) ? 2 + rng() % 4 : rng() % 4] ^= uint8_t(1 + rng() % 255);  // counts stay
-        EXPECT_EQ(WriteChunkValue(doc.get(), chunk, value), 0);
+        EXPECT_EQ(WriteChunkValue(doc.get(), chunk, value), WriteDone);
         EXPECT_EQ(std::memcmp(doc.chunk(chunk).Value, value, 6), 0);
         return true;
     }
-    case 4:
+    case 4: {
         if (chunk < 0 || !IsPoolType(doc.chunk(chunk).Type)) return false;
-        EXPECT_EQ(WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())), 0);
+        const WriteResult expected = doc.payload(chunk) == text ? WriteUnchanged : WriteDone;
+        EXPECT_EQ(WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())), expected);
         EXPECT_EQ(doc.payload(chunk), text);
         return true;
+    }
     default: {
         uint8_t header[kHeaderSize];
         std::memcpy(header, doc->HeaderBytes, kHeaderSize);
@@ -118,8 +120,9 @@ TEST(Journal, MemoryFollowsTheEditsWithinTheLimit) {
     ASSERT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 32, "t"), 0);
     const int32_t entries = doc->History.Count;
     const uint8_t same[7] = {'t'};  // writes that change nothing are no change
-    EXPECT_EQ(WriteChunkPayload(doc.get(), 0, same, 1) + WriteChunkValue(doc.get(), 1, same + 1) +
-              WriteChunkPayload(doc.get(), 1, same, 0), 0);
+    EXPECT_EQ(Joined(WriteChunkPayload(doc.get(), 0, same, 1), WriteChunkValue(doc.get(), 1, same + 1),
+                     WriteChunkPayload(doc.get(), 1, same, 0)),
+              "0 0 0");
     EXPECT_EQ(doc->History.Count, entries);
     doc->History.Limit = 20000;
     const std::string big(15000, 'b');

@@ -5,6 +5,7 @@
 #include "clipboard_block.h"
 #include "dtb_kit.h"
 #include "tree_check.h"
+#include "text_convert.h"
 #include "tree_edit.h"
 #include "tree_shape.h"
 

@@ -113,19 +113,16 @@ Commit WriteDetailIntoChunk(Editor* e, int32_t chunk) {
         uint8_t value[6];
         std::memcpy(value, r.Value, sizeof value);
         result = ReadValue(e, r, text, length, value);
-        if (result == Written && std::memcmp(value, r.Value, sizeof value) == 0) result = Unchanged;
-        if (result == Written) WriteChunkValue(&e->Doc, chunk, value);
+        if (result == Written) result = WriteChunkValue(&e->Doc, chunk, value) == WriteDone ? Written : Unchanged;
     } else {
         size_t n = 0;
         uint8_t* payload = ReadPayload(e, r, text, length, &n);
-        if (!payload) {
+        if (!payload || n > INT32_MAX) {
+            if (payload) ReportOutOfMemory(&e->Doc);  // no payload is that long
             result = Refused;
-        } else if (n == static_cast<size_t>(r.Length) && std::memcmp(payload, e->Doc.Pool + r.PoolOffset, n) == 0) {
-            result = Unchanged;
-        } else if (n > INT32_MAX || WriteChunkPayload(&e->Doc, chunk, payload, static_cast<int32_t>(n)) != 0) {
-            result = Refused;  // its message has been shown
         } else {
-            result = Written;
+            WriteResult written = WriteChunkPayload(&e->Doc, chunk, payload, static_cast<int32_t>(n));
+            result = written == WriteDone ? Written : written == WriteUnchanged ? Unchanged : Refused;
         }
         std::free(payload);
     }
