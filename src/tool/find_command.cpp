@@ -156,7 +156,7 @@ void ReplaceIn(const Criteria& c, Document* doc, const Finder* finder, const cha
         if (after != before[k]) r->Out += LineHead(doc, &index, file, found[k]) + before[k] + " -> " + after + "\n";
     }
     FreePathIndex(&index);
-    if (!r->Failed && !c.DryRun && replaced > 0) r->Failed = SaveDocumentSafely(doc, file, nullptr) != 0;
+    if (!r->Failed && !c.DryRun && replaced > 0) r->Failed = SaveDocumentInSweptFolder(doc, file) != 0;
     if (!r->Failed)
         r->Out += std::string(file) + ": " + std::to_string(replaced) + (c.DryRun ? " would be replaced\n" : " replaced\n");
 }
@@ -176,9 +176,25 @@ void RunOne(const Criteria& c, bool replacing, const char* file, FileResult* r) 
     FreeDocument(&doc);
 }
 
+// The saves skip the look for stale temporaries that each would make
+// through its whole folder: each folder is looked through once, here.
+void SweepFolders(const std::vector<const char*>& files) {
+    Document doc;
+    InitDocument(&doc);
+    std::vector<std::string> swept;
+    for (const char* file : files) {
+        std::string folder(file);
+        folder.erase(folder.find_last_of("/\\") == std::string::npos ? 0 : folder.find_last_of("/\\") + 1);
+        if (std::find(swept.begin(), swept.end(), folder) != swept.end()) continue;
+        SweepStaleTemporaries(&doc, folder.c_str());
+        swept.push_back(folder);
+    }
+}
+
 // Runs every file on two threads and prints each file's result as soon as
 // it and all before it are done.
 int RunAll(const Criteria& c, bool replacing) {
+    if (replacing && !c.DryRun) SweepFolders(c.Files);
     std::vector<FileResult> results(c.Files.size());
     std::atomic<size_t> next(0);
     std::mutex lock;
