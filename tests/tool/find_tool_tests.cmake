@@ -18,8 +18,9 @@ dtbtool_case(find_two_criteria 2 ARGS find ${SAMPLE} --text a --name b STDERR "e
 dtbtool_case(find_no_file 2 ARGS find --text a STDERR "^dtbtool: give one or more files")
 dtbtool_case(find_bad_type 2 ARGS find ${SAMPLE} --text a --type 3 STDERR "^dtbtool: --type takes a chunk type code")
 
-foreach(copy rep1 rep2 rep3 rep4)
-  dtbtool_case(replace_prepare_${copy} 0 ARGS copy ${SAMPLE} ${FIX}/${copy}.dtb QUIET)
+dtbtool_case(replace_prepare_rep1 0 ARGS copy ${SAMPLE} ${FIX}/rep1.dtb QUIET)
+foreach(copy rep2 rep3 rep4)  # after rep1: the two-file case waits for rep2 alone
+  dtbtool_case(replace_prepare_${copy} 0 ARGS copy ${SAMPLE} ${FIX}/${copy}.dtb QUIET AFTER replace_prepare_rep1)
 endforeach()
 dtbtool_case(replace_two_files 0 ARGS replace ${FIX}/rep1.dtb ${FIX}/rep2.dtb --text Window --with Frame QUIET
   STDOUT_MATCH "rep1.dtb: 1 replaced\n.*rep2.dtb: 1 replaced\n$" AFTER replace_prepare_rep2)
