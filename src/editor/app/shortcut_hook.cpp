@@ -13,7 +13,7 @@ namespace {
 // F3 and Shift+F3 belong to the Find and Replace dialog while it is open.
 bool FindKey(HWND dialog, const MSG* message) {
     if (!dialog || message->message != WM_KEYDOWN || message->wParam != VK_F3 || GetKeyState(VK_CONTROL) < 0) return false;
-    SendMessageA(dialog, WM_COMMAND, GetKeyState(VK_SHIFT) < 0 ? IDC_FIND_PREVIOUS : IDC_FIND_NEXT, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetKeyState(VK_SHIFT) < 0 ? IDC_FIND_PREVIOUS : IDC_FIND_NEXT, 1), 0);
     return true;
 }
 

@@ -260,16 +260,16 @@ void Activate(FindReplaceDialog* d, int32_t chunk) {
     GoToChunk(d, chunk);
 }
 
-void DispatchFindCommand(FindReplaceDialog* d, WORD id) {
+// code 1: a shortcut (F3), which never means the list's Enter.
+void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
     if (d->Busy) {  // a walk is under way: only Stop and Esc are heard
         if (id == IDC_FIND_STOP || id == IDCANCEL) d->StopAsked = true;
         return;
     }
     switch (id) {
-    case IDOK:  // Enter: on a line of the results its chunk, anywhere else the default button
-        if (GetFocus() == GetDlgItem(d->Window, IDC_FIND_RESULTS)) return Activate(d, SelectedFoundChunk(d));
-        return FindOnce(d, false);
-    case IDC_FIND_NEXT:
+    case IDOK:
+    case IDC_FIND_NEXT:  // also Enter, as the default button: on a line of the results it goes to its chunk
+        if (code != 1 && GetFocus() == GetDlgItem(d->Window, IDC_FIND_RESULTS)) return Activate(d, SelectedFoundChunk(d));
         return FindOnce(d, false);
     case IDC_FIND_PREVIOUS:
         return FindOnce(d, true);
@@ -303,10 +303,10 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (!d) return FALSE;
     switch (message) {
     case WM_COMMAND:
-        DispatchFindCommand(d, LOWORD(wParam));
+        DispatchFindCommand(d, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_CLOSE:
-        DispatchFindCommand(d, IDCANCEL);
+        DispatchFindCommand(d, IDCANCEL, 0);
         return TRUE;
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);

@@ -87,7 +87,8 @@ LRESULT FoundListNotice(FindReplaceDialog* d, const NMHDR* header, int32_t* chun
     case LVN_GETDISPINFOA:
         FillCell(d, &reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item);
         return 0;
-    case NM_DBLCLK: {
+    case NM_DBLCLK:  // some lists tell a double-click only this way, others also as an activation
+    case LVN_ITEMACTIVATE: {
         int32_t line = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
         if (LineIsCurrent(d, line)) *chunk = d->Found[static_cast<size_t>(line)];
         return 0;
