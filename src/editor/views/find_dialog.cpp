@@ -17,6 +17,7 @@ namespace {
 
 // A walk shorter than this shows no progress: the bar would only flicker.
 const DWORD kProgressDelay = 200;
+const DWORD kPumpInterval = 30;
 
 const struct {
     int Id;
@@ -111,8 +112,13 @@ void ShowWalkControls(FindReplaceDialog* d, bool walking) {
 // and Esc are heard.
 bool WalkProgress(void* context, int64_t done, int64_t total) {
     FindReplaceDialog* d = static_cast<FindReplaceDialog*>(context);
+    DWORD now = GetTickCount();
+    // The walk may call often; a look at the thread's messages costs more
+    // than the chunks between two calls, so it is made a few times a second.
+    if (now - d->LastPump < kPumpInterval) return true;
+    d->LastPump = now;
     if (!d->Shown) {
-        if (GetTickCount() - d->WalkStart < kProgressDelay) return true;
+        if (now - d->WalkStart < kProgressDelay) return true;
         d->Shown = true;
         SendDlgItemMessageA(d->Window, IDC_FIND_PROGRESS, PBM_SETRANGE32, 0, 1000);
         ShowWalkControls(d, true);
@@ -135,7 +141,7 @@ Progress BeginWalk(FindReplaceDialog* d) {
     d->Busy = true;
     d->Shown = false;
     d->StopAsked = false;
-    d->WalkStart = GetTickCount();
+    d->WalkStart = d->LastPump = GetTickCount();
     return {WalkProgress, d};
 }
 

@@ -34,6 +34,7 @@ struct FindReplaceDialog {
     bool Shown;
     bool StopAsked;
     DWORD WalkStart;
+    DWORD LastPump;  // when the walk last looked at the thread's messages
 };
 
 // Opens the dialog, or brings it forward with the Find what box selected.
