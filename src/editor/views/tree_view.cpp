@@ -403,6 +403,30 @@ void RefreshTreeChunk(Editor* e, int32_t chunk) {
     }
 }
 
+// Item by item rather than chunk by chunk: finding a chunk's item is a
+// search. Only texts that differ are set: some tree controls lay out every
+// item again for each text set, which over a thousand items takes seconds.
+void RefreshTreeTexts(Editor* e) {
+    const TreeShape& shape = e->Tree.Shape;
+    char text[kTextSize], shown[kTextSize];
+    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+        if (!e->Tree.Items[i]) continue;
+        FormatTreeItemText(&e->Doc, shape.Items[i].Chunk, text, sizeof text);
+        TVITEMA held = {};
+        held.mask = TVIF_HANDLE | TVIF_TEXT;
+        held.hItem = e->Tree.Items[i];
+        held.pszText = shown;
+        held.cchTextMax = sizeof shown;
+        if (SendMessageA(TreeOf(e), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&held)) && std::strcmp(shown, text) == 0)
+            continue;
+        TVITEMA update = {};
+        update.mask = TVIF_HANDLE | TVIF_TEXT;
+        update.hItem = e->Tree.Items[i];
+        update.pszText = text;
+        SendMessageA(TreeOf(e), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
+    }
+}
+
 int32_t SelectedTreeChunkAndParent(Editor* e, int32_t* parent) {
     *parent = -1;
     int32_t chunk = SelectedTreeChunk(e);
