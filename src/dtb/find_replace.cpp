@@ -108,6 +108,16 @@ bool NumberMatches(const Finder* f, const ChunkRecord& r, uint32_t look) {
     return v >= f->Low && v <= f->High;
 }
 
+// Whether chunk matches; a regular expression that runs away throws, so
+// every caller runs inside Guarded.
+bool Matches(const Finder* f, const Document* doc, int32_t chunk) {
+    const ChunkRecord& r = doc->Chunks[chunk];
+    if (f->Options.Type != kAnyType && r.Type != f->Options.Type) return false;
+    uint32_t look = LookInOfChunk(doc, chunk) & f->Options.LookIn;
+    if (look & (LookTexts | LookNames)) return TextMatches(f, TextOf(doc, chunk));
+    return look != 0 && NumberMatches(f, r, look);
+}
+
 // The new bytes of a matching chunk: its payload, or its six value bytes.
 // False with why when the replacement does not fit the chunk.
 bool Replaced(const Finder* f, const Document* doc, int32_t chunk, const std::string& with, std::string* out,
@@ -231,7 +241,7 @@ WalkResult ReplaceRange(const Finder* f, Document* doc, int32_t first, int32_t e
         if (progress.Hook && (i - first) % kProgressStep == 0 && i != first &&
             !progress.Hook(progress.Context, i - first, end - first))
             return WalkStopped;
-        if (!ChunkMatches(f, doc, i)) continue;
+        if (!Matches(f, doc, i)) continue;
         if (!Replaced(f, doc, i, with, &next, &why)) {
             RefuseAt(doc, i, why);
             return WalkFailed;
@@ -274,7 +284,7 @@ uint32_t LookInOfChunk(const Document* doc, int32_t chunk) {
     case ShapeNode:
         return LookNodeNumbers;
     case ShapeScalar:
-        return type == 0 ? LookIntegers : type == 1 ? LookFloats : LookUnknownScalars;
+        return type == kTypeInteger ? LookIntegers : type == kTypeFloat ? LookFloats : LookUnknownScalars;
     case ShapeUnknown:
         break;
     }
@@ -323,11 +333,12 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
 void FreeFinder(Finder* finder) { delete finder; }
 
 bool ChunkMatches(const Finder* f, const Document* doc, int32_t chunk) {
-    const ChunkRecord& r = doc->Chunks[chunk];
-    if (f->Options.Type != kAnyType && r.Type != f->Options.Type) return false;
-    uint32_t look = LookInOfChunk(doc, chunk) & f->Options.LookIn;
-    if (look & (LookTexts | LookNames)) return TextMatches(f, TextOf(doc, chunk));
-    return look != 0 && NumberMatches(f, r, look);
+    bool matches = false;
+    Guarded(doc, [&] {
+        matches = Matches(f, doc, chunk);
+        return WalkDone;
+    });
+    return matches;
 }
 
 int32_t FindNextMatch(const Finder* f, const Document* doc, int32_t from, bool backwards, bool* wrapped) {
@@ -346,7 +357,7 @@ int32_t FindNextMatch(const Finder* f, const Document* doc, int32_t from, bool b
                 i = backwards ? end - 1 : f->First;
                 *wrapped = true;
             }
-            if (ChunkMatches(f, doc, i)) {
+            if (Matches(f, doc, i)) {
                 found = i;
                 return WalkDone;
             }
@@ -364,7 +375,7 @@ WalkResult FindAllMatches(const Finder* f, const Document* doc, std::vector<int3
             if (progress.Hook && (i - f->First) % kProgressStep == 0 && i != f->First &&
                 !progress.Hook(progress.Context, i - f->First, end - f->First))
                 return WalkStopped;
-            if (ChunkMatches(f, doc, i)) found->push_back(i);
+            if (Matches(f, doc, i)) found->push_back(i);
         }
         return WalkDone;
     });
