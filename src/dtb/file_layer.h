@@ -60,6 +60,7 @@ struct FileLayer {
     bool (*Delete)(const char* path);
     // Deletes the temporaries of earlier saves of target that a crash or a
     // killed run left behind; one that another save is still writing is kept.
+    // A target that ends in a separator stands for every file in that folder.
     void (*RemoveStaleTemporaries)(const char* target);
 };
 

@@ -50,14 +50,9 @@ int32_t WriteWholeDocument(Document* doc, NativeHandle file, int64_t* size, void
     return WriteDocumentTo(doc, file, size);
 }
 
-}  // namespace
-
-int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held) {
-    return SaveContentSafely(doc, path, held, WriteWholeDocument, nullptr);
-}
-
-int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, ContentWriter write, void* context) {
-    const Content content = {write, context};
+int32_t Save(Document* doc, const char* path, NativeHandle* held, const Content& content, bool sweep) {
+    ContentWriter write = content.write;
+    void* context = content.context;
     const FileLayer& files = FilesOf(doc);
     char* target = nullptr;
     SaveTargetKind kind = files.InspectSaveTarget(path, &target);
@@ -70,7 +65,7 @@ int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, C
         std::free(target);
         return -1;
     }
-    files.RemoveStaleTemporaries(target);
+    if (sweep) files.RemoveStaleTemporaries(target);
     char* temporary = nullptr;
     NativeHandle file = files.CreateTemporary(target, &temporary);
     if (file == kNoFile) {
@@ -115,4 +110,22 @@ int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, C
     std::free(temporary);
     std::free(target);
     return result;
+}
+
+}  // namespace
+
+int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, ContentWriter write, void* context) {
+    return Save(doc, path, held, {write, context}, true);
+}
+
+int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held) {
+    return Save(doc, path, held, {WriteWholeDocument, nullptr}, true);
+}
+
+int32_t SaveDocumentInSweptFolder(Document* doc, const char* path) {
+    return Save(doc, path, nullptr, {WriteWholeDocument, nullptr}, false);
+}
+
+void SweepStaleTemporaries(const Document* doc, const char* folder) {
+    FilesOf(doc).RemoveStaleTemporaries(*folder ? folder : "./");
 }

@@ -30,3 +30,11 @@ int32_t SaveDocumentSafely(Document* doc, const char* path, NativeHandle* held);
 // was, and returns 0, or -1 after a report.
 typedef int32_t (*ContentWriter)(Document* doc, NativeHandle file, int64_t* size, void* context);
 int32_t SaveContentSafely(Document* doc, const char* path, NativeHandle* held, ContentWriter write, void* context);
+
+// For a batch that saves many files: removes the stale temporaries of every
+// file in folder (a path that ends in a separator, or "" for the current
+// folder) in one look through it, so that the saves of its files that
+// follow, through SaveDocumentInSweptFolder, need not look each time: in a
+// folder of n files, n looks would cost n * n.
+void SweepStaleTemporaries(const Document* doc, const char* folder);
+int32_t SaveDocumentInSweptFolder(Document* doc, const char* path);

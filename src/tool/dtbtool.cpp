@@ -36,6 +36,12 @@ const char kUsage[] =
     "                              output when OUT is - or not given\n"
     "  import IN OUT               write the JSON file IN (- for the standard input)\n"
     "                              back as the DTB file OUT\n"
+    "  find FILE... (--text T | --regex R | --value N | --name N) [--type T] [--case] [--whole]\n"
+    "                              print each match: file, path, label, value (tabs\n"
+    "                              between); exit status 0 matched, 1 none, 2 trouble\n"
+    "  replace FILE... (the same) --with X [--dry-run]\n"
+    "                              replace in each file, all or nothing; --dry-run shows\n"
+    "                              each value and what it would become, writing nothing\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -79,18 +85,6 @@ bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter 
     return true;
 }
 
-void PrintEscaped(const char* text, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\\') std::fputs("\\\\", stdout);
-        else if (c == '\t') std::fputs("\\t", stdout);
-        else if (c == '\r') std::fputs("\\r", stdout);
-        else if (c == '\n') std::fputs("\\n", stdout);
-        else if (c < 0x20 || c == 0x7F) std::printf("\\x%02X", c);
-        else std::fputc(c, stdout);
-    }
-}
-
 int main(int argc, char** argv) {
 #if defined(_WIN32)
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in \n on every platform
@@ -112,6 +106,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "check")) result = CheckCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "export")) result = ExportCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "import")) result = ImportCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "find")) result = FindCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "replace")) result = ReplaceCommand(argc - 2, argv + 2);
     if (result == -1) {
         std::fputs(kUsage, stderr);
         return kExitUsage;

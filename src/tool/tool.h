@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "document.h"
 
@@ -25,9 +26,10 @@ typedef int32_t (*TextMaker)(const Document* doc, int32_t chunk, char* out, size
 typedef void (*TextPrinter)(const char* text, size_t n);
 bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter print);
 
-// Writes text to stdout with backslash, tab, CR, LF and the other control
-// bytes as \\, \t, \r, \n and \xHH, so that one text stays on one line and
-// reads back unambiguously.
+// text with backslash, tab, CR, LF and the other control bytes written as
+// \\, \t, \r, \n and \xHH, so that one text stays on one line and reads
+// back unambiguously; PrintEscaped writes it to stdout.
+std::string EscapedText(const char* text, size_t n);
 void PrintEscaped(const char* text, size_t n);
 
 int ListCommand(int argc, char** argv);
@@ -36,3 +38,5 @@ int TreeCommand(int argc, char** argv);
 int CheckCommand(int argc, char** argv);
 int ExportCommand(int argc, char** argv);
 int ImportCommand(int argc, char** argv);
+int FindCommand(int argc, char** argv);
+int ReplaceCommand(int argc, char** argv);

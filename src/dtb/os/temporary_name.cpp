@@ -11,6 +11,10 @@ size_t FolderLength(const char* path) {
 }
 
 void TemporaryPrefix(const char* target, bool foldCase, char* prefix) {
+    if (!target[FolderLength(target)]) {  // a folder: the temporaries of every file in it
+        std::snprintf(prefix, kTemporaryPrefixSize, "~dtb");
+        return;
+    }
     // FNV-1a of the file's own name: the same for every save of one file, and
     // short whatever the name's length, so the temporary always fits where
     // the file itself does.

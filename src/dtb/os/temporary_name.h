@@ -11,5 +11,6 @@ const char kTemporarySuffix[] = ".tmp";
 
 // The length of the folder part of path, its last separator included.
 size_t FolderLength(const char* path);
-// Writes the prefix of target's temporaries (kTemporaryPrefixSize bytes).
+// Writes the prefix of target's temporaries (kTemporaryPrefixSize bytes);
+// for a target that ends in a separator, the prefix all temporaries share.
 void TemporaryPrefix(const char* target, bool foldCase, char* prefix);

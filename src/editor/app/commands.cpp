@@ -22,6 +22,7 @@
 #include "editing/editing.h"
 #include "editor.h"
 #include "shell.h"
+#include "views/find_dialog.h"
 #include "views/views.h"
 
 namespace {
@@ -66,23 +67,11 @@ void UndoClick(Editor* e, int id, bool flag) {
 // One left as it was keeps the views and what is typed in the boxes.
 void AfterDocumentChange(Editor* e, int32_t result) {
     if (result == 0) {
+        ForgetStaleMatches(e, true);
         RebuildView(e);
         ShowHeaderFields(e);
     }
     UpdateTitleAndCommands(e);
-}
-
-// The chunk a change was about, in the view shown: in the tree its item (or
-// a hidden identifier's node), in the list its line.
-void ShowChunk(Editor* e, int32_t chunk) {
-    if (chunk < 0) return;
-    if (e->ShowAsTree) {
-        if (!SelectTreeChunk(e, chunk)) SelectTreeChunk(e, chunk - 1);
-        return;
-    }
-    SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(chunk), 0);
-    e->CurrentChunk = chunk;
-    ShowChunkDetail(e, chunk);
 }
 
 bool TreeHasFocus(Editor* e) {
@@ -160,6 +149,7 @@ void CommandClose(Editor* e) {
         return;
     }
     CloseDocument(e);
+    ForgetStaleMatches(e, true);
     SendToControl(e, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
     ClearDetailPane(e);
     ClearChunkTree(e);
@@ -258,6 +248,35 @@ bool CommandContextMenu(Editor* e, HWND control, LPARAM at) {
     if (command) SendMessageA(e->Window, WM_COMMAND, command, 0);
     return true;
 }
+
+void ShowChunk(Editor* e, int32_t chunk) {
+    if (chunk < 0) return;
+    if (e->ShowAsTree) {
+        if (!SelectTreeChunk(e, chunk)) SelectTreeChunk(e, chunk - 1);
+        return;
+    }
+    SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(chunk), 0);
+    e->CurrentChunk = chunk;
+    ShowChunkDetail(e, chunk);
+}
+
+// Values replaced in place move no chunk, so the tree keeps its open nodes;
+// but it does not follow a changed text, so every item it holds is written
+// afresh.
+void ShowReplacedValues(Editor* e, int32_t chunk) {
+    RebuildView(e, true);
+    if (e->ShowAsTree) RefreshTreeTexts(e);
+    ShowChunk(e, chunk);
+    ShowHeaderFields(e);
+    UpdateTitleAndCommands(e);
+}
+
+void CommandGoTo(Editor* e) {
+    if (!CommitDataBox(e)) return;
+    ShowChunk(e, AskChunkPath(e));
+}
+
+void CommandFindReplace(Editor* e) { OpenFindDialog(e); }
 
 void CommandAbout(Editor* e) {
     DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0);

@@ -148,6 +148,10 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandRedo(e);
     case IDM_CHECK_STRUCTURE:
         return CommandCheckStructure(e);
+    case IDM_GO_TO:
+        return CommandGoTo(e);
+    case IDM_FIND_REPLACE:
+        return CommandFindReplace(e);
     case IDM_RECENT_FIRST + 0:
     case IDM_RECENT_FIRST + 1:
     case IDM_RECENT_FIRST + 2:

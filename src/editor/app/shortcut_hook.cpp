@@ -1,18 +1,41 @@
 // The shortcuts are applied by a message hook rather than by the dialog's
 // loop, which the dialog manager owns: every loop of the thread (the main
 // window's, the About box's, message boxes', file dialogs') passes through
-// it. It acts only while the main window is the active one: keys meant for
-// a dialog or a message box over it stay theirs.
+// it. It acts only while the main window or the modeless Find and Replace
+// dialog is the active one: keys meant for a modal dialog or a message box
+// over it stay theirs.
 #include "commands.h"
 #include "shell.h"
+#include "views/find_dialog.h"
+
+namespace {
+
+// F3 and Shift+F3 belong to the Find and Replace dialog while it is open.
+bool FindKey(HWND dialog, const MSG* message) {
+    if (!dialog || message->message != WM_KEYDOWN || message->wParam != VK_F3 || GetKeyState(VK_CONTROL) < 0) return false;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetKeyState(VK_SHIFT) < 0 ? IDC_FIND_PREVIOUS : IDC_FIND_NEXT, 1), 0);
+    return true;
+}
+
+// The modeless dialog has no loop of its own: its Tab, Enter and Esc are
+// the dialog manager's only when the keys pass through it here.
+void DialogKeys(HWND dialog, MSG* message) {
+    bool key = message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST;
+    if (key && (FindKey(dialog, message) || IsDialogMessageA(dialog, message))) message->message = WM_NULL;
+}
+
+}  // namespace
 
 LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
     HWND active = GetActiveWindow();
     bool main = active && GetWindowLongPtrA(active, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(MainDialogProc);
     Editor* e = main ? EditorOf(active) : nullptr;
+    MSG* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && !main && FindDialogOf(active)) DialogKeys(active, message);
     if (code == HC_ACTION && e) {
-        MSG* message = reinterpret_cast<MSG*>(lParam);
-        if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
+        if (FindKey(e->FindDialog, message)) {
+            message->message = WM_NULL;
+        } else if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
             // Esc would end the dialog that is the main window, edits and all;
             // only Exit and the close box end the program. In a box that
             // takes a value it drops what was typed there.

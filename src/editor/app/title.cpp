@@ -3,6 +3,7 @@
 #include "journal.h"
 #include "report.h"
 #include "shell.h"
+#include "views/find_dialog.h"
 
 void UpdateTitle(Editor* e) {
     HWND window = e->Window;
@@ -37,7 +38,7 @@ void UpdateTitleAndCommands(Editor* e) {
     EnableWindow(ControlOf(e, IDM_REMOVE), open);
     HMENU menu = GetMenu(window);
     UINT menuState = open ? MF_ENABLED : MF_GRAYED;
-    static const UINT kFileCommands[] = {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE};
+    static const UINT kFileCommands[] = {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE, IDM_GO_TO};
     for (UINT command : kFileCommands) EnableMenuItem(menu, command, MF_BYCOMMAND | menuState);
     bool tree = e->ShowAsTree;
     HWND treeView = ControlOf(e, IDC_CHUNK_TREE);
@@ -47,4 +48,5 @@ void UpdateTitleAndCommands(Editor* e) {
     ShowWindow(treeView, tree ? SW_SHOW : SW_HIDE);
     ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
     UpdateUndoCommands(e);
+    ForgetStaleMatches(e, false);
 }

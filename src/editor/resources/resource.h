@@ -40,6 +40,8 @@
 #define IDM_UNDO              5014
 #define IDM_REDO              5015
 #define IDM_CHECK_STRUCTURE   5016
+#define IDM_GO_TO             5017
+#define IDM_FIND_REPLACE      5018
 // The recent files at the foot of the File menu: first to first + 7.
 #define IDM_RECENT_FIRST      5100
 
@@ -57,3 +59,31 @@
 #define IDC_STRUCTURE_SUMMARY 1001
 #define IDC_STRUCTURE_LIST    1002
 #define IDC_REPAIR            1003
+
+// Go To dialog "GoToDlg"
+#define IDC_GO_TO_PATH        1001
+
+// Find and Replace dialog "FindDlg" (modeless)
+#define IDC_FIND_WHAT         1001
+#define IDC_REPLACE_WITH      1002
+#define IDC_LOOK_TEXTS        1003
+#define IDC_LOOK_NAMES        1004
+#define IDC_LOOK_INTEGERS     1005
+#define IDC_LOOK_FLOATS       1006
+#define IDC_LOOK_NODE_NUMBERS 1007
+#define IDC_LOOK_UNKNOWN      1008
+#define IDC_FIND_TYPE         1009
+#define IDC_MATCH_CASE        1010
+#define IDC_WHOLE_VALUE       1011
+#define IDC_REGULAR_EXPRESSION 1012
+#define IDC_SCOPE_DOCUMENT    1013
+#define IDC_SCOPE_SUBTREE     1014
+#define IDC_FIND_NEXT         1015
+#define IDC_FIND_PREVIOUS     1016
+#define IDC_FIND_ALL          1017
+#define IDC_REPLACE           1018
+#define IDC_REPLACE_ALL       1019
+#define IDC_FIND_STOP         1020
+#define IDC_FIND_PROGRESS     1021
+#define IDC_FIND_STATUS       1022
+#define IDC_FIND_RESULTS      1023

@@ -403,6 +403,12 @@ void RefreshTreeChunk(Editor* e, int32_t chunk) {
     }
 }
 
+void RefreshTreeTexts(Editor* e) {
+    const TreeShape& shape = e->Tree.Shape;
+    for (int32_t i = 0; i < shape.ItemCount; ++i)
+        if (e->Tree.Items[i]) RefreshTreeChunk(e, shape.Items[i].Chunk);
+}
+
 int32_t SelectedTreeChunkAndParent(Editor* e, int32_t* parent) {
     *parent = -1;
     int32_t chunk = SelectedTreeChunk(e);

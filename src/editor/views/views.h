@@ -47,6 +47,8 @@ int32_t SelectedTreeChunk(Editor* e);
 // Sets the text of chunk's item afresh, and of the node it names when it
 // is an identifier; a chunk without an item in the control needs nothing.
 void RefreshTreeChunk(Editor* e, int32_t chunk);
+// The same for every item the control holds, after values changed in place.
+void RefreshTreeTexts(Editor* e);
 // The same, and in *parent the chunk of the selected item's parent (-1 at
 // the top level), as the tree shows it: the view knows every item's parent,
 // so no edit has to search the table or walk the control for it.

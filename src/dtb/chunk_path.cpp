@@ -1,0 +1,271 @@
+#include "chunk_path.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "chunk_types.h"
+#include "report.h"
+#include "text_convert.h"
+#include "tree_edit.h"
+
+namespace {
+
+// The name a node goes by: the identifier right after it, as its label
+// shows it (up to its first zero byte); empty for anything else.
+PayloadView NameOf(const Document* doc, int32_t chunk) {
+    const ChunkRecord* r = doc->Chunks;
+    if (!IsNodeType(r[chunk].Type) || chunk + 1 >= doc->ChunkCount || r[chunk + 1].Type != kTypeIdentifier)
+        return {"", 0};
+    return ShownPayload(doc, r[chunk + 1]);
+}
+
+bool SameName(PayloadView a, PayloadView b) {
+    return a.Length == b.Length && std::memcmp(a.Text, b.Text, a.Length) == 0;
+}
+
+bool IsDigits(const char* text, size_t length) {
+    if (length == 0) return false;
+    for (size_t k = 0; k < length; ++k)
+        if (text[k] < '0' || text[k] > '9') return false;
+    return true;
+}
+
+bool NeedsBackslash(uint8_t c) { return c == '\\' || c == '/' || c == '[' || c == ']'; }
+bool IsControl(uint8_t c) { return c < 0x20 || c == 0x7F; }
+
+// Writes bytes at offsets [at, at + n) of a path whose first limit bytes
+// fit out; the rest is dropped, as snprintf drops what does not fit.
+struct ClippedOut {
+    char* out;
+    size_t limit;
+    void Put(size_t at, const char* bytes, size_t n) const {
+        for (size_t k = 0; k < n && at + k < limit; ++k) out[at + k] = bytes[k];
+    }
+};
+
+// The text of one step: its length, and written at offset at when out is set.
+size_t WriteStep(const Document* doc, const PathIndex* index, int32_t item, const ClippedOut* out, size_t at) {
+    const TreeItem& t = index->Shape.Items[item];
+    PayloadView name = NameOf(doc, t.Chunk);
+    char number[16];
+    size_t n = 0;
+    if (name.Length == 0 || index->Shared[item]) {
+        int written = std::snprintf(number, sizeof number, name.Length ? "[%d]" : "%d", index->Position[item]);
+        n = static_cast<size_t>(written);
+    }
+    size_t length = 0;
+    if (name.Length != 0) {
+        if (IsDigits(name.Text, name.Length)) {
+            if (out) out->Put(at + length, "\\", 1);
+            length += 1;
+        }
+        for (size_t k = 0; k < name.Length; ++k) {
+            uint8_t c = static_cast<uint8_t>(name.Text[k]);
+            char escaped[5];
+            size_t size = 1;
+            if (IsControl(c)) {
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+                size = 4;
+            } else if (NeedsBackslash(c)) {
+                escaped[0] = '\\';
+                escaped[1] = static_cast<char>(c);
+                size = 2;
+            } else {
+                escaped[0] = static_cast<char>(c);
+            }
+            if (out) out->Put(at + length, escaped, size);
+            length += size;
+        }
+    }
+    if (out) out->Put(at + length, number, n);
+    return length + n;
+}
+
+// One step of a typed path, read: a position, a name, or both.
+struct Step {
+    std::string name;
+    bool named = false;
+    int32_t position = -1;
+};
+
+// Reads the step that starts at *p, up to an unescaped '/' or the end, and
+// leaves *p there. False with why set when the step is malformed.
+bool ReadStep(const char** p, Step* step, std::string* why) {
+    const char* s = *p;
+    const char* end = s;
+    while (*end && *end != '/') end += (*end == '\\' && end[1]) ? 2 : 1;
+    *p = end;
+    if (s == end) {
+        *why = "A path has no empty steps: it is names and positions joined by single '/'.";
+        return false;
+    }
+    if (IsDigits(s, static_cast<size_t>(end - s))) {
+        long value = std::strtol(s, nullptr, 10);
+        if (end - s > 9 || value > kMostChildren) {
+            *why = "The position " + std::string(s, end) + " is past any chunk's.";
+            return false;
+        }
+        step->position = static_cast<int32_t>(value);
+        return true;
+    }
+    step->named = true;
+    for (const char* c = s; c < end; ++c) {
+        if (*c == '[') {
+            const char* digits = c + 1;
+            const char* close = digits;
+            while (close < end && *close >= '0' && *close <= '9') ++close;
+            if (close + 1 != end || *close != ']' || close == digits || close - digits > 9) {
+                *why = "In \"" + std::string(s, end) + "\", '[' must be followed by a position and ']' at the end of the step (write \\[ for a '[' in a name).";
+                return false;
+            }
+            step->position = static_cast<int32_t>(std::strtol(digits, nullptr, 10));
+            return true;
+        }
+        if (*c != '\\') {
+            step->name += *c;
+            continue;
+        }
+        ++c;
+        if (c == end) {
+            *why = "The path ends with a '\\' that escapes nothing.";
+            return false;
+        }
+        if (*c == 'x') {
+            if (end - c < 3 || !std::isxdigit(static_cast<unsigned char>(c[1])) ||
+                !std::isxdigit(static_cast<unsigned char>(c[2]))) {
+                *why = "\\x in a path must be followed by two hex digits.";
+                return false;
+            }
+            step->name += static_cast<char>(HexDigitValue(c[1]) * 16 + HexDigitValue(c[2]));
+            c += 2;
+        } else {
+            step->name += *c;
+        }
+    }
+    return true;
+}
+
+// The child of parentItem (-1: the top level) that step names, or -1 with why.
+int32_t ChildForStep(const Document* doc, const PathIndex* index, int32_t parentItem, const Step& step,
+                     const std::string& where, std::string* why) {
+    const TreeItem* items = index->Shape.Items;
+    int32_t child = parentItem == -1 ? (index->Shape.ItemCount ? 0 : -1) : items[parentItem].FirstChild;
+    int32_t found = -1;
+    for (int32_t k = 0; child != -1; child = items[child].NextSibling, ++k) {
+        if (step.position != -1 && k != step.position) continue;
+        if (step.named) {
+            PayloadView name = NameOf(doc, items[child].Chunk);
+            if (name.Length == 0 || !SameName(name, {step.name.data(), step.name.size()})) {
+                if (step.position != -1) break;
+                continue;
+            }
+            if (found != -1) {
+                *why = "Several nodes at " + where + " are named \"" + step.name +
+                       "\": add the position of the one meant, as in name[position].";
+                return -1;
+            }
+        }
+        found = child;
+        if (step.position != -1) break;
+    }
+    if (found == -1) *why = "There is no chunk at " + where + ".";
+    return found;
+}
+
+int32_t Refuse(const std::string& reason, char* why, size_t whySize) {
+    std::snprintf(why, whySize, "%s", reason.c_str());
+    return -1;
+}
+
+}  // namespace
+
+int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
+    if (BuildTreeShape(doc, true, &index->Shape) != 0) return -1;
+    const int32_t count = index->Shape.ItemCount;
+    const TreeItem* items = index->Shape.Items;
+    index->Position = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (count ? count : 1)));
+    index->Shared = static_cast<bool*>(std::calloc(count ? count : 1, sizeof(bool)));
+    std::vector<int32_t> named;
+    try {
+        if (!index->Position || !index->Shared) throw std::bad_alloc();
+        for (int32_t i = -1; i < count; ++i) {  // -1: the top level
+            int32_t child = i == -1 ? (count ? 0 : -1) : items[i].FirstChild;
+            for (int32_t k = 0; child != -1; child = items[child].NextSibling) index->Position[child] = k++;
+        }
+        for (int32_t i = 0; i < count; ++i)
+            if (NameOf(doc, items[i].Chunk).Length) named.push_back(i);
+    } catch (const std::bad_alloc&) {
+        FreePathIndex(index);
+        ReportOutOfMemory(doc);
+        return -1;
+    }
+    // Siblings with one name end up side by side.
+    auto before = [&](int32_t a, int32_t b) {
+        if (items[a].ParentItem != items[b].ParentItem) return items[a].ParentItem < items[b].ParentItem;
+        PayloadView x = NameOf(doc, items[a].Chunk);
+        PayloadView y = NameOf(doc, items[b].Chunk);
+        int order = std::memcmp(x.Text, y.Text, std::min(x.Length, y.Length));
+        return order != 0 ? order < 0 : x.Length < y.Length;
+    };
+    std::sort(named.begin(), named.end(), before);
+    for (size_t k = 1; k < named.size(); ++k) {
+        if (!before(named[k - 1], named[k])) index->Shared[named[k - 1]] = index->Shared[named[k]] = true;
+    }
+    return 0;
+}
+
+void FreePathIndex(PathIndex* index) {
+    FreeTreeShape(&index->Shape);
+    std::free(index->Position);
+    std::free(index->Shared);
+    index->Position = nullptr;
+    index->Shared = nullptr;
+}
+
+int32_t FormatChunkPath(const Document* doc, const PathIndex* index, int32_t chunk, char* out, size_t outSize) {
+    out[0] = '\0';
+    int32_t item = ItemOfChunk(&index->Shape, chunk);
+    if (item == -1) return -1;
+    const TreeItem* items = index->Shape.Items;
+    size_t total = 0;
+    for (int32_t i = item; i != -1; i = items[i].ParentItem)
+        total += WriteStep(doc, index, i, nullptr, 0) + (items[i].ParentItem != -1 ? 1 : 0);
+    // Steps go in from the deepest, each ending where the one below starts.
+    ClippedOut clipped = {out, outSize - 1};
+    size_t end = total;
+    for (int32_t i = item; i != -1; i = items[i].ParentItem) {
+        size_t start = end - WriteStep(doc, index, i, nullptr, 0);
+        WriteStep(doc, index, i, &clipped, start);
+        if (items[i].ParentItem != -1) clipped.Put(start - 1, "/", 1);
+        end = start - 1;
+    }
+    out[std::min(total, outSize - 1)] = '\0';
+    return total > INT32_MAX ? INT32_MAX : static_cast<int32_t>(total);
+}
+
+int32_t FindChunkByPath(const Document* doc, const PathIndex* index, const char* path, char* why, size_t whySize) {
+    if (!*path) return Refuse("The path is empty.", why, whySize);
+    try {
+        std::string reason;
+        int32_t item = -1;
+        for (const char* p = path;;) {
+            Step step;
+            if (item != -1 && !IsNodeType(doc->Chunks[index->Shape.Items[item].Chunk].Type))
+                return Refuse("\"" + std::string(path, p - 1) + "\" is not a node: nothing is under it.", why,
+                              whySize);
+            if (!ReadStep(&p, &step, &reason)) return Refuse(reason, why, whySize);
+            item = ChildForStep(doc, index, item, step, "\"" + std::string(path, p) + "\"", &reason);
+            if (item == -1) return Refuse(reason, why, whySize);
+            if (!*p) return index->Shape.Items[item].Chunk;
+            ++p;
+        }
+    } catch (const std::bad_alloc&) {
+        return Refuse(kOutOfMemory, why, whySize);
+    }
+}

@@ -1,0 +1,44 @@
+// Chunk paths: one readable name per chunk, unique in its file and the same
+// in two files wherever their trees are the same, so that a user, a script
+// and a comparison of two files can all point at "the same" chunk.
+//
+// A path is the steps from the top level down, joined with '/'. A node with
+// a name that none of its siblings has is its name; every other chunk is
+// its position among its siblings, counted from 0 (a node's identifier is
+// its child 0); a named node whose name a sibling node also has is
+// name[position]: settings/window/3, items/item[2]/1. In a name, '\', '/',
+// '[' and ']' are written after a '\', control bytes as \xHH, and a name of
+// digits alone gets a '\' in front so that it does not read as a position.
+//
+// The tree is the one the tree view shows with identifiers (tree_shape.h):
+// chunks of an unknown type have no path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "document.h"
+#include "tree_shape.h"
+
+// What paths are made from: the tree's shape, and for each of its items
+// the position among its siblings and whether its name is shared. Built in
+// one pass (and a sort of the names), so that formatting a path costs its
+// depth, however wide the file.
+struct PathIndex {
+    TreeShape Shape;
+    int32_t* Position;  // per item
+    bool* Shared;       // per item: a named node whose name a sibling node also has
+};
+
+// 0, or -1 after a report when memory runs out (the index is then empty).
+int32_t BuildPathIndex(const Document* doc, PathIndex* index);
+void FreePathIndex(PathIndex* index);
+
+// Writes the path of chunk into out (outSize >= 1 bytes), cut to fit, and
+// returns the length of the whole path as snprintf does; -1 (and "") for a
+// chunk that has no path.
+int32_t FormatChunkPath(const Document* doc, const PathIndex* index, int32_t chunk, char* out, size_t outSize);
+
+// The chunk a path names, or -1 with the reason in why (a whole sentence,
+// cut to whySize).
+int32_t FindChunkByPath(const Document* doc, const PathIndex* index, const char* path, char* why, size_t whySize);

@@ -1,0 +1,384 @@
+#include "find_replace.h"
+
+#include <boost/regex.hpp>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "chunk_path.h"
+#include "chunk_types.h"
+#include "journal.h"
+#include "report.h"
+#include "text_convert.h"
+
+struct Finder {
+    FindOptions Options;
+    std::string Pattern;  // folded to lower case when case does not matter
+    boost::regex Expression;
+    bool IsNumber = false;  // the pattern reads as a number or a range
+    double Low = 0;
+    double High = 0;
+    int32_t First = 0;
+    int32_t End = -1;  // -1: the end of the table, wherever it is by then
+};
+
+namespace {
+// The range's end in the table as it is now: the table may have shrunk since.
+int32_t EndNow(const Finder* f, const Document* doc) {
+    return f->End < 0 ? doc->ChunkCount : std::min(f->End, doc->ChunkCount);
+}
+}  // namespace
+
+namespace {
+
+// Walks report progress this often.
+const int32_t kProgressStep = 1 << 16;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// "42", "-1.5", "0x2A": the whole text, as strtod reads it, never NaN.
+bool ReadNumber(const std::string& text, double* value) {
+    const char* s = text.c_str();
+    while (*s == ' ') ++s;
+    if (!*s) return false;
+    char* end = nullptr;
+    *value = std::strtod(s, &end);
+    while (*end == ' ') ++end;
+    return *end == '\0' && !std::isnan(*value);
+}
+
+// "N" or "A..B" (either order).
+bool ReadRange(const std::string& text, double* low, double* high) {
+    size_t dots = text.find("..");
+    if (dots == std::string::npos) return ReadNumber(text, low) && (*high = *low, true);
+    if (!ReadNumber(text.substr(0, dots), low) || !ReadNumber(text.substr(dots + 2), high)) return false;
+    if (*low > *high) std::swap(*low, *high);
+    return true;
+}
+
+// A text payload's value is its text as shown: up to the first zero byte.
+// What follows it is kept as it is by a replacement.
+PayloadView TextOf(const Document* doc, int32_t chunk) { return ShownPayload(doc, doc->Chunks[chunk]); }
+
+// Where the plain pattern occurs in text from offset on, or npos.
+size_t FindPlain(const Finder* f, const char* text, size_t length, size_t offset) {
+    const std::string& p = f->Pattern;
+    if (p.size() > length) return std::string::npos;
+    if (f->Options.MatchCase) {
+        return std::string_view(text, length).find(p, offset);
+    }
+    for (size_t at = offset; at + p.size() <= length; ++at) {
+        size_t k = 0;
+        while (k < p.size() && Lower(text[at + k]) == p[k]) ++k;
+        if (k == p.size()) return at;
+    }
+    return std::string::npos;
+}
+
+bool TextMatches(const Finder* f, PayloadView text) {
+    if (f->Options.Regex) {
+        if (f->Options.WholeValue) return boost::regex_match(text.Text, text.Text + text.Length, f->Expression);
+        return boost::regex_search(text.Text, text.Text + text.Length, f->Expression);
+    }
+    if (f->Options.WholeValue) return text.Length == f->Pattern.size() && FindPlain(f, text.Text, text.Length, 0) == 0;
+    return FindPlain(f, text.Text, text.Length, 0) != std::string::npos;
+}
+
+bool NumberMatches(const Finder* f, const ChunkRecord& r, uint32_t look) {
+    if (!f->IsNumber) return false;
+    double v;
+    if (look == LookFloats) {
+        float x;
+        std::memcpy(&x, r.Value, sizeof x);
+        v = x;
+    } else if (look == LookNodeNumbers) {
+        v = NodeNumberOf(r);
+    } else if (look == LookUnknownScalars) {
+        // Four bytes of unknown meaning: either reading of them will do.
+        uint32_t bits = ReadU32(r.Value);
+        double asSigned = static_cast<int32_t>(bits);
+        if (asSigned >= f->Low && asSigned <= f->High) return true;
+        v = bits;
+    } else {
+        v = static_cast<int32_t>(ReadU32(r.Value));
+    }
+    return v >= f->Low && v <= f->High;
+}
+
+// The new bytes of a matching chunk: its payload, or its six value bytes.
+// False with why when the replacement does not fit the chunk.
+bool Replaced(const Finder* f, const Document* doc, int32_t chunk, const std::string& with, std::string* out,
+              std::string* why) {
+    const ChunkRecord& r = doc->Chunks[chunk];
+    uint32_t look = LookInOfChunk(doc, chunk);
+    if (look & LookNumbers) {
+        uint8_t value[6];
+        std::memcpy(value, r.Value, sizeof value);
+        int32_t integer;
+        uint32_t bits;
+        if (look == LookFloats) {
+            if (!ReadFloatText(with.c_str(), &bits)) {
+                *why = "\"" + with + "\" is not a Float";
+                return false;
+            }
+            WriteU32(value, bits);
+        } else if (ReadIntegerText(with.c_str(), &integer)) {
+            WriteU32(value + (look == LookNodeNumbers ? 2 : 0), static_cast<uint32_t>(integer));
+        } else if (look == LookUnknownScalars && ParseWholeNumber(with.c_str(), &bits)) {
+            WriteU32(value, bits);
+        } else {
+            *why = "\"" + with + "\" is not a whole number from -2147483648 to 2147483647";
+            return false;
+        }
+        out->assign(reinterpret_cast<const char*>(value), sizeof value);
+        return true;
+    }
+    PayloadView text = TextOf(doc, chunk);
+    std::string result;
+    if (f->Options.Regex) {
+        auto flags = boost::format_perl;
+        if (f->Options.WholeValue) {
+            boost::match_results<const char*> m;
+            boost::regex_match(text.Text, text.Text + text.Length, m, f->Expression);
+            result = m.format(with, flags);
+        } else {
+            result = boost::regex_replace(std::string(text.Text, text.Length), f->Expression, with, flags);
+        }
+    } else if (f->Options.WholeValue) {
+        result = with;
+    } else {
+        size_t from = 0;
+        for (size_t at; (at = FindPlain(f, text.Text, text.Length, from)) != std::string::npos;
+             from = at + f->Pattern.size())
+            result.append(text.Text + from, at - from).append(with);
+        result.append(text.Text + from, text.Length - from);
+    }
+    if (result.find('\0') != std::string::npos) {
+        *why = "the replacement puts a zero byte in the text, which would end it there";
+        return false;
+    }
+    size_t tail = static_cast<size_t>(r.Length) - text.Length;
+    if (result.size() > static_cast<size_t>(INT32_MAX) - tail) {
+        *why = "the text would be longer than a chunk can hold";
+        return false;
+    }
+    result.append(text.Text + text.Length, tail);
+    *out = std::move(result);
+    return true;
+}
+
+struct Planned {
+    int32_t Chunk;
+    size_t Offset;  // into the plan's bytes
+    size_t Length;
+};
+
+bool SameAsNow(const Document* doc, const Planned& p, const std::string& bytes) {
+    const ChunkRecord& r = doc->Chunks[p.Chunk];
+    const uint8_t* now = IsPoolType(r.Type) ? doc->Pool + r.PoolOffset : r.Value;
+    size_t length = IsPoolType(r.Type) ? static_cast<size_t>(r.Length) : sizeof r.Value;
+    return length == p.Length && std::memcmp(now, bytes.data() + p.Offset, length) == 0;
+}
+
+void RefuseAt(Document* doc, int32_t chunk, const std::string& why) {
+    PathIndex index = {};
+    char path[kMessageSize / 2] = "";
+    if (BuildPathIndex(doc, &index) == 0) FormatChunkPath(doc, &index, chunk, path, sizeof path);
+    FreePathIndex(&index);
+    ReportFormat(doc, ReportInformation, "Nothing was replaced: the chunk at %s refuses it: %s.", path, why.c_str());
+}
+
+// Makes the planned writes as one change. The room is secured first, so
+// that the writes themselves cannot fail half-way.
+WalkResult Apply(Document* doc, const std::vector<Planned>& plan, const std::string& bytes) {
+    int64_t growth = 0;
+    for (const Planned& p : plan) {
+        const ChunkRecord& r = doc->Chunks[p.Chunk];
+        if (IsPoolType(r.Type) && static_cast<int64_t>(p.Length) > r.SlotLength) growth += static_cast<int64_t>(p.Length);
+    }
+    if (growth > INT32_MAX - doc->PoolUsed) {
+        Report(doc, ReportInformation, "Nothing was replaced: the texts would not fit in the document.");
+        return WalkFailed;
+    }
+    if (EnsureRoom(doc, static_cast<int32_t>(growth), kUsualReserve) != 0) return WalkFailed;
+    BeginChange(doc);
+    for (const Planned& p : plan) {
+        ChunkRecord& r = doc->Chunks[p.Chunk];
+        NoteBefore(doc, p.Chunk);
+        const uint8_t* b = reinterpret_cast<const uint8_t*>(bytes.data()) + p.Offset;
+        if (IsPoolType(r.Type)) {
+            ReplacePayload(doc, p.Chunk, b, static_cast<int32_t>(p.Length));
+        } else {
+            std::memcpy(r.Value, b, sizeof r.Value);
+        }
+        NoteAfter(doc, p.Chunk);
+    }
+    EndChange(doc, !plan.empty(), plan.empty() ? -1 : plan.front().Chunk);
+    return WalkDone;
+}
+
+// Plans the replacement of every match in [first, end), then makes it.
+WalkResult ReplaceRange(const Finder* f, Document* doc, int32_t first, int32_t end, const char* replacement,
+                        int32_t* replaced, const Progress& progress) {
+    *replaced = 0;
+    std::vector<Planned> plan;
+    std::string bytes, next, why;
+    const std::string with = replacement;
+    for (int32_t i = first; i < end; ++i) {
+        if (progress.Hook && (i - first) % kProgressStep == 0 && i != first &&
+            !progress.Hook(progress.Context, i - first, end - first))
+            return WalkStopped;
+        if (!ChunkMatches(f, doc, i)) continue;
+        if (!Replaced(f, doc, i, with, &next, &why)) {
+            RefuseAt(doc, i, why);
+            return WalkFailed;
+        }
+        Planned p = {i, bytes.size(), next.size()};
+        bytes += next;
+        if (!SameAsNow(doc, p, bytes)) {
+            plan.push_back(p);
+        } else {
+            bytes.resize(p.Offset);
+        }
+    }
+    WalkResult result = Apply(doc, plan, bytes);
+    if (result == WalkDone) *replaced = static_cast<int32_t>(plan.size());
+    return result;
+}
+
+// Runs a walk, turning what the libraries throw into a report: no memory,
+// and a regular expression that runs away on a long text.
+template <typename Walk>
+WalkResult Guarded(const Document* doc, Walk walk) {
+    try {
+        return walk();
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory(doc);
+    } catch (const std::exception& e) {
+        ReportFormat(doc, ReportInformation, "%s", e.what());
+    }
+    return WalkFailed;
+}
+
+}  // namespace
+
+uint32_t LookInOfChunk(const Document* doc, int32_t chunk) {
+    uint32_t type = doc->Chunks[chunk].Type;
+    switch (ShapeOfType(type)) {
+    case ShapePool:
+        return type == kTypeIdentifier && chunk > 0 && IsNodeType(doc->Chunks[chunk - 1].Type) ? LookNames
+                                                                                                 : LookTexts;
+    case ShapeNode:
+        return LookNodeNumbers;
+    case ShapeScalar:
+        return type == 0 ? LookIntegers : type == 1 ? LookFloats : LookUnknownScalars;
+    case ShapeUnknown:
+        break;
+    }
+    return 0;
+}
+
+Finder* MakeFinder(const Document* doc, const FindOptions& options) {
+    Finder* f = new (std::nothrow) Finder;
+    if (!f) {
+        ReportOutOfMemory(doc);
+        return nullptr;
+    }
+    f->Options = options;
+    f->Pattern = options.Pattern ? options.Pattern : "";
+    f->Options.Pattern = f->Pattern.c_str();
+    f->First = std::max(0, options.First);
+    f->End = options.End;
+    const char* refusal = nullptr;
+    std::string reason;
+    if (f->Pattern.empty()) {
+        refusal = "Type what to find.";
+    } else {
+        f->IsNumber = ReadRange(f->Pattern, &f->Low, &f->High);
+        if (!f->IsNumber && !(options.LookIn & (LookTexts | LookNames)))
+            refusal = "Numbers are found by value: type a number such as 42 or a range such as 10..20.";
+    }
+    if (!refusal && options.Regex) {
+        try {
+            auto flags = boost::regex::perl | (options.MatchCase ? boost::regex::normal : boost::regex::icase);
+            f->Expression.assign(f->Pattern, flags);
+        } catch (const std::exception& e) {
+            reason = std::string("The regular expression does not compile: ") + e.what();
+            refusal = reason.c_str();
+        }
+    } else if (!options.MatchCase) {
+        for (char& c : f->Pattern) c = Lower(c);
+    }
+    if (refusal) {
+        Report(doc, ReportInformation, refusal);
+        delete f;
+        return nullptr;
+    }
+    return f;
+}
+
+void FreeFinder(Finder* finder) { delete finder; }
+
+bool ChunkMatches(const Finder* f, const Document* doc, int32_t chunk) {
+    const ChunkRecord& r = doc->Chunks[chunk];
+    if (f->Options.Type != kAnyType && r.Type != f->Options.Type) return false;
+    uint32_t look = LookInOfChunk(doc, chunk) & f->Options.LookIn;
+    if (look & (LookTexts | LookNames)) return TextMatches(f, TextOf(doc, chunk));
+    return look != 0 && NumberMatches(f, r, look);
+}
+
+int32_t FindNextMatch(const Finder* f, const Document* doc, int32_t from, bool backwards, bool* wrapped) {
+    *wrapped = false;
+    const int32_t end = EndNow(f, doc);
+    const int32_t span = end - f->First;
+    if (span <= 0) return -1;
+    if (from < f->First || from >= end) from = backwards ? end : f->First - 1;
+    int32_t step = backwards ? -1 : 1;
+    int32_t found = -1;
+    Guarded(doc, [&] {
+        int32_t i = from;
+        for (int32_t k = 0; k < span; ++k) {
+            i += step;
+            if (i >= end || i < f->First) {
+                i = backwards ? end - 1 : f->First;
+                *wrapped = true;
+            }
+            if (ChunkMatches(f, doc, i)) {
+                found = i;
+                return WalkDone;
+            }
+        }
+        return WalkDone;
+    });
+    return found;
+}
+
+WalkResult FindAllMatches(const Finder* f, const Document* doc, std::vector<int32_t>* found,
+                          const Progress& progress) {
+    return Guarded(doc, [&] {
+        const int32_t end = EndNow(f, doc);
+        for (int32_t i = f->First; i < end; ++i) {
+            if (progress.Hook && (i - f->First) % kProgressStep == 0 && i != f->First &&
+                !progress.Hook(progress.Context, i - f->First, end - f->First))
+                return WalkStopped;
+            if (ChunkMatches(f, doc, i)) found->push_back(i);
+        }
+        return WalkDone;
+    });
+}
+
+WalkResult ReplaceAllMatches(const Finder* f, Document* doc, const char* replacement, int32_t* replaced,
+                             const Progress& progress) {
+    *replaced = 0;
+    return Guarded(doc, [&] { return ReplaceRange(f, doc, f->First, EndNow(f, doc), replacement, replaced, progress); });
+}
+
+WalkResult ReplaceInChunk(const Finder* f, Document* doc, int32_t chunk, const char* replacement,
+                          int32_t* replaced) {
+    *replaced = 0;
+    if (chunk < f->First || chunk >= EndNow(f, doc)) return WalkDone;
+    return Guarded(doc, [&] { return ReplaceRange(f, doc, chunk, chunk + 1, replacement, replaced, Progress()); });
+}

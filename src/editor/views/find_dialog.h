@@ -1,0 +1,57 @@
+// Go To and the modeless Find and Replace dialog: thin callers of the
+// core's chunk paths and find walks. The dialog's record is reached from
+// its window (DWLP_USER); the Editor holds its window while it is open.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/editor.h"
+#include "chunk_path.h"
+
+// Asks for a path (the selection's preselected) until one names a chunk or
+// the user cancels; the chunk, or -1.
+int32_t AskChunkPath(Editor* e);
+
+struct FindReplaceDialog {
+    Editor* E;
+    HWND Window;
+    // Find All's chunks, and the paths they are shown with; valid while the
+    // journal's Steps stay FoundStep.
+    std::vector<int32_t> Found;
+    PathIndex Paths;
+    bool HasPaths;
+    uint32_t FoundStep;
+    // The chunk the last Find went to: the tree shows a hidden identifier
+    // as its node, and the next search must go on from the identifier.
+    int32_t LastFound;
+    int32_t ScopeRoot;  // "Selected subtree": the node whose subtree is searched
+    // A walk under way: when it began, whether its controls are shown, and
+    // whether Stop or Esc was pressed.
+    bool Busy;
+    bool Shown;
+    bool StopAsked;
+    DWORD WalkStart;
+};
+
+// Opens the dialog, or brings it forward with the Find what box selected.
+void OpenFindDialog(Editor* e);
+INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The dialog whose window this is, or nullptr.
+FindReplaceDialog* FindDialogOf(HWND window);
+// After any command: Find All's list is emptied once the chunks it names
+// may have moved (or the document is another), so that it never selects a
+// wrong chunk.
+void ForgetStaleMatches(Editor* e, bool documentReplaced);
+
+// The results list (find_results.cpp).
+void InitFoundList(FindReplaceDialog* d);
+// Shows d->Found afresh, paths from a new index; false when memory ran out.
+bool ShowFoundList(FindReplaceDialog* d);
+void ClearFoundList(FindReplaceDialog* d);
+// The list's notices; true when the chunk of a line was asked for (*chunk).
+LRESULT FoundListNotice(FindReplaceDialog* d, const NMHDR* header, int32_t* chunk);
+// The chunk of the list's selected line, or -1.
+int32_t SelectedFoundChunk(FindReplaceDialog* d);

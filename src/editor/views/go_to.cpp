@@ -1,0 +1,58 @@
+// Edit > Go To: a path typed or pasted, the chunk it names selected.
+#include <string>
+
+#include "display_text.h"
+#include "find_dialog.h"
+#include "report.h"
+
+namespace {
+
+struct GoToRequest {
+    Editor* E;
+    PathIndex Paths;
+    int32_t Chunk;
+};
+
+// A refused path keeps the dialog open with the text as typed, so that it
+// can be corrected rather than typed again.
+INT_PTR CALLBACK GoToDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    GoToRequest* request = reinterpret_cast<GoToRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        request = reinterpret_cast<GoToRequest*>(lParam);
+        char path[kTextSize] = "";
+        FormatChunkPath(&request->E->Doc, &request->Paths, request->E->PaneChunk, path, sizeof path);
+        HWND box = GetDlgItem(dialog, IDC_GO_TO_PATH);
+        SetWindowTextA(box, path);
+        SetFocus(box);
+        SendMessageA(box, EM_SETSEL, 0, -1);
+        return FALSE;  // the focus is set
+    }
+    if (message != WM_COMMAND || !request) return FALSE;
+    if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+    } else if (LOWORD(wParam) == IDOK) {
+        HWND box = GetDlgItem(dialog, IDC_GO_TO_PATH);
+        std::string path(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
+        path.resize(static_cast<size_t>(GetWindowTextA(box, &path[0], static_cast<int>(path.size()))));
+        char why[kMessageSize];
+        request->Chunk = FindChunkByPath(&request->E->Doc, &request->Paths, path.c_str(), why, sizeof why);
+        if (request->Chunk >= 0) {
+            EndDialog(dialog, IDOK);
+        } else {
+            TellUser(request->E, why, MB_ICONWARNING);
+            SetFocus(box);
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int32_t AskChunkPath(Editor* e) {
+    GoToRequest request = {e, {}, -1};
+    if (BuildPathIndex(&e->Doc, &request.Paths) != 0) return -1;
+    INT_PTR answer = DialogBoxParamA(e->Instance, "GoToDlg", e->Window, GoToDialogProc, reinterpret_cast<LPARAM>(&request));
+    FreePathIndex(&request.Paths);
+    return answer == IDOK ? request.Chunk : -1;
+}

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "dtb_kit.h"
+#include "find_replace.h"
+#include "journal.h"
+
+namespace {
+
+uint32_t FloatBits(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    return bits;
+}
+
+DtbBuilder Sample() {
+    return DtbBuilder().Top(3)
+        .Node(16, 4, 1).Text(5, "Biome").Text(2, "lava_biome").Scalar(0, 42).Scalar(1, FloatBits(42.0f))
+        .Node(16, 3, 42).Text(5, "player").Text(7, std::string("Lava Lake\0tail", 14)).Scalar(6, 0xFFFFFFFF)
+        .Text(5, "biome");
+}
+
+struct Case {
+    uint32_t look;
+    const char* pattern;
+    const char* flags;  // c: match case, w: whole value, r: regular expression
+    const char* with;
+    const char* found;    // the chunks Find All lists
+    const char* changed;  // the rows Replace All changes, or its message
+};
+
+std::string Join(const std::vector<int32_t>& chunks) {
+    std::string s;
+    for (int32_t c : chunks) s += (s.empty() ? "" : " ") + std::to_string(c);
+    return s;
+}
+
+FindOptions Options(const Case& c) {
+    FindOptions o;
+    o.Pattern = c.pattern;
+    o.LookIn = c.look;
+    o.MatchCase = std::strchr(c.flags, 'c');
+    o.WholeValue = std::strchr(c.flags, 'w');
+    o.Regex = std::strchr(c.flags, 'r');
+    return o;
+}
+
+bool StopAtOnce(void*, int64_t, int64_t) { return false; }
+
+}  // namespace
+
+// Each criterion finds what it names and nothing else; Replace All changes exactly those values, refuses whole,
+// and one Undo takes it all back.
+TEST(FindReplace, EachCriterionFindsAndReplacesItsValues) {
+    const Case cases[] = {
+        {LookTexts, "biome", "", "zone", "2 9", "2:'lava_zone' 9:'zone'"},
+        {LookTexts | LookNames, "BIOME", "c", "x", "", ""},
+        {LookNames, "biome", "w", "Zone", "1", "1:'Zone'"},
+        {LookTexts, "(\\w+)_(\\w+)", "r", "$2_$1", "2", "2:'biome_lava'"},
+        {LookTexts, "lava.*", "rw", "x$0", "2 7", "2:'xlava_biome' 7:'xLava Lake\\0tail'"},
+        {LookTexts, "lake", "w", "x", "", ""},
+        {LookTexts, "Lava Lake", "cw", "Pool", "7", "7:'Pool\\0tail'"},
+        {LookNumbers, "42", "", "7", "3 4 5", "3:07 00 00 00 4:00 00 E0 40 5:03 00 07 00 00 00"},
+        {LookIntegers | LookFloats, "40..50", "", "-1", "3 4", "3:FF FF FF FF 4:00 00 80 BF"},
+        {LookUnknownScalars, "-1", "", "0x10", "8", "8:10 00 00 00"},
+        {LookUnknownScalars, "4294967295", "", "4294967295", "8", ""},
+        {LookEverything, "42", "", "abc", "3 4 5",
+         "Nothing was replaced: the chunk at Biome/2 refuses it: \"abc\" is not a whole number from -2147483648 to "
+         "2147483647."},
+        {LookFloats, "42", "", "x", "4", "Nothing was replaced: the chunk at Biome/3 refuses it: \"x\" is not a Float."},
+        {LookNumbers, "lava", "", "x", "", "Numbers are found by value: type a number such as 42 or a range such as 10..20."},
+        {LookTexts, "(", "r", "x", "",
+         "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The error occurred while parsing "
+         "the regular expression: '(>>>HERE>>>'."},
+    };
+    for (const Case& c : cases) {
+        TestDocument doc;
+        doc.Load(Sample());
+        const std::vector<std::string> before = doc.Rows();
+        const std::vector<uint8_t> saved = doc.Saved();
+        Finder* finder = MakeFinder(doc.get(), Options(c));
+        if (!finder) {
+            EXPECT_EQ(doc.messages.empty() ? "" : doc.messages[0].text, c.changed) << c.pattern;
+            continue;
+        }
+        std::vector<int32_t> found;
+        EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress()), WalkDone);
+        EXPECT_EQ(Join(found), c.found) << c.pattern;
+        int32_t replaced = -1;
+        WalkResult result = ReplaceAllMatches(finder, doc.get(), c.with, &replaced, Progress());
+        std::string changed;
+        const std::vector<std::string> after = doc.Rows();
+        for (size_t i = 0; i < after.size(); ++i)
+            if (after[i] != before[i]) changed += (changed.empty() ? "" : " ") + std::to_string(i) + after[i].substr(after[i].find(':'));
+        for (size_t k; (k = changed.find('\0')) != std::string::npos;) changed.replace(k, 1, "\\0");
+        if (result == WalkFailed) {
+            EXPECT_EQ(changed, "") << c.pattern;
+            changed = doc.messages.empty() ? "" : doc.messages[0].text;
+        } else {
+            EXPECT_EQ(replaced, static_cast<int32_t>(std::count(changed.begin(), changed.end(), ':'))) << c.pattern;
+        }
+        EXPECT_EQ(changed, c.changed) << c.pattern;
+        int32_t show;
+        if (replaced > 0) {
+            EXPECT_EQ(UndoChange(doc.get(), &show), 0);
+        }
+        EXPECT_EQ(doc.Saved(), saved) << c.pattern;
+        EXPECT_FALSE(CanUndo(doc.get()));
+        FreeFinder(finder);
+    }
+}
+
+// Find Next and Previous wrap once round the range; a type or a subtree narrows it; a stopped Replace All changes
+// nothing.
+TEST(FindReplace, RangesWrapAndStops) {
+    TestDocument doc;
+    doc.Load(Sample());
+    FindOptions o;
+    o.Pattern = "biome";
+    Finder* finder = MakeFinder(doc.get(), o);
+    bool wrapped = false;
+    std::string walk;
+    for (auto step : {std::make_pair(-1, false), {2, false}, {9, false}, {2, true}, {9, true}}) {
+        int32_t at = FindNextMatch(finder, doc.get(), step.first, step.second, &wrapped);
+        walk += std::to_string(at) + (wrapped ? "w " : " ");
+    }
+    EXPECT_EQ(walk, "2 9 2w 9w 2 ");
+    FreeFinder(finder);
+
+    o.Pattern = "la";
+    o.Type = 7;
+    finder = MakeFinder(doc.get(), o);
+    EXPECT_EQ(FindNextMatch(finder, doc.get(), -1, false, &wrapped), 7);
+    FreeFinder(finder);
+    o.Type = kAnyType;
+    o.First = 0;
+    o.End = 5;
+    finder = MakeFinder(doc.get(), o);
+    std::vector<int32_t> found;
+    FindAllMatches(finder, doc.get(), &found, Progress());
+    EXPECT_EQ(Join(found), "2");
+    FreeFinder(finder);
+
+    DtbBuilder wide = DtbBuilder().Top(2).Node(16, 65535, 0);
+    for (int i = 0; i < 65535; ++i) wide.Scalar(0, 5);
+    doc.Load(wide.Node(16, 1, 1).Scalar(0, 5));
+    o = FindOptions();
+    o.Pattern = "5";
+    o.LookIn = LookIntegers;
+    finder = MakeFinder(doc.get(), o);
+    int32_t replaced = -1;
+    EXPECT_EQ(ReplaceAllMatches(finder, doc.get(), "6", &replaced, Progress{StopAtOnce, nullptr}), WalkStopped);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_FALSE(doc->Modified);
+    EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress{StopAtOnce, nullptr}), WalkStopped);
+    FreeFinder(finder);
+}
+
+// A pattern that runs away on a long text is a message, not a crash.
+TEST(FindReplace, RunawayPatternIsReported) {
+    TestDocument doc;
+    doc.Load(DtbBuilder().Top(1).Text(2, std::string(1000000, 'a')));
+    FindOptions o;
+    o.Pattern = "(a|b)*c";
+    o.Regex = true;
+    Finder* finder = MakeFinder(doc.get(), o);
+    std::vector<int32_t> found;
+    EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress()), WalkFailed);
+    EXPECT_EQ(doc.log(), "1:Ran out of stack space trying to match the regular expression.\n");
+    FreeFinder(finder);
+}
+
+// Replace All and Undo give back the document byte for byte, and Redo the replaced one, on random trees.
+TEST(FindReplace, UndoAndRedoAreExactOnRandomTrees) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 30; ++round) {
+        TestDocument doc;
+        ASSERT_EQ(doc.Load(RandomTree(rng, 200, 12)), 0);
+        const std::vector<uint8_t> original = doc.Saved();
+        FindOptions o;
+        o.Pattern = round % 2 ? "a" : "[a-f]+";
+        o.Regex = round % 2 == 0;
+        o.LookIn = LookTexts | LookNames;
+        Finder* finder = MakeFinder(doc.get(), o);
+        int32_t replaced = 0, show;
+        ASSERT_EQ(ReplaceAllMatches(finder, doc.get(), "long$0", &replaced, Progress()), WalkDone);
+        const std::vector<uint8_t> changed = doc.Saved();
+        if (replaced > 0) {
+            ASSERT_EQ(UndoChange(doc.get(), &show), 0);
+            EXPECT_EQ(doc.Saved(), original);
+            ASSERT_EQ(RedoChange(doc.get(), &show), 0);
+        }
+        EXPECT_EQ(doc.Saved(), changed);
+        EXPECT_EQ(replaced == 0, changed == original);
+        FreeFinder(finder);
+    }
+}
