@@ -42,6 +42,14 @@ const char kUsage[] =
     "  replace FILE... (the same) --with X [--dry-run]\n"
     "                              replace in each file, all or nothing; --dry-run shows\n"
     "                              each value and what it would become, writing nothing\n"
+    "  diff A B [--json]           print what differs from A to B, by the tree: + path  value,\n"
+    "                              - path  value, ~ path  old -> new (--json: one JSON\n"
+    "                              object a line); exit status 0 same, 1 different, 2 trouble\n"
+    "  merge BASE OURS THEIRS -o OUT [--favor ours|theirs]\n"
+    "                              merge the changes OURS and THEIRS made to BASE into OUT;\n"
+    "                              each conflict is listed (! path  base | ours | theirs)\n"
+    "                              and nothing is written (exit status 1) unless --favor\n"
+    "                              settles them; 2 on trouble\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -108,6 +116,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "import")) result = ImportCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "find")) result = FindCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "replace")) result = ReplaceCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "diff")) result = DiffCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "merge")) result = MergeCommand(argc - 2, argv + 2);
     if (result == -1) {
         std::fputs(kUsage, stderr);
         return kExitUsage;

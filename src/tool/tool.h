@@ -40,3 +40,5 @@ int ExportCommand(int argc, char** argv);
 int ImportCommand(int argc, char** argv);
 int FindCommand(int argc, char** argv);
 int ReplaceCommand(int argc, char** argv);
+int DiffCommand(int argc, char** argv);
+int MergeCommand(int argc, char** argv);

@@ -46,5 +46,18 @@ int main(int argc, char** argv) {
     // An item text longer than the view's buffer is printed whole.
     ok &= SaveFile(dir + "wide.dtb", DtbBuilder().Top(1).Node(16, 1, -7).Text(5, std::string(2100, 'w')).File(9));
     ok &= SaveFile(dir + "empty.dtb", DtbBuilder().Top(0).File(1));
+    // For diff and merge: a base, two mods of it in different places, and
+    // one that changes the value the first mod changes.
+    auto mod = [](int32_t value, const char* text, bool extra) {
+        DtbBuilder b = DtbBuilder().Top(2).Node(16, 3, 1).Text(5, "settings").Scalar(0, static_cast<uint32_t>(value))
+                           .Text(2, text).Node(17, extra ? 5 : 4, 2).Text(5, "items").Scalar(0, 1).Scalar(0, 2);
+        if (extra) b.Scalar(0, 9);
+        return b.Scalar(0, 3).File(0x1234);
+    };
+    ok &= SaveFile(dir + "mod_base.dtb", mod(42, "sky", false));
+    ok &= SaveFile(dir + "mod_ours.dtb", mod(43, "a\tb", false));
+    ok &= SaveFile(dir + "mod_theirs.dtb", mod(42, "sky", true));
+    ok &= SaveFile(dir + "mod_clash.dtb", mod(44, "sky", false));
+    ok &= SaveFile(dir + "mod_both.dtb", mod(43, "a\tb", true));
     return ok ? 0 : 1;
 }

@@ -1,0 +1,131 @@
+#include "tree_diff.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "chunk_types.h"
+#include "report.h"
+#include "tree_pairing.h"
+
+namespace {
+
+bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b) {
+    if (list->Count == list->Capacity) {
+        int32_t capacity = list->Capacity ? list->Capacity * 2 : 64;
+        void* grown = std::realloc(list->Items, static_cast<size_t>(capacity) * sizeof(Difference));
+        if (!grown) return false;
+        list->Items = static_cast<Difference*>(grown);
+        list->Capacity = capacity;
+    }
+    list->Items[list->Count++] = {kind, a, b};
+    return true;
+}
+
+// The header's count is judged by what it says of the file: a count that
+// follows the top-level chunks there are is no difference of its own.
+bool SameHeader(const Document* a, const PairingSide& sa, const Document* b, const PairingSide& sb) {
+    for (int k = 0; k < kHeaderSize; ++k)
+        if ((k < 1 || k > 2) && a->HeaderBytes[k] != b->HeaderBytes[k]) return false;
+    return TopLevelCountOf(*a) - sa.Shape.TopLevelCount == TopLevelCountOf(*b) - sb.Shape.TopLevelCount;
+}
+
+// One pair of sibling lists being walked: the pairs, removals and additions
+// in the order of the documents.
+struct Frame {
+    std::vector<int32_t> a;  // items, as Entry::A / Entry::B index them
+    std::vector<int32_t> b;
+    struct Entry {
+        int32_t A;  // position in a, or -1
+        int32_t B;
+    };
+    std::vector<Entry> entries;
+    size_t next = 0;
+};
+
+void PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, int32_t parentB, Frame* f) {
+    ChildItems(sa, parentA, &f->a);
+    ChildItems(sb, parentB, &f->b);
+    std::vector<int32_t> pairOfA;
+    PairSiblings(sa, f->a, sb, f->b, &pairOfA);
+    std::vector<bool> pairedB(f->b.size(), false);
+    for (int32_t p : pairOfA)
+        if (p >= 0) pairedB[static_cast<size_t>(p)] = true;
+    size_t i = 0, j = 0;
+    while (i < f->a.size() || j < f->b.size()) {
+        if (i < f->a.size() && pairOfA[i] < 0) {
+            f->entries.push_back({static_cast<int32_t>(i++), -1});
+        } else if (j < f->b.size() && !pairedB[j]) {
+            f->entries.push_back({-1, static_cast<int32_t>(j++)});
+        } else {
+            f->entries.push_back({static_cast<int32_t>(i++), static_cast<int32_t>(j++)});
+        }
+    }
+}
+
+bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list) {
+    std::vector<Frame> stack(1);
+    PlanFrame(sa, -1, sb, -1, &stack.back());
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        if (f.next == f.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        Frame::Entry e = f.entries[f.next++];
+        int32_t itemA = e.A >= 0 ? f.a[static_cast<size_t>(e.A)] : -1;
+        int32_t itemB = e.B >= 0 ? f.b[static_cast<size_t>(e.B)] : -1;
+        int32_t chunkA = itemA >= 0 ? sa.Shape.Items[itemA].Chunk : -1;
+        int32_t chunkB = itemB >= 0 ? sb.Shape.Items[itemB].Chunk : -1;
+        if (itemB < 0) {
+            if (!Add(list, DifferenceRemoved, chunkA, -1)) return false;
+            continue;
+        }
+        if (itemA < 0) {
+            if (!Add(list, DifferenceAdded, -1, chunkB)) return false;
+            continue;
+        }
+        if (!SameChunk(sa, itemA, sb, itemB) && !Add(list, DifferenceChanged, chunkA, chunkB)) return false;
+        // Equal subtrees hold nothing to report; the hash says so at once.
+        if (sa.Hash[itemA] == sb.Hash[itemB] && SameSubtree(sa, itemA, sb, itemB)) continue;
+        if (sa.Shape.Items[itemA].HasChildren && sb.Shape.Items[itemB].HasChildren) {
+            stack.emplace_back();  // f is stale from here on
+            PlanFrame(sa, itemA, sb, itemB, &stack.back());
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* list) {
+    list->Count = 0;
+    PairingSide sa, sb;
+    if (PrepareSide(a, &sa) != 0) return -1;
+    if (PrepareSide(b, &sb) != 0) {
+        FreeSide(&sa);
+        return -1;
+    }
+    bool done = true;
+    try {
+        if (a->Key != b->Key) done = Add(list, DifferenceKey, -1, -1);
+        if (done && !SameHeader(a, sa, b, sb)) done = Add(list, DifferenceHeader, -1, -1);
+        done = done && Walk(sa, sb, list);
+    } catch (const std::bad_alloc&) {
+        done = false;
+    }
+    FreeSide(&sa);
+    FreeSide(&sb);
+    if (!done) {
+        list->Count = 0;
+        ReportOutOfMemory(a);
+        return -1;
+    }
+    return 0;
+}
+
+void FreeDifferences(DifferenceList* list) {
+    std::free(list->Items);
+    std::memset(list, 0, sizeof *list);
+}

@@ -1,0 +1,52 @@
+// What differs between two documents, chunk by chunk, by their trees: one
+// inserted chunk is one addition, not a change of every chunk after it.
+//
+// Chunks pair by the tree, level by level: the children of two paired nodes
+// (and the two top levels) pair with each other and nothing else. Among
+// siblings, named nodes pair by name (the k-th of a name with the k-th of
+// that name); the other siblings pair as a sequence: the common start and
+// end are set aside and the middle is aligned as a longest common
+// subsequence of whole equal subtrees. What the alignment leaves between
+// two aligned pairs pairs in order where the shape agrees (value, payload
+// or node: a type change within a shape is a change), the rest is added or
+// removed. Pairs that would cross (siblings that swapped places) are undone
+// until the order agrees: the moved ones show as removed and added.
+//
+// The alignment is bounded: when the two middles hold n and m siblings and
+// n * m is past kAlignCellLimit (4,000,000), they pair by position instead
+// (same shape: changed; otherwise removed and added), so that no file costs
+// more than that many steps and 16 MB per list.
+#pragma once
+
+#include <cstdint>
+
+#include "document.h"
+
+enum DifferenceKind : int32_t {
+    DifferenceAdded = 1,    // ChunkB is new, with its subtree
+    DifferenceRemoved = 2,  // ChunkA is gone, with its subtree
+    DifferenceChanged = 3,  // type, value, payload or node number differ
+    DifferenceHeader = 4,   // header bytes other than the top-level count, or that count's fault
+    DifferenceKey = 5,
+};
+
+// One line of a comparison: the chunk in the first document or -1, the
+// chunk in the second or -1 (both -1 for the header and the key).
+struct Difference {
+    DifferenceKind Kind;
+    int32_t ChunkA;
+    int32_t ChunkB;
+};
+
+// The key first, then the header, then the chunks' differences in the order
+// of the documents.
+struct DifferenceList {
+    Difference* Items;
+    int32_t Count;
+    int32_t Capacity;
+};
+
+// Compares a with b into list (zero-filled first; its memory is reused).
+// 0, or -1 after a report (through a's hook) when memory runs out.
+int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* list);
+void FreeDifferences(DifferenceList* list);

@@ -1,0 +1,237 @@
+#include "tree_merge.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "chunk_types.h"
+#include "report.h"
+#include "tree_pairing.h"
+
+namespace {
+
+enum ActionKind { CopyOurs, CopyTheirs, MergeAnchor };
+
+struct Action {
+    ActionKind Kind;
+    int32_t B, O, T;  // items
+};
+
+// One level being written: the actions for its children, and the merged
+// node they go under (-1: the top level) with the children written so far.
+struct Frame {
+    std::vector<Action> actions;
+    size_t next = 0;
+    int32_t out = -1;
+    int64_t written = 0;
+};
+
+struct Merger {
+    PairingSide b, o, t;
+    MergeFavor favor;
+    Document* merged;
+    MergeConflicts* conflicts;
+    const char* failure = nullptr;
+
+    void Conflict(int32_t itemB, int32_t itemO, int32_t itemT) {
+        if (conflicts->Count == conflicts->Capacity) {
+            int32_t capacity = conflicts->Capacity ? conflicts->Capacity * 2 : 16;
+            void* grown = std::realloc(conflicts->Items, static_cast<size_t>(capacity) * sizeof(MergeConflict));
+            if (!grown) throw std::bad_alloc();
+            conflicts->Items = static_cast<MergeConflict*>(grown);
+            conflicts->Capacity = capacity;
+        }
+        conflicts->Items[conflicts->Count++] = {itemB < 0 ? -1 : b.Shape.Items[itemB].Chunk,
+                                                itemO < 0 ? -1 : o.Shape.Items[itemO].Chunk,
+                                                itemT < 0 ? -1 : t.Shape.Items[itemT].Chunk};
+    }
+
+    // The stretch [from, to) of side's list is the base's [baseFrom, baseTo), untouched.
+    bool Untouched(const PairingSide& side, const std::vector<int32_t>& list, const std::vector<int32_t>& pairOfB,
+                   const std::vector<int32_t>& base, size_t baseFrom, size_t baseTo, size_t from, size_t to) const {
+        if (to - from != baseTo - baseFrom) return false;
+        for (size_t k = 0; k < baseTo - baseFrom; ++k)
+            if (pairOfB[baseFrom + k] != static_cast<int32_t>(from + k) ||
+                !SameSubtree(b, base[baseFrom + k], side, list[from + k]))
+                return false;
+        return true;
+    }
+
+    void Stretch(const std::vector<int32_t>& lb, const std::vector<int32_t>& lo, const std::vector<int32_t>& lt,
+                 const std::vector<int32_t>& bo, const std::vector<int32_t>& bt, size_t b0, size_t b1, size_t o0,
+                 size_t o1, size_t t0, size_t t1, std::vector<Action>* actions) {
+        bool takeOurs;
+        if (Untouched(o, lo, bo, lb, b0, b1, o0, o1)) {
+            takeOurs = false;
+        } else if (Untouched(t, lt, bt, lb, b0, b1, t0, t1)) {
+            takeOurs = true;
+        } else {
+            bool agree = o1 - o0 == t1 - t0;
+            for (size_t k = 0; agree && k < o1 - o0; ++k) agree = SameSubtree(o, lo[o0 + k], t, lt[t0 + k]);
+            if (!agree) Conflict(b0 < b1 ? lb[b0] : -1, o0 < o1 ? lo[o0] : -1, t0 < t1 ? lt[t0] : -1);
+            takeOurs = agree || favor != FavorTheirs;
+        }
+        if (takeOurs) {
+            for (size_t k = o0; k < o1; ++k) actions->push_back({CopyOurs, -1, lo[k], -1});
+        } else {
+            for (size_t k = t0; k < t1; ++k) actions->push_back({CopyTheirs, -1, -1, lt[k]});
+        }
+    }
+
+    void Plan(int32_t pb, int32_t po, int32_t pt, Frame* f) {
+        std::vector<int32_t> lb, lo, lt, bo, bt;
+        ChildItems(b, pb, &lb);
+        ChildItems(o, po, &lo);
+        ChildItems(t, pt, &lt);
+        PairSiblings(b, lb, o, lo, &bo);
+        PairSiblings(b, lb, t, lt, &bt);
+        size_t b0 = 0, o0 = 0, t0 = 0;
+        for (size_t i = 0; i <= lb.size(); ++i) {
+            bool anchor = i < lb.size() && bo[i] >= 0 && bt[i] >= 0;
+            if (!anchor && i < lb.size()) continue;
+            size_t o1 = anchor ? static_cast<size_t>(bo[i]) : lo.size();
+            size_t t1 = anchor ? static_cast<size_t>(bt[i]) : lt.size();
+            if (i > b0 || o1 > o0 || t1 > t0) Stretch(lb, lo, lt, bo, bt, b0, i, o0, o1, t0, t1, &f->actions);
+            if (anchor) f->actions.push_back({MergeAnchor, lb[i], lo[o1], lt[t1]});
+            b0 = i + 1, o0 = o1 + 1, t0 = t1 + 1;
+        }
+    }
+
+    int32_t Append(const PairingSide& side, int32_t item, int64_t count) {
+        if (count > 0xFFFF) {
+            failure = "The merged file would have a node of more than 65535 children.";
+            return -1;
+        }
+        ChunkRecord r = side.Doc->Chunks[side.Shape.Items[item].Chunk];
+        if (IsPoolType(r.Type)) {
+            std::memcpy(merged->Pool + merged->PoolUsed, side.Doc->Pool + r.PoolOffset, static_cast<size_t>(r.Length));
+            r.PoolOffset = static_cast<uint32_t>(merged->PoolUsed);
+            r.SlotLength = r.Length;
+            merged->PoolUsed += r.Length;
+        }
+        if (IsNodeType(r.Type)) WriteU16(r.Value, static_cast<uint16_t>(count));
+        merged->Chunks[merged->ChunkCount] = r;
+        return merged->ChunkCount++;
+    }
+
+    // A subtree taken whole: its counts become the children it has.
+    bool CopySubtree(const PairingSide& side, int32_t item) {
+        const TreeItem* items = side.Shape.Items;
+        for (int32_t x = item; x < side.Shape.ItemCount && (x == item || items[x].Depth > items[item].Depth); ++x)
+            if (Append(side, x, items[x].HasChildren ? items[x].Placed : 0) < 0) return false;
+        return true;
+    }
+
+    // The anchor's own chunk: the side that changed it, or the favored one.
+    const PairingSide* Chosen(const Action& a, int32_t* item) {
+        bool oursSame = SameChunk(b, a.B, o, a.O);
+        bool theirsSame = SameChunk(b, a.B, t, a.T);
+        if (!oursSame && !theirsSame && !SameChunk(o, a.O, t, a.T)) {
+            Conflict(a.B, a.O, a.T);
+            if (favor == FavorTheirs) theirsSame = false, oursSame = true;
+        }
+        *item = oursSame ? a.T : a.O;
+        return oursSame ? &t : &o;
+    }
+
+    bool Run() {
+        std::vector<Frame> stack(1);
+        Plan(-1, -1, -1, &stack.back());
+        while (!stack.empty()) {
+            Frame& f = stack.back();
+            if (f.next == f.actions.size()) {
+                int64_t written = f.written;
+                int32_t out = f.out;
+                stack.pop_back();
+                if (out < 0) {
+                    if (written > 0xFFFF) {
+                        failure = "The merged file would have more than 65535 chunks at its top level.";
+                        return false;
+                    }
+                    WriteU16(merged->HeaderBytes + 1, static_cast<uint16_t>(written));
+                } else if (written > 0xFFFF) {
+                    failure = "The merged file would have a node of more than 65535 children.";
+                    return false;
+                } else {
+                    WriteU16(merged->Chunks[out].Value, static_cast<uint16_t>(written));
+                }
+                continue;
+            }
+            Action a = f.actions[f.next++];
+            f.written += 1;
+            if (a.Kind == CopyOurs || a.Kind == CopyTheirs) {
+                if (!CopySubtree(a.Kind == CopyOurs ? o : t, a.Kind == CopyOurs ? a.O : a.T)) return false;
+                continue;
+            }
+            int32_t item = -1;
+            const PairingSide* side = Chosen(a, &item);
+            int32_t out = Append(*side, item, 0);
+            if (side->Shape.Items[item].HasChildren) {
+                stack.emplace_back();  // f is stale from here on
+                stack.back().out = out;
+                Plan(a.B, a.O, a.T, &stack.back());
+            }
+        }
+        return true;
+    }
+};
+
+bool SameOwnHeader(const Document* x, const Document* y) {
+    return x->HeaderBytes[0] == y->HeaderBytes[0] && std::memcmp(x->HeaderBytes + 3, y->HeaderBytes + 3, 4) == 0;
+}
+
+}  // namespace
+
+int32_t MergeDocuments(const Document* base, const Document* ours, const Document* theirs, MergeFavor favor,
+                       Document* merged, MergeConflicts* conflicts) {
+    conflicts->Count = 0;
+    Merger m;
+    m.favor = favor;
+    m.merged = merged;
+    m.conflicts = conflicts;
+    m.b = m.o = m.t = PairingSide{};
+    if (PrepareSide(base, &m.b) != 0 || PrepareSide(ours, &m.o) != 0 || PrepareSide(theirs, &m.t) != 0) {
+        FreeSide(&m.b);
+        FreeSide(&m.o);
+        ReportOutOfMemory(merged);
+        return -1;
+    }
+    // Every merged chunk comes from ours or theirs, each at most once.
+    int64_t slots = static_cast<int64_t>(ours->ChunkCount) + theirs->ChunkCount;
+    int64_t bytes = static_cast<int64_t>(ours->PoolUsed) + theirs->PoolUsed;
+    merged->ChunkCount = 0;
+    merged->PoolUsed = 0;
+    bool done = slots < INT32_MAX && bytes < INT32_MAX &&
+                EnsureRoom(merged, static_cast<int32_t>(bytes), static_cast<int32_t>(slots) + 1) == 0;
+    if (done) {
+        const Document* header = SameOwnHeader(base, ours) ? theirs : ours;
+        if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
+            m.Conflict(-1, -1, -1);
+            if (favor == FavorTheirs) header = theirs;
+        }
+        std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
+        merged->Key = ours->Key == base->Key ? theirs->Key : ours->Key;
+        try {
+            done = m.Run();
+        } catch (const std::bad_alloc&) {
+            done = false;
+        }
+    }
+    FreeSide(&m.b);
+    FreeSide(&m.o);
+    FreeSide(&m.t);
+    if (!done) {
+        merged->ChunkCount = 0;
+        merged->PoolUsed = 0;
+        if (m.failure) Report(merged, ReportError, m.failure);
+        else ReportOutOfMemory(merged);
+        return -1;
+    }
+    return 0;
+}
+
+void FreeConflicts(MergeConflicts* conflicts) {
+    std::free(conflicts->Items);
+    std::memset(conflicts, 0, sizeof *conflicts);
+}

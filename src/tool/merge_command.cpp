@@ -1,0 +1,99 @@
+// dtbtool merge BASE OURS THEIRS -o OUT [--favor ours|theirs]: the changes of
+// two files to their base, combined; every conflict listed and nothing
+// written unless a favor settles them.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "chunk_path.h"
+#include "display_text.h"
+#include "safe_save.h"
+#include "text_convert.h"
+#include "tool.h"
+#include "tree_merge.h"
+
+namespace {
+
+std::string Described(const Document* doc, int32_t chunk) {
+    if (chunk < 0) return "(none)";
+    std::string text(kTextSize, '\0');
+    int32_t n = FormatChunkText(doc, chunk, &text[0], text.size(), " ", true);
+    if (n >= kTextSize) {
+        text.assign(static_cast<size_t>(n) + 1, '\0');
+        FormatChunkText(doc, chunk, &text[0], text.size(), " ", true);
+    }
+    return EscapedText(text.data(), static_cast<size_t>(n));
+}
+
+std::string HeaderText(const Document* doc) {
+    char hex[32];
+    FormatHexBytes(doc->HeaderBytes, kHeaderSize, hex);
+    return hex;
+}
+
+// The place of a conflict by the first of the three documents that has it.
+std::string PlaceOf(const Document* const docs[3], const MergeConflict& c) {
+    const int32_t chunks[3] = {c.Base, c.Ours, c.Theirs};
+    for (int k = 0; k < 3; ++k) {
+        if (chunks[k] < 0) continue;
+        PathIndex index = {};
+        if (BuildPathIndex(docs[k], &index) != 0) return "?";
+        char path[kTextSize];
+        FormatChunkPath(docs[k], &index, chunks[k], path, sizeof path);
+        FreePathIndex(&index);
+        return EscapedText(path, std::strlen(path));
+    }
+    return "header";
+}
+
+}  // namespace
+
+int MergeCommand(int argc, char** argv) {
+    const char* files[3] = {};
+    const char* out = nullptr;
+    MergeFavor favor = FavorNone;
+    int named = 0;
+    for (int k = 0; k < argc; ++k) {
+        if (!std::strcmp(argv[k], "-o") && k + 1 < argc) {
+            out = argv[++k];
+        } else if (!std::strcmp(argv[k], "--favor") && k + 1 < argc) {
+            ++k;
+            if (!std::strcmp(argv[k], "ours")) favor = FavorOurs;
+            else if (!std::strcmp(argv[k], "theirs")) favor = FavorTheirs;
+            else return -1;
+        } else if (named < 3 && std::strncmp(argv[k], "-", 1) != 0) {
+            files[named++] = argv[k];
+        } else {
+            return -1;
+        }
+    }
+    if (named != 3 || !out) return -1;
+    Document docs[4];
+    bool ok = true;
+    for (Document& d : docs) ok = StartDocument(&d) && ok;
+    for (int k = 0; ok && k < 3; ++k) ok = LoadFile(&docs[k], files[k]);
+    int status = 2;
+    MergeConflicts conflicts = {};
+    if (ok && MergeDocuments(&docs[0], &docs[1], &docs[2], favor, &docs[3], &conflicts) == 0) {
+        const Document* const inputs[3] = {&docs[0], &docs[1], &docs[2]};
+        for (int32_t k = 0; k < conflicts.Count; ++k) {
+            const MergeConflict& c = conflicts.Items[k];
+            bool header = c.Base < 0 && c.Ours < 0 && c.Theirs < 0;
+            std::string values[3];
+            for (int s = 0; s < 3; ++s)
+                values[s] = header ? HeaderText(inputs[s]) : Described(inputs[s], s == 0 ? c.Base : s == 1 ? c.Ours : c.Theirs);
+            std::printf("! %s  base %s | ours %s | theirs %s\n", PlaceOf(inputs, c).c_str(), values[0].c_str(),
+                        values[1].c_str(), values[2].c_str());
+        }
+        if (conflicts.Count && favor == FavorNone) {
+            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count, conflicts.Count == 1 ? "" : "s", out);
+            status = 1;
+        } else {
+            status = SaveDocumentSafely(&docs[3], out, nullptr) == 0 ? 0 : 2;
+        }
+    }
+    FreeConflicts(&conflicts);
+    for (Document& d : docs) FreeDocument(&d);
+    std::fflush(stdout);
+    return status;
+}
