@@ -7,6 +7,14 @@
 
 #include "document.h"
 
+// The keystream's state: a ring of 249 words in a table of 256.
+const int32_t kCipherTableSize = 256;
+struct CipherState {
+    uint32_t Table[kCipherTableSize];
+    int32_t IndexA;  // the lagged index
+    int32_t IndexB;  // the index written
+};
+
 const int32_t kCipherRing = 249;
 const int32_t kCipherLag = 103;
 

@@ -40,14 +40,6 @@ struct ChunkRecord {
     int32_t SlotLength;   // pool types: bytes reserved at PoolOffset
 };
 
-// The keystream's state (cipher.h): a ring of 249 words in a table of 256.
-const int32_t kCipherTableSize = 256;
-struct CipherState {
-    uint32_t Table[kCipherTableSize];
-    int32_t IndexA;  // the lagged index
-    int32_t IndexB;  // the index written
-};
-
 struct FileLayer;       // file_layer.h
 struct BlockAllocator;  // below
 
@@ -67,7 +59,6 @@ struct Document {
 
     uint8_t HeaderBytes[kHeaderSize];  // bytes 1-2: the top-level count
     uint32_t Key;
-    CipherState Cipher;  // where the keystream stands while a file is read or written
 
     // Modified: not the saved state (as the journal tells). Incomplete: the
     // reader stopped before the end of the file, so saving over that file

@@ -85,7 +85,8 @@ int32_t ReadDocument(Document* doc) {
         return -1;
     }
     doc->Key = ReadU32(key);
-    SeedCipher(&doc->Cipher, doc->Key);
+    CipherState cipher;  // the reader's own: where the keystream stands in this file
+    SeedCipher(&cipher, doc->Key);
     doc->ChunkCount = 0;
     doc->PoolUsed = 0;
     // A file too short to supply its header gets a zero one rather than the
@@ -113,7 +114,7 @@ int32_t ReadDocument(Document* doc) {
             doc->Incomplete = carry > 0 || !headerTaken;
             return 0;
         }
-        ApplyCipher(&doc->Cipher, buffer.bytes, carry, got);
+        ApplyCipher(&cipher, buffer.bytes, carry, got);
         int32_t avail = carry + got;
         int32_t pos = 0;
         if (!headerTaken) {

@@ -15,17 +15,20 @@ namespace {
 // is ever too long to save.
 struct WriteBlock {
     Document* doc;
+    CipherState cipher;  // where the keystream stands: the writer's own, never the document's
     const FileLayer& files;
     NativeHandle file;
     uint8_t bytes[kFileBlock];
     int32_t used = 0;
     int64_t total = 0;
 
-    WriteBlock(Document* d, const FileLayer& f, NativeHandle h) : doc(d), files(f), file(h) {}
+    WriteBlock(Document* d, const FileLayer& f, NativeHandle h) : doc(d), files(f), file(h) {
+        SeedCipher(&cipher, d->Key);
+    }
 
     bool Flush() {
         if (used == 0) return true;
-        ApplyCipher(&doc->Cipher, bytes, 0, used);
+        ApplyCipher(&cipher, bytes, 0, used);
         int32_t written = 0;
         bool ok = files.Write(file, bytes, used, &written) && written == used;
         total += used;
@@ -61,7 +64,6 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
         ReportFormat(doc, ReportError, "Could not write key to file (%d)", files.LastError());
         return -1;
     }
-    SeedCipher(&doc->Cipher, doc->Key);
     WriteBlock out(doc, files, file);
     out.Put(doc->HeaderBytes, kHeaderSize);
     if (!out.Flush()) {
