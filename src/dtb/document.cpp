@@ -31,7 +31,7 @@ struct alignas(std::max_align_t) BlockHead {
     size_t reserved;  // usable bytes after the head
 };
 
-void* ReservingResize(void* block, size_t bytes) {
+void* ReservingResize(void*, void* block, size_t bytes) {
     BlockHead* head = block ? static_cast<BlockHead*>(block) - 1 : nullptr;
     size_t reserve = bytes;
     if (head && bytes <= head->reserved) {
@@ -57,18 +57,19 @@ void* ReservingResize(void* block, size_t bytes) {
     return block;
 }
 
-void ReservingFree(void* block) {
+void ReservingFree(void*, void* block) {
     if (block) std::free(static_cast<BlockHead*>(block) - 1);
 }
 
-const BlockAllocator kDefaultAllocator = {ReservingResize, ReservingFree};
+const BlockAllocator kDefaultAllocator = {ReservingResize, ReservingFree, nullptr};
 
 const BlockAllocator& Memory(const Document* doc) { return doc->Memory ? *doc->Memory : kDefaultAllocator; }
 
 // Grows a block to newSize bytes with the bytes past oldSize zeroed. On
 // failure the block is untouched and nullptr is returned.
 void* GrowBlock(const Document* doc, void* block, size_t oldSize, size_t newSize) {
-    void* grown = Memory(doc).Resize(block, newSize);
+    const BlockAllocator& memory = Memory(doc);
+    void* grown = memory.Resize(memory.Context, block, newSize);
     if (grown) std::memset(static_cast<char*>(grown) + oldSize, 0, newSize - oldSize);
     return grown;
 }
@@ -84,7 +85,7 @@ int32_t AllocateDocument(Document* doc) {
     void* pool = GrowBlock(doc, nullptr, 0, kPoolStep);
     void* table = pool ? GrowBlock(doc, nullptr, 0, kTableStep * sizeof(ChunkRecord)) : nullptr;
     if (!table) {
-        if (pool) Memory(doc).Free(pool);
+        if (pool) Memory(doc).Free(Memory(doc).Context, pool);
         ReportOutOfMemory(doc);
         return -1;
     }
@@ -99,8 +100,9 @@ int32_t AllocateDocument(Document* doc) {
 
 void FreeDocument(Document* doc) {
     ClearJournal(doc);
-    if (doc->Pool) Memory(doc).Free(doc->Pool);
-    if (doc->Chunks) Memory(doc).Free(doc->Chunks);
+    const BlockAllocator& memory = Memory(doc);
+    if (doc->Pool) memory.Free(memory.Context, doc->Pool);
+    if (doc->Chunks) memory.Free(memory.Context, doc->Chunks);
     doc->Pool = nullptr;
     doc->Chunks = nullptr;
     doc->PoolCapacity = doc->PoolUsed = 0;

@@ -117,9 +117,11 @@ struct PayloadView {
 };
 PayloadView ShownPayload(const Document* doc, const ChunkRecord& record);
 
-// Where the blocks come from. Resize(nullptr, n) allocates; a failed Resize
-// returns nullptr and leaves the old block as it was (as realloc does).
+// Where the blocks come from. Resize(context, nullptr, n) allocates; a
+// failed Resize returns nullptr and leaves the old block as it was (as
+// realloc does). Context is handed to both, as it is given here.
 struct BlockAllocator {
-    void* (*Resize)(void* block, size_t bytes);
-    void (*Free)(void* block);
+    void* (*Resize)(void* context, void* block, size_t bytes);
+    void (*Free)(void* context, void* block);
+    void* Context;
 };

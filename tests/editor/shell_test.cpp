@@ -16,7 +16,8 @@ TEST_F(Shell, StartsInTreeModeWithNothingOpen) {
     EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(Control(IDC_CHUNK_TREE), TVSIL_NORMAL)), 36);
     EXPECT_TRUE(PaneLocked());  // no chunk to type into
     // Without its memory the editor says so, in a box no window owns yet, and goes no further.
-    static const BlockAllocator kNoMemory = {[](void*, size_t) -> void* { return nullptr; }, [](void*) {}};
+    static const BlockAllocator kNoMemory = {[](void*, void*, size_t) -> void* { return nullptr; }, [](void*, void*) {},
+                                             nullptr};
     Editor starved;
     EXPECT_FALSE(StartEditor(&starved, GetModuleHandleA(nullptr), kTestSeams, &kNoMemory));
     EXPECT_TRUE(BoxTexts() == std::vector<std::string>{"Could not allocate memory."} && !g_user.boxes[0].owner);

@@ -59,21 +59,22 @@ FileLayer MakeMemoryLayer() {
     return layer;
 }
 
-TestAllocator* g_allocator = nullptr;
-std::map<void*, size_t> g_sizes;
-
-void* MovingResize(void* block, size_t bytes) {
-    int call = g_allocator->resizes++;
-    if (g_allocator->failFrom >= 0 && call >= g_allocator->failFrom) return nullptr;
+void* MovingResize(void* context, void* block, size_t bytes) {
+    TestAllocator& a = *static_cast<TestAllocator*>(context);
+    int call = a.resizes++;
+    if (a.failFrom >= 0 && call >= a.failFrom) return nullptr;
     void* grown = std::memset(std::malloc(bytes), 0xCD, bytes);
-    if (block) std::memcpy(grown, block, std::min(g_sizes[block], bytes));
-    g_sizes.erase(block);
+    if (block) std::memcpy(grown, block, std::min(a.sizes[block], bytes));
+    a.sizes.erase(block);
     std::free(block);
-    g_sizes[grown] = bytes;
+    a.sizes[grown] = bytes;
     return grown;
 }
 
-const BlockAllocator kMovingBlocks = {MovingResize, [](void* block) { g_sizes.erase(block), std::free(block); }};
+void MovingFree(void* context, void* block) {
+    static_cast<TestAllocator*>(context)->sizes.erase(block);
+    std::free(block);
+}
 
 // Appends a chunk with its subtree; nodes once the budget is spent have only
 // leaves below. An identifier after a node is its first child, or after an
@@ -128,11 +129,7 @@ const FileLayer* MemoryFile::Layer() {
     return &layer;
 }
 
-TestAllocator::TestAllocator() { g_allocator = this; }
-
-TestAllocator::~TestAllocator() { g_allocator = nullptr; }
-
-const BlockAllocator* TestAllocator::Blocks() const { return &kMovingBlocks; }
+TestAllocator::TestAllocator() : blocks{MovingResize, MovingFree, this} {}
 
 TestDocument::TestDocument(const BlockAllocator* memory) {
     InitDocument(&doc);

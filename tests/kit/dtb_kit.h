@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,19 +67,20 @@ struct MemoryFile {
     static const FileLayer* Layer();
 };
 
-// While alive, the blocks of the documents given Blocks() come from here:
-// every resize moves the block and fills the new bytes with garbage, so stale
-// pointers and missing zero-filling show; resizes are counted, and from
-// failFrom on they fail. One at a time.
+// The blocks of the documents given Blocks() come from here: every resize
+// moves the block and fills the new bytes with garbage, so stale pointers
+// and missing zero-filling show; resizes are counted, and from failFrom on
+// they fail. It must outlive those documents.
 struct TestAllocator {
     int resizes = 0;
     int failFrom = -1;
+    std::map<void*, size_t> sizes;  // of the blocks it handed out
+    BlockAllocator blocks;
 
     TestAllocator();
-    ~TestAllocator();
     TestAllocator(const TestAllocator&) = delete;
     TestAllocator& operator=(const TestAllocator&) = delete;
-    const BlockAllocator* Blocks() const;
+    const BlockAllocator* Blocks() const { return &blocks; }
 };
 
 struct Message {
