@@ -7,6 +7,7 @@
 #include "file_commands.h"
 #include "report.h"
 #include "text_convert.h"
+#include "tree_edit.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "editing.h"
 #include "report.h"
+#include "text_convert.h"
 #include "tree_edit.h"
 #include "views/value_forms.h"
 
