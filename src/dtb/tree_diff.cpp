@@ -11,7 +11,7 @@
 
 namespace {
 
-bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b) {
+bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b, int32_t place) {
     if (list->Count == list->Capacity) {
         int32_t capacity = list->Capacity ? list->Capacity * 2 : 64;
         void* grown = std::realloc(list->Items, static_cast<size_t>(capacity) * sizeof(Difference));
@@ -19,7 +19,7 @@ bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b) {
         list->Items = static_cast<Difference*>(grown);
         list->Capacity = capacity;
     }
-    list->Items[list->Count++] = {kind, a, b};
+    list->Items[list->Count++] = {kind, a, b, place};
     return true;
 }
 
@@ -36,15 +36,18 @@ bool SameHeader(const Document* a, const PairingSide& sa, const Document* b, con
 struct Frame {
     std::vector<int32_t> a;  // items, as Entry::A / Entry::B index them
     std::vector<int32_t> b;
+    int32_t parentA;  // item
     struct Entry {
         int32_t A;  // position in a, or -1
         int32_t B;
+        int32_t Before;  // additions: the position in a they would come before
     };
     std::vector<Entry> entries;
     size_t next = 0;
 };
 
 void PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, int32_t parentB, Frame* f) {
+    f->parentA = parentA;
     ChildItems(sa, parentA, &f->a);
     ChildItems(sb, parentB, &f->b);
     std::vector<int32_t> pairOfA;
@@ -55,13 +58,20 @@ void PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, in
     size_t i = 0, j = 0;
     while (i < f->a.size() || j < f->b.size()) {
         if (i < f->a.size() && pairOfA[i] < 0) {
-            f->entries.push_back({static_cast<int32_t>(i++), -1});
+            f->entries.push_back({static_cast<int32_t>(i++), -1, -1});
         } else if (j < f->b.size() && !pairedB[j]) {
-            f->entries.push_back({-1, static_cast<int32_t>(j++)});
+            f->entries.push_back({-1, static_cast<int32_t>(j++), static_cast<int32_t>(i)});
         } else {
-            f->entries.push_back({static_cast<int32_t>(i++), static_cast<int32_t>(j++)});
+            f->entries.push_back({static_cast<int32_t>(i++), static_cast<int32_t>(j++), -1});
         }
     }
+}
+
+// The chunk of the first document nearest to where an addition would go.
+int32_t PlaceOfAddition(const PairingSide& sa, const Frame& f, const Frame::Entry& e) {
+    size_t before = static_cast<size_t>(e.Before);
+    int32_t item = before < f.a.size() ? f.a[before] : !f.a.empty() ? f.a.back() : f.parentA;
+    return item >= 0 ? sa.Shape.Items[item].Chunk : -1;
 }
 
 bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list) {
@@ -79,14 +89,14 @@ bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list) {
         int32_t chunkA = itemA >= 0 ? sa.Shape.Items[itemA].Chunk : -1;
         int32_t chunkB = itemB >= 0 ? sb.Shape.Items[itemB].Chunk : -1;
         if (itemB < 0) {
-            if (!Add(list, DifferenceRemoved, chunkA, -1)) return false;
+            if (!Add(list, DifferenceRemoved, chunkA, -1, chunkA)) return false;
             continue;
         }
         if (itemA < 0) {
-            if (!Add(list, DifferenceAdded, -1, chunkB)) return false;
+            if (!Add(list, DifferenceAdded, -1, chunkB, PlaceOfAddition(sa, f, e))) return false;
             continue;
         }
-        if (!SameChunk(sa, itemA, sb, itemB) && !Add(list, DifferenceChanged, chunkA, chunkB)) return false;
+        if (!SameChunk(sa, itemA, sb, itemB) && !Add(list, DifferenceChanged, chunkA, chunkB, chunkA)) return false;
         // Equal subtrees hold nothing to report; the hash says so at once.
         if (sa.Hash[itemA] == sb.Hash[itemB] && SameSubtree(sa, itemA, sb, itemB)) continue;
         if (sa.Shape.Items[itemA].HasChildren && sb.Shape.Items[itemB].HasChildren) {
@@ -109,8 +119,8 @@ int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* l
     }
     bool done = true;
     try {
-        if (a->Key != b->Key) done = Add(list, DifferenceKey, -1, -1);
-        if (done && !SameHeader(a, sa, b, sb)) done = Add(list, DifferenceHeader, -1, -1);
+        if (a->Key != b->Key) done = Add(list, DifferenceKey, -1, -1, -1);
+        if (done && !SameHeader(a, sa, b, sb)) done = Add(list, DifferenceHeader, -1, -1, -1);
         done = done && Walk(sa, sb, list);
     } catch (const std::bad_alloc&) {
         done = false;

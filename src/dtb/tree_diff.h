@@ -36,6 +36,11 @@ struct Difference {
     DifferenceKind Kind;
     int32_t ChunkA;
     int32_t ChunkB;
+    // Where the line is in the first document, for a view of it to go to:
+    // ChunkA, or for an addition the sibling now standing where ChunkB would
+    // go, the last sibling when it would come last, its parent when it would
+    // be the only child, -1 at an empty top level (and for the header and key).
+    int32_t PlaceA;
 };
 
 // The key first, then the header, then the chunks' differences in the order

@@ -87,6 +87,31 @@ TEST(TreeDiff, EditsShowAsTheyWereMade) {
                       "~ 1/2  Integer(0x00) 3 -> Integer(0x00) 5", "- 1/3  Integer(0x00) 4"}));
 }
 
+// Where each difference is in the first file, for a view of it to go to:
+// a removal or change at its own chunk, an addition at the chunk now in its
+// place, else the last sibling, else the parent, else nowhere.
+TEST(TreeDiff, PlacesInTheFirstFile) {
+    auto places = [](const DtbBuilder& a, const DtbBuilder& b) {
+        TestDocument da, db;
+        da.Load(a);
+        db.Load(b);
+        DifferenceList list = {};
+        std::string out;
+        if (CompareDocuments(da.get(), db.get(), &list) != 0) return std::string("failed");
+        Paths pathA(da.get());
+        for (int32_t k = 0; k < list.Count; ++k) out += "[" + pathA(list.Items[k].PlaceA) + "]";
+        FreeDifferences(&list);
+        return out;
+    };
+    DtbBuilder four = Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4);
+    EXPECT_EQ(places(four, Base(5).Scalar(0, 1).Scalar(0, 2).Scalar(0, 9).Scalar(0, 3).Scalar(0, 4)), "[1/2]");
+    EXPECT_EQ(places(four, Base(5).Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4).Scalar(0, 9)), "[1/3]");
+    EXPECT_EQ(places(four, Base(3).Scalar(0, 1).Scalar(0, 3).Scalar(0, 5)), "[1/1][1/3]");
+    EXPECT_EQ(places(Base(0), Base(1).Scalar(0, 9)), "[1]");
+    EXPECT_EQ(places(DtbBuilder().Top(0), DtbBuilder().Top(1).Scalar(0, 9)), "[]");
+    EXPECT_EQ(places(four, Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4)), "");
+}
+
 // Named nodes pair by name wherever they stand; a rename is the node gone and
 // another come, with their subtrees as one difference each.
 TEST(TreeDiff, NamedNodesPairByName) {

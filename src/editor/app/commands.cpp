@@ -22,6 +22,7 @@
 #include "editing/editing.h"
 #include "editor.h"
 #include "shell.h"
+#include "views/compare_window.h"
 #include "views/find_dialog.h"
 #include "views/views.h"
 
@@ -68,6 +69,7 @@ void UndoClick(Editor* e, int id, bool flag) {
 void AfterDocumentChange(Editor* e, int32_t result) {
     if (result == 0) {
         ForgetStaleMatches(e, true);
+        ForgetStaleDifferences(e, true);
         RebuildView(e);
         ShowHeaderFields(e);
     }
@@ -150,6 +152,7 @@ void CommandClose(Editor* e) {
     }
     CloseDocument(e);
     ForgetStaleMatches(e, true);
+    ForgetStaleDifferences(e, true);
     SendToControl(e, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
     ClearDetailPane(e);
     ClearChunkTree(e);
@@ -277,6 +280,7 @@ void CommandGoTo(Editor* e) {
 }
 
 void CommandFindReplace(Editor* e) { OpenFindDialog(e); }
+void CommandCompareWith(Editor* e) { OpenCompareWindow(e); }
 
 void CommandAbout(Editor* e) {
     DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0);

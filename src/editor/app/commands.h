@@ -53,6 +53,7 @@ void CommandCheckStructure(Editor* e);
 void CommandGoTo(Editor* e);
 // Opens the modeless Find and Replace dialog, or brings it forward.
 void CommandFindReplace(Editor* e);
+void CommandCompareWith(Editor* e);
 // The chunk a change or a search was about, in the view shown: in the tree
 // its item (or a hidden identifier's node) with its path opened, in the
 // list its line.

@@ -83,6 +83,7 @@ struct Editor {
     CaseFold Fold;        // letter case as the code page in use folds it
     RecentFiles Recent;
     HWND FindDialog;        // the modeless Find and Replace dialog while it is open, else nullptr
+    HWND CompareWindow;     // the modeless Compare window while it is open, else nullptr
     const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
 };
 

@@ -152,6 +152,8 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandGoTo(e);
     case IDM_FIND_REPLACE:
         return CommandFindReplace(e);
+    case IDM_COMPARE_WITH:
+        return CommandCompareWith(e);
     case IDM_RECENT_FIRST + 0:
     case IDM_RECENT_FIRST + 1:
     case IDM_RECENT_FIRST + 2:

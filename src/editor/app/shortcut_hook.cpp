@@ -6,6 +6,7 @@
 // over it stay theirs.
 #include "commands.h"
 #include "shell.h"
+#include "views/compare_window.h"
 #include "views/find_dialog.h"
 
 namespace {
@@ -31,7 +32,7 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
     bool main = active && GetWindowLongPtrA(active, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(MainDialogProc);
     Editor* e = main ? EditorOf(active) : nullptr;
     MSG* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && !main && FindDialogOf(active)) DialogKeys(active, message);
+    if (code == HC_ACTION && wParam == PM_REMOVE && !main && (FindDialogOf(active) || CompareWindowOf(active))) DialogKeys(active, message);
     if (code == HC_ACTION && e) {
         if (FindKey(e->FindDialog, message)) {
             message->message = WM_NULL;

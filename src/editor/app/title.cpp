@@ -4,6 +4,7 @@
 #include "journal.h"
 #include "report.h"
 #include "shell.h"
+#include "views/compare_window.h"
 #include "views/find_dialog.h"
 
 void UpdateTitle(Editor* e) {
@@ -39,7 +40,7 @@ void UpdateTitleAndCommands(Editor* e) {
     EnableWindow(ControlOf(e, IDM_REMOVE), open);
     HMENU menu = GetMenu(window);
     UINT menuState = open ? MF_ENABLED : MF_GRAYED;
-    static const UINT kFileCommands[] = {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE, IDM_GO_TO};
+    static const UINT kFileCommands[] = {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE, IDM_GO_TO, IDM_COMPARE_WITH};
     for (UINT command : kFileCommands) EnableMenuItem(menu, command, MF_BYCOMMAND | menuState);
     bool tree = e->ShowAsTree;
     HWND treeView = ControlOf(e, IDC_CHUNK_TREE);
@@ -50,4 +51,5 @@ void UpdateTitleAndCommands(Editor* e) {
     ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
     UpdateUndoCommands(e);
     ForgetStaleMatches(e, false);
+    ForgetStaleDifferences(e, false);
 }

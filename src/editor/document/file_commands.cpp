@@ -104,6 +104,11 @@ NativeHandle OpenDocumentFile(const char* path, bool create, bool readOnly) {
 }
 
 FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly) {
+    return ChooseDtbFileInto(e, e->Doc.FileName, forSaving, readOnly,
+                             forSaving ? "Save DTB File As..." : "Load DTB File...");
+}
+
+FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title) {
     OPENFILENAMEA dialog = {};
     // The layout every version of the dialog knows, without the later fields.
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
@@ -111,10 +116,10 @@ FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly) {
     dialog.hInstance = e->Instance;
     dialog.lpstrFilter = "KLV Data (*.dtb)\0*.dtb\0All Files (*.*)\0*.*\0";
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = e->Doc.FileName;
+    dialog.lpstrFile = path;
     dialog.nMaxFile = kFileNameSize;
     dialog.lpstrInitialDir = e->Doc.FileName;
-    dialog.lpstrTitle = forSaving ? "Save DTB File As..." : "Load DTB File...";
+    dialog.lpstrTitle = title;
     // A file chosen to save over is confirmed in the dialog; one chosen to
     // open may be opened read-only there.
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | (forSaving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);

@@ -13,6 +13,9 @@
 // failure (already reported) both leave the document as it was.
 enum FileChoice : int32_t { FileChosen = 0, FileCancelled = -1, FileDialogFailed = -2 };
 FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly);
+// The same into path (kFileNameSize bytes), under title, the document's own
+// file name left as it is.
+FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title);
 
 // New, Open and Revert: 0 when the document was replaced (the shell then
 // rebuilds the views), -1 when it was left as it was. A file that cannot be

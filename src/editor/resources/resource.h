@@ -42,6 +42,7 @@
 #define IDM_CHECK_STRUCTURE   5016
 #define IDM_GO_TO             5017
 #define IDM_FIND_REPLACE      5018
+#define IDM_COMPARE_WITH      5019
 // The recent files at the foot of the File menu: first to first + 7.
 #define IDM_RECENT_FIRST      5100
 
@@ -62,6 +63,10 @@
 
 // Go To dialog "GoToDlg"
 #define IDC_GO_TO_PATH        1001
+
+// Compare window "CompareDlg" (modeless)
+#define IDC_COMPARE_STATUS    1001
+#define IDC_COMPARE_RESULTS   1002
 
 // Find and Replace dialog "FindDlg" (modeless)
 #define IDC_FIND_WHAT         1001

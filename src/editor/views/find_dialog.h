@@ -47,7 +47,14 @@ FindReplaceDialog* FindDialogOf(HWND window);
 // wrong chunk.
 void ForgetStaleMatches(Editor* e, bool documentReplaced);
 
-// The results list (find_results.cpp).
+// A results list of no data of its own (find_results.cpp), shared with the
+// Compare window: columns sized as percents of the list's template width;
+// the notices, cells filled by fill, give the line asked for or -1.
+void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const* names, const int* percents, int count);
+int32_t ResultListNotice(const NMHDR* header, void (*fill)(const void* owner, LVITEMA* item), const void* owner);
+int32_t SelectedResultLine(HWND list);  // -1 for none
+
+// Find All's list.
 void InitFoundList(FindReplaceDialog* d);
 // Shows d->Found afresh, paths from a new index; false when memory ran out.
 bool ShowFoundList(FindReplaceDialog* d);

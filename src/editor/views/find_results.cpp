@@ -1,6 +1,6 @@
-// Find All's list: a list view of no data of its own, each cell made from
-// the chunk table when it is drawn, so a million matches cost a million
-// indices and nothing more.
+// Find All's list, and what it shares with the Compare window's: a list view
+// of no data of its own, each cell made from the chunk table when it is
+// drawn, so a million lines cost a million indices and nothing more.
 
 #include <cstdio>
 
@@ -24,9 +24,8 @@ bool LineIsCurrent(const FindReplaceDialog* d, int32_t line) {
            line < static_cast<int32_t>(d->Found.size()) && d->Found[static_cast<size_t>(line)] < d->E->Doc.ChunkCount;
 }
 
-void FillCell(const FindReplaceDialog* d, LVITEMA* item) {
-    if (!(item->mask & LVIF_TEXT) || item->cchTextMax <= 0) return;
-    item->pszText[0] = '\0';
+void FillCell(const void* owner, LVITEMA* item) {
+    const FindReplaceDialog* d = static_cast<const FindReplaceDialog*>(owner);
     if (!LineIsCurrent(d, item->iItem)) return;
     const Document* doc = &d->E->Doc;
     int32_t chunk = d->Found[static_cast<size_t>(item->iItem)];
@@ -43,20 +42,44 @@ void FillCell(const FindReplaceDialog* d, LVITEMA* item) {
 
 }  // namespace
 
-void InitFoundList(FindReplaceDialog* d) {
-    HWND list = ListOf(d);
+void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const* names, const int* percents, int count) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    static const char* const kColumns[] = {"Path", "Type", "Value"};
-    RECT box = {0, 0, 316, 0};  // the list's width in the template, in dialog units
-    MapDialogRect(d->Window, &box);
-    const int widths[] = {box.right * 45 / 100, box.right * 22 / 100, box.right * 30 / 100};
-    for (int c = 0; c < 3; ++c) {
+    RECT box = {0, 0, widthUnits, 0};
+    MapDialogRect(dialog, &box);
+    for (int c = 0; c < count; ++c) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<char*>(kColumns[c]);
-        column.cx = widths[c];
+        column.pszText = const_cast<char*>(names[c]);
+        column.cx = box.right * percents[c] / 100;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
     }
+}
+
+int32_t ResultListNotice(const NMHDR* header, void (*fill)(const void* owner, LVITEMA* item), const void* owner) {
+    switch (header->code) {
+    case LVN_GETDISPINFOA: {
+        LVITEMA* item = &reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item;
+        if (!(item->mask & LVIF_TEXT) || item->cchTextMax <= 0) return -1;
+        item->pszText[0] = '\0';
+        fill(owner, item);
+        return -1;
+    }
+    case NM_DBLCLK:  // some lists tell a double-click only this way, others also as an activation
+    case LVN_ITEMACTIVATE:
+        return reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
+    default:
+        return -1;
+    }
+}
+
+int32_t SelectedResultLine(HWND list) {
+    return static_cast<int32_t>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void InitFoundList(FindReplaceDialog* d) {
+    static const char* const kColumns[] = {"Path", "Type", "Value"};
+    static const int kPercents[] = {45, 22, 30};
+    AddResultColumns(d->Window, ListOf(d), 316, kColumns, kPercents, 3);  // the list's width in the template
 }
 
 bool ShowFoundList(FindReplaceDialog* d) {
@@ -77,23 +100,12 @@ void ClearFoundList(FindReplaceDialog* d) {
 }
 
 int32_t SelectedFoundChunk(FindReplaceDialog* d) {
-    int32_t line = static_cast<int32_t>(SendMessageA(ListOf(d), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int32_t line = SelectedResultLine(ListOf(d));
     return LineIsCurrent(d, line) ? d->Found[static_cast<size_t>(line)] : -1;
 }
 
 LRESULT FoundListNotice(FindReplaceDialog* d, const NMHDR* header, int32_t* chunk) {
-    *chunk = -1;
-    switch (header->code) {
-    case LVN_GETDISPINFOA:
-        FillCell(d, &reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item);
-        return 0;
-    case NM_DBLCLK:  // some lists tell a double-click only this way, others also as an activation
-    case LVN_ITEMACTIVATE: {
-        int32_t line = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
-        if (LineIsCurrent(d, line)) *chunk = d->Found[static_cast<size_t>(line)];
-        return 0;
-    }
-    default:
-        return 0;
-    }
+    int32_t line = ResultListNotice(header, FillCell, d);
+    *chunk = LineIsCurrent(d, line) ? d->Found[static_cast<size_t>(line)] : -1;
+    return 0;
 }
