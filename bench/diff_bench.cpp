@@ -41,10 +41,22 @@ Document* Loaded(const DtbBuilder& b) {
 
 // A thousand places, evenly spread; the merge's two sides take every other one.
 bool Place(int32_t item) { return item % 24 == 0 && item / 24 < 1000; }
-Document* Base() { static Document* d = Loaded(Table([](int32_t) { return false; })); return d; }
-Document* Changed() { static Document* d = Loaded(Table(Place)); return d; }
-Document* Ours() { static Document* d = Loaded(Table([](int32_t i) { return Place(i) && i % 48 == 0; })); return d; }
-Document* Theirs() { static Document* d = Loaded(Table([](int32_t i) { return Place(i) && i % 48 != 0; })); return d; }
+Document* Base() {
+    static Document* d = Loaded(Table([](int32_t) { return false; }));
+    return d;
+}
+Document* Changed() {
+    static Document* d = Loaded(Table(Place));
+    return d;
+}
+Document* Ours() {
+    static Document* d = Loaded(Table([](int32_t i) { return Place(i) && i % 48 == 0; }));
+    return d;
+}
+Document* Theirs() {
+    static Document* d = Loaded(Table([](int32_t i) { return Place(i) && i % 48 != 0; }));
+    return d;
+}
 
 // The process's peak resident memory in bytes, where the system tells it.
 double PeakBytes() {

@@ -33,8 +33,10 @@ void AddNode(DtbBuilder& b, int depth, int* number, bool last) {
     b.Text(5, "node " + std::to_string(*number));
     static const uint32_t kTypes[kLeaves] = {0, 1, 2, 18, 32, 6, 33, 35};
     for (uint32_t i = 0; i < kLeaves; ++i) {
-        if (!IsPoolType(kTypes[i])) b.Scalar(kTypes[i], i);
-        else b.Text(kTypes[i], last && depth == 0 && i == kLeaves - 1 ? "needle" : "some text here");
+        if (!IsPoolType(kTypes[i]))
+            b.Scalar(kTypes[i], i);
+        else
+            b.Text(kTypes[i], last && depth == 0 && i == kLeaves - 1 ? "needle" : "some text here");
     }
     for (int i = 0; depth > 0 && i < kSubnodes; ++i) AddNode(b, depth - 1, number, last && i == kSubnodes - 1);
 }
@@ -139,8 +141,23 @@ void TimeEdits(Editor* e, double* insert, double* remove, double* undo, double* 
 }
 
 // One pass over a file, from closed to closed, the tree shown at both ends.
-enum { kTreeOpen, kListOpen, kTreeInsert, kListInsert, kTreeRemove, kListRemove, kTreeUndo, kListUndo,
-       kTreeRedo, kListRedo, kTreeFind, kListFind, kToList, kToTree, kFigureCount };
+enum {
+    kTreeOpen,
+    kListOpen,
+    kTreeInsert,
+    kListInsert,
+    kTreeRemove,
+    kListRemove,
+    kTreeUndo,
+    kListUndo,
+    kTreeRedo,
+    kListRedo,
+    kTreeFind,
+    kListFind,
+    kToList,
+    kToTree,
+    kFigureCount
+};
 struct Pass {
     double Ms[kFigureCount];
     size_t Memory;
@@ -200,13 +217,13 @@ void Run(Editor* e, const char* name, int32_t chunks, int depth, bool wide) {
         std::nth_element(one, one + kPasses / 2, one + kPasses);
         ms[f] = one[kPasses / 2];
     }
-    std::printf("| %s | %d | %.1f | %.1f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f "
-                "| %.0f / %.0f%s | %.0f / %.0f |\n",
-                name, passes[0].Chunks, static_cast<double>(size.QuadPart) / 1048576.0,
-                static_cast<double>(passes[0].Memory) / static_cast<double>(size.QuadPart), ms[kTreeOpen],
-                ms[kListOpen], ms[kTreeInsert], ms[kListInsert], ms[kTreeRemove], ms[kListRemove], ms[kTreeUndo],
-                ms[kListUndo], ms[kTreeRedo], ms[kListRedo], ms[kTreeFind], ms[kListFind], found ? "" : " (missed)",
-                ms[kToList], ms[kToTree]);
+    std::printf(
+        "| %s | %d | %.1f | %.1f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f "
+        "| %.0f / %.0f%s | %.0f / %.0f |\n",
+        name, passes[0].Chunks, static_cast<double>(size.QuadPart) / 1048576.0,
+        static_cast<double>(passes[0].Memory) / static_cast<double>(size.QuadPart), ms[kTreeOpen], ms[kListOpen],
+        ms[kTreeInsert], ms[kListInsert], ms[kTreeRemove], ms[kListRemove], ms[kTreeUndo], ms[kListUndo], ms[kTreeRedo],
+        ms[kListRedo], ms[kTreeFind], ms[kListFind], found ? "" : " (missed)", ms[kToList], ms[kToTree]);
     std::fflush(stdout);
 }
 
@@ -248,9 +265,10 @@ void RunFindAndReplace(Editor* e) {
         std::nth_element(one, one + 1, one + 3);
         median[f] = one[1];
     }
-    std::printf("\n| matches | Find All, listed and painted | Replace All, views refreshed | its Undo |\n"
-                "|---|---|---|---|\n| %zu (%d replaced) | %.0f | %.0f | %.0f |\n",
-                shown, replaced, median[0], median[1], median[2]);
+    std::printf(
+        "\n| matches | Find All, listed and painted | Replace All, views refreshed | its Undo |\n"
+        "|---|---|---|---|\n| %zu (%d replaced) | %.0f | %.0f | %.0f |\n",
+        shown, replaced, median[0], median[1], median[2]);
     std::fflush(stdout);
 }
 
@@ -271,9 +289,11 @@ int main(int argc, char** argv) {
     ShowWindow(g_window, SW_SHOW);
     Settle();
 
-    std::printf("Milliseconds, tree / list. Memory: the editor's growth on opening, as a multiple of the file's size.\n\n");
-    std::printf("| file | chunks | MiB | memory | open and show | insert refresh | remove refresh | undo | redo | "
-                "deep Find | switch view |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "Milliseconds, tree / list. Memory: the editor's growth on opening, as a multiple of the file's size.\n\n");
+    std::printf(
+        "| file | chunks | MiB | memory | open and show | insert refresh | remove refresh | undo | redo | "
+        "deep Find | switch view |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
     Run(&editor, "nested, depth 2", 10000, 1, false);
     Run(&editor, "nested, depth 3", 100000, 2, false);
     Run(&editor, "nested, depth 4", 1000000, 3, false);

@@ -20,7 +20,7 @@
 
 namespace {
 
-const int32_t kItemChunks = 41;      // one item of the root: see MakeTable
+const int32_t kItemChunks = 41;  // one item of the root: see MakeTable
 const int32_t kItems = 1000000 / kItemChunks;
 const int32_t kChunks = 1 + kItems * kItemChunks;
 
@@ -200,7 +200,8 @@ void BM_JournalOf1000Edits(benchmark::State& st) {
         for (int32_t k = 0; k < 1000; ++k)
             InsertNewChunk(s, 1 + k * 997, ParentOfChunk(s, 1 + k * 997), LocationBefore, true, 32, "new text");
         st.counters["journal KiB"] = static_cast<double>(s->History.Bytes) / 1024.0;
-        for (int32_t show = 0; UndoChange(s, &show) == 0;) {}
+        for (int32_t show = 0; UndoChange(s, &show) == 0;) {
+        }
     }
 }
 

@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
     b.Scalar(6, 0xEFBEADDE);
     b.Text(33, "data\\textures\\sky.dds");
     b.Text(32, "line one\nline two");
-    b.Node(19, 0, 3);         // an empty node
-    b.Text(2, "OnLoad(x)");   // top level 2
-    b.Node(16, 2, -1);        // top level 3
+    b.Node(19, 0, 3);        // an empty node
+    b.Text(2, "OnLoad(x)");  // top level 2
+    b.Node(16, 2, -1);       // top level 3
     b.Text(7, "Level 3");
     b.Text(34, "maps\\level3.map");
     b.Scalar(8, 0x04030201);  // top level 4

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make googletest libgtest-dev nlohmann-json3-dev libboost1.81-dev
+  cmake g++ make googletest libgtest-dev nlohmann-json3-dev libboost1.81-dev clang-format
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool imagemagick nsis unzip git
   "$@"

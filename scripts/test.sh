@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
+# One layout for all the C++ (.clang-format); a change that breaks it fails here.
+git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'samples/*.cpp' |
+  xargs -0 clang-format --dry-run --Werror
+
 cmake -S . -B build/native -DDTB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build build/native -j2
 (cd build/native && ctest --output-on-failure -j2)

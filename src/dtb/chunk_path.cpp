@@ -121,7 +121,9 @@ bool ReadStep(const char** p, Step* step, std::string* why) {
             const char* close = digits;
             while (close < end && *close >= '0' && *close <= '9') ++close;
             if (close + 1 != end || *close != ']' || close == digits || close - digits > 9) {
-                *why = "In \"" + std::string(s, end) + "\", '[' must be followed by a position and ']' at the end of the step (write \\[ for a '[' in a name).";
+                *why = "In \"" + std::string(s, end) +
+                       "\", '[' must be followed by a position and ']' at the end of the step (write \\[ for a '[' in "
+                       "a name).";
                 return false;
             }
             step->position = static_cast<int32_t>(std::strtol(digits, nullptr, 10));
@@ -257,8 +259,7 @@ int32_t FindChunkByPath(const Document* doc, const PathIndex* index, const char*
         for (const char* p = path;;) {
             Step step;
             if (item != -1 && !IsNodeType(doc->Chunks[index->Shape.Items[item].Chunk].Type))
-                return Refuse("\"" + std::string(path, p - 1) + "\" is not a node: nothing is under it.", why,
-                              whySize);
+                return Refuse("\"" + std::string(path, p - 1) + "\" is not a node: nothing is under it.", why, whySize);
             if (!ReadStep(&p, &step, &reason)) return Refuse(reason, why, whySize);
             item = ChildForStep(doc, index, item, step, "\"" + std::string(path, p) + "\"", &reason);
             if (item == -1) return Refuse(reason, why, whySize);

@@ -27,8 +27,8 @@ const char* LabelOfType(uint32_t type);
 // Little-endian fields that sit unaligned in Value and HeaderBytes.
 inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 inline void WriteU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);

@@ -81,8 +81,8 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
     return 0;
 }
 
-int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected,
-                            int32_t selectedParent, uint32_t location, bool identifiersShown) {
+int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected, int32_t selectedParent,
+                            uint32_t location, bool identifiersShown) {
     int32_t count = 0;
     int32_t units = 0;
     int32_t index = 0;

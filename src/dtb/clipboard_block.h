@@ -45,5 +45,5 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
 // the whole run out again, so the table, the counts and PoolUsed are as they
 // were (the pool block may have grown; bytes past PoolUsed mean nothing).
 // block must not point into the pool.
-int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected,
-                            int32_t selectedParent, uint32_t location, bool identifiersShown);
+int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected, int32_t selectedParent,
+                            uint32_t location, bool identifiersShown);

@@ -22,7 +22,8 @@ void Append(char* out, size_t outSize, size_t* at, const char* text, size_t n) {
 size_t FormatValueText(const ChunkRecord& record, char* out) {
     switch (record.Type) {
     case 0:
-        return static_cast<size_t>(std::snprintf(out, kValueTextSize, "%d", static_cast<int32_t>(ReadU32(record.Value))));
+        return static_cast<size_t>(
+            std::snprintf(out, kValueTextSize, "%d", static_cast<int32_t>(ReadU32(record.Value))));
     case 1: {
         float f;
         std::memcpy(&f, record.Value, sizeof f);

@@ -78,8 +78,8 @@ struct Document {
 // before anything else touches it.
 void InitDocument(Document* doc);
 
-const int32_t kPoolStep = 4096;   // pool growth step and initial size, bytes
-const int32_t kTableStep = 256;   // table growth step and initial size, records
+const int32_t kPoolStep = 4096;  // pool growth step and initial size, bytes
+const int32_t kTableStep = 256;  // table growth step and initial size, records
 // The table slots callers ask for before adding one record. EnsureRoom takes
 // a request of exactly this many as "one record at a time" and grows the
 // table by kTableStep, so that a run of single inserts does not resize at

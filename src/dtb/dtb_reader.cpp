@@ -109,8 +109,9 @@ int32_t ReadDocument(Document* doc) {
             // A save would write a header the file never had: as much a
             // change of the file as a lost chunk, and asked about the same way.
             else if (!headerTaken)
-                Report(doc, ReportWarning, "The file ends after its key: it has no header, and a save will write "
-                                           "seven zero bytes for one.");
+                Report(doc, ReportWarning,
+                       "The file ends after its key: it has no header, and a save will write "
+                       "seven zero bytes for one.");
             doc->Incomplete = carry > 0 || !headerTaken;
             return 0;
         }

@@ -74,7 +74,8 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
     for (int32_t i = 0; i < doc->ChunkCount && ok; ++i) {
         const ChunkRecord& r = doc->Chunks[i];
         uint8_t head[kLongestChunkHead];
-        ok = out.Put(head, EncodeChunkHead(r, head)) && (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
+        ok = out.Put(head, EncodeChunkHead(r, head)) &&
+             (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
     }
     if (!ok || !out.Flush()) {
         ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError());

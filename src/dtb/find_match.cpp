@@ -8,7 +8,12 @@
 
 bool ChunkIsSearched(const Document* doc, int32_t index, bool identifiersSearched) {
     switch (doc->Chunks[index].Type) {
-    case 2: case 18: case 32: case 33: case 34: case 35:
+    case 2:
+    case 18:
+    case 32:
+    case 33:
+    case 34:
+    case 35:
         return true;
     case kTypeIdentifier:
         return identifiersSearched;
@@ -30,8 +35,7 @@ bool PayloadContains(PayloadView payload, const uint8_t* needle, size_t needleLe
     return false;
 }
 
-int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched,
-                      const CaseFold* fold) {
+int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold) {
     size_t textLength = std::strlen(text);
     if (textLength == 0) return -1;
     uint8_t* needle = static_cast<uint8_t*>(std::malloc(textLength));
@@ -43,7 +47,8 @@ int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool ident
     int32_t found = -1;
     for (int32_t i = start < 0 ? 0 : start; i < doc->ChunkCount && found == -1; ++i) {
         const ChunkRecord& r = doc->Chunks[i];
-        if (ChunkIsSearched(doc, i, identifiersSearched) && PayloadContains(ShownPayload(doc, r), needle, textLength, fold))
+        if (ChunkIsSearched(doc, i, identifiersSearched) &&
+            PayloadContains(ShownPayload(doc, r), needle, textLength, fold))
             found = i;
     }
     std::free(needle);

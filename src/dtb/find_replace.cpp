@@ -207,7 +207,8 @@ WalkResult Apply(Document* doc, const std::vector<Planned>& plan, const std::str
     int64_t growth = 0;
     for (const Planned& p : plan) {
         const ChunkRecord& r = doc->Chunks[p.Chunk];
-        if (IsPoolType(r.Type) && static_cast<int64_t>(p.Length) > r.SlotLength) growth += static_cast<int64_t>(p.Length);
+        if (IsPoolType(r.Type) && static_cast<int64_t>(p.Length) > r.SlotLength)
+            growth += static_cast<int64_t>(p.Length);
     }
     if (growth > INT32_MAX - doc->PoolUsed) {
         Report(doc, ReportInformation, "Nothing was replaced: the texts would not fit in the document.");
@@ -279,8 +280,7 @@ uint32_t LookInOfChunk(const Document* doc, int32_t chunk) {
     uint32_t type = doc->Chunks[chunk].Type;
     switch (ShapeOfType(type)) {
     case ShapePool:
-        return type == kTypeIdentifier && chunk > 0 && IsNodeType(doc->Chunks[chunk - 1].Type) ? LookNames
-                                                                                                 : LookTexts;
+        return type == kTypeIdentifier && chunk > 0 && IsNodeType(doc->Chunks[chunk - 1].Type) ? LookNames : LookTexts;
     case ShapeNode:
         return LookNodeNumbers;
     case ShapeScalar:
@@ -367,8 +367,7 @@ int32_t FindNextMatch(const Finder* f, const Document* doc, int32_t from, bool b
     return found;
 }
 
-WalkResult FindAllMatches(const Finder* f, const Document* doc, std::vector<int32_t>* found,
-                          const Progress& progress) {
+WalkResult FindAllMatches(const Finder* f, const Document* doc, std::vector<int32_t>* found, const Progress& progress) {
     return Guarded(doc, [&] {
         const int32_t end = EndNow(f, doc);
         for (int32_t i = f->First; i < end; ++i) {
@@ -384,11 +383,11 @@ WalkResult FindAllMatches(const Finder* f, const Document* doc, std::vector<int3
 WalkResult ReplaceAllMatches(const Finder* f, Document* doc, const char* replacement, int32_t* replaced,
                              const Progress& progress) {
     *replaced = 0;
-    return Guarded(doc, [&] { return ReplaceRange(f, doc, f->First, EndNow(f, doc), replacement, replaced, progress); });
+    return Guarded(doc,
+                   [&] { return ReplaceRange(f, doc, f->First, EndNow(f, doc), replacement, replaced, progress); });
 }
 
-WalkResult ReplaceInChunk(const Finder* f, Document* doc, int32_t chunk, const char* replacement,
-                          int32_t* replaced) {
+WalkResult ReplaceInChunk(const Finder* f, Document* doc, int32_t chunk, const char* replacement, int32_t* replaced) {
     *replaced = 0;
     if (chunk < f->First || chunk >= EndNow(f, doc)) return WalkDone;
     return Guarded(doc, [&] { return ReplaceRange(f, doc, chunk, chunk + 1, replacement, replaced, Progress()); });

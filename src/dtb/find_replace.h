@@ -13,12 +13,12 @@
 
 // What is looked in; any combination.
 enum LookIn : uint32_t {
-    LookTexts = 1,           // every text payload but a node's name
-    LookNames = 2,           // the identifiers that name nodes
-    LookIntegers = 4,        // type 0
-    LookFloats = 8,          // type 1
-    LookNodeNumbers = 16,    // nodes' numbers
-    LookUnknownScalars = 32, // types 6, 8, 9: their four bytes as a 32-bit number
+    LookTexts = 1,            // every text payload but a node's name
+    LookNames = 2,            // the identifiers that name nodes
+    LookIntegers = 4,         // type 0
+    LookFloats = 8,           // type 1
+    LookNodeNumbers = 16,     // nodes' numbers
+    LookUnknownScalars = 32,  // types 6, 8, 9: their four bytes as a 32-bit number
     LookNumbers = LookIntegers | LookFloats | LookNodeNumbers | LookUnknownScalars,
     LookEverything = LookTexts | LookNames | LookNumbers,
 };

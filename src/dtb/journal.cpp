@@ -80,8 +80,7 @@ void NoteRun(Document* doc, NoteKind kind, int32_t index, int32_t count) {
 void NoteSnapshot(Document* doc, NoteKind kind, int32_t index) {
     Journal& j = doc->History;
     if (j.Depth == 0) return;
-    size_t size = kHeadSize + (index < 0 ? kHeaderSnapshotSize
-                                         : sizeof(ChunkRecord) + PayloadSize(doc->Chunks[index]));
+    size_t size = kHeadSize + (index < 0 ? kHeaderSnapshotSize : sizeof(ChunkRecord) + PayloadSize(doc->Chunks[index]));
     if (!Room(j, size)) return;
     PutHead(j, kind, index);
     if (index >= 0) {
@@ -172,9 +171,12 @@ int32_t Apply(Document* doc, const JournalEntry& entry, bool forwards) {
     int32_t result = EnsureRoom(doc, 0, growth);
     for (int32_t k = 0; result == 0 && k < count; ++k) {
         const Note& n = notes[forwards ? k : count - 1 - k];
-        if (n.kind == (forwards ? Inserted : Removing)) PutBackRun(doc, n);
-        else if (n.kind == (forwards ? Removing : Inserted)) RemoveChunks(doc, n.index, n.count);
-        else if (n.kind == (forwards ? After : Before)) PutBackSnapshot(doc, n);
+        if (n.kind == (forwards ? Inserted : Removing))
+            PutBackRun(doc, n);
+        else if (n.kind == (forwards ? Removing : Inserted))
+            RemoveChunks(doc, n.index, n.count);
+        else if (n.kind == (forwards ? After : Before))
+            PutBackSnapshot(doc, n);
     }
     std::free(notes);
     return result;

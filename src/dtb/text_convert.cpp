@@ -218,10 +218,6 @@ bool ParseWholeNumber(const char* text, uint32_t* value) {
     return true;
 }
 
-
-
-
-
 bool ReadHeaderByteText(const char* text, uint8_t* byte) {
     Span t(text);
     size_t n = static_cast<size_t>(t.end - t.begin);

@@ -85,7 +85,6 @@ uint32_t OfferedLocations(const Document* doc, int32_t selected);
 int32_t ChooseTarget(const Document* doc, int32_t selected, int32_t selectedParent, uint32_t location,
                      bool identifiersShown, int32_t* index, int32_t* parent);
 
-
 // A whole insertion: builds the record from type and text,
 // places it at location (ChooseTarget), stores a text payload (carriage
 // returns dropped) by the payload replacement rule, and adds one to the

@@ -224,8 +224,10 @@ int32_t MergeDocuments(const Document* base, const Document* ours, const Documen
     if (!done) {
         merged->ChunkCount = 0;
         merged->PoolUsed = 0;
-        if (m.failure) Report(merged, ReportError, m.failure);
-        else ReportOutOfMemory(merged);
+        if (m.failure)
+            Report(merged, ReportError, m.failure);
+        else
+            ReportOutOfMemory(merged);
         return -1;
     }
     return 0;

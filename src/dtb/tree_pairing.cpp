@@ -28,24 +28,24 @@ uint64_t OwnHash(const Document* doc, const TreeItem& t) {
     const ChunkRecord& r = doc->Chunks[t.Chunk];
     uint64_t h = Mix(r.Type + 1);
     switch (ShapeOfType(r.Type)) {
-        case ShapeScalar:
-            return Combine(h, ReadU32(r.Value));
-        case ShapeNode:
-            return Combine(Combine(h, static_cast<uint32_t>(NodeNumberOf(r))), static_cast<uint32_t>(CountGap(t, r)));
-        case ShapePool: {
-            const uint8_t* p = doc->Pool + r.PoolOffset;
-            h = Combine(h, static_cast<uint32_t>(r.Length));
-            int32_t k = 0;
-            for (; k + 8 <= r.Length; k += 8) {
-                uint64_t word;
-                std::memcpy(&word, p + k, 8);
-                h = Combine(h, word);
-            }
-            for (; k < r.Length; ++k) h = Combine(h, p[k]);
-            return h;
+    case ShapeScalar:
+        return Combine(h, ReadU32(r.Value));
+    case ShapeNode:
+        return Combine(Combine(h, static_cast<uint32_t>(NodeNumberOf(r))), static_cast<uint32_t>(CountGap(t, r)));
+    case ShapePool: {
+        const uint8_t* p = doc->Pool + r.PoolOffset;
+        h = Combine(h, static_cast<uint32_t>(r.Length));
+        int32_t k = 0;
+        for (; k + 8 <= r.Length; k += 8) {
+            uint64_t word;
+            std::memcpy(&word, p + k, 8);
+            h = Combine(h, word);
         }
-        default:
-            return h;
+        for (; k < r.Length; ++k) h = Combine(h, p[k]);
+        return h;
+    }
+    default:
+        return h;
     }
 }
 
@@ -157,16 +157,16 @@ bool SameChunk(const PairingSide& a, int32_t itemA, const PairingSide& b, int32_
     const ChunkRecord& rb = b.Doc->Chunks[tb.Chunk];
     if (ra.Type != rb.Type) return false;
     switch (ShapeOfType(ra.Type)) {
-        case ShapeScalar:
-            return std::memcmp(ra.Value, rb.Value, 4) == 0;
-        case ShapeNode:
-            return NodeNumberOf(ra) == NodeNumberOf(rb) && CountGap(ta, ra) == CountGap(tb, rb);
-        case ShapePool:
-            return ra.Length == rb.Length &&
-                   (ra.Length == 0 ||
-                    std::memcmp(a.Doc->Pool + ra.PoolOffset, b.Doc->Pool + rb.PoolOffset, static_cast<size_t>(ra.Length)) == 0);
-        default:
-            return true;
+    case ShapeScalar:
+        return std::memcmp(ra.Value, rb.Value, 4) == 0;
+    case ShapeNode:
+        return NodeNumberOf(ra) == NodeNumberOf(rb) && CountGap(ta, ra) == CountGap(tb, rb);
+    case ShapePool:
+        return ra.Length == rb.Length &&
+               (ra.Length == 0 || std::memcmp(a.Doc->Pool + ra.PoolOffset, b.Doc->Pool + rb.PoolOffset,
+                                              static_cast<size_t>(ra.Length)) == 0);
+    default:
+        return true;
     }
 }
 
@@ -193,13 +193,17 @@ void PairSiblings(const PairingSide& A, const std::vector<int32_t>& a, const Pai
     std::vector<int32_t> ua, ub;  // positions of the unnamed siblings
     for (size_t i = 0; i < a.size(); ++i) {
         PayloadView name = NameOfItem(A, a[i]);
-        if (name.Length) namedA.push_back({name, static_cast<int32_t>(i)});
-        else ua.push_back(static_cast<int32_t>(i));
+        if (name.Length)
+            namedA.push_back({name, static_cast<int32_t>(i)});
+        else
+            ua.push_back(static_cast<int32_t>(i));
     }
     for (size_t j = 0; j < b.size(); ++j) {
         PayloadView name = NameOfItem(B, b[j]);
-        if (name.Length) namedB.push_back({name, static_cast<int32_t>(j)});
-        else ub.push_back(static_cast<int32_t>(j));
+        if (name.Length)
+            namedB.push_back({name, static_cast<int32_t>(j)});
+        else
+            ub.push_back(static_cast<int32_t>(j));
     }
 
     // Named nodes: the k-th of a name on one side with the k-th on the other.
@@ -243,8 +247,9 @@ void PairSiblings(const PairingSide& A, const std::vector<int32_t>& a, const Pai
     std::vector<int32_t> length((rows + 1) * width, 0);
     for (size_t i = rows; i-- > 0;)
         for (size_t j = cols; j-- > 0;)
-            length[i * width + j] = same(start + i, start + j) ? length[(i + 1) * width + j + 1] + 1
-                                                                : std::max(length[(i + 1) * width + j], length[i * width + j + 1]);
+            length[i * width + j] = same(start + i, start + j)
+                                        ? length[(i + 1) * width + j + 1] + 1
+                                        : std::max(length[(i + 1) * width + j], length[i * width + j + 1]);
     size_t i = 0, j = 0, gapI = 0, gapJ = 0;
     while (i < rows && j < cols) {
         if (same(start + i, start + j) && length[i * width + j] == length[(i + 1) * width + j + 1] + 1) {

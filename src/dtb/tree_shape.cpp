@@ -30,9 +30,9 @@ int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* sh
     }
     const ChunkRecord* chunks = doc->Chunks;
     TreeItem* items = shape->Items;
-    int32_t parentItem = -1;   // the current parent; -1 is the top level
-    int32_t p = -1;            // its chunk index
-    int32_t lastChild = -1;    // the current parent's last item so far
+    int32_t parentItem = -1;  // the current parent; -1 is the top level
+    int32_t p = -1;           // its chunk index
+    int32_t lastChild = -1;   // the current parent's last item so far
     bool skip = false;
     for (int32_t i = 0; i < doc->ChunkCount; ++i) {
         // Close full nodes. A node left here is never current again, so the

@@ -12,8 +12,10 @@ int CopyCommand(int argc, char** argv) {
     uint32_t key = 0;
     bool newKey = argc == 4 && !std::strcmp(argv[2], "--key");
     if (newKey && !ParseWholeNumber(argv[3], &key)) {
-        std::fprintf(stderr, "dtbtool: the key must be a whole number from 0 to 4294967295, "
-                             "decimal or hex after 0x, not \"%s\"\n", argv[3]);
+        std::fprintf(stderr,
+                     "dtbtool: the key must be a whole number from 0 to 4294967295, "
+                     "decimal or hex after 0x, not \"%s\"\n",
+                     argv[3]);
         return -1;
     }
     if (!newKey && argc != 2) return -1;

@@ -69,7 +69,8 @@ std::string Utf8(const std::string& bytes) {
 
 struct Printer {
     bool json;
-    void Line(char mark, const char* kind, const std::string& path, const std::string* old, const std::string* now) const {
+    void Line(char mark, const char* kind, const std::string& path, const std::string* old,
+              const std::string* now) const {
         if (json) {
             nlohmann::ordered_json line = {{"kind", kind}, {"path", Utf8(path)}};
             if (old) line["old"] = Utf8(*old);
@@ -97,26 +98,26 @@ int Compare(Document* a, Document* b, const Printer& out) {
         const Difference& d = list.Items[k];
         std::string old, now;
         switch (d.Kind) {
-            case DifferenceKey:
-                old = KeyText(*a), now = KeyText(*b);
-                out.Line('~', "key", "key", &old, &now);
-                break;
-            case DifferenceHeader:
-                old = HexOf(a->HeaderBytes, kHeaderSize), now = HexOf(b->HeaderBytes, kHeaderSize);
-                out.Line('~', "header", "header", &old, &now);
-                break;
-            case DifferenceAdded:
-                now = ValueOf(b, d.ChunkB);
-                out.Line('+', "added", PathOf(b, pathsB, d.ChunkB), nullptr, &now);
-                break;
-            case DifferenceRemoved:
-                old = ValueOf(a, d.ChunkA);
-                out.Line('-', "removed", PathOf(a, pathsA, d.ChunkA), &old, nullptr);
-                break;
-            case DifferenceChanged:
-                old = ValueOf(a, d.ChunkA), now = ValueOf(b, d.ChunkB);
-                out.Line('~', "changed", PathOf(a, pathsA, d.ChunkA), &old, &now);
-                break;
+        case DifferenceKey:
+            old = KeyText(*a), now = KeyText(*b);
+            out.Line('~', "key", "key", &old, &now);
+            break;
+        case DifferenceHeader:
+            old = HexOf(a->HeaderBytes, kHeaderSize), now = HexOf(b->HeaderBytes, kHeaderSize);
+            out.Line('~', "header", "header", &old, &now);
+            break;
+        case DifferenceAdded:
+            now = ValueOf(b, d.ChunkB);
+            out.Line('+', "added", PathOf(b, pathsB, d.ChunkB), nullptr, &now);
+            break;
+        case DifferenceRemoved:
+            old = ValueOf(a, d.ChunkA);
+            out.Line('-', "removed", PathOf(a, pathsA, d.ChunkA), &old, nullptr);
+            break;
+        case DifferenceChanged:
+            old = ValueOf(a, d.ChunkA), now = ValueOf(b, d.ChunkB);
+            out.Line('~', "changed", PathOf(a, pathsA, d.ChunkA), &old, &now);
+            break;
         }
     }
     int status = list.Count ? kExitDiffer : kExitOk;

@@ -119,8 +119,7 @@ std::string LineHead(const Document* doc, const PathIndex* index, const char* fi
     return std::string(file) + "\t" + path.data() + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
 }
 
-bool Found(const Document* doc, const Finder* finder, std::vector<int32_t>* found,
-           PathIndex* index) {
+bool Found(const Document* doc, const Finder* finder, std::vector<int32_t>* found, PathIndex* index) {
     return FindAllMatches(finder, doc, found, Progress()) == WalkDone && BuildPathIndex(doc, index) == 0;
 }
 
@@ -158,7 +157,8 @@ void ReplaceIn(const Criteria& c, Document* doc, const Finder* finder, const cha
     FreePathIndex(&index);
     if (!r->Failed && !c.DryRun && replaced > 0) r->Failed = SaveDocumentInSweptFolder(doc, file) != 0;
     if (!r->Failed)
-        r->Out += std::string(file) + ": " + std::to_string(replaced) + (c.DryRun ? " would be replaced\n" : " replaced\n");
+        r->Out +=
+            std::string(file) + ": " + std::to_string(replaced) + (c.DryRun ? " would be replaced\n" : " replaced\n");
 }
 
 void RunOne(const Criteria& c, bool replacing, const char* file, FileResult* r) {

@@ -58,8 +58,9 @@ int ExportCommand(int argc, char** argv) {
     // "-" is the standard output, as for any command-line tool; a file of
     // that name is still reached as ./-
     const bool toFile = argc == 2 && std::strcmp(argv[1], "-") != 0;
-    if (done) done = toFile ? SaveContentSafely(&doc, argv[1], nullptr, WriteJson, nullptr) == 0
-                               : ExportJson(&doc, ToStdout, nullptr) && std::fflush(stdout) == 0;
+    if (done)
+        done = toFile ? SaveContentSafely(&doc, argv[1], nullptr, WriteJson, nullptr) == 0
+                      : ExportJson(&doc, ToStdout, nullptr) && std::fflush(stdout) == 0;
     FreeDocument(&doc);
     return done ? kExitOk : kExitRefused;
 }

@@ -47,8 +47,8 @@ struct Frame {
     enum Kind { Top, List, Chunk };
     Frame(Kind k, std::string s, int32_t r) : kind(k), segment(std::move(s)), record(r) {}
     Kind kind;
-    std::string segment;  // how the path goes on from the frame below: "chunks", "[3]", ".children"
-    int32_t record;       // Chunk: its record; List: the record of the node that holds it (-1: none)
+    std::string segment;   // how the path goes on from the frame below: "chunks", "[3]", ".children"
+    int32_t record;        // Chunk: its record; List: the record of the node that holds it (-1: none)
     int32_t elements = 0;  // List: how many so far
     int field = -1;        // objects: the field whose value comes next
     uint32_t seen = 0;     // objects: a bit for each field given
@@ -185,13 +185,20 @@ private:
         if (f.kind == Frame::List) return "expected a chunk (an object)";
         if (f.kind == Frame::Top) return f.field == 0 ? kWholeNumber : f.field == 1 ? kHeaderBytes : kChunks;
         switch (f.field) {
-        case FieldType: return "expected the type code of a known chunk";
-        case FieldName: return "expected a string";
-        case FieldBits: return kBits;
-        case FieldNumber: return kInteger;
-        case FieldCount: return kCount;
-        case FieldChildren: return kChunks;
-        default: return "expected the chunk's value";
+        case FieldType:
+            return "expected the type code of a known chunk";
+        case FieldName:
+            return "expected a string";
+        case FieldBits:
+            return kBits;
+        case FieldNumber:
+            return kInteger;
+        case FieldCount:
+            return kCount;
+        case FieldChildren:
+            return kChunks;
+        default:
+            return "expected the chunk's value";
         }
     }
 
@@ -206,11 +213,20 @@ private:
         case FieldType:
             ok = g.kind == Given::Integer && g.integer >= 0 && g.integer < 256 && LabelOfType(uint32_t(g.integer));
             break;
-        case FieldName: ok = g.kind == Given::Text; break;
-        case FieldBits: ok = g.kind == Given::Text && g.text.size() == 8 && std::strspn(g.text.c_str(), kHexDigits) == 8; break;
-        case FieldNumber: ok = g.kind == Given::Integer && g.integer >= INT32_MIN && g.integer <= INT32_MAX; break;
-        case FieldCount: ok = g.kind == Given::Integer && g.integer >= 0 && g.integer <= kMostChildren; break;
-        default: break;
+        case FieldName:
+            ok = g.kind == Given::Text;
+            break;
+        case FieldBits:
+            ok = g.kind == Given::Text && g.text.size() == 8 && std::strspn(g.text.c_str(), kHexDigits) == 8;
+            break;
+        case FieldNumber:
+            ok = g.kind == Given::Integer && g.integer >= INT32_MIN && g.integer <= INT32_MAX;
+            break;
+        case FieldCount:
+            ok = g.kind == Given::Integer && g.integer >= 0 && g.integer <= kMostChildren;
+            break;
+        default:
+            break;
         }
         if (!ok) return Fail(Path(true), Expected(f));
         f.given[f.field] = g;
@@ -231,7 +247,9 @@ private:
     // cost the depth of the chunk each time, and a deep chain its square.
     bool FinishChunk(Frame& f) {
         auto given = [&](ChunkField field) { return (f.seen & (1u << field)) != 0; };
-        auto misplaced = [&](ChunkField field, const char* why) { return Fail(Path(false) + "." + kChunkFields[field], why); };
+        auto misplaced = [&](ChunkField field, const char* why) {
+            return Fail(Path(false) + "." + kChunkFields[field], why);
+        };
         if (!given(FieldType)) return Fail(Path(false), "missing \"type\"");
         ChunkRecord& r = doc_->Chunks[f.record];
         r.Type = static_cast<uint32_t>(f.given[FieldType].integer);
@@ -271,7 +289,8 @@ private:
     bool FinishNode(const Frame& f, ChunkRecord& r) {
         if (!(f.seen & (1u << FieldNumber))) return Fail(Path(false), "missing \"number\"");
         bool counted = (f.seen & (1u << FieldCount)) != 0;
-        if (!counted && f.children > kMostChildren) return Fail(Path(false) + ".children", "a node holds at most 65535 chunks");
+        if (!counted && f.children > kMostChildren)
+            return Fail(Path(false) + ".children", "a node holds at most 65535 chunks");
         // The table would give the children past the count to the node's
         // parent: a tree other than the one written.
         if (counted && f.given[FieldCount].integer < f.children)
@@ -366,7 +385,8 @@ bool ImportJson(Document* doc, std::FILE* in, std::string* error) {
     if (parsed && error->empty() && source.last == 0) {
         // The parser took the zero byte (the last it read) for the end.
         *error = "document: parse error at line " + std::to_string(source.line) + ", column " +
-                 std::to_string(source.column) + ": syntax error while parsing value - a zero byte after the document; "
+                 std::to_string(source.column) +
+                 ": syntax error while parsing value - a zero byte after the document; "
                  "expected end of input";
     }
     return parsed && error->empty();

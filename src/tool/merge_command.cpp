@@ -58,9 +58,12 @@ int MergeCommand(int argc, char** argv) {
             out = argv[++k];
         } else if (!std::strcmp(argv[k], "--favor") && k + 1 < argc) {
             ++k;
-            if (!std::strcmp(argv[k], "ours")) favor = FavorOurs;
-            else if (!std::strcmp(argv[k], "theirs")) favor = FavorTheirs;
-            else return -1;
+            if (!std::strcmp(argv[k], "ours"))
+                favor = FavorOurs;
+            else if (!std::strcmp(argv[k], "theirs"))
+                favor = FavorTheirs;
+            else
+                return -1;
         } else if (named < 3 && std::strncmp(argv[k], "-", 1) != 0) {
             files[named++] = argv[k];
         } else {
@@ -81,12 +84,16 @@ int MergeCommand(int argc, char** argv) {
             bool header = c.Base < 0 && c.Ours < 0 && c.Theirs < 0;
             std::string values[3];
             for (int s = 0; s < 3; ++s)
-                values[s] = header ? HeaderText(inputs[s]) : Described(inputs[s], s == 0 ? c.Base : s == 1 ? c.Ours : c.Theirs);
+                values[s] = header ? HeaderText(inputs[s])
+                                   : Described(inputs[s], s == 0   ? c.Base
+                                                          : s == 1 ? c.Ours
+                                                                   : c.Theirs);
             std::printf("! %s  base %s | ours %s | theirs %s\n", PlaceOf(inputs, c).c_str(), values[0].c_str(),
                         values[1].c_str(), values[2].c_str());
         }
         if (conflicts.Count && favor == FavorNone) {
-            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count, conflicts.Count == 1 ? "" : "s", out);
+            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count, conflicts.Count == 1 ? "" : "s",
+                         out);
             status = 1;
         } else {
             status = SaveDocumentSafely(&docs[3], out, nullptr) == 0 ? 0 : 2;

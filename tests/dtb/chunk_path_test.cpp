@@ -26,19 +26,50 @@ std::string Resolve(TestDocument& doc, const PathIndex& index, const char* path)
 // read as something else; every path reads back to its chunk.
 TEST(ChunkPath, EveryChunkHasOneThatReadsBack) {
     TestDocument doc;
-    doc.Load(DtbBuilder().Top(4)
-                 .Node(16, 3, 1).Text(5, "settings").Node(16, 3, 2).Text(5, "window").Scalar(0, 42).Text(2, "t")
+    doc.Load(DtbBuilder()
+                 .Top(4)
+                 .Node(16, 3, 1)
+                 .Text(5, "settings")
+                 .Node(16, 3, 2)
+                 .Text(5, "window")
+                 .Scalar(0, 42)
+                 .Text(2, "t")
                  .Scalar(1, 0)
-                 .Node(16, 4, 3).Text(5, "items").Node(16, 2, 4).Text(5, "item").Scalar(0, 7)
-                 .Node(16, 2, 5).Text(5, "item").Text(2, "lava").Node(17, 0, 6)
-                 .Node(16, 1, 7).Text(5, "12")
-                 .Node(19, 1, 8).Text(5, std::string("a/b[1]\\\t\0x", 10)));
+                 .Node(16, 4, 3)
+                 .Text(5, "items")
+                 .Node(16, 2, 4)
+                 .Text(5, "item")
+                 .Scalar(0, 7)
+                 .Node(16, 2, 5)
+                 .Text(5, "item")
+                 .Text(2, "lava")
+                 .Node(17, 0, 6)
+                 .Node(16, 1, 7)
+                 .Text(5, "12")
+                 .Node(19, 1, 8)
+                 .Text(5, std::string("a/b[1]\\\t\0x", 10)));
     PathIndex index = {};
     ASSERT_EQ(BuildPathIndex(doc.get(), &index), 0);
-    const char* expected[] = {"settings", "settings/0", "settings/window", "settings/window/0", "settings/window/1",
-                              "settings/window/2", "settings/2", "items", "items/0", "items/item[1]",
-                              "items/item[1]/0", "items/item[1]/1", "items/item[2]", "items/item[2]/0",
-                              "items/item[2]/1", "items/3", "\\12", "\\12/0", "a\\/b\\[1\\]\\\\\\x09", "a\\/b\\[1\\]\\\\\\x09/0"};
+    const char* expected[] = {"settings",
+                              "settings/0",
+                              "settings/window",
+                              "settings/window/0",
+                              "settings/window/1",
+                              "settings/window/2",
+                              "settings/2",
+                              "items",
+                              "items/0",
+                              "items/item[1]",
+                              "items/item[1]/0",
+                              "items/item[1]/1",
+                              "items/item[2]",
+                              "items/item[2]/0",
+                              "items/item[2]/1",
+                              "items/3",
+                              "\\12",
+                              "\\12/0",
+                              "a\\/b\\[1\\]\\\\\\x09",
+                              "a\\/b\\[1\\]\\\\\\x09/0"};
     for (int32_t i = 0; i < doc->ChunkCount; ++i) {
         EXPECT_EQ(PathOf(doc, index, i), expected[i]);
         EXPECT_EQ(Resolve(doc, index, expected[i]), std::to_string(i)) << expected[i];
@@ -49,9 +80,14 @@ TEST(ChunkPath, EveryChunkHasOneThatReadsBack) {
     EXPECT_EQ(FormatChunkPath(doc.get(), &index, 14, cut, sizeof cut), 15);
     EXPECT_EQ(std::string(cut), "items");
 
-    const struct { const char* path; const char* why; } refused[] = {
+    const struct {
+        const char* path;
+        const char* why;
+    } refused[] = {
         {"", "The path is empty."},
-        {"items/item", "Several nodes at \"items/item\" are named \"item\": add the position of the one meant, as in name[position]."},
+        {"items/item",
+         "Several nodes at \"items/item\" are named \"item\": add the position of the one meant, as in "
+         "name[position]."},
         {"items/item[3]", "There is no chunk at \"items/item[3]\"."},
         {"items/9", "There is no chunk at \"items/9\"."},
         {"12", "There is no chunk at \"12\"."},
@@ -60,7 +96,9 @@ TEST(ChunkPath, EveryChunkHasOneThatReadsBack) {
         {"settings/", "A path has no empty steps: it is names and positions joined by single '/'."},
         {"settings\\", "The path ends with a '\\' that escapes nothing."},
         {"a\\x4", "\\x in a path must be followed by two hex digits."},
-        {"items/item[x]", "In \"item[x]\", '[' must be followed by a position and ']' at the end of the step (write \\[ for a '[' in a name)."},
+        {"items/item[x]",
+         "In \"item[x]\", '[' must be followed by a position and ']' at the end of the step (write \\[ for a '[' in a "
+         "name)."},
         {"99999999999", "The position 99999999999 is past any chunk's."},
     };
     for (const auto& r : refused) EXPECT_EQ(Resolve(doc, index, r.path), r.why) << r.path;

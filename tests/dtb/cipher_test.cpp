@@ -8,10 +8,17 @@
 // Keystream bytes worked out from the definition apart from this code: the start, the lagged index wrapping after 146
 // steps, both indices wrapping after 249 with changed words (so no period of 249), and a stretch far on.
 TEST(Cipher, KnownKeystreamAcrossTheRingWraps) {
-    const struct { uint32_t key; int at; const char* hex; } kStream[] = {
-        {0, 0, "38 1B 91 34 A6 F0 D4 E5"}, {0, 144, "85 06 E9 33 C8 9E"}, {0, 247, "3C 70 46 56 22 BE"},
-        {0, 1000, "31 7D DB 49"}, {0xDEADBEEF, 0, "19 71 21 CF 8C 75 5D C3"}, {0xDEADBEEF, 144, "AE 8B 50 3A 43 50"},
-        {0xDEADBEEF, 247, "DD 04 FE D6 1A 7C"}};
+    const struct {
+        uint32_t key;
+        int at;
+        const char* hex;
+    } kStream[] = {{0, 0, "38 1B 91 34 A6 F0 D4 E5"},
+                   {0, 144, "85 06 E9 33 C8 9E"},
+                   {0, 247, "3C 70 46 56 22 BE"},
+                   {0, 1000, "31 7D DB 49"},
+                   {0xDEADBEEF, 0, "19 71 21 CF 8C 75 5D C3"},
+                   {0xDEADBEEF, 144, "AE 8B 50 3A 43 50"},
+                   {0xDEADBEEF, 247, "DD 04 FE D6 1A 7C"}};
     for (const auto& c : kStream) {
         CipherState s;
         SeedCipher(&s, c.key);

@@ -8,19 +8,25 @@ static std::string Check(const std::vector<uint8_t>& block) {  // the answer, th
     return Joined(result, count, units);
 }
 
-static int32_t Paste(TestDocument& doc, const std::vector<uint8_t>& block, int32_t selected, int32_t parent, uint32_t at, bool shown = true) {
+static int32_t Paste(TestDocument& doc, const std::vector<uint8_t>& block, int32_t selected, int32_t parent,
+                     uint32_t at, bool shown = true) {
     return PasteClipboardBlock(doc.get(), block.data(), block.size(), selected, parent, at, shown);
 }
 
 // The block in exact bytes, and the text beside it, whose lines are never cut.
 TEST(ClipboardBlock, HoldsTheSpanInExactBytesAndText) {
     TestDocument doc;
-    doc.Load(DtbBuilder().Top(2).Node(16, 2, 7).Text(5, "abc").Text(32, "").Scalar(0, 1).Text(5, std::string(3000, 't')));
-    const struct { int32_t first, count; std::vector<uint8_t> block; std::string text; } spans[] = {
-        {0, 3, DtbBuilder().U32(3).Node(16, 2, 7).Text(5, "abc").Text(32, "").plain,
-         "Node(0x10): 02 00 07 00 00 00\r\nString(0x05): abc\r\nString(0x20): \r\n"},
-        {3, 1, {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, "Integer(0x00): 1\r\n"},
-        {4, 1, DtbBuilder().U32(1).Text(5, std::string(3000, 't')).plain, "String(0x05): " + std::string(3000, 't') + "\r\n"}};
+    doc.Load(
+        DtbBuilder().Top(2).Node(16, 2, 7).Text(5, "abc").Text(32, "").Scalar(0, 1).Text(5, std::string(3000, 't')));
+    const struct {
+        int32_t first, count;
+        std::vector<uint8_t> block;
+        std::string text;
+    } spans[] = {{0, 3, DtbBuilder().U32(3).Node(16, 2, 7).Text(5, "abc").Text(32, "").plain,
+                  "Node(0x10): 02 00 07 00 00 00\r\nString(0x05): abc\r\nString(0x20): \r\n"},
+                 {3, 1, {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, "Integer(0x00): 1\r\n"},
+                 {4, 1, DtbBuilder().U32(1).Text(5, std::string(3000, 't')).plain,
+                  "String(0x05): " + std::string(3000, 't') + "\r\n"}};
     for (const auto& t : spans) {
         std::vector<uint8_t> block(static_cast<size_t>(ClipboardBlockSize(doc.get(), t.first, t.count)));
         WriteClipboardBlock(doc.get(), t.first, t.count, block.data());
@@ -36,7 +42,9 @@ TEST(ClipboardBlock, RefusesAnythingButOneItemOfTheTree) {
     doc.Load(DtbBuilder().Top(1).Node(16, 1, 0).Scalar(0, 1));
     const DtbBuilder good = DtbBuilder().U32(2).Node(16, 1, 3).Text(32, "xyz");
     const std::vector<std::vector<uint8_t>> refused = {
-        {1, 0}, DtbBuilder().U32(0).plain, std::vector<uint8_t>(good.plain.begin(), good.plain.end() - 1),
+        {1, 0},
+        DtbBuilder().U32(0).plain,
+        std::vector<uint8_t>(good.plain.begin(), good.plain.end() - 1),
         DtbBuilder(good).U32(0).plain,                                       // bytes left over
         DtbBuilder().U32(1).U32(3).U32(0).plain,                             // unknown type
         DtbBuilder().U32(2).Node(16, 2, 0).Scalar(0, 1).plain,               // the node wants more
@@ -55,7 +63,8 @@ TEST(ClipboardBlock, RefusesAnythingButOneItemOfTheTree) {
         EXPECT_EQ(Paste(doc, block, 0, -1, LocationAfter), kBlockRefused);
     }
     EXPECT_EQ(doc.log() + std::to_string(doc->ChunkCount) + std::to_string(doc->Modified), "20");
-    EXPECT_EQ(Check(good.plain) + ", " + Check(DtbBuilder().U32(2).Node(16, 0, 0).Text(5, "name").plain), "0 2 1, 0 2 2");
+    EXPECT_EQ(Check(good.plain) + ", " + Check(DtbBuilder().U32(2).Node(16, 0, 0).Text(5, "name").plain),
+              "0 2 1, 0 2 2");
 }
 
 // A paste adds its top-level entries to one count, and copies the payloads anew; refused with nothing changed where
@@ -69,15 +78,21 @@ TEST(ClipboardBlock, PasteCountsOneItemAndCopiesThePayloadsAnew) {
     EXPECT_EQ(Paste(doc, three, -1, -1, 0), 6);  // nothing selected: a new last top-level chunk
     const std::vector<std::string> rows = doc.Rows();
     EXPECT_EQ(rows[6] + rows[7] + rows[8] + std::to_string(doc.chunk(8).SlotLength) + std::to_string(doc->Modified),
-              "17:02 00 04 00 00 00" "5:'id'" "32:'abc'" "31");
+              "17:02 00 04 00 00 00"
+              "5:'id'"
+              "32:'abc'"
+              "31");
     EXPECT_EQ(Paste(doc, three, 2, 0, LocationUnder), 3);
     EXPECT_EQ(Paste(doc, three, 1, 0, LocationBefore), 1);
     EXPECT_EQ(doc.Rows()[0] + doc.Rows()[5] + doc.Rows().back(),  // each one more child, not three
-              "16:04 00 00 00 00 00" "16:02 00 02 00 00 00" "header 00 03 00 00 00 00 00");
+              "16:04 00 00 00 00 00"
+              "16:02 00 02 00 00 00"
+              "header 00 03 00 00 00 00 00");
     const uint8_t edit[] = {'Z'};
     ReplacePayload(doc.get(), 2, edit, 1);
     EXPECT_EQ(doc.payload(2) + doc.payload(7) + doc.payload(13) + std::to_string(doc->PoolUsed), "Zidid15");
-    EXPECT_EQ(Paste(doc, three, 4, 3, LocationUnder) + Paste(doc, three, 4, 5, LocationBefore), -2);  // no node; no parent
+    EXPECT_EQ(Paste(doc, three, 4, 3, LocationUnder) + Paste(doc, three, 4, 5, LocationBefore),
+              -2);  // no node; no parent
 
     doc.Load(DtbBuilder().Top(2).Node(16, 65534, 0).Scalar(0, 1).Text(5, std::string(4000, 'p')));  // pool nearly full
     const std::vector<std::string> before = doc.Rows();
@@ -85,7 +100,8 @@ TEST(ClipboardBlock, PasteCountsOneItemAndCopiesThePayloadsAnew) {
     for (uint32_t i = 0; i < 252; ++i) wide.Scalar(0, i);
     alloc.failFrom = alloc.resizes;
     EXPECT_EQ(Paste(doc, wide.plain, 0, -1, LocationBefore), -1);
-    const std::vector<uint8_t> block = DtbBuilder().U32(3).Node(16, 2, 0).Text(5, "abc").Text(32, std::string(200, 'q')).plain;
+    const std::vector<uint8_t> block =
+        DtbBuilder().U32(3).Node(16, 2, 0).Text(5, "abc").Text(32, std::string(200, 'q')).plain;
     EXPECT_EQ(Paste(doc, block, 0, -1, LocationUnder), -1);  // the pool fails at the third entry: the run goes again
     EXPECT_EQ(Paste(doc, DtbBuilder().U32(2).Node(16, 0, 0).Text(5, "n").plain, 0, -1, LocationUnder), -1);  // 2 units
     EXPECT_EQ(doc.Rows(), before);

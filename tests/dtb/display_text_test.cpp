@@ -9,12 +9,19 @@
 TEST(ChunkText, ValuesLabelsAndCuts) {
     TestDocument doc;
     const std::string payload = std::string(5000, 'p') + "12345";
-    doc.Load(DtbBuilder().Top(0).Text(5, payload).Text(35, "\xE9t\xE9").Scalar(0, 0x80000000).Scalar(1, 0xBE800000)
-                 .Scalar(1, 0x7F7FFFFF).Text(5, std::string("abc\0def", 7)).Scalar(9, 0x39393939));
+    doc.Load(DtbBuilder()
+                 .Top(0)
+                 .Text(5, payload)
+                 .Text(35, "\xE9t\xE9")
+                 .Scalar(0, 0x80000000)
+                 .Scalar(1, 0xBE800000)
+                 .Scalar(1, 0x7F7FFFFF)
+                 .Text(5, std::string("abc\0def", 7))
+                 .Scalar(9, 0x39393939));
     const std::pair<int32_t, std::string> lines[] = {
-        {1, "String(0x23)\t\xE9t\xE9\t1"}, {2, "Integer(0x00)\t-2147483648\t2"}, {3, "Float(0x01)\t-0.250000\t3"},
-        {4, "Float(0x01)\t340282346638528859811704183484516925440.000000\t4"}, {5, "String(0x05)\tabc\t5"},
-        {6, "Unknown(0x09)\t39 39 39 39\t6"}};
+        {1, "String(0x23)\t\xE9t\xE9\t1"}, {2, "Integer(0x00)\t-2147483648\t2"},
+        {3, "Float(0x01)\t-0.250000\t3"},  {4, "Float(0x01)\t340282346638528859811704183484516925440.000000\t4"},
+        {5, "String(0x05)\tabc\t5"},       {6, "Unknown(0x09)\t39 39 39 39\t6"}};
     char out[kTextSize];
     for (const auto& l : lines) {
         EXPECT_EQ(FormatListLine(doc.get(), l.first, out, sizeof out), int32_t(l.second.size()));
@@ -34,21 +41,50 @@ TEST(ChunkText, ValuesLabelsAndCuts) {
         EXPECT_EQ(FormatChunkText(doc.get(), 6, out, sizeof out, ": ", true), 0);
         EXPECT_EQ(std::to_string(FormatListLine(doc.get(), 6, out, sizeof out)) + out, "2\t6") << unknown;
     }
-    const char digits[] = "7" "42";  // the index is the run of digits that ends the line, and no more
-    EXPECT_EQ(ChunkIndexFromListLine("abc\t") + ChunkIndexFromListLine("x\t007") + ChunkIndexFromListLine(digits + 1), 49);
+    const char digits[] =
+        "7"
+        "42";  // the index is the run of digits that ends the line, and no more
+    EXPECT_EQ(ChunkIndexFromListLine("abc\t") + ChunkIndexFromListLine("x\t007") + ChunkIndexFromListLine(digits + 1),
+              49);
 }
 
 TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
     TestDocument doc;
     std::string far(5000, 'a');
-    far.replace(4000, 5, "N\xC9" "EDL");  // far past any view's buffer
+    far.replace(4000, 5,
+                "N\xC9"
+                "EDL");  // far past any view's buffer
     // 0 node, 1 its identifier, 2 xabcx, 3 integer, 4 type 7, 5 abc again, ...
-    doc.Load(DtbBuilder().Top(4).Node(16, 1, 0).Text(5, "ABCnode").Text(33, "xabcx").Scalar(0, 1).Text(7, "abc")
-                 .Text(2, "--aBc").Text(32, far).Text(32, std::string("ab\0needle", 9)).Text(18, "caf\xC9"));
-    const struct { int32_t start; const char* text; bool identifiers; int32_t found; } cases[] = {
-        {0, "ABC", true, 1}, {2, "ABC", true, 2}, {3, "ABC", true, 5},  // start is the chunk after the selection; never 7
-        {-5, "node", true, 1}, {0, "node", false, -1}, {0, "ABCnode", true, 1}, {0, "ABCnodeX", true, -1},
-        {0, "1", true, -1}, {0, "n\xE9" "edl", true, 6}, {7, "needle", true, -1}, {0, "CAF\xE9", true, 8}};
+    doc.Load(DtbBuilder()
+                 .Top(4)
+                 .Node(16, 1, 0)
+                 .Text(5, "ABCnode")
+                 .Text(33, "xabcx")
+                 .Scalar(0, 1)
+                 .Text(7, "abc")
+                 .Text(2, "--aBc")
+                 .Text(32, far)
+                 .Text(32, std::string("ab\0needle", 9))
+                 .Text(18, "caf\xC9"));
+    const struct {
+        int32_t start;
+        const char* text;
+        bool identifiers;
+        int32_t found;
+    } cases[] = {{0, "ABC", true, 1},
+                 {2, "ABC", true, 2},
+                 {3, "ABC", true, 5},  // start is the chunk after the selection; never 7
+                 {-5, "node", true, 1},
+                 {0, "node", false, -1},
+                 {0, "ABCnode", true, 1},
+                 {0, "ABCnodeX", true, -1},
+                 {0, "1", true, -1},
+                 {0,
+                  "n\xE9"
+                  "edl",
+                  true, 6},
+                 {7, "needle", true, -1},
+                 {0, "CAF\xE9", true, 8}};
     CaseFold fold;  // the code page's own, as the editor asks the platform: A-Z, and one letter beyond ASCII
     for (int c = 0; c < 256; ++c) fold.lower[c] = static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     fold.lower[0xC9] = 0xE9;

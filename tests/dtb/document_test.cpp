@@ -14,19 +14,30 @@ TEST(Document, PayloadReplacementInPlaceOrRelocated) {
     TestAllocator alloc;
     TestDocument doc(alloc.Blocks());
     doc.Load(DtbBuilder().Top(2).Text(5, "abcdef").Text(5, "next"));
-    const struct { std::string text; uint32_t offset; int32_t used; } steps[] = {
-        {"xyz", 0, 10}, {"123456", 0, 10}, {"longer text", 10, 21}, {"longer text!", 21, 33}, {"", 21, 33},
-        {std::string(4063, 'a'), 33, 4096}, {std::string(4064, 'b'), 4096, 8160}, {std::string(20000, 'c'), 8160, 28160}};
+    const struct {
+        std::string text;
+        uint32_t offset;
+        int32_t used;
+    } steps[] = {{"xyz", 0, 10},
+                 {"123456", 0, 10},
+                 {"longer text", 10, 21},
+                 {"longer text!", 21, 33},
+                 {"", 21, 33},
+                 {std::string(4063, 'a'), 33, 4096},
+                 {std::string(4064, 'b'), 4096, 8160},
+                 {std::string(20000, 'c'), 8160, 28160}};
     for (const auto& step : steps) {
         ASSERT_EQ(Replace(doc, 0, step.text), 0);
         EXPECT_EQ(doc.payload(0) + "|" + doc.payload(1), step.text + "|next");
-        EXPECT_EQ(doc.chunk(0).PoolOffset * 100000 + uint32_t(doc->PoolUsed), step.offset * 100000 + uint32_t(step.used));
+        EXPECT_EQ(doc.chunk(0).PoolOffset * 100000 + uint32_t(doc->PoolUsed),
+                  step.offset * 100000 + uint32_t(step.used));
         ASSERT_EQ(EnsureRoom(doc.get(), 5000, 300), 0);  // and the room promised is there
         EXPECT_TRUE(doc->PoolCapacity - doc->PoolUsed >= 5000 && doc->ChunkCapacity - doc->ChunkCount >= 300);
     }
     RemoveChunks(doc.get(), 0, -1);  // no count, no place: nothing goes
     RemoveChunks(doc.get(), 2, 1);
-    EXPECT_EQ(doc.payload(0) + "|" + doc.payload(1) + std::to_string(doc->ChunkCount), std::string(20000, 'c') + "|next2");
+    EXPECT_EQ(doc.payload(0) + "|" + doc.payload(1) + std::to_string(doc->ChunkCount),
+              std::string(20000, 'c') + "|next2");
     const ChunkRecord r = {};
     EXPECT_EQ(Joined(InsertChunkAt(doc.get(), &r, 3), InsertChunkAt(doc.get(), &r, -1), Replace(doc, 2, "x"),
                      EnsureRoom(doc.get(), -1, 0), EnsureRoom(doc.get(), 0, -1)),
@@ -44,7 +55,8 @@ TEST(Document, FailedGrowthKeepsTheDocumentWholeAndUsable) {
     alloc.failFrom = alloc.resizes;
     EXPECT_EQ(doc.Load(b), -1);
     const ChunkRecord r = {};
-    EXPECT_EQ(EnsureRoom(doc.get(), 5000, 0) + InsertChunkAt(doc.get(), &r, 0) + Replace(doc, 0, std::string(5000, 'z')), -3);
+    EXPECT_EQ(
+        EnsureRoom(doc.get(), 5000, 0) + InsertChunkAt(doc.get(), &r, 0) + Replace(doc, 0, std::string(5000, 'z')), -3);
     const std::string oom = "0:Could not allocate memory.\n";
     EXPECT_EQ(doc.log(), oom + oom + oom + oom);
     EXPECT_EQ(doc.payload(0) + std::to_string(doc->ChunkCount) + std::to_string(doc->Incomplete), "abc2521");

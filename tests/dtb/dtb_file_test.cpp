@@ -17,7 +17,7 @@ static int32_t Load(TestDocument& doc, const std::vector<uint8_t>& bytes, int32_
 // Splits inside a type code (1-3), a value, a pool chunk's length (5-7) or payload (8 on), at the first block boundary
 // and a later one, whatever the reads deliver; then chunks of 8184-8193 bytes (not all fit beside the header) and more.
 TEST(DtbReader, ChunksSplitByABlockBoundaryAndLargeChunks) {
-    const std::pair<uint32_t, int> cases[] = {{6, 1}, {6, 3}, {8, 4}, {9, 7},   {16, 2},  {19, 9},
+    const std::pair<uint32_t, int> cases[] = {{6, 1}, {6, 3},  {8, 4},  {9, 7},  {16, 2},  {19, 9},
                                               {5, 2}, {18, 5}, {32, 7}, {34, 8}, {35, 13}, {2, 18}};
     auto fillTo = [](DtbBuilder& b, size_t end) { b.Text(7, std::string(end - 4 - b.plain.size() - 8, char(end))); };
     std::vector<DtbBuilder> files;
@@ -27,13 +27,15 @@ TEST(DtbReader, ChunksSplitByABlockBoundaryAndLargeChunks) {
             if (boundary > 8192) fillTo(b, 4 + 8192);
             fillTo(b, 4 + boundary - size_t(c.second));  // the split: bytes before the boundary
             files.push_back(IsScalarType(c.first) ? b.Scalar(c.first, 0x01020304)
-                            : IsNodeType(c.first) ? b.Node(c.first, 3, 77) : b.Text(c.first, "hello world"));
+                            : IsNodeType(c.first) ? b.Node(c.first, 3, 77)
+                                                  : b.Text(c.first, "hello world"));
         }
     }
     for (size_t total : {8184, 8185, 8186, 8187, 8189, 8190, 8191, 8192, 8193, 16385, 100008})
         files.push_back(DtbBuilder().Header(kHeader).Text(5, std::string(total - 8, char(total))));
     for (DtbBuilder& b : files) {
-        const std::vector<uint8_t> file = b.Scalar(0, 0xAABBCCDD).Node(17, 2, -5).Text(33, "tail").Scalar(1, 7).File(kKey);
+        const std::vector<uint8_t> file =
+            b.Scalar(0, 0xAABBCCDD).Node(17, 2, -5).Text(33, "tail").Scalar(1, 7).File(kKey);
         TestDocument doc;  // read again and again, as by Revert: each read starts afresh
         for (int32_t step : {1 << 30, 4097, 13, 7}) {
             SCOPED_TRACE(std::to_string(&b - files.data()) + ", reads of " + std::to_string(step));
@@ -49,9 +51,15 @@ TEST(DtbReader, ChunksSplitByABlockBoundaryAndLargeChunks) {
 TEST(DtbReader, FilesCutAnywhereLoadWhatIsWhole) {
     auto dropped = [](size_t n, const char* where) {
         return "2:The file ends inside " + std::string(where) + ": its last " + std::to_string(n) +
-               " bytes were not loaded and will not be saved.\n"; };
-    const std::vector<uint8_t> file =
-        DtbBuilder().Header(kHeader).Node(16, 2, 1).Scalar(0, 9).Text(5, "abc").Text(5, std::string(20, 'z')).File(kKey);
+               " bytes were not loaded and will not be saved.\n";
+    };
+    const std::vector<uint8_t> file = DtbBuilder()
+                                          .Header(kHeader)
+                                          .Node(16, 2, 1)
+                                          .Scalar(0, 9)
+                                          .Text(5, "abc")
+                                          .Text(5, std::string(20, 'z'))
+                                          .File(kKey);
     const size_t ends[] = {11, 21, 29, 40, 68};  // the header's and the chunks'
     for (size_t length = 4; length <= file.size(); ++length) {
         for (int32_t step : {1 << 30, 5}) {
@@ -63,9 +71,10 @@ TEST(DtbReader, FilesCutAnywhereLoadWhatIsWhole) {
             for (size_t e : ends) end = e <= length ? e : end;
             const std::vector<uint8_t> whole(file.begin(), file.begin() + long(end > 4 ? end : 11));
             EXPECT_EQ(doc.Saved(), end > 4 ? whole : DtbBuilder().Top(0).File(kKey));  // no header: a zero one
-            EXPECT_EQ(doc.log(), length > end ? dropped(length - end, end == 4 ? "its header" : "a chunk")
+            EXPECT_EQ(doc.log(), length > end  ? dropped(length - end, end == 4 ? "its header" : "a chunk")
                                  : length == 4 ? "2:The file ends after its key: it has no header, and a save will "
-                                                 "write seven zero bytes for one.\n" : "");
+                                                 "write seven zero bytes for one.\n"
+                                               : "");
             EXPECT_EQ(doc->Incomplete, length > end || length == 4);  // a save over the file would change it
         }
     }
@@ -91,7 +100,9 @@ TEST(DtbReader, FailuresKeepWhatWasLoaded) {
     EXPECT_EQ(Load(doc, {0xAA, 0xBB}), -1);
     EXPECT_EQ(Load(doc, first, 1 << 30, 0), -1);
     EXPECT_EQ(doc->Key + doc->ChunkCount, 0x1122BBAAu + 1023);
-    EXPECT_EQ(doc.log(), "0:Error reading from file (5)\n0:Could not read key from file (0)\n0:Could not read key from file (5)\n");
+    EXPECT_EQ(
+        doc.log(),
+        "0:Error reading from file (5)\n0:Could not read key from file (0)\n0:Could not read key from file (5)\n");
     // An unknown type code is judged as soon as its four bytes are there.
     const DtbBuilder before = DtbBuilder().Header(kHeader).Scalar(0, 1).Text(5, "before");
     for (const auto& c : {std::make_pair(0x100u, "00 01 00 00"), {36u, "24 00 00 00"}, {0xFFFFFFFFu, "FF FF FF FF"}}) {
@@ -106,10 +117,16 @@ TEST(DtbReader, FailuresKeepWhatWasLoaded) {
 // edits reach the file: a relocated text from its new place, a new key everywhere, and nothing of an old tail.
 TEST(DtbWriter, ShortWritesAndEdits) {
     std::mt19937 random(5);
-    const std::vector<uint8_t> original = RandomTree(random, 200, 300).Text(5, "ab").Text(5, std::string(20000, 'w')).File(9);
-    const std::pair<int64_t, std::string> cases[] = {
-        {0, "key"},     {3, "key"},           {4, "header"},           {10, "header"},
-        {11, "chunks"}, {11 + 8191, "chunks"}, {11 + 8192 + 10, "chunks"}, {int64_t(original.size()) - 1, "chunks"}};
+    const std::vector<uint8_t> original =
+        RandomTree(random, 200, 300).Text(5, "ab").Text(5, std::string(20000, 'w')).File(9);
+    const std::pair<int64_t, std::string> cases[] = {{0, "key"},
+                                                     {3, "key"},
+                                                     {4, "header"},
+                                                     {10, "header"},
+                                                     {11, "chunks"},
+                                                     {11 + 8191, "chunks"},
+                                                     {11 + 8192 + 10, "chunks"},
+                                                     {int64_t(original.size()) - 1, "chunks"}};
     MemoryFile file(original);
     TestDocument doc;
     EXPECT_EQ(WriteDocument(doc.get()) + doc.Load(&file), 0);  // no file: nothing is written
@@ -134,7 +151,9 @@ TEST(DtbWriter, ShortWritesAndEdits) {
     file.failWriteAt = -1;
     const int32_t last = doc->ChunkCount - 1;
     const std::string longer = "a longer text";
-    ASSERT_EQ(ReplacePayload(doc.get(), last - 1, reinterpret_cast<const uint8_t*>(longer.data()), int32_t(longer.size())), 0);
+    ASSERT_EQ(
+        ReplacePayload(doc.get(), last - 1, reinterpret_cast<const uint8_t*>(longer.data()), int32_t(longer.size())),
+        0);
     doc->Key = 0xFEEDBEEF;
     RemoveChunks(doc.get(), last, 1);
     ASSERT_EQ(WriteDocument(doc.get()), 0);

@@ -15,9 +15,17 @@ uint32_t FloatBits(float f) {
 }
 
 DtbBuilder Sample() {
-    return DtbBuilder().Top(3)
-        .Node(16, 4, 1).Text(5, "Biome").Text(2, "lava_biome").Scalar(0, 42).Scalar(1, FloatBits(42.0f))
-        .Node(16, 3, 42).Text(5, "player").Text(7, std::string("Lava Lake\0tail", 14)).Scalar(6, 0xFFFFFFFF)
+    return DtbBuilder()
+        .Top(3)
+        .Node(16, 4, 1)
+        .Text(5, "Biome")
+        .Text(2, "lava_biome")
+        .Scalar(0, 42)
+        .Scalar(1, FloatBits(42.0f))
+        .Node(16, 3, 42)
+        .Text(5, "player")
+        .Text(7, std::string("Lava Lake\0tail", 14))
+        .Scalar(6, 0xFFFFFFFF)
         .Text(5, "biome");
 }
 
@@ -68,10 +76,13 @@ TEST(FindReplace, EachCriterionFindsAndReplacesItsValues) {
         {LookEverything, "42", "", "abc", "3 4 5",
          "Nothing was replaced: the chunk at Biome/2 refuses it: \"abc\" is not a whole number from -2147483648 to "
          "2147483647."},
-        {LookFloats, "42", "", "x", "4", "Nothing was replaced: the chunk at Biome/3 refuses it: \"x\" is not a Float."},
-        {LookNumbers, "lava", "", "x", "", "Numbers are found by value: type a number such as 42 or a range such as 10..20."},
+        {LookFloats, "42", "", "x", "4",
+         "Nothing was replaced: the chunk at Biome/3 refuses it: \"x\" is not a Float."},
+        {LookNumbers, "lava", "", "x", "",
+         "Numbers are found by value: type a number such as 42 or a range such as 10..20."},
         {LookTexts, "(", "r", "x", "",
-         "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The error occurred while parsing "
+         "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The error occurred while "
+         "parsing "
          "the regular expression: '(>>>HERE>>>'."},
     };
     for (const Case& c : cases) {
@@ -92,7 +103,8 @@ TEST(FindReplace, EachCriterionFindsAndReplacesItsValues) {
         std::string changed;
         const std::vector<std::string> after = doc.Rows();
         for (size_t i = 0; i < after.size(); ++i)
-            if (after[i] != before[i]) changed += (changed.empty() ? "" : " ") + std::to_string(i) + after[i].substr(after[i].find(':'));
+            if (after[i] != before[i])
+                changed += (changed.empty() ? "" : " ") + std::to_string(i) + after[i].substr(after[i].find(':'));
         for (size_t k; (k = changed.find('\0')) != std::string::npos;) changed.replace(k, 1, "\\0");
         if (result == WalkFailed) {
             EXPECT_EQ(changed, "") << c.pattern;

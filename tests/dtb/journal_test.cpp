@@ -14,7 +14,8 @@ static bool RandomEdit(TestDocument& doc, std::mt19937& rng) {
     static const uint32_t kTypes[] = {0, 1, 5, 6, 8, 16, 17, 32};
     int32_t chunk = doc->ChunkCount ? static_cast<int32_t>(rng() % uint32_t(doc->ChunkCount)) : -1;
     int32_t parent = ParentOfChunk(doc.get(), chunk);
-    std::string text = rng() % 4 ? std::to_string(rng() % 100) : std::string(8000 + rng() % 9000, char('a' + rng() % 26));
+    std::string text =
+        rng() % 4 ? std::to_string(rng() % 100) : std::string(8000 + rng() % 9000, char('a' + rng() % 26));
     uint32_t location = 1u << (rng() % 3);
     switch (rng() % 6) {
     case 0:
@@ -29,14 +30,15 @@ static bool RandomEdit(TestDocument& doc, std::mt19937& rng) {
         WriteClipboardBlock(doc.get(), chunk, count, block.data());
         int32_t to = static_cast<int32_t>(rng() % uint32_t(doc->ChunkCount));
         if (!(OfferedLocations(doc.get(), to) & location)) location = LocationBefore;
-        return PasteClipboardBlock(doc.get(), block.data(), block.size(), to, ParentOfChunk(doc.get(), to),
-                                            location, true) >= 0;
+        return PasteClipboardBlock(doc.get(), block.data(), block.size(), to, ParentOfChunk(doc.get(), to), location,
+                                   true) >= 0;
     }
     case 3: {
         if (chunk < 0 || IsPoolType(doc.chunk(chunk).Type)) return false;
         uint8_t value[6];
         std::memcpy(value, doc.chunk(chunk).Value, 6);
-        value[IsNodeType(doc.chunk(chunk).Type) ? 2 + rng() % 4 : rng() % 4] ^= uint8_t(1 + rng() % 255);  // counts stay
+        value[IsNodeType(doc.chunk(chunk).Type) ? 2 + rng() % 4 : rng() % 4] ^=
+            uint8_t(1 + rng() % 255);  // counts stay
         EXPECT_EQ(WriteChunkValue(doc.get(), chunk, value), WriteDone);
         EXPECT_EQ(std::memcmp(doc.chunk(chunk).Value, value, 6), 0);
         return true;
@@ -44,7 +46,9 @@ static bool RandomEdit(TestDocument& doc, std::mt19937& rng) {
     case 4: {
         if (chunk < 0 || !IsPoolType(doc.chunk(chunk).Type)) return false;
         const WriteResult expected = doc.payload(chunk) == text ? WriteUnchanged : WriteDone;
-        EXPECT_EQ(WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())), expected);
+        EXPECT_EQ(
+            WriteChunkPayload(doc.get(), chunk, reinterpret_cast<const uint8_t*>(text.data()), int32_t(text.size())),
+            expected);
         EXPECT_EQ(doc.payload(chunk), text);
         return true;
     }
@@ -102,7 +106,8 @@ TEST(Journal, UndoAndRedoWalkTheStatesExactly) {
             ASSERT_EQ(doc->ChunkCount - count, doc->History.Steps == moves ? 0 : moved.Inserted - moved.Removed);
             ASSERT_TRUE(doc->History.Steps == moves || (moved.Kind == SpliceRun && moved.At <= count));
         }
-        for (int32_t show = 0; UndoChange(doc.get(), &show) == 0;) {}
+        for (int32_t show = 0; UndoChange(doc.get(), &show) == 0;) {
+        }
         EXPECT_EQ(doc.Saved(), states[0]);
         EXPECT_EQ(doc.log(), "");
     }

@@ -11,12 +11,24 @@
 
 namespace fs = std::filesystem;
 
-enum Fault { FailCreate, FailWrite, FailFlush, FailClose, FailReplace, InUse, InUseNoRewrite, InUseNoRoom, InUseWriteFails };
+enum Fault {
+    FailCreate,
+    FailWrite,
+    FailFlush,
+    FailClose,
+    FailReplace,
+    InUse,
+    InUseNoRewrite,
+    InUseNoRoom,
+    InUseWriteFails
+};
 static Fault g_fault;
 static int g_writes, g_failingWrite;  // the write that fails, counted from 1; 0 for none
 
 template <class T>
-static T Fail(int code, T result) { return errno = code, result; }
+static T Fail(int code, T result) {
+    return errno = code, result;
+}
 
 // The platform's layer, but for the step that fails. The third write holds the first chunks: of the save, or of the
 // rewrite in place that follows a refused swap (which counts afresh).
@@ -25,7 +37,8 @@ static FileLayer FaultyLayer() {
     FileLayer layer = os;
     layer.LastError = [] { return static_cast<int32_t>(errno); };
     layer.CreateTemporary = [](const char* target, char** temporary) {
-        return g_fault != FailCreate ? os.CreateTemporary(target, temporary) : Fail(ENOSPC, (*temporary = nullptr, kNoFile));
+        return g_fault != FailCreate ? os.CreateTemporary(target, temporary)
+                                     : Fail(ENOSPC, (*temporary = nullptr, kNoFile));
     };
     layer.Write = [](NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
         return ++g_writes != g_failingWrite ? os.Write(file, buffer, count, written)
@@ -39,8 +52,12 @@ static FileLayer FaultyLayer() {
         g_failingWrite = g_fault == InUseWriteFails ? 3 : 0;
         return g_fault == FailReplace ? Fail(EXDEV, ReplaceFailed) : Fail(EBUSY, ReplaceInUse);
     };
-    layer.OpenForRewrite = [](const char* path) { return g_fault != InUseNoRewrite ? os.OpenForRewrite(path) : Fail(EACCES, kNoFile); };
-    layer.Reserve = [](NativeHandle file, int64_t size) { return g_fault != InUseNoRoom ? os.Reserve(file, size) : Fail(ENOSPC, false); };
+    layer.OpenForRewrite = [](const char* path) {
+        return g_fault != InUseNoRewrite ? os.OpenForRewrite(path) : Fail(EACCES, kNoFile);
+    };
+    layer.Reserve = [](NativeHandle file, int64_t size) {
+        return g_fault != InUseNoRoom ? os.Reserve(file, size) : Fail(ENOSPC, false);
+    };
     return layer;
 }
 
@@ -49,17 +66,23 @@ TEST(SafeSave, EachStepThatFailsLeavesTheOldFile) {
     const std::string path = (folder / "a.dtb").string(), full = std::to_string(ENOSPC) + ")\n";
     const std::vector<uint8_t> old = DtbBuilder().Top(1).Scalar(0, 7).File(0x1234);
     const DtbBuilder content = DtbBuilder().Top(2).Node(16, 1, 4).Text(5, "saved").Text(33, std::string(9000, 'n'));
-    const struct { Fault fault; std::string log; } cases[] = {
-        {FailCreate, "0:SAVE FAILED: Could not create file " + path + " (" + full}, {FailWrite, "0:Could not write chunks to file (" + full},
+    const struct {
+        Fault fault;
+        std::string log;
+    } cases[] = {
+        {FailCreate, "0:SAVE FAILED: Could not create file " + path + " (" + full},
+        {FailWrite, "0:Could not write chunks to file (" + full},
         {FailFlush, "0:SAVE FAILED: Could not write file " + path + " (" + std::to_string(EIO) + ")\n"},
-        {FailClose, "0:SAVE FAILED: Could not write file " + path + " (" + full}, {InUse, ""},
+        {FailClose, "0:SAVE FAILED: Could not write file " + path + " (" + full},
+        {InUse, ""},
         {FailReplace, "0:SAVE FAILED: Could not replace file " + path + " (" + std::to_string(EXDEV) + ")\n"},
-        {InUseNoRewrite, "0:SAVE FAILED: Could not replace file " + path + " (" + std::to_string(EBUSY) + ")\n"},  // not the open's
+        {InUseNoRewrite,
+         "0:SAVE FAILED: Could not replace file " + path + " (" + std::to_string(EBUSY) + ")\n"},  // not the open's
         {InUseNoRoom, "0:SAVE FAILED: Could not write file " + path + " (" + full},
         // When even the rewrite in place fails, the temporary is the only whole copy of the document: it stays, and
         // the message says where.
-        {InUseWriteFails, "0:Could not write chunks to file (" + full + "0:SAVE FAILED: Could not write file " + path + " (" +
-                              std::to_string(ENOSPC) + "). The saved document is kept in "}};
+        {InUseWriteFails, "0:Could not write chunks to file (" + full + "0:SAVE FAILED: Could not write file " + path +
+                              " (" + std::to_string(ENOSPC) + "). The saved document is kept in "}};
     TestDocument doc;
     doc.Load(content);
     doc->Key = 0xBEEF;
@@ -83,7 +106,8 @@ TEST(SafeSave, EachStepThatFailsLeavesTheOldFile) {
         std::ifstream in(kept, std::ios::binary);  // the file, or the temporary kept
         EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}),
                   c.fault == InUse || c.fault == InUseWriteFails ? content.File(0xBEEF) : old);
-        EXPECT_EQ(kept.filename().string().substr(0, 4) + kept.extension().string(), left.size() > 1 ? "~dtb.tmp" : "a.dt.dtb");
+        EXPECT_EQ(kept.filename().string().substr(0, 4) + kept.extension().string(),
+                  left.size() > 1 ? "~dtb.tmp" : "a.dt.dtb");
     }
     fs::remove_all(folder);
 }

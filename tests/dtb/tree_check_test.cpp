@@ -30,18 +30,21 @@ TEST(TreeCheck, RepairSetsTheCountsToTheTableAsOneChange) {
          "chunk 2: beyond all counts (top-level chunk 2, the header counts 1)\n"
          "chunk 3: beyond all counts (top-level chunk 3, the header counts 1)\n"
          "chunk 3: node has 1 of its 3 children\n"
-         "header: top-level count 1, but the table holds 3 top-level chunks\n", "", 2, 3},
+         "header: top-level count 1, but the table holds 3 top-level chunks\n",
+         "", 2, 3},
         {DtbBuilder().Top(1).Node(16, 3, 1).Text(5, "n").Node(17, 2, 2).Node(16, 4, 3),
          DtbBuilder().Top(1).Node(16, 2, 1).Text(5, "n").Node(17, 1, 2).Node(16, 0, 3),
          "chunk 0: node has 2 of its 3 children\nchunk 2: node has 1 of its 2 children\n"
-         "chunk 3: node has 0 of its 4 children\n", "", 3, 0},
+         "chunk 3: node has 0 of its 4 children\n",
+         "", 3, 0},
         {DtbBuilder().Top(7).Scalar(0, 1), DtbBuilder().Top(1).Scalar(0, 1),
          "header: top-level count 7, but the table holds 1 top-level chunks\n", "", 1, -2},
         {DtbBuilder().Top(0).Raw(wide.data(), wide.size()), DtbBuilder().Top(65535).Raw(wide.data(), wide.size()),
          "chunk 65535: beyond all counts (top-level chunk 65536, the header counts 0)\n"
          "header: top-level count 0, but the table holds 65536 top-level chunks\n",
          "chunk 65535: beyond all counts (top-level chunk 65536, the header counts 65535)\n"
-         "header: top-level count 65535, but the table holds 65536 top-level chunks\n", 1, -2},
+         "header: top-level count 65535, but the table holds 65536 top-level chunks\n",
+         1, -2},
     };
     for (const auto& c : cases) {
         TestDocument doc, want;
@@ -54,8 +57,9 @@ TEST(TreeCheck, RepairSetsTheCountsToTheTableAsOneChange) {
         EXPECT_EQ(doc.Rows(), want.Rows());
         EXPECT_EQ(FaultLines(doc), c.left) << "after the repair";
         int32_t shown = -1, undone = UndoChange(doc.get(), &shown);
-        EXPECT_EQ(std::to_string(undone) + " shows " + std::to_string(shown) + (CanUndo(doc.get()) ? ", more to undo" : ""),
-                  "0 shows " + std::to_string(c.shown));
+        EXPECT_EQ(
+            std::to_string(undone) + " shows " + std::to_string(shown) + (CanUndo(doc.get()) ? ", more to undo" : ""),
+            "0 shows " + std::to_string(c.shown));
         EXPECT_TRUE(doc.Saved() == before) << "undo gives back other bytes: " << c.faults;
         ASSERT_EQ(RedoChange(doc.get(), &shown), 0);
         EXPECT_EQ(doc.Rows(), want.Rows());
@@ -63,5 +67,7 @@ TEST(TreeCheck, RepairSetsTheCountsToTheTableAsOneChange) {
     }
     TestDocument clean;  // nothing to repair: no change to undo
     clean.Load(DtbBuilder().Top(2).Node(16, 1, 1).Text(5, "a").Node(17, 0, 2));
-    EXPECT_EQ(std::to_string(RepairTreeCounts(clean.get())) + (CanUndo(clean.get()) || clean->Modified ? " changed" : ""), "0");
+    EXPECT_EQ(
+        std::to_string(RepairTreeCounts(clean.get())) + (CanUndo(clean.get()) || clean->Modified ? " changed" : ""),
+        "0");
 }

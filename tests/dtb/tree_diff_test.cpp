@@ -41,14 +41,22 @@ std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_
     for (int32_t k = 0; k < list.Count; ++k) {
         const Difference& d = list.Items[k];
         switch (d.Kind) {
-            case DifferenceAdded: lines.push_back("+ " + pathB(d.ChunkB) + "  " + ValueText(db.get(), d.ChunkB)); break;
-            case DifferenceRemoved: lines.push_back("- " + pathA(d.ChunkA) + "  " + ValueText(da.get(), d.ChunkA)); break;
-            case DifferenceChanged:
-                lines.push_back("~ " + pathA(d.ChunkA) + "  " + ValueText(da.get(), d.ChunkA) + " -> " +
-                                ValueText(db.get(), d.ChunkB));
-                break;
-            case DifferenceHeader: lines.push_back("~ header"); break;
-            case DifferenceKey: lines.push_back("~ key"); break;
+        case DifferenceAdded:
+            lines.push_back("+ " + pathB(d.ChunkB) + "  " + ValueText(db.get(), d.ChunkB));
+            break;
+        case DifferenceRemoved:
+            lines.push_back("- " + pathA(d.ChunkA) + "  " + ValueText(da.get(), d.ChunkA));
+            break;
+        case DifferenceChanged:
+            lines.push_back("~ " + pathA(d.ChunkA) + "  " + ValueText(da.get(), d.ChunkA) + " -> " +
+                            ValueText(db.get(), d.ChunkB));
+            break;
+        case DifferenceHeader:
+            lines.push_back("~ header");
+            break;
+        case DifferenceKey:
+            lines.push_back("~ key");
+            break;
         }
     }
     FreeDifferences(&list);
@@ -57,8 +65,16 @@ std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_
 
 // settings{window{42, "t"}, 7}, list{1, 2, 3, 4}
 DtbBuilder Base(uint16_t listCount = 4) {
-    return DtbBuilder().Top(2).Node(16, 3, 1).Text(5, "settings").Node(16, 3, 2).Text(5, "window").Scalar(0, 42)
-        .Text(2, "t").Scalar(0, 7).Node(17, listCount, 3);
+    return DtbBuilder()
+        .Top(2)
+        .Node(16, 3, 1)
+        .Text(5, "settings")
+        .Node(16, 3, 2)
+        .Text(5, "window")
+        .Scalar(0, 42)
+        .Text(2, "t")
+        .Scalar(0, 7)
+        .Node(17, listCount, 3);
 }
 
 typedef std::vector<std::string> Lines_;
@@ -68,7 +84,8 @@ typedef std::vector<std::string> Lines_;
 // Each kind of edit shows as the one difference a user made, at its path.
 TEST(TreeDiff, EditsShowAsTheyWereMade) {
     EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
-                    Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4)), Lines_{});
+                    Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4)),
+              Lines_{});
     // An insertion in the middle is one addition; later siblings are not changed.
     EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
                     Base(5).Scalar(0, 1).Scalar(0, 2).Scalar(0, 9).Scalar(0, 3).Scalar(0, 4)),
@@ -116,26 +133,31 @@ TEST(TreeDiff, PlacesInTheFirstFile) {
 // another come, with their subtrees as one difference each.
 TEST(TreeDiff, NamedNodesPairByName) {
     auto two = [](const char* first, const char* second, int32_t value) {
-        return DtbBuilder().Top(2).Node(16, 2, 1).Text(5, first).Scalar(0, 1).Node(16, 2, 2).Text(5, second)
-            .Scalar(0, value);
+        return DtbBuilder().Top(2).Node(16, 2, 1).Text(5, first).Scalar(0, 1).Node(16, 2, 2).Text(5, second).Scalar(
+            0, value);
     };
     EXPECT_EQ(Lines(two("a", "b", 5), two("a", "b", 6)), Lines_{"~ b/1  Integer(0x00) 5 -> Integer(0x00) 6"});
-    EXPECT_EQ(Lines(two("a", "b", 5), two("a", "c", 5)), (Lines_{"- b  Node(0x10) 02 00 02 00 00 00",
-                                                                 "+ c  Node(0x10) 02 00 02 00 00 00"}));
+    EXPECT_EQ(Lines(two("a", "b", 5), two("a", "c", 5)),
+              (Lines_{"- b  Node(0x10) 02 00 02 00 00 00", "+ c  Node(0x10) 02 00 02 00 00 00"}));
     // A node's number is its own value; a shared name pairs in order.
-    EXPECT_EQ(Lines(two("a", "a", 5), DtbBuilder().Top(2).Node(16, 2, 1).Text(5, "a").Scalar(0, 1).Node(16, 2, 9)
-                                          .Text(5, "a").Scalar(0, 5)),
-              Lines_{"~ a[1]  Node(0x10) 02 00 02 00 00 00 -> Node(0x10) 02 00 09 00 00 00"});
+    EXPECT_EQ(
+        Lines(two("a", "a", 5),
+              DtbBuilder().Top(2).Node(16, 2, 1).Text(5, "a").Scalar(0, 1).Node(16, 2, 9).Text(5, "a").Scalar(0, 5)),
+        Lines_{"~ a[1]  Node(0x10) 02 00 02 00 00 00 -> Node(0x10) 02 00 09 00 00 00"});
     // Named nodes that swapped places: the second one shows as moved.
-    EXPECT_EQ(Lines(two("a", "b", 5), DtbBuilder().Top(2).Node(16, 2, 2).Text(5, "b").Scalar(0, 5).Node(16, 2, 1)
-                                          .Text(5, "a").Scalar(0, 1)).size(), 2u);
+    EXPECT_EQ(
+        Lines(two("a", "b", 5),
+              DtbBuilder().Top(2).Node(16, 2, 2).Text(5, "b").Scalar(0, 5).Node(16, 2, 1).Text(5, "a").Scalar(0, 1))
+            .size(),
+        2u);
 }
 
 // The key and the header's own bytes are differences; a top-level count that
 // follows an added chunk is not.
 TEST(TreeDiff, KeyAndHeader) {
     EXPECT_EQ(Lines(Base(0), Base(0), 0x1234), Lines_{"~ key"});
-    EXPECT_EQ(Lines(Base(0), DtbBuilder().Header({9, 2, 0, 0, 0, 0, 0}).Raw(Base(0).plain.data() + 7, Base(0).plain.size() - 7)),
+    EXPECT_EQ(Lines(Base(0),
+                    DtbBuilder().Header({9, 2, 0, 0, 0, 0, 0}).Raw(Base(0).plain.data() + 7, Base(0).plain.size() - 7)),
               Lines_{"~ header"});
     EXPECT_EQ(Lines(Base(0), DtbBuilder().Top(3).Raw(Base(0).plain.data() + 7, Base(0).plain.size() - 7).Scalar(0, 8)),
               Lines_{"+ 2  Integer(0x00) 8"});

@@ -19,19 +19,37 @@ TEST(TreeEdit, InsertPlacesTheChunkAndCountsItOnce) {
     EXPECT_EQ(InsertNewChunk(doc.get(), -1, -1, 0, true, 0, "5") + OfferedLocations(doc.get(), -1), 0);
     EXPECT_EQ(doc.Rows(), Rows({"0:05 00 00 00", "header 00 01 00 00 00 00 00"}));
     doc.Load(DtbBuilder().Top(2).Node(16, 2, 0).Node(16, 1, 1).Scalar(0, 7).Scalar(0, 9).Scalar(0, 10));
-    EXPECT_EQ(Joined(OfferedLocations(doc.get(), 0), OfferedLocations(doc.get(), 4), OfferedLocations(doc.get(), 5)), "7 3 0");
-    const struct { int32_t selected, parent; uint32_t location, type; const char* text; int32_t index; } steps[] = {
-        {2, 1, LocationAfter, 1, "2.5", 3}, {0, -1, LocationAfter, 8, "DE AD", 5}, {6, -1, LocationAfter, 33, "a\r\nb\r", 7},
-        {0, -1, LocationUnder | LocationAfter, 17, "-4", 1}, {2, 0, LocationBefore | LocationAfter, 5, "", 5},
-        {2, 0, LocationBefore, 0, "0x1F", 2}, {2, 1, LocationUnder, 0, "1", -1}, {99, -1, LocationBefore, 0, "1", -1},
-        {-2, -1, LocationBefore, 0, "1", -1}, {2, 2, LocationBefore, 0, "1", -1}, {2, 3, LocationBefore, 0, "1", -1},
-        {0, 0, LocationUnder, 0, "1", -1}, {0, -1, 1, 0, "1 2", -1}, {0, -1, 1, 1, "abc", -1}, {0, -1, 1, 9, "ZZ 1", -1},
-        {0, -1, 1, 16, "1.5", -1}, {0, -1, 1, 3, "1", -1}, {0, -1, 1, 36, "1", -1}, {0, -1, 1, 20, "1", -1}};
+    EXPECT_EQ(Joined(OfferedLocations(doc.get(), 0), OfferedLocations(doc.get(), 4), OfferedLocations(doc.get(), 5)),
+              "7 3 0");
+    const struct {
+        int32_t selected, parent;
+        uint32_t location, type;
+        const char* text;
+        int32_t index;
+    } steps[] = {{2, 1, LocationAfter, 1, "2.5", 3},
+                 {0, -1, LocationAfter, 8, "DE AD", 5},
+                 {6, -1, LocationAfter, 33, "a\r\nb\r", 7},
+                 {0, -1, LocationUnder | LocationAfter, 17, "-4", 1},
+                 {2, 0, LocationBefore | LocationAfter, 5, "", 5},
+                 {2, 0, LocationBefore, 0, "0x1F", 2},
+                 {2, 1, LocationUnder, 0, "1", -1},
+                 {99, -1, LocationBefore, 0, "1", -1},
+                 {-2, -1, LocationBefore, 0, "1", -1},
+                 {2, 2, LocationBefore, 0, "1", -1},
+                 {2, 3, LocationBefore, 0, "1", -1},
+                 {0, 0, LocationUnder, 0, "1", -1},
+                 {0, -1, 1, 0, "1 2", -1},
+                 {0, -1, 1, 1, "abc", -1},
+                 {0, -1, 1, 9, "ZZ 1", -1},
+                 {0, -1, 1, 16, "1.5", -1},
+                 {0, -1, 1, 3, "1", -1},
+                 {0, -1, 1, 36, "1", -1},
+                 {0, -1, 1, 20, "1", -1}};
     for (const auto& s : steps)
         EXPECT_EQ(InsertNewChunk(doc.get(), s.selected, s.parent, s.location, true, s.type, s.text), s.index) << s.text;
     const Rows rows = {"16:05 00 00 00 00 00", "17:00 00 FC FF FF FF", "0:1F 00 00 00", "16:02 00 01 00 00 00",
-                       "0:07 00 00 00", "1:00 00 20 40", "5:''", "0:09 00 00 00", "8:DE AD 00 00", "0:0A 00 00 00",
-                       "33:'a\nb'", "header 00 04 00 00 00 00 00"};
+                       "0:07 00 00 00",        "1:00 00 20 40",        "5:''",          "0:09 00 00 00",
+                       "8:DE AD 00 00",        "0:0A 00 00 00",        "33:'a\nb'",     "header 00 04 00 00 00 00 00"};
     EXPECT_EQ(doc.Rows(), rows);
     alloc.failFrom = alloc.resizes;
     EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationBefore, true, 5, std::string(5000, 'x').c_str()), -1);
@@ -47,8 +65,16 @@ TEST(TreeEdit, InsertPlacesTheChunkAndCountsItOnce) {
 // 0 R(2) [1 A(2) [2 x, 3 B(1) [4 y]], 5 z], 6 last(1) [7 w]: the span goes, and one from its parent's count.
 TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     TestDocument doc;
-    doc.Load(DtbBuilder().Top(2).Node(16, 2, 0).Node(16, 2, 1).Text(5, "x").Node(16, 1, 2).Text(5, "y").Text(5, "z")
-                 .Node(16, 1, 3).Scalar(0, 4));
+    doc.Load(DtbBuilder()
+                 .Top(2)
+                 .Node(16, 2, 0)
+                 .Node(16, 2, 1)
+                 .Text(5, "x")
+                 .Node(16, 1, 2)
+                 .Text(5, "y")
+                 .Text(5, "z")
+                 .Node(16, 1, 3)
+                 .Scalar(0, 4));
     EXPECT_EQ(RemoveSubtree(doc.get(), 1, 0, true), 1);  // A, x, B and y
     for (const auto& refused : {std::pair<int32_t, int32_t>{2, 1}, {4, -1}, {-1, -1}, {1, 1}, {1, 2}})
         EXPECT_EQ(RemoveSubtree(doc.get(), refused.first, refused.second, true), -1);
@@ -56,12 +82,16 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     EXPECT_EQ(doc.Rows(), Rows({"16:01 00 00 00 00 00", "5:'z'", "header 00 01 00 00 00 00 00"}));
     EXPECT_EQ(Joined(doc->PoolUsed, doc->Modified), "3 1");  // the pool keeps what went
     doc.Load(DtbBuilder().Top(1).Node(16, 0, 0).Scalar(0, 2));
-    EXPECT_EQ(Joined(AdjustParentCount(doc.get(), 0, -1), AdjustParentCount(doc.get(), 1, 1), AdjustParentCount(doc.get(), 2, 1)), "0 -1 -1");
+    EXPECT_EQ(Joined(AdjustParentCount(doc.get(), 0, -1), AdjustParentCount(doc.get(), 1, 1),
+                     AdjustParentCount(doc.get(), 2, 1)),
+              "0 -1 -1");
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 65534), 0);
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 1), -1);  // full, and said so of the top level
     EXPECT_EQ(doc.log(), "1:The top level already holds 65535 chunks; no more can be added.\n");
     EXPECT_EQ(ParentCount(doc.get(), -1) + ParentCount(doc.get(), 0), 65535);
-    EXPECT_EQ(SubtreeEnd(doc.get(), -1) + SubtreeEnd(doc.get(), 2) + ParentOfChunk(doc.get(), -1) + ParentOfChunk(doc.get(), 2), 2);
+    EXPECT_EQ(SubtreeEnd(doc.get(), -1) + SubtreeEnd(doc.get(), 2) + ParentOfChunk(doc.get(), -1) +
+                  ParentOfChunk(doc.get(), 2),
+              2);
 }
 
 // What the user sees as one item goes and moves as one: a node keeps the identifier that names it, and with
@@ -69,17 +99,18 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
 TEST(TreeEdit, EditsKeepWhatTheTreeShows) {
     TestDocument doc;
     // 0 window(2) [1 "window", 2 five], 3 empty(0), 4 "empty" (counted at the top), 5 six
-    doc.Load(DtbBuilder().Top(4).Node(17, 2, 2).Text(5, "window").Scalar(0, 5).Node(16, 0, 3).Text(5, "empty").Scalar(0, 6));
+    doc.Load(
+        DtbBuilder().Top(4).Node(17, 2, 2).Text(5, "window").Scalar(0, 5).Node(16, 0, 3).Text(5, "empty").Scalar(0, 6));
     auto span = [&](int32_t i, bool shown) {  // the end of what the tree shows as the item, and its units
         int32_t units = 0, end = ShownSpanEnd(doc.get(), i, shown, &units);
         return Joined(end, units);
     };
     const std::pair<int32_t, bool> spans[] = {{3, false}, {3, true}, {0, false}, {4, false}, {5, false}};
     const char* ends[] = {"5 2", "4 1", "3 1", "5 1", "6 1"};
-    for (const auto& s : spans)
-        EXPECT_EQ(span(s.first, s.second), ends[&s - spans]) << s.first;
+    for (const auto& s : spans) EXPECT_EQ(span(s.first, s.second), ends[&s - spans]) << s.first;
     EXPECT_EQ(InsertNewChunk(doc.get(), 0, -1, LocationUnder, true, 0, "7"), 2);  // after the name
-    EXPECT_EQ(doc.Rows()[0] + " " + doc.Rows()[1] + " " + doc.Rows()[2], "17:03 00 02 00 00 00 5:'window' 0:07 00 00 00");
+    EXPECT_EQ(doc.Rows()[0] + " " + doc.Rows()[1] + " " + doc.Rows()[2],
+              "17:03 00 02 00 00 00 5:'window' 0:07 00 00 00");
     EXPECT_EQ(InsertNewChunk(doc.get(), 4, -1, LocationUnder, false, 0, "1"), 5);  // unnamed: the first place
     EXPECT_EQ(RemoveSubtree(doc.get(), 5, 4, true), 5);
     EXPECT_EQ(InsertNewChunk(doc.get(), 4, -1, LocationAfter, true, 0, "8"), 5);  // after the name when hidden only
@@ -117,7 +148,9 @@ static void ExpectShapeAgrees(TestDocument& doc, bool shown) {
         ASSERT_EQ(ParentOfChunk(doc.get(), c), t.Parent);
         ASSERT_EQ(t.Parent, t.ParentItem == -1 ? -1 : shape.Items[t.ParentItem].Chunk);
         ASSERT_EQ(t.FirstChild, item + 1 < shape.ItemCount && shape.Items[item + 1].ParentItem == item ? item + 1 : -1);
-        if (t.HasChildren && end < doc->ChunkCount) { ASSERT_EQ(t.Placed, ChildCountOf(doc.chunk(c))); }
+        if (t.HasChildren && end < doc->ChunkCount) {
+            ASSERT_EQ(t.Placed, ChildCountOf(doc.chunk(c)));
+        }
         topLevel += t.Parent == -1;
         int32_t walk = item;
         while (walk != -1 && shape.Items[walk].NextSibling == -1) walk = shape.Items[walk].ParentItem;
@@ -147,7 +180,8 @@ TEST(TreeEdit, RandomEditsKeepTheTreeAndItsCounts) {
             ExpectShapeAgrees(doc, shown);
             if (round % 2) continue;
             auto item = [&](int32_t i) {  // a hidden identifier has no item: its node's is taken
-                return i > 0 && !shown && doc.chunk(i).Type == 5 && IsNodeType(doc.chunk(i - 1).Type) ? i - 1 : i; };
+                return i > 0 && !shown && doc.chunk(i).Type == 5 && IsNodeType(doc.chunk(i - 1).Type) ? i - 1 : i;
+            };
             int32_t selected = item(doc->ChunkCount && rng() % 8 ? static_cast<int32_t>(rng() % doc->ChunkCount) : -1);
             int32_t source = item(doc->ChunkCount ? static_cast<int32_t>(rng() % doc->ChunkCount) : -1);
             int32_t parent = ParentOfChunk(doc.get(), selected);
@@ -162,12 +196,17 @@ TEST(TreeEdit, RandomEditsKeepTheTreeAndItsCounts) {
                 std::vector<uint8_t> block(size_t(ClipboardBlockSize(doc.get(), source, count)));
                 WriteClipboardBlock(doc.get(), source, count, block.data());
                 const Rows before = doc.Rows(), copied(before.begin() + source, before.begin() + source + count);
-                int32_t index = PasteClipboardBlock(doc.get(), block.data(), block.size(), selected, parent, location, shown);
+                int32_t index =
+                    PasteClipboardBlock(doc.get(), block.data(), block.size(), selected, parent, location, shown);
                 const Rows after = doc.Rows();
                 ASSERT_GE(index, 0);
                 EXPECT_EQ(Rows(after.begin() + index, after.begin() + index + count), copied);
-                if (rng() % 2) { ASSERT_EQ(RemoveSubtree(doc.get(), index, ParentOfChunk(doc.get(), index), shown), index); }
-                if (doc->ChunkCount == int32_t(before.size()) - 1) { EXPECT_EQ(doc.Rows(), before); }
+                if (rng() % 2) {
+                    ASSERT_EQ(RemoveSubtree(doc.get(), index, ParentOfChunk(doc.get(), index), shown), index);
+                }
+                if (doc->ChunkCount == int32_t(before.size()) - 1) {
+                    EXPECT_EQ(doc.Rows(), before);
+                }
             }
             ASSERT_EQ(CheckTreeCounts(doc.get(), nullptr, nullptr), 0);
         }

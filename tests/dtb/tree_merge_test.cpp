@@ -47,7 +47,6 @@ void Edit(Document* doc, int32_t parent, std::mt19937& rng) {
     FreeTreeShape(&shape);
 }
 
-
 std::string Merged(TestDocument& base, TestDocument& ours, TestDocument& theirs, MergeFavor favor, TestDocument& out,
                    int32_t* conflicts) {
     MergeConflicts list = {};

@@ -16,14 +16,26 @@ TEST(TreeShape, ItemsAndTheirTexts) {
     ASSERT_EQ(BuildTreeShape(doc.get(), true, &shape), 0);
     EXPECT_EQ(Joined(shape.ItemCount, shape.Items[0].Placed, CheckTreeCounts(doc.get(), nullptr, nullptr)), "2 1 2");
     FreeTreeShape(&shape);
-    doc.Load(DtbBuilder().Top(2).Node(16, 1, INT32_MIN).Text(5, std::string(3000, 'n')).Node(16, 1, 5)
+    doc.Load(DtbBuilder()
+                 .Top(2)
+                 .Node(16, 1, INT32_MIN)
+                 .Text(5, std::string(3000, 'n'))
+                 .Node(16, 1, 5)
                  .Text(5, std::string("ab\0cd", 5)));
     char text[kTextSize];
-    const struct { int32_t chunk; size_t size; int32_t length; std::string text; } cuts[] = {
-        {0, sizeof text, 3013, std::string(2047 - 13, 'n') + "(-2147483648)"}, {2, 4, 5, "(5)"}, {2, 3, 5, "(5"},
-        {2, 6, 5, "ab(5)"}, {1, 3, 3000, "nn"}};
+    const struct {
+        int32_t chunk;
+        size_t size;
+        int32_t length;
+        std::string text;
+    } cuts[] = {{0, sizeof text, 3013, std::string(2047 - 13, 'n') + "(-2147483648)"},
+                {2, 4, 5, "(5)"},
+                {2, 3, 5, "(5"},
+                {2, 6, 5, "ab(5)"},
+                {1, 3, 3000, "nn"}};
     for (const auto& c : cuts)
-        EXPECT_EQ(std::to_string(FormatTreeItemText(doc.get(), c.chunk, text, c.size)) + text, std::to_string(c.length) + c.text);
+        EXPECT_EQ(std::to_string(FormatTreeItemText(doc.get(), c.chunk, text, c.size)) + text,
+                  std::to_string(c.length) + c.text);
     DtbBuilder chain = DtbBuilder().Top(1);  // a chain deeper than any stack would take, each node named
     for (int32_t i = 0; i < 300000; ++i) chain.Node(16, 2, i).Text(5, "");
     doc.Load(chain.Scalar(0, 1));

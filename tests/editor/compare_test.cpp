@@ -46,7 +46,12 @@ std::vector<uint8_t> Copy(uint32_t key, bool changed) {
     DtbBuilder b;
     b.Header({0x1C, 9, 0, 0xDE, 0xAD, 0xBE, 0xEF});
     b.Node(16, 4, 1).Text(5, "alpha").Scalar(0, changed ? 43 : 42).Node(17, 3, 2).Text(5, "beta").Node(19, 1, 3);
-    b.Scalar(0, 7).Text(32, "one\ntwo").Scalar(1, 0x3FC00000).Scalar(6, 0xEFBEADDE).Node(19, 0, -1).Text(2, "OnLoad(x)");
+    b.Scalar(0, 7)
+        .Text(32, "one\ntwo")
+        .Scalar(1, 0x3FC00000)
+        .Scalar(6, 0xEFBEADDE)
+        .Node(19, 0, -1)
+        .Text(2, "OnLoad(x)");
     if (!changed) b.Text(7, "Level 3");
     b.Scalar(8, 0x04030201).Text(33, "data\\sky.dds").Text(35, "XabcX").Text(18, "last");
     if (changed) b.Scalar(0, 5);

@@ -83,7 +83,8 @@ TEST_F(Desktop, OpeningAnotherFileOffersToSaveUnsavedWork) {
     g_user.answers.push_back(IDNO);
     Command(IDM_RECENT_FIRST + 1);
     EXPECT_EQ(Text(0), kTitle + " - " + other);
-    const std::string saving = "Save changes to " + path + "?", closing = "Current file will close without saving.  Continue?";
+    const std::string saving = "Save changes to " + path + "?",
+                      closing = "Current file will close without saving.  Continue?";
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{saving, saving, closing}));
     EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
 }
@@ -147,12 +148,13 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     g_user.menuChoices = {IDM_COPY, IDM_REMOVE};
     Select(6);
     RECT box = {};
-    TreeView_GetItemRect(tree, TreeView_GetParent(tree, TreeView_GetParent(tree, TreeView_GetSelection(tree))), &box, TRUE);
+    TreeView_GetItemRect(tree, TreeView_GetParent(tree, TreeView_GetParent(tree, TreeView_GetSelection(tree))), &box,
+                         TRUE);
     POINT at = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     ClientToScreen(tree, &at);
-    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), MAKELPARAM(at.x, at.y));  // a right click on chunk 3
+    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), MAKELPARAM(at.x, at.y));         // a right click on chunk 3
     EXPECT_TRUE(SelectedChunk() == 3 && ClipboardBytes(e.ClipboardFormat).at(0) == 5);  // its five chunks
-    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), LPARAM(-1));  // Shift+F10: chunk 3 goes
+    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), LPARAM(-1));                     // Shift+F10: chunk 3 goes
     Pump();
     EXPECT_EQ(e.Doc.ChunkCount, 11);
     ASSERT_EQ(g_user.menus.size(), 2u);
@@ -160,7 +162,9 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     EXPECT_TRUE(g_user.menus[0].second.x == at.x && g_user.menus[1].second.y > at.y);
     HMENU menu = GetMenu(window);
     EXPECT_EQ(MenuText(menu, IDM_COPY) + MenuText(menu, IDM_CUT) + MenuText(menu, IDM_PASTE),
-              "&Copy...\tCtrl+C" "Cu&t...\tCtrl+X" "&Paste...\tCtrl+V");
+              "&Copy...\tCtrl+C"
+              "Cu&t...\tCtrl+X"
+              "&Paste...\tCtrl+V");
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char text[64] = "";
         GetWindowTextA(child, text, sizeof text);
@@ -178,9 +182,12 @@ TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
     DtbBuilder b;
     b.Top(600);
     for (int i = 0; i < 600; ++i) {
-        if (i % 7 == 0) b.Node(16, 3, i).Text(5, "n" + std::to_string(i)).Scalar(0, 1).Node(17, 1, -i).Scalar(0, 2);
-        else if (i % 7 == 5) b.Node(19, 0, i);  // a node without children
-        else b.Scalar(0, uint32_t(i));
+        if (i % 7 == 0)
+            b.Node(16, 3, i).Text(5, "n" + std::to_string(i)).Scalar(0, 1).Node(17, 1, -i).Scalar(0, 2);
+        else if (i % 7 == 5)
+            b.Node(19, 0, i);  // a node without children
+        else
+            b.Scalar(0, uint32_t(i));
     }
     OpenFile(WriteFile("wide.dtb", b.File(3)));
     HWND tree = Control(IDC_CHUNK_TREE);
@@ -223,27 +230,47 @@ TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
     // Named, nested, empty, where edits land, the last.
     for (int32_t node : {0, 3, 9, 11, 14, 20, 297, 300, 935}) open(node);
     const int32_t kChunk = INT32_MIN;  // selected is a chunk; otherwise the chunk after the node numbered node
-    const struct { int command; int32_t selected; int location; uint32_t moves; int32_t node = kChunk; } steps[] = {  // moves: chunks came or went
-        {IDM_INSERT, 300, IDC_INSERT_AFTER, 1}, {IDM_REMOVE, 5, 0, 1}, {IDM_INSERT, 13, IDC_INSERT_UNDER, 1},
-        {IDM_CUT, 16, 0, 1},  {IDM_PASTE, 700, IDC_INSERT_BEFORE, 1}, {IDM_UNDO, 1, 0, 1}, {IDM_UNDO, 1, 0, 1},
-        {IDM_REDO, 1, 0, 1},  {IDM_REMOVE, 7, 0, 1}, {0, 6, 0, 0}, {IDM_INSERT, 9, IDC_INSERT_BEFORE, 1},
-        {IDM_UNDO, 1, 0, 1},  {IDM_UNDO, 1, 0, 0},
-        {IDM_REMOVE, 1, 0, 1, -189},  // the only child of an open node
-        {IDM_UNDO, 1, 0, 1}, {IDM_INSERT, 0, IDC_INSERT_UNDER, 1, 12},  // into an open empty node
-        {IDM_REMOVE, 0, 0, 1, 7},     // an open node with an open node in it
-        {IDM_UNDO, 1, 0, 1},  {IDM_REMOVE, 0, 0, 1}};
+    const struct {
+        int command;
+        int32_t selected;
+        int location;
+        uint32_t moves;
+        int32_t node = kChunk;
+    } steps[] = {// moves: chunks came or went
+                 {IDM_INSERT, 300, IDC_INSERT_AFTER, 1},
+                 {IDM_REMOVE, 5, 0, 1},
+                 {IDM_INSERT, 13, IDC_INSERT_UNDER, 1},
+                 {IDM_CUT, 16, 0, 1},
+                 {IDM_PASTE, 700, IDC_INSERT_BEFORE, 1},
+                 {IDM_UNDO, 1, 0, 1},
+                 {IDM_UNDO, 1, 0, 1},
+                 {IDM_REDO, 1, 0, 1},
+                 {IDM_REMOVE, 7, 0, 1},
+                 {0, 6, 0, 0},
+                 {IDM_INSERT, 9, IDC_INSERT_BEFORE, 1},
+                 {IDM_UNDO, 1, 0, 1},
+                 {IDM_UNDO, 1, 0, 0},
+                 {IDM_REMOVE, 1, 0, 1, -189},  // the only child of an open node
+                 {IDM_UNDO, 1, 0, 1},
+                 {IDM_INSERT, 0, IDC_INSERT_UNDER, 1, 12},  // into an open empty node
+                 {IDM_REMOVE, 0, 0, 1, 7},                  // an open node with an open node in it
+                 {IDM_UNDO, 1, 0, 1},
+                 {IDM_REMOVE, 0, 0, 1}};
     for (const auto& step : steps) {
         SCOPED_TRACE(&step - steps);
         const uint32_t moved = e.Doc.History.Steps;
         Select(step.node == kChunk ? step.selected : at(step.node) + step.selected);
         if (step.location) Answer(step.location, step.command == IDM_INSERT ? "Integer - 0" : "", "5");
-        if (step.command) Command(step.command);
-        else Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);  // a value: the next edit follows it
+        if (step.command)
+            Command(step.command);
+        else
+            Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);  // a value: the next edit follows it
         EXPECT_EQ(e.Doc.History.Steps, moved + step.moves);
         const std::string followed = picture();
         const std::vector<int32_t> open_nodes = opened;
         for (int32_t kept : {at(189), at(595)})  // opened before, far from every edit
-            EXPECT_EQ(std::count(open_nodes.begin(), open_nodes.end(), kept), 1) << "closed: the node at chunk " << kept;
+            EXPECT_EQ(std::count(open_nodes.begin(), open_nodes.end(), kept), 1)
+                << "closed: the node at chunk " << kept;
         int32_t selected = SelectedChunk();
         BuildChunkTree(&e);
         for (int32_t node : open_nodes) open(node);
@@ -272,7 +299,8 @@ TEST(Program, ManifestIsInTheExecutable) {
     ASSERT_NE(module, nullptr) << exe;
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
     ASSERT_NE(found, nullptr);
-    std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
+    std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                         SizeofResource(module, found));
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
                              "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>", ">true</dpiAware>"})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
@@ -281,10 +309,12 @@ TEST(Program, ManifestIsInTheExecutable) {
     for (std::string program : {std::string("Z:" DTBEDIT_EXE), std::string("Z:" DTBTOOL_EXE)}) {
         std::replace(program.begin(), program.end(), '/', '\\');
         std::vector<char> info(GetFileVersionInfoSizeA(program.c_str(), nullptr));
-        ASSERT_TRUE(!info.empty() && GetFileVersionInfoA(program.c_str(), 0, DWORD(info.size()), info.data())) << program;
+        ASSERT_TRUE(!info.empty() && GetFileVersionInfoA(program.c_str(), 0, DWORD(info.size()), info.data()))
+            << program;
         char* version = nullptr;
         UINT length = 0;
-        ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&version), &length));
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\FileVersion",
+                                   reinterpret_cast<void**>(&version), &length));
         EXPECT_STREQ(version, DTB_VERSION) << program;
     }
 }

@@ -44,12 +44,15 @@ BOOL ChooseFile(OPENFILENAMEA* dialog, bool, DWORD* error) {
 // The Insert dialog of this thread (a second editor on the desktop has its own), once it takes input.
 void AnswerInsertDialog(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) -> BOOL {
-        char caption[32] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        if (std::strcmp(caption, "Insert Chunk...") == 0) *reinterpret_cast<HWND*>(found) = window;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&dialog));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            char caption[32] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            if (std::strcmp(caption, "Insert Chunk...") == 0) *reinterpret_cast<HWND*>(found) = window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&dialog));
     if (!dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) return;
     auto item = [&](int id) { return GetDlgItem(dialog, id); };
     std::string look = "    ";
@@ -58,7 +61,8 @@ void AnswerInsertDialog(HWND, UINT, UINT_PTR, DWORD) {
         if (IsWindowEnabled(item(radios[i]))) look[size_t(i)] = "BAU"[i];
         if (IsDlgButtonChecked(dialog, radios[i])) look += "BAU"[i];
     }
-    look += std::string(" ") + (IsWindowEnabled(item(IDC_CHUNK_TYPE)) ? "T" : "-") + (IsWindowEnabled(item(IDC_DATA_ID)) ? "D" : "-");
+    look += std::string(" ") + (IsWindowEnabled(item(IDC_CHUNK_TYPE)) ? "T" : "-") +
+            (IsWindowEnabled(item(IDC_DATA_ID)) ? "D" : "-");
     g_user.insertLooks.push_back(look);
     DialogAnswer answer = Next(g_user.insertAnswers, DialogAnswer{0, "", "", IDCANCEL}, "Insert dialog");
     if (answer.location) SendMessageA(item(answer.location), BM_CLICK, 0, 0);
@@ -81,20 +85,21 @@ void EmptyFolder(const std::string& folder) {
 
 }  // namespace
 
-const UserSeams kTestSeams = {
-    AnswerBox, ChooseFile,
-    [](HWND, const char*, const char* page, const char*, const char*, int) { return ADD_FAILURE() << page, HINSTANCE(); },
-    [](UINT type) -> BOOL { return type == 0 && ++g_user.beeps; },
-    [](HMENU menu, int x, int y, HWND) {
-        std::string items;
-        for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-            char text[64] = "";
-            GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-            items += std::string(i ? "|" : "") + text;
-        }
-        g_user.menus.push_back({items, POINT{x, y}});
-        return Next(g_user.menuChoices, 0u, "context menu");
-    }};
+const UserSeams kTestSeams = {AnswerBox, ChooseFile,
+                              [](HWND, const char*, const char* page, const char*, const char*, int) {
+                                  return ADD_FAILURE() << page, HINSTANCE();
+                              },
+                              [](UINT type) -> BOOL { return type == 0 && ++g_user.beeps; },
+                              [](HMENU menu, int x, int y, HWND) {
+                                  std::string items;
+                                  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+                                      char text[64] = "";
+                                      GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+                                      items += std::string(i ? "|" : "") + text;
+                                  }
+                                  g_user.menus.push_back({items, POINT{x, y}});
+                                  return Next(g_user.menuChoices, 0u, "context menu");
+                              }};
 
 std::vector<uint8_t> TestFile() {
     DtbBuilder b;
@@ -105,8 +110,9 @@ std::vector<uint8_t> TestFile() {
     return b.File(0x1234ABCD);
 }
 
-const char kTestTable[] = "9 16(4)#1 5'alpha' 0:42 17(3)#2 5'beta' 19(1)#3 0:7 32'one\ntwo' 1:1069547520 6:4022250974 "
-                          "19(0)#-1 2'OnLoad(x)' 7'Level 3' 8:67305985 33'data\\sky.dds' 35'XabcX' 18'last'";
+const char kTestTable[] =
+    "9 16(4)#1 5'alpha' 0:42 17(3)#2 5'beta' 19(1)#3 0:7 32'one\ntwo' 1:1069547520 6:4022250974 "
+    "19(0)#-1 2'OnLoad(x)' 7'Level 3' 8:67305985 33'data\\sky.dds' 35'XabcX' 18'last'";
 
 void EditorTest::SetUp() {
     g_user = User();
@@ -146,7 +152,8 @@ void EditorTest::TearDown() {
     EndMainWindow();
     EndEditor(&e);
     EXPECT_TRUE(g_user.answers.empty() && g_user.choices.empty() && g_user.insertAnswers.empty() &&
-                g_user.menuChoices.empty()) << "answers left over";
+                g_user.menuChoices.empty())
+        << "answers left over";
     EmptyFolder(folder);
     RemoveDirectoryA(folder.c_str());
 }
@@ -193,8 +200,10 @@ std::vector<std::string> EditorTest::FileRows(const std::string& file) {
 void EditorTest::OpenFile(const std::string& file) {
     // Unsaved work, typed or stored, is dropped (No to saving it); a file
     // without any is closed (Yes to closing it).
-    if (e.Doc.Modified || SendMessageA(Control(IDC_DATA_BOX), EM_GETMODIFY, 0, 0)) g_user.answers.push_back(IDNO);
-    else if (e.Doc.FileHandle != kNoFile) g_user.answers.push_back(IDYES);
+    if (e.Doc.Modified || SendMessageA(Control(IDC_DATA_BOX), EM_GETMODIFY, 0, 0))
+        g_user.answers.push_back(IDNO);
+    else if (e.Doc.FileHandle != kNoFile)
+        g_user.answers.push_back(IDYES);
     g_user.choices.push_back({file, 0});
     Command(IDM_OPEN);
 }
@@ -214,8 +223,8 @@ std::vector<std::string> EditorTest::TreeItems() const {
         TreeView_GetItem(tree, &data);
         int depth = 0;
         for (HTREEITEM up = TreeView_GetParent(tree, item); up; up = TreeView_GetParent(tree, up)) ++depth;
-        items.push_back(std::to_string(TreeItemChunk(&e, data.lParam)) + ":" + std::to_string(depth) + ":" + std::to_string(data.iImage) +
-                        ":" + text + (data.cChildren ? "+" : ""));
+        items.push_back(std::to_string(TreeItemChunk(&e, data.lParam)) + ":" + std::to_string(depth) + ":" +
+                        std::to_string(data.iImage) + ":" + text + (data.cChildren ? "+" : ""));
         HTREEITEM next = TreeView_GetChild(tree, item);
         for (; !next && item; item = TreeView_GetParent(tree, item)) next = TreeView_GetNextSibling(tree, item);
         item = next;

@@ -17,11 +17,19 @@
 #include "app/editor.h"
 #include "dtb_kit.h"
 
-struct Box { HWND owner; std::string text; UINT flags; };
+struct Box {
+    HWND owner;
+    std::string text;
+    UINT flags;
+};
 
 // One press in the Insert dialog: a location (0: as it is), a type entry and
 // a Data/ID text (empty: as they are), then OK or Cancel.
-struct DialogAnswer { int location; std::string type, text; int button; };
+struct DialogAnswer {
+    int location;
+    std::string type, text;
+    int button;
+};
 
 // What the user saw, and what the user answers next.
 struct User {
@@ -34,9 +42,9 @@ struct User {
     std::deque<DialogAnswer> insertAnswers;
     // The Insert dialog as it was answered: the locations enabled (B, A, U),
     // the one checked, T and D for an enabled type list and Data/ID box.
-    std::vector<std::string> insertLooks;  // "BAU B TD"
+    std::vector<std::string> insertLooks;              // "BAU B TD"
     std::vector<std::pair<std::string, POINT>> menus;  // each context menu's items, "|" between, and where
-    std::deque<UINT> menuChoices;                       // the command chosen in each
+    std::deque<UINT> menuChoices;                      // the command chosen in each
 };
 extern User g_user;
 extern const UserSeams kTestSeams;
@@ -66,10 +74,12 @@ protected:
         return true;
     }
     HWND Control(int id) const { return GetDlgItem(window, id); }
-    void Command(int id, WORD code = 0) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(Control(id))), Pump(); }
+    void Command(int id, WORD code = 0) {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(Control(id))), Pump();
+    }
     void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0), Pump(); }  // a check box, as the mouse does
-    std::string Text(int id) const;  // 0: the caption
-    void Type(int id, const std::string& text) {  // replaces the text as typing does
+    std::string Text(int id) const;                                            // 0: the caption
+    void Type(int id, const std::string& text) {                               // replaces the text as typing does
         SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
         SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE, LPARAM(text.c_str()));
     }

@@ -20,8 +20,9 @@ protected:
     }
 };
 
-const char kTreeView[] = "Due to the DTB file tree format, all inserting must be done in Tree View. Please switch to "
-                         "Tree View before inserting.";
+const char kTreeView[] =
+    "Due to the DTB file tree format, all inserting must be done in Tree View. Please switch to "
+    "Tree View before inserting.";
 const char kSelect[] = "Please select a chunk before continuing.";
 const char kHidden[] = "Hiding data may result in improper insertion. Turn on show Identifiers before inserting.";
 // Node 3 and its subtree, as the block holds them.
@@ -51,9 +52,11 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
     Answer(IDC_INSERT_BEFORE, "Integer - 0", "9");
     Command(IDM_INSERT);
     EXPECT_EQ(g_user.insertLooks, std::vector<std::string>({"BAU B TD", "BA  B TD", "BA  A TD", "BA  A TD"}));
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Select a Chunk Type.", "An Integer takes a whole number from "
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Select a Chunk Type.",
+                                                    "An Integer takes a whole number from "
                                                     "-2147483648 to 2147483647, or up to eight hex digits after 0x."}));
-    EXPECT_TRUE(g_user.boxes[0].owner && g_user.boxes[0].owner != window && g_user.boxes[0].flags == MB_ICONINFORMATION);
+    EXPECT_TRUE(g_user.boxes[0].owner && g_user.boxes[0].owner != window &&
+                g_user.boxes[0].flags == MB_ICONINFORMATION);
     EXPECT_EQ(Table(), Edited("(4)#1 5'alpha' ", "(5)#1 5'alpha' 0:9 "));
     EXPECT_EQ(e.Doc.PoolUsed, used);  // Cancel leaves the pool as it was
     // A parent at 65535 takes no more: the user is told while choosing.
@@ -78,22 +81,27 @@ TEST_F(Editing, EditsCountOnceInTheRightParent) {
         int32_t selected;
         int location;
         const char* type;
-        int32_t after;  // the chunk selected afterwards
-    } steps[] = {{IDM_INSERT, 6, IDC_INSERT_AFTER, "Integer - 0", 7},      // after an only child
-                 {IDM_INSERT, 3, IDC_INSERT_UNDER, "Node (?] - 17", 5},    // under a node, after its name
-                 {IDM_INSERT, 13, IDC_INSERT_BEFORE, "String - 32", 13},   // before a top-level chunk
-                 {IDM_REMOVE, 0, 0, "", 0},                                // grandchildren and all
-                 {IDM_COPY, 0, 0, "", 0},  {IDM_PASTE, 1, IDC_INSERT_UNDER, "", 2},  // the pasted chunk, shown
-                 {IDM_CUT, 1, 0, "", -1},  {IDM_PASTE, 0, IDC_INSERT_BEFORE, "", 0}, {IDM_PASTE, -1, 0, "", 10}};
+        int32_t after;                                                    // the chunk selected afterwards
+    } steps[] = {{IDM_INSERT, 6, IDC_INSERT_AFTER, "Integer - 0", 7},     // after an only child
+                 {IDM_INSERT, 3, IDC_INSERT_UNDER, "Node (?] - 17", 5},   // under a node, after its name
+                 {IDM_INSERT, 13, IDC_INSERT_BEFORE, "String - 32", 13},  // before a top-level chunk
+                 {IDM_REMOVE, 0, 0, "", 0},                               // grandchildren and all
+                 {IDM_COPY, 0, 0, "", 0},
+                 {IDM_PASTE, 1, IDC_INSERT_UNDER, "", 2},  // the pasted chunk, shown
+                 {IDM_CUT, 1, 0, "", -1},
+                 {IDM_PASTE, 0, IDC_INSERT_BEFORE, "", 0},
+                 {IDM_PASTE, -1, 0, "", 10}};
     for (const auto& step : steps) {
         Select(step.selected);
         if (step.location) Answer(step.location, step.type, "12");
         Command(step.command);
         EXPECT_EQ(SelectedChunk(), step.after) << step.command;
     }
-    EXPECT_EQ(g_user.insertLooks, std::vector<std::string>({"BA  B TD", "BAU B TD", "BA  B TD", "BAU B --", "BA  B --"}));
-    const std::string edited = "10 19(1)#-1 6:4022250974 6:4022250974 32'12' 2'OnLoad(x)' 7'Level 3' 8:67305985 "
-                               "33'data\\sky.dds' 35'XabcX' 18'last' 19(1)#-1 6:4022250974";
+    EXPECT_EQ(g_user.insertLooks,
+              std::vector<std::string>({"BA  B TD", "BAU B TD", "BA  B TD", "BAU B --", "BA  B --"}));
+    const std::string edited =
+        "10 19(1)#-1 6:4022250974 6:4022250974 32'12' 2'OnLoad(x)' 7'Level 3' 8:67305985 "
+        "33'data\\sky.dds' 35'XabcX' 18'last' 19(1)#-1 6:4022250974";
     EXPECT_EQ(Table(), edited);
     std::vector<uint8_t> text = ClipboardBytes(CF_TEXT);
     EXPECT_EQ(std::string(text.begin(), text.end()), "Node(0x13): 01 00 FF FF FF FF\r\nUnknown(0x06): DE AD BE EF\r\n");
@@ -109,7 +117,8 @@ TEST_F(Editing, EditsCountOnceInTheRightParent) {
 TEST_F(Editing, RefusalsOnlyBeep) {
     std::vector<uint8_t> padded = DtbBuilder().U32(1).Scalar(0, 5).plain;  // as the system may round it up
     padded.resize(padded.size() + 8);
-    const std::vector<uint8_t> blocks[] = {DtbBuilder().U32(1).U32(32).U32(100).Raw("abc", 3).plain, padded};  // past the end
+    const std::vector<uint8_t> blocks[] = {DtbBuilder().U32(1).U32(32).U32(100).Raw("abc", 3).plain,
+                                           padded};  // past the end
     for (const std::vector<uint8_t>& block : blocks) {
         PutOnClipboard(e.ClipboardFormat, block);
         Select(-1);

@@ -9,7 +9,8 @@ const char kEmptyHeader[] = "00|00 00|00 00 00 00|00 00 00 00";
 
 // The document's file is open for writing and shared for reading only.
 bool OthersCanWrite(const std::string& file) {
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     CloseHandle(h);
     return h != INVALID_HANDLE_VALUE;
 }
@@ -17,7 +18,8 @@ bool OthersCanWrite(const std::string& file) {
 class FileCommands : public EditorTest {
 protected:
     std::string Header() const {
-        return Text(IDC_HEADER0_BOX) + "|" + Text(IDC_HEADER12_BOX) + "|" + Text(IDC_HEADER36_BOX) + "|" + Text(IDC_KEY_BOX);
+        return Text(IDC_HEADER0_BOX) + "|" + Text(IDC_HEADER12_BOX) + "|" + Text(IDC_HEADER36_BOX) + "|" +
+               Text(IDC_KEY_BOX);
     }
     bool NoTemporaries() const {
         WIN32_FIND_DATAA found;
@@ -31,7 +33,8 @@ protected:
 // nothing of it, and nothing of the document before, stays to be saved.
 TEST_F(FileCommands, OpenKeepsTheFileOrNothingOfIt) {
     OpenFile(path);
-    EXPECT_TRUE(Text(0) == kTitle + " - " + path && Header() == "1C|09 00|DE AD BE EF|CD AB 34 12" && !Grayed(IDM_SAVE));
+    EXPECT_TRUE(Text(0) == kTitle + " - " + path && Header() == "1C|09 00|DE AD BE EF|CD AB 34 12" &&
+                !Grayed(IDM_SAVE));
     g_user.answers.push_back(IDNO);  // No changes nothing
     Command(IDM_OPEN);
     EXPECT_TRUE(g_user.dialogFlags.size() == 1u && TreeItems().size() == 17u && !OthersCanWrite(path));
@@ -46,7 +49,8 @@ TEST_F(FileCommands, OpenKeepsTheFileOrNothingOfIt) {
     EXPECT_TRUE(ReadFile(text) == std::vector<uint8_t>(7327, 'x') && ReadFile(empty).empty());
     std::vector<std::string> texts = BoxTexts();
     ASSERT_EQ(texts.size(), 6u);
-    EXPECT_TRUE(texts[1] == "Current file will close without saving.  Continue?" && texts[2].find("Unknown chunk ") == 0);
+    EXPECT_TRUE(texts[1] == "Current file will close without saving.  Continue?" &&
+                texts[2].find("Unknown chunk ") == 0);
     EXPECT_TRUE(texts[3] == "Could not find string." && texts[4] == "Could not read key from file (0)");
     EXPECT_TRUE(g_user.boxes[1].owner == window && g_user.boxes[1].flags == (MB_YESNO | MB_ICONQUESTION));
 }
@@ -68,8 +72,9 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
     Command(IDM_SAVE);
     Command(IDM_SAVE_AS);
     EXPECT_EQ(ReadFile(file), cut);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>(2, "Only part of " + file + " could be read. Saving over it "
-                                                      "loses the part that is not shown.  Save anyway?"));
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>(2, "Only part of " + file +
+                                                          " could be read. Saving over it "
+                                                          "loses the part that is not shown.  Save anyway?"));
     EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
     Command(IDM_SAVE_AS);  // another file: no question, and that file is whole
     EXPECT_TRUE(g_user.dialogFlags.back() & OFN_OVERWRITEPROMPT);
@@ -86,8 +91,9 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
         Edit(2, "44");
         g_user.choices.push_back({other, 0});
         Command(IDM_SAVE);
-        EXPECT_EQ(g_user.boxes.back().text, path + " is read-only, so it cannot be saved over. Save As saves a copy "
-                                                   "under another name.");
+        EXPECT_EQ(g_user.boxes.back().text, path +
+                                                " is read-only, so it cannot be saved over. Save As saves a copy "
+                                                "under another name.");
         EXPECT_EQ(g_user.boxes.back().flags, UINT(MB_OK | MB_ICONERROR));
         Command(IDM_SAVE_AS);  // elsewhere it goes
         EXPECT_TRUE(ReadFile(path) == TestFile() && NoTemporaries());
@@ -106,14 +112,16 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
     // A viewer that shares reading and writing but not deleting: the file
     // cannot be swapped, so it is written in place.
-    HANDLE viewer = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE viewer =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     for (const char* value : {"43", "44"}) {
         if (value[1] == '4') CloseHandle(viewer);
         Edit(2, value);
         Command(IDM_SAVE);
         EXPECT_EQ(FileRows(path)[2], std::string("0:2") + "BC"[value[1] - '3'] + " 00 00 00");
     }
-    EXPECT_TRUE(GetFileAttributesA(stale) == INVALID_FILE_ATTRIBUTES && ReadFile(path + ".new") == std::vector<uint8_t>({1, 2, 3}));
+    EXPECT_TRUE(GetFileAttributesA(stale) == INVALID_FILE_ATTRIBUTES &&
+                ReadFile(path + ".new") == std::vector<uint8_t>({1, 2, 3}));
     std::free(stale);
     EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     Command(IDM_CLOSE);

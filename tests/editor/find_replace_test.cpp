@@ -7,12 +7,13 @@
 
 namespace {
 
-std::deque<std::string> g_paths;  // typed into Go To in turn; Cancel when none is left
+std::deque<std::string> g_paths;   // typed into Go To in turn; Cancel when none is left
 std::vector<std::string> g_shown;  // what the box held at each answer, and whether it was selected
 
 void AnswerGoTo(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = FindWindowA(nullptr, "Go To");
-    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog)) return;
+    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog))
+        return;
     HWND box = GetDlgItem(dialog, IDC_GO_TO_PATH);
     char text[256];
     GetWindowTextA(box, text, sizeof text);
@@ -70,9 +71,9 @@ TEST_F(FindReplace, FindAllListsEveryMatchAndEachWaySelectsItsChunk) {
     ASSERT_TRUE(e.FindDialog && IsWindowVisible(e.FindDialog));
     Put(IDC_FIND_WHAT, "a");
     Press(IDC_FIND_ALL);
-    const std::vector<std::string> found = {"alpha/0|String(0x05)|alpha",     "alpha/beta/0|String(0x05)|beta",
-                                            "3|Function(0x02)|OnLoad(x)",     "6|File Ref(0x21)|data\\sky.dds",
-                                            "7|String(0x23)|XabcX",           "8|String(0x12)|last"};
+    const std::vector<std::string> found = {"alpha/0|String(0x05)|alpha", "alpha/beta/0|String(0x05)|beta",
+                                            "3|Function(0x02)|OnLoad(x)", "6|File Ref(0x21)|data\\sky.dds",
+                                            "7|String(0x23)|XabcX",       "8|String(0x12)|last"};
     EXPECT_EQ(Found(), found);
     EXPECT_EQ(Status(), "6 matches.");
     DoubleClick(4);
@@ -116,8 +117,9 @@ TEST_F(FindReplace, ReplaceAllIsOneChangeAndRefusalsChangeNothing) {
     EXPECT_EQ(SelectedChunk(), 14);
     Press(IDC_REPLACE_ALL);
     EXPECT_EQ(Status(), "3 values replaced.");
-    const std::string once = "9 16(4)#1 5'alpha' 0:42 17(3)#2 5'beta' 19(1)#3 0:7 32'one\ntwo' 1:1069547520 6:4022250974 "
-                             "19(0)#-1 2'OnLo<d>(x)' 7'Level 3' 8:67305985 ";
+    const std::string once =
+        "9 16(4)#1 5'alpha' 0:42 17(3)#2 5'beta' 19(1)#3 0:7 32'one\ntwo' 1:1069547520 6:4022250974 "
+        "19(0)#-1 2'OnLo<d>(x)' 7'Level 3' 8:67305985 ";
     EXPECT_EQ(Table(), once + "33'd<t><\\>sky.dds' 35'X<b>cX' 18'l<s>t'");
     Command(IDM_UNDO);
     EXPECT_EQ(Table(), once + "33'data\\sky.dds' 35'XabcX' 18'last'") << "one Undo takes back all of Replace All";
@@ -133,11 +135,12 @@ TEST_F(FindReplace, ReplaceAllIsOneChangeAndRefusalsChangeNothing) {
     Tick(IDC_REGULAR_EXPRESSION, true), Tick(IDC_LOOK_TEXTS, true);
     Put(IDC_FIND_WHAT, "(a");
     Press(IDC_FIND_ALL);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>(
-                              {"Nothing was replaced: the chunk at alpha/beta/1/0 refuses it: \"x\" is not a whole number "
-                               "from -2147483648 to 2147483647.",
-                               "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The "
-                               "error occurred while parsing the regular expression: '(a>>>HERE>>>'."}));
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>(
+                  {"Nothing was replaced: the chunk at alpha/beta/1/0 refuses it: \"x\" is not a whole number "
+                   "from -2147483648 to 2147483647.",
+                   "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The "
+                   "error occurred while parsing the regular expression: '(a>>>HERE>>>'."}));
     EXPECT_EQ(Table(), kTestTable);
 }
 

@@ -5,11 +5,11 @@
 
 namespace {
 
-
 using Shell = EditorTest;
 
 TEST_F(Shell, StartsInTreeModeWithNothingOpen) {
-    EXPECT_TRUE(Text(0) == kTitle && Grayed(IDM_SAVE) && Grayed(IDM_SAVE_AS) && Grayed(IDM_REVERT) && Grayed(IDM_CLOSE));
+    EXPECT_TRUE(Text(0) == kTitle && Grayed(IDM_SAVE) && Grayed(IDM_SAVE_AS) && Grayed(IDM_REVERT) &&
+                Grayed(IDM_CLOSE));
     EXPECT_FALSE(Grayed(IDM_OPEN) || IsWindowEnabled(Control(IDM_INSERT)) || IsWindowEnabled(Control(IDM_REMOVE)));
     EXPECT_TRUE(IsWindowVisible(Control(IDC_CHUNK_TREE)) && !IsWindowVisible(Control(IDC_CHUNK_LIST)) &&
                 IsDlgButtonChecked(window, IDC_SHOW_AS_TREE) && IsDlgButtonChecked(window, IDC_SHOW_IDENTIFIERS));
@@ -37,8 +37,10 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
         PostMessageA(Control(IDC_CHUNK_TREE), WM_KEYDOWN, VK_ESCAPE, 0);
         for (int answer : {IDCANCEL, way == 2 ? IDYES : IDNO}) {
             g_user.answers.push_back(answer);
-            if (way == 0) Command(IDM_EXIT);
-            else PostMessageA(window, way == 1 ? WM_CLOSE : WM_SYSCOMMAND, way == 1 ? 0 : SC_CLOSE, 0);
+            if (way == 0)
+                Command(IDM_EXIT);
+            else
+                PostMessageA(window, way == 1 ? WM_CLOSE : WM_SYSCOMMAND, way == 1 ? 0 : SC_CLOSE, 0);
             Pump();
             EXPECT_EQ(IsWindowVisible(window) != FALSE, answer == IDCANCEL) << way;
             EXPECT_EQ(Text(0), kTitle + " - " + path + " *");
@@ -61,7 +63,8 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
     Command(IDM_CLOSE);  // Yes, and the save fails: nothing is closed
     Command(IDM_NEW);
     EXPECT_TRUE(e.Doc.FileHandle != kNoFile && e.Doc.Modified && g_user.dialogFlags.size() == 4u);
-    EXPECT_EQ(BoxTexts()[3], path + " is read-only, so it cannot be saved over. Save As saves a copy under another name.");
+    EXPECT_EQ(BoxTexts()[3],
+              path + " is read-only, so it cannot be saved over. Save As saves a copy under another name.");
     EXPECT_TRUE(g_user.boxes[3].flags == (MB_OK | MB_ICONERROR) && FileRows(path)[2] == "0:07 00 00 00");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -79,7 +82,8 @@ TEST_F(Shell, Keys) {
     SetWindowTextA(Control(IDC_FIND_BOX), "alpha");
     SetFocus(Control(IDC_FIND_BOX));
     SendMessageA(Control(IDC_FIND_BOX), EM_SETSEL, 0, -1);
-    for (WORD key : {WORD('C'), WORD(VK_END), WORD('P'), WORD('V')}) PressKeys({VK_CONTROL, key});  // Ctrl+P: no shortcut
+    for (WORD key : {WORD('C'), WORD(VK_END), WORD('P'), WORD('V')})
+        PressKeys({VK_CONTROL, key});  // Ctrl+P: no shortcut
     EXPECT_TRUE(PumpUntil([&] { return Text(IDC_FIND_BOX) == "alphaalpha"; }));
     SendMessageA(Control(IDC_FIND_BOX), EM_SETSEL, 0, 2);
     PressKeys({VK_CONTROL, 'X'});

@@ -6,17 +6,19 @@
 
 namespace {
 
-std::vector<std::string> g_looks;  // each dialog as summary|lines|R (Repair enabled) or -
+std::vector<std::string> g_looks;    // each dialog as summary|lines|R (Repair enabled) or -
 std::deque<int> g_structureAnswers;  // IDC_REPAIR; IDCANCEL when none is left
 
 // The Check Structure dialog of this thread, once it takes input: read, then answered.
 void AnswerStructureDialog(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = FindWindowA(nullptr, "Check Structure");
-    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog)) return;
+    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog))
+        return;
     char summary[512], lines[4096];
     GetDlgItemTextA(dialog, IDC_STRUCTURE_SUMMARY, summary, sizeof summary);
     GetDlgItemTextA(dialog, IDC_STRUCTURE_LIST, lines, sizeof lines);
-    g_looks.push_back(std::string(summary) + "|" + lines + "|" + (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
+    g_looks.push_back(std::string(summary) + "|" + lines + "|" +
+                      (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
     int answer = g_structureAnswers.empty() ? IDCANCEL : g_structureAnswers.front();
     if (!g_structureAnswers.empty()) g_structureAnswers.pop_front();
     SendMessageA(GetDlgItem(dialog, answer), BM_CLICK, 0, 0);

@@ -19,16 +19,18 @@ TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
         int command;  // 0: a value typed into the Data box, stored by selecting another chunk
         int location;
         int32_t undone, redone;  // the chunk shown afterwards (-1: the selection as it was)
-    } steps[] = {{2, 0, 0, 2, 2},        {6, IDM_INSERT, IDC_INSERT_AFTER, 7, 7}, {3, IDM_REMOVE, 0, 3, 3},
-                 {1, IDM_CUT, 0, 1, 1},  {0, IDM_PASTE, IDC_INSERT_UNDER, 1, 1},  {4, IDM_SAVE, 0, -1, -1}};
+    } steps[] = {{2, 0, 0, 2, 2},       {6, IDM_INSERT, IDC_INSERT_AFTER, 7, 7}, {3, IDM_REMOVE, 0, 3, 3},
+                 {1, IDM_CUT, 0, 1, 1}, {0, IDM_PASTE, IDC_INSERT_UNDER, 1, 1},  {4, IDM_SAVE, 0, -1, -1}};
     std::vector<std::string> states = {State()};
     for (const auto& step : steps) {
         SCOPED_TRACE(step.command);
         Select(step.selected);
         if (step.location) Answer(step.location, step.command == IDM_INSERT ? "Integer - 0" : "", "12");
         if (step.command == IDM_SAVE) Type(IDC_KEY_BOX, "0x11223344");
-        if (step.command) Command(step.command);
-        else Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);
+        if (step.command)
+            Command(step.command);
+        else
+            Type(IDC_DATA_BOX, "77"), Select(step.selected + 1);
         states.push_back(State());
         int32_t shown = SelectedChunk();
         Command(IDM_UNDO);

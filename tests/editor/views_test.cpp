@@ -19,9 +19,10 @@ protected:
 };
 
 TEST_F(Views, ListAndTreeShowTheTable) {
-    const std::string items = " 0:0:16:alpha(1)+ 1:1:5:alpha 2:1:0:42 3:1:17:beta(2)+ 4:2:5:beta 5:2:19:(3)+ 6:3:0:7 "
-                              "7:2:32:one\ntwo 8:1:1:1.500000 9:0:6:DE AD BE EF 10:0:19:(-1)+ 11:0:2:OnLoad(x) "
-                              "12:0:7:Level 3 13:0:8:01 02 03 04 14:0:33:data\\sky.dds 15:0:35:XabcX 16:0:18:last";
+    const std::string items =
+        " 0:0:16:alpha(1)+ 1:1:5:alpha 2:1:0:42 3:1:17:beta(2)+ 4:2:5:beta 5:2:19:(3)+ 6:3:0:7 "
+        "7:2:32:one\ntwo 8:1:1:1.500000 9:0:6:DE AD BE EF 10:0:19:(-1)+ 11:0:2:OnLoad(x) "
+        "12:0:7:Level 3 13:0:8:01 02 03 04 14:0:33:data\\sky.dds 15:0:35:XabcX 16:0:18:last";
     EXPECT_EQ(Items(), items);
     Select(6);
     Click(IDC_SHOW_IDENTIFIERS);  // rebuilt without identifiers: the same chunk is selected again
@@ -29,7 +30,7 @@ TEST_F(Views, ListAndTreeShowTheTable) {
                            items.substr(items.find(" 9:")));
     EXPECT_TRUE(SelectedChunk() == 6 && GetFocus() == Control(IDC_CHUNK_TREE) && Text(IDC_DATA_BOX) == "7");
     Click(IDC_SHOW_IDENTIFIERS);
-    Edit(4, "pane");  // an identifier edited: its node's name follows
+    Edit(4, "pane");              // an identifier edited: its node's name follows
     Click(IDC_SHOW_IDENTIFIERS);  // a chunk that lost its item: nothing selected, nothing to type into
     EXPECT_TRUE(SelectedChunk() == -1 && Pane() == "|" && PaneLocked() && TreeItems()[2] == "3:1:17:pane(2)+");
     Click(IDC_SHOW_AS_TREE);
@@ -50,10 +51,19 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
     const struct {
         int32_t chunk;
         const char *typed, *shown;  // nullptr: refused
-    } edits[] = {{2, "0x1A", "26"},         {2, " -5", "-5"},          {2, "12abc", nullptr},      {2, "12 34", nullptr},
-                 {8, "2.25", "2.250000"},   {8, "abc", nullptr},       {8, "x3FC00001", "1.500000"},
-                 {9, "AA BB", "AA BB BE EF"}, {9, "ZZ 1", nullptr},    {0, "04 00 07 00 00 00", "04 00 07 00 00 00"},
-                 {0, "05 00", nullptr},     {1, "a\r\nb", "a\r\nb"},   {1, "", ""}};
+    } edits[] = {{2, "0x1A", "26"},
+                 {2, " -5", "-5"},
+                 {2, "12abc", nullptr},
+                 {2, "12 34", nullptr},
+                 {8, "2.25", "2.250000"},
+                 {8, "abc", nullptr},
+                 {8, "x3FC00001", "1.500000"},
+                 {9, "AA BB", "AA BB BE EF"},
+                 {9, "ZZ 1", nullptr},
+                 {0, "04 00 07 00 00 00", "04 00 07 00 00 00"},
+                 {0, "05 00", nullptr},
+                 {1, "a\r\nb", "a\r\nb"},
+                 {1, "", ""}};
     const int takers[] = {IDM_FIND, IDC_SHOW_AS_TREE, IDC_SHOW_IDENTIFIERS, IDM_SAVE};
     for (int list = 0; list < 2; ++list) {
         if (list) Click(IDC_SHOW_AS_TREE), OpenFile(path = WriteFile("b.dtb", TestFile())), g_user.boxes.clear();
@@ -68,8 +78,10 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
             Type(IDC_DATA_BOX, edit.typed);
             size_t boxes = g_user.boxes.size();
             int taker = takers[taken++ % 4];
-            if (taker == IDM_FIND || taker == IDM_SAVE) Command(taker);
-            else if (Click(taker), edit.shown) Click(taker), Select(edit.chunk);  // a view switch, and back
+            if (taker == IDM_FIND || taker == IDM_SAVE)
+                Command(taker);
+            else if (Click(taker), edit.shown)
+                Click(taker), Select(edit.chunk);  // a view switch, and back
             EXPECT_EQ(g_user.boxes.size(), boxes + (edit.shown ? 0 : 1)) << edit.typed;
             EXPECT_EQ(Text(IDC_DATA_BOX), edit.shown ? edit.shown : edit.typed) << edit.typed;
             if (edit.shown) continue;
@@ -78,8 +90,9 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
             EXPECT_EQ(list ? e.CurrentChunk : SelectedChunk(), edit.chunk);
             Type(IDC_DATA_BOX, was);
         }
-        EXPECT_EQ(BoxTexts()[0], "An Integer takes a whole number from -2147483648 to 2147483647, or up to eight hex "
-                                 "digits after 0x. Press Esc to put back the stored value.");
+        EXPECT_EQ(BoxTexts()[0],
+                  "An Integer takes a whole number from -2147483648 to 2147483647, or up to eight hex "
+                  "digits after 0x. Press Esc to put back the stored value.");
         EXPECT_TRUE(g_user.boxes[0].flags == (MB_OK | MB_ICONINFORMATION) && NodeNumberOf(e.Doc.Chunks[0]) == 7);
         Edit(2, "77");
         Select(8);
@@ -95,8 +108,9 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
     g_user.boxes.clear();
     Type(IDC_HEADER0_BOX, "zz");
     Command(IDM_SAVE);  // refused: the field keeps its byte, the box its text, the file what it had
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Header byte 0 takes one or two hex digits, such as 1C, or hex after "
-                                                    "0x (such as 0x1C). Press Esc to put back the stored value."}));
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>({"Header byte 0 takes one or two hex digits, such as 1C, or hex after "
+                                        "0x (such as 0x1C). Press Esc to put back the stored value."}));
     EXPECT_TRUE(Text(IDC_HEADER0_BOX) == "zz" && e.Doc.HeaderBytes[0] == 0x2A && FileRows(path) == saved);
 }
 
@@ -115,7 +129,7 @@ TEST_F(Views, UnusualFilesAreShownAsTheyAre) {
     Select(2);
     EXPECT_TRUE(PaneLocked() && Text(IDC_LENGTH_BOX) == "7 - shown to its first zero byte, read-only (Hex edits it)");
     SendMessageA(Control(IDC_DATA_BOX), WM_CHAR, 'X', 0);  // a key typed goes nowhere
-    Select(1);  // a lone carriage return is a line, and can be typed over
+    Select(1);                                             // a lone carriage return is a line, and can be typed over
     EXPECT_TRUE(!PaneLocked() && Text(IDC_LENGTH_BOX) + Text(IDC_DATA_BOX) == "3a\r\nb");
     Command(IDM_SAVE);
     EXPECT_EQ(ReadFile(file), bytes);
@@ -166,13 +180,16 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
     std::vector<std::string> rows = FileRows(path);
     EXPECT_EQ(rows[1] + "|" + rows[2] + "|" + rows[7] + "|" + rows.back(),
               "5:'alpha\r\n3'|0:4D 00 00 00|32:'one\ntwo\n3'|header 16 09 00 DE AD BE EF");
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>({"An Integer takes a whole number from -2147483648 to 2147483647, or "
-                                                    "up to eight hex digits after 0x. Press Esc to put back the stored value."}));
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::string>({"An Integer takes a whole number from -2147483648 to 2147483647, or "
+                                        "up to eight hex digits after 0x. Press Esc to put back the stored value."}));
     Click(IDC_SHOW_HEX);  // stays ticked from chunk to chunk
-    const struct { int32_t chunk; const char *shown, *typed, *stored, *length; } hexes[] = {
-        {7, "6F 6E 65 0A 74 77 6F 0A 33", "00 0d0A ff", "00 0D 0A FF", "4"},
-        {2, "4D 00 00 00", "01 02 03 04", "01 02 03 04", "4"},
-        {0, "04 00 01 00 00 00", "04 00 09 00 00 00", "04 00 09 00 00 00", "6"}};
+    const struct {
+        int32_t chunk;
+        const char *shown, *typed, *stored, *length;
+    } hexes[] = {{7, "6F 6E 65 0A 74 77 6F 0A 33", "00 0d0A ff", "00 0D 0A FF", "4"},
+                 {2, "4D 00 00 00", "01 02 03 04", "01 02 03 04", "4"},
+                 {0, "04 00 01 00 00 00", "04 00 09 00 00 00", "04 00 09 00 00 00", "6"}};
     for (const auto& hex : hexes) {
         EXPECT_TRUE(Select(hex.chunk) && Text(IDC_DATA_BOX) == hex.shown) << hex.shown;
         Type(IDC_DATA_BOX, hex.typed);
@@ -184,12 +201,15 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
     EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "04 00 09 00 00 00"; }));
     Command(IDM_UNDO);
     Click(IDC_SHOW_HEX);
-    EXPECT_TRUE(Select(7) && PaneLocked() && Text(IDC_LENGTH_BOX) == "4 - shown to its first zero byte, read-only (Hex edits it)");
+    EXPECT_TRUE(Select(7) && PaneLocked() &&
+                Text(IDC_LENGTH_BOX) == "4 - shown to its first zero byte, read-only (Hex edits it)");
     Command(IDM_SAVE);
     rows = FileRows(path);
-    EXPECT_EQ(rows[0] + "|" + rows[2] + "|" + rows[7], "16:04 00 01 00 00 00|0:01 02 03 04|32:'" + std::string("\0\r\n\xFF'", 5));
-    EXPECT_EQ(g_user.boxes.back().text, "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00. Press Esc to "
-                                        "put back the stored value.");
+    EXPECT_EQ(rows[0] + "|" + rows[2] + "|" + rows[7],
+              "16:04 00 01 00 00 00|0:01 02 03 04|32:'" + std::string("\0\r\n\xFF'", 5));
+    EXPECT_EQ(g_user.boxes.back().text,
+              "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00. Press Esc to "
+              "put back the stored value.");
 }
 
 }  // namespace

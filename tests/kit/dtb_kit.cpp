@@ -160,7 +160,8 @@ std::vector<std::string> TestDocument::Rows() const {
         const ChunkRecord& r = doc.Chunks[i];
         char hex[32];
         FormatHexBytes(r.Value, IsNodeType(r.Type) ? 6 : 4, hex);
-        std::string payload(reinterpret_cast<const char*>(doc.Pool + r.PoolOffset), IsPoolType(r.Type) ? size_t(r.Length) : 0);
+        std::string payload(reinterpret_cast<const char*>(doc.Pool + r.PoolOffset),
+                            IsPoolType(r.Type) ? size_t(r.Length) : 0);
         rows.push_back(std::to_string(r.Type) + ":" + (IsPoolType(r.Type) ? "'" + payload + "'" : hex));
     }
     char header[32];
@@ -174,7 +175,8 @@ std::vector<uint8_t> TestDocument::Saved() {
     const FileLayer* files = doc.Files;
     doc.Files = MemoryFile::Layer();
     int64_t size = 0;
-    bool written = WriteDocumentTo(&doc, reinterpret_cast<NativeHandle>(&file), &size) == 0 && size == static_cast<int64_t>(file.bytes.size());
+    bool written = WriteDocumentTo(&doc, reinterpret_cast<NativeHandle>(&file), &size) == 0 &&
+                   size == static_cast<int64_t>(file.bytes.size());
     doc.Files = files;
     return written ? file.bytes : std::vector<uint8_t>();
 }

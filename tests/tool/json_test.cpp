@@ -10,7 +10,9 @@
 
 static std::string Export(TestDocument& doc) {
     std::string json;
-    auto append = [](void* out, const char* bytes, size_t n) { return static_cast<std::string*>(out)->append(bytes, n), true; };
+    auto append = [](void* out, const char* bytes, size_t n) {
+        return static_cast<std::string*>(out)->append(bytes, n), true;
+    };
     EXPECT_TRUE(ExportJson(doc.get(), append, &json));
     return json;
 }
@@ -31,10 +33,19 @@ static std::string Import(const std::string& json, TestDocument& doc) {
 // children do not say them.
 TEST(Json, ExportsValuesInTheirNaturalForm) {
     TestDocument doc;
-    doc.Load(DtbBuilder().Top(3).Node(17, 2, -2).Text(5, std::string("q\"\\\n\x01\xE9", 6)).Scalar(0, 0xFFFFFFFB)
-                 .Scalar(1, 0x42C80000).Scalar(1, 0x80000000).Scalar(1, 0x7FC00001).Scalar(8, 0x04030201).Node(19, 4, 7));
+    doc.Load(DtbBuilder()
+                 .Top(3)
+                 .Node(17, 2, -2)
+                 .Text(5, std::string("q\"\\\n\x01\xE9", 6))
+                 .Scalar(0, 0xFFFFFFFB)
+                 .Scalar(1, 0x42C80000)
+                 .Scalar(1, 0x80000000)
+                 .Scalar(1, 0x7FC00001)
+                 .Scalar(8, 0x04030201)
+                 .Node(19, 4, 7));
     doc->Key = 0xDEADBEEF;
-    EXPECT_EQ(Export(doc), "{\n  \"key\": 3735928559,\n  \"header\": \"00 03 00 00 00 00 00\",\n  \"chunks\": [\n"
+    EXPECT_EQ(Export(doc),
+              "{\n  \"key\": 3735928559,\n  \"header\": \"00 03 00 00 00 00 00\",\n  \"chunks\": [\n"
               "    {\"type\": 17, \"name\": \"Node\", \"number\": -2, \"children\": [\n"
               "      {\"type\": 5, \"name\": \"String\", \"value\": \"q\\\"\\\\\\n\\u0001\xC3\xA9\"},\n"
               "      {\"type\": 0, \"name\": \"Integer\", \"value\": -5}\n"
@@ -74,11 +85,13 @@ TEST(Json, RoundTripsAreExact) {
 TEST(Json, BadJsonIsRefusedWithItsPath) {
     const std::string head = "{\"key\": 1, \"header\": \"00 01 00 00 00 00 00\", \"chunks\": [";
     const std::pair<std::string, const char*> cases[] = {
-        {"", "document: parse error at line 1, column 1: syntax error while parsing value - unexpected end of input; "
-             "expected '[', '{', or a literal"},
+        {"",
+         "document: parse error at line 1, column 1: syntax error while parsing value - unexpected end of input; "
+         "expected '[', '{', or a literal"},
         {"[]", "document: expected an object"},
-        {head + "{\"type\": 0, \"value\": 1},]}", "chunks[1]: parse error at line 1, column 81: syntax error while "
-                                                   "parsing value - unexpected ']'; expected '[', '{', or a literal"},
+        {head + "{\"type\": 0, \"value\": 1},]}",
+         "chunks[1]: parse error at line 1, column 81: syntax error while "
+         "parsing value - unexpected ']'; expected '[', '{', or a literal"},
         {"{\"key\": -1}", "key: expected a whole number from 0 to 4294967295"},
         {"{\"key\": 4294967296}", "key: expected a whole number from 0 to 4294967295"},
         {"{\"header\": \"00 01\"}", "header: expected seven hex bytes (such as 1C 09 00 DE AD BE EF)"},
@@ -90,32 +103,40 @@ TEST(Json, BadJsonIsRefusedWithItsPath) {
         {head + "{\"value\": 1}]}", "chunks[0]: missing \"type\""},
         {head + "{\"type\": 3}]}", "chunks[0].type: expected the type code of a known chunk"},
         {head + "{\"type\": \"0\"}]}", "chunks[0].type: expected the type code of a known chunk"},
-        {head + "{\"type\": 0, \"value\": 1.5}]}", "chunks[0].value: expected an integer from -2147483648 to 2147483647"},
-        {head + "{\"type\": 0, \"value\": 2147483648}]}", "chunks[0].value: expected an integer from -2147483648 to 2147483647"},
+        {head + "{\"type\": 0, \"value\": 1.5}]}",
+         "chunks[0].value: expected an integer from -2147483648 to 2147483647"},
+        {head + "{\"type\": 0, \"value\": 2147483648}]}",
+         "chunks[0].value: expected an integer from -2147483648 to 2147483647"},
         {head + "{\"type\": 0}]}", "chunks[0]: missing \"value\""},
         {head + "{\"type\": 1, \"value\": 1e39}]}", "chunks[0].value: expected a number within a 32-bit float's range"},
         {head + "{\"type\": 1, \"value\": \"1\"}]}", "chunks[0].value: expected a number"},
-        {head + "{\"type\": 1, \"bits\": \"7FC0000\"}]}", "chunks[0].bits: expected eight hex digits (such as 7FC00001)"},
+        {head + "{\"type\": 1, \"bits\": \"7FC0000\"}]}",
+         "chunks[0].bits: expected eight hex digits (such as 7FC00001)"},
         {head + "{\"type\": 1, \"value\": 1, \"bits\": \"7FC00001\"}]}", "chunks[0].bits: \"value\" is given already"},
         {head + "{\"type\": 0, \"value\": 1, \"bits\": \"7FC00001\"}]}", "chunks[0].bits: only a Float has bits"},
-        {head + "{\"type\": 6, \"value\": \"01 02 03\"}]}", "chunks[0].value: expected four hex bytes (such as DE AD BE EF)"},
+        {head + "{\"type\": 6, \"value\": \"01 02 03\"}]}",
+         "chunks[0].value: expected four hex bytes (such as DE AD BE EF)"},
         {head + "{\"type\": 5, \"value\": 5}]}", "chunks[0].value: expected a string"},
         {head + "{\"type\": 5, \"value\": \"\\u0100\"}]}",
          "chunks[0].value: holds a character beyond U+00FF, which no byte stands for"},
         {head + "{\"type\": 5, \"value\": \"a\", \"children\": []}]}", "chunks[0].children: only a node has it"},
         {head + "{\"type\": 16, \"number\": 1, \"value\": 2}]}", "chunks[0].value: a node has no value"},
         {head + "{\"type\": 16, \"children\": []}]}", "chunks[0]: missing \"number\""},
-        {head + "{\"type\": 16, \"number\": 1, \"count\": 65536}]}", "chunks[0].count: expected a count from 0 to 65535"},
+        {head + "{\"type\": 16, \"number\": 1, \"count\": 65536}]}",
+         "chunks[0].count: expected a count from 0 to 65535"},
         {head + "{\"type\": 17, \"number\": 1, \"count\": 1, \"children\": [{\"type\": 0, \"value\": 0}, "
                 "{\"type\": 16, \"number\": 2, \"count\": 0, \"children\": [{\"type\": 0, \"value\": 0}]}]}]}",
          "chunks[0].children[1].count: smaller than the number of children listed (1)"},
-        {head + "]}\n" + std::string("\0this is not JSON {{{", 21), "document: parse error at line 2, column 1: syntax "
+        {head + "]}\n" + std::string("\0this is not JSON {{{", 21),
+         "document: parse error at line 2, column 1: syntax "
          "error while parsing value - a zero byte after the document; expected end of input"},
-        {head + "]} \t" + std::string(1, '\0'), "document: parse error at line 1, column 61: syntax error while parsing "
+        {head + "]} \t" + std::string(1, '\0'),
+         "document: parse error at line 1, column 61: syntax error while parsing "
          "value - a zero byte after the document; expected end of input"},
         {head + "{\"type\": 16, \"number\": 1, \"children\": [{\"type\": 0, \"value\": true}]}]}",
          "chunks[0].children[0].value: expected an integer from -2147483648 to 2147483647"},
-        {head + "{\"type\": 16, \"number\": 1, \"children\": [{\"type\": 0, \"value\": 0}, {\"typo\": 0}]}]}", "chunks[0].children[1].typo: unknown field"},
+        {head + "{\"type\": 16, \"number\": 1, \"children\": [{\"type\": 0, \"value\": 0}, {\"typo\": 0}]}]}",
+         "chunks[0].children[1].typo: unknown field"},
     };
     for (const auto& c : cases) {
         TestDocument doc;

@@ -132,7 +132,8 @@ NativeHandle PosixCreateTemporary(const char* target, char** temporary) {
         if (fd >= 0) {
             if (exists) {
                 // The file keeps its owner where that is allowed, and always its mode.
-                if (fchown(fd, existing.st_uid, existing.st_gid) != 0) { /* not ours to change: keep ours */ }
+                if (fchown(fd, existing.st_uid, existing.st_gid) != 0) { /* not ours to change: keep ours */
+                }
                 fchmod(fd, existing.st_mode & 07777);
             }
             flock(fd, LOCK_EX);  // held until closed: stale-temporary removal passes it by
@@ -205,10 +206,20 @@ void PosixRemoveStaleTemporaries(const char* target) {
     closedir(listing);
 }
 
-const FileLayer kPosix = {PosixRead,       PosixWrite,           PosixSeekStart,         PosixSetEnd,
-                          PosixReserve,    PosixFlush,           PosixClose,             PosixLastError,
-                          PosixInspectSaveTarget, PosixCreateTemporary, PosixReplaceWith, PosixOpenForRewrite,
-                          PosixDelete,     PosixRemoveStaleTemporaries};
+const FileLayer kPosix = {PosixRead,
+                          PosixWrite,
+                          PosixSeekStart,
+                          PosixSetEnd,
+                          PosixReserve,
+                          PosixFlush,
+                          PosixClose,
+                          PosixLastError,
+                          PosixInspectSaveTarget,
+                          PosixCreateTemporary,
+                          PosixReplaceWith,
+                          PosixOpenForRewrite,
+                          PosixDelete,
+                          PosixRemoveStaleTemporaries};
 
 }  // namespace
 

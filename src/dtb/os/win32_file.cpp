@@ -62,8 +62,8 @@ int32_t Win32LastError() { return static_cast<int32_t>(GetLastError()); }
 // says why). Freed with free().
 wchar_t* LongPath(const char* path) {
     int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    wchar_t* wide = length > 0 ? static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * static_cast<size_t>(length)))
-                               : nullptr;
+    wchar_t* wide =
+        length > 0 ? static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * static_cast<size_t>(length))) : nullptr;
     if (!wide || !MultiByteToWideChar(CP_ACP, 0, path, -1, wide, length)) {
         std::free(wide);
         return nullptr;
@@ -123,10 +123,10 @@ NativeHandle Win32CreateTemporary(const char* target, char** temporary) {
     // file is given from the start, as not every system's swap carries them.
     DWORD attributes = GetFileAttributesW(wideTarget);
     std::free(wideTarget);
-    attributes = attributes == INVALID_FILE_ATTRIBUTES ? 0
-                                                       : attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
-                                                                       FILE_ATTRIBUTE_SYSTEM |
-                                                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    attributes = attributes == INVALID_FILE_ATTRIBUTES
+                     ? 0
+                     : attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
     char prefix[kTemporaryPrefixSize];
     TemporaryPrefix(target, true, prefix);
     size_t folder = FolderLength(target);
@@ -238,19 +238,31 @@ void Win32RemoveStaleTemporaries(const char* target) {
     std::free(widePattern);
 }
 
-const FileLayer kWin32 = {Win32Read,       Win32Write,           Win32SeekStart,   Win32SetEnd,
-                          Win32Reserve,    Win32Flush,           Win32Close,       Win32LastError,
-                          Win32InspectSaveTarget, Win32CreateTemporary, Win32ReplaceWith, Win32OpenForRewrite,
-                          Win32Delete,     Win32RemoveStaleTemporaries};
+const FileLayer kWin32 = {Win32Read,
+                          Win32Write,
+                          Win32SeekStart,
+                          Win32SetEnd,
+                          Win32Reserve,
+                          Win32Flush,
+                          Win32Close,
+                          Win32LastError,
+                          Win32InspectSaveTarget,
+                          Win32CreateTemporary,
+                          Win32ReplaceWith,
+                          Win32OpenForRewrite,
+                          Win32Delete,
+                          Win32RemoveStaleTemporaries};
 
 }  // namespace
 
 const FileLayer* PlatformFileLayer() { return &kWin32; }
 
 NativeHandle FileOpenRead(const char* path) {
-    return Wrap(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return Wrap(
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 NativeHandle FileCreateNew(const char* path) {
-    return Wrap(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return Wrap(
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }

@@ -227,7 +227,8 @@ bool CommandContextMenu(Editor* e, HWND control, LPARAM at) {
         LRESULT line = SendMessageA(control, LB_GETCURSEL, 0, 0);
         if (at == -1) {
             RECT box = {};
-            if (line < 0 || SendMessageA(control, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&box)) == LB_ERR)
+            if (line < 0 || SendMessageA(control, LB_GETITEMRECT, static_cast<WPARAM>(line),
+                                         reinterpret_cast<LPARAM>(&box)) == LB_ERR)
                 return true;
             point = {box.left, box.bottom};
             ClientToScreen(control, &point);
@@ -282,9 +283,7 @@ void CommandGoTo(Editor* e) {
 void CommandFindReplace(Editor* e) { OpenFindDialog(e); }
 void CommandCompareWith(Editor* e) { OpenCompareWindow(e); }
 
-void CommandAbout(Editor* e) {
-    DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0);
-}
+void CommandAbout(Editor* e) { DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0); }
 
 void CommandFind(Editor* e) {
     if (!CommitDataBox(e)) return;

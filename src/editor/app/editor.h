@@ -15,6 +15,10 @@
 #include "resource.h"
 #include "tree_shape.h"
 
+// ShellExecuteA's shape.
+using ShellOpener = HINSTANCE (*)(HWND owner, const char* verb, const char* file, const char* parameters,
+                                  const char* folder, int show);
+
 // The editor's only ways to ask or tell the user something, to run the
 // system's file dialogs, page opener and context menus and to beep: the platform's own, or
 // the tests' answers in the user's place.
@@ -24,8 +28,7 @@ struct UserSeams {
     // The open dialog (forSaving false) or the save dialog. TRUE when a file
     // was chosen; otherwise error receives the extended error, 0 for a cancel.
     BOOL (*FileDialog)(OPENFILENAMEA* dialog, bool forSaving, DWORD* error);
-    HINSTANCE (*ShellOpen)(HWND owner, const char* verb, const char* file, const char* parameters,
-                           const char* folder, int show);
+    ShellOpener ShellOpen;
     BOOL (*Beep)(UINT type);
     // A context menu at x, y (screen); returns the command chosen, 0 for none.
     UINT (*TrackMenu)(HMENU menu, int x, int y, HWND owner);
@@ -55,8 +58,8 @@ const int32_t kRecentCount = 8;
 struct RecentFiles {
     char Paths[kRecentCount][kFileNameSize];
     int32_t Count;
-    const char* Key;     // under HKEY_CURRENT_USER
-    int FixedItems;      // the File menu's own items, before the list
+    const char* Key;  // under HKEY_CURRENT_USER
+    int FixedItems;   // the File menu's own items, before the list
 };
 
 struct Editor {

@@ -57,7 +57,8 @@ HIMAGELIST LoadTreeImages(HINSTANCE instance) {
         SetStretchBltMode(to, HALFTONE);
         SetBrushOrgEx(to, 0, 0, nullptr);
         for (int i = 0; i < count; ++i)  // one by one, so that no image bleeds into the next
-            StretchBlt(to, i * size, 0, size, size, from, i * kTreeImageSize, 0, kTreeImageSize, kTreeImageSize, SRCCOPY);
+            StretchBlt(to, i * size, 0, size, size, from, i * kTreeImageSize, 0, kTreeImageSize, kTreeImageSize,
+                       SRCCOPY);
         SelectObject(from, oldFrom);
         SelectObject(to, oldTo);
         DeleteDC(from);
@@ -96,7 +97,7 @@ BOOL InitMainWindow(HWND window, Editor* e) {
     LoadRecentFiles(e);
     DragAcceptFiles(window, TRUE);
     if (e->StartFile) PostMessageA(window, kOpenStartFile, 0, 0);  // once the window is up
-    return TRUE;  // the dialog manager sets the first focus
+    return TRUE;                                                   // the dialog manager sets the first focus
 }
 
 // One handler per command; only the check boxes and the list look at the
@@ -224,8 +225,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         CommandOpenPath(e, e->StartFile);
         return TRUE;
     case WM_NOTIFY:
-        return SetDlgMsgResult(window, WM_NOTIFY,
-                               LOWORD(wParam) == IDC_CHUNK_TREE ? TreeNotice(e, reinterpret_cast<NMHDR*>(lParam)) : FALSE);
+        return SetDlgMsgResult(
+            window, WM_NOTIFY,
+            LOWORD(wParam) == IDC_CHUNK_TREE ? TreeNotice(e, reinterpret_cast<NMHDR*>(lParam)) : FALSE);
     // A list of no data cannot search its lines for a typed letter; its
     // window does. Both answers go back as the procedure's own result.
     case WM_CHARTOITEM:

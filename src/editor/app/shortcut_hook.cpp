@@ -13,7 +13,8 @@ namespace {
 
 // F3 and Shift+F3 belong to the Find and Replace dialog while it is open.
 bool FindKey(HWND dialog, const MSG* message) {
-    if (!dialog || message->message != WM_KEYDOWN || message->wParam != VK_F3 || GetKeyState(VK_CONTROL) < 0) return false;
+    if (!dialog || message->message != WM_KEYDOWN || message->wParam != VK_F3 || GetKeyState(VK_CONTROL) < 0)
+        return false;
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetKeyState(VK_SHIFT) < 0 ? IDC_FIND_PREVIOUS : IDC_FIND_NEXT, 1), 0);
     return true;
 }
@@ -32,7 +33,8 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
     bool main = active && GetWindowLongPtrA(active, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(MainDialogProc);
     Editor* e = main ? EditorOf(active) : nullptr;
     MSG* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && !main && (FindDialogOf(active) || CompareWindowOf(active))) DialogKeys(active, message);
+    if (code == HC_ACTION && wParam == PM_REMOVE && !main && (FindDialogOf(active) || CompareWindowOf(active)))
+        DialogKeys(active, message);
     if (code == HC_ACTION && e) {
         if (FindKey(e->FindDialog, message)) {
             message->message = WM_NULL;
@@ -58,9 +60,9 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
             WPARAM key = message->wParam;
             bool inTree = message->hwnd == ControlOf(e, IDC_CHUNK_TREE);
             bool inView = inTree || message->hwnd == ControlOf(e, IDC_CHUNK_LIST);
-            bool offer = (key == 'C' || key == 'X' || key == 'P')                    ? inTree
+            bool offer = (key == 'C' || key == 'X' || key == 'P')         ? inTree
                          : (key == 'Z' || key == 'Y' || key == VK_DELETE) ? inView
-                                                                            : true;
+                                                                          : true;
             if (offer && TranslateAcceleratorA(e->Window, e->Accelerators, message)) {
                 // The command has been sent; the key must not act a second
                 // time in the control it was meant for.

@@ -40,7 +40,8 @@ void UpdateTitleAndCommands(Editor* e) {
     EnableWindow(ControlOf(e, IDM_REMOVE), open);
     HMENU menu = GetMenu(window);
     UINT menuState = open ? MF_ENABLED : MF_GRAYED;
-    static const UINT kFileCommands[] = {IDM_SAVE, IDM_SAVE_AS, IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE, IDM_GO_TO, IDM_COMPARE_WITH};
+    static const UINT kFileCommands[] = {IDM_SAVE,  IDM_SAVE_AS,     IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE,
+                                         IDM_GO_TO, IDM_COMPARE_WITH};
     for (UINT command : kFileCommands) EnableMenuItem(menu, command, MF_BYCOMMAND | menuState);
     bool tree = e->ShowAsTree;
     HWND treeView = ControlOf(e, IDC_CHUNK_TREE);

@@ -70,8 +70,10 @@ bool RefuseReadOnly(Editor* e, const char* path) {
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
                     !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!readOnly && !(e->Doc.ReadOnly && path == e->Doc.FileName)) return false;
-    ReportFormat(&e->Doc, ReportError, "%s is read-only, so it cannot be saved over. Save As saves a copy under "
-                 "another name.", path);
+    ReportFormat(&e->Doc, ReportError,
+                 "%s is read-only, so it cannot be saved over. Save As saves a copy under "
+                 "another name.",
+                 path);
     return true;
 }
 
@@ -200,7 +202,8 @@ int32_t OpenChosenFile(Editor* e, bool readOnly, bool replaced) {
         file = OpenDocumentFile(e->Doc.FileName, false, true);
     }
     if (file == kNoFile) {
-        ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", e->Doc.FileName, static_cast<int>(GetLastError()));
+        ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", e->Doc.FileName,
+                     static_cast<int>(GetLastError()));
         return replaced ? 0 : -1;
     }
     e->Doc.FileHandle = file;

@@ -36,7 +36,8 @@ void StoreRecentFiles(const Editor* e) {
         ValueName(k, name);
         const char* path = e->Recent.Paths[k];
         if (k < e->Recent.Count) {
-            RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path), static_cast<DWORD>(std::strlen(path) + 1));
+            RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                           static_cast<DWORD>(std::strlen(path) + 1));
         } else {
             RegDeleteValueA(key, name);
         }

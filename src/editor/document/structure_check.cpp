@@ -39,7 +39,8 @@ INT_PTR CALLBACK StructureDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         } else if (faults > 0) {
             std::snprintf(summary, sizeof summary,
                           "%d %s where the child counts disagree with the chunks. Repair sets the counts to what the "
-                          "chunks hold%s.", faults, faults == 1 ? "place" : "places",
+                          "chunks hold%s.",
+                          faults, faults == 1 ? "place" : "places",
                           e->Doc.ReadOnly ? " (not in a file open read-only)" : "; Undo takes it back");
         } else {
             std::snprintf(summary, sizeof summary, "The structure could not be checked.");
@@ -75,7 +76,7 @@ void TellStructureFaults(Editor* e) {
 }
 
 bool RunStructureCheck(Editor* e) {
-    INT_PTR chosen = DialogBoxParamA(e->Instance, "StructureDlg", e->Window, StructureDialogProc,
-                                     reinterpret_cast<LPARAM>(e));
+    INT_PTR chosen =
+        DialogBoxParamA(e->Instance, "StructureDlg", e->Window, StructureDialogProc, reinterpret_cast<LPARAM>(e));
     return chosen == IDC_REPAIR && RepairTreeCounts(&e->Doc) > 0;
 }

@@ -14,8 +14,8 @@ const UINT kShared = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 
 // Movable shared memory of size bytes, locked; nullptr after the message.
 HGLOBAL AllocateLocked(const Editor* e, int64_t size, void** at) {
-    HGLOBAL memory = size > 0 && static_cast<uint64_t>(size) <= SIZE_MAX ? GlobalAlloc(kShared, static_cast<SIZE_T>(size))
-                                                                       : nullptr;
+    HGLOBAL memory =
+        size > 0 && static_cast<uint64_t>(size) <= SIZE_MAX ? GlobalAlloc(kShared, static_cast<SIZE_T>(size)) : nullptr;
     *at = memory ? GlobalLock(memory) : nullptr;
     if (*at) return memory;
     if (memory) GlobalFree(memory);

@@ -16,8 +16,7 @@ const size_t kMostPadding = 15;
 
 // The index of the pasted run, kBlockRefused for a block that is no
 // complete subtree, -1 after a message.
-int32_t PasteBlock(Editor* e, const uint8_t* block, size_t size, int32_t selected, int32_t parent,
-                   uint32_t location) {
+int32_t PasteBlock(Editor* e, const uint8_t* block, size_t size, int32_t selected, int32_t parent, uint32_t location) {
     int32_t result = PasteClipboardBlock(&e->Doc, block, size, selected, parent, location, e->ShowIdentifiers);
     // A refused block has changed nothing, so a shorter reading may be tried.
     for (size_t pad = 1; result == kBlockRefused && pad <= kMostPadding && pad < size && block[size - pad] == 0; ++pad)

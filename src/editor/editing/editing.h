@@ -22,9 +22,9 @@ struct InsertRequest {
     uint32_t Offered;        // the locations the selection allows
     bool PasteOnly;          // a paste asks for the location alone
     // Out: what the user chose.
-    uint32_t Location;       // one location, or 0 with nothing selected
-    uint32_t Type;           // the chunk type (not for a paste)
-    char Text[kTextSize];    // the Data/ID text as typed (not for a paste)
+    uint32_t Location;     // one location, or 0 with nothing selected
+    uint32_t Type;         // the chunk type (not for a paste)
+    char Text[kTextSize];  // the Data/ID text as typed (not for a paste)
 };
 
 // Runs the dialog modally, owned by the main window, for the selected chunk

@@ -19,10 +19,10 @@ struct TypeEntry {
     uint32_t Type;
 };
 const TypeEntry kTypeEntries[] = {
-    {"Integer - 0", 0},           {"Float - 1", 1},     {"Function - 2", 2},  {"Keyword - 5", 5},
-    {"Unknown - 6", 6},           {"Unknown - 7", 7},   {"Unknown - 8", 8},   {"Unknown - 9", 9},
-    {"Node (Common) - 16", 16},   {"Node (?] - 17", 17}, {"String (Common)- 18", 18}, {"Node (?] - 19", 19},
-    {"String - 32", 32},          {"File - 33", 33},    {"File - 34", 34},    {"String - 35", 35},
+    {"Integer - 0", 0},         {"Float - 1", 1},      {"Function - 2", 2},         {"Keyword - 5", 5},
+    {"Unknown - 6", 6},         {"Unknown - 7", 7},    {"Unknown - 8", 8},          {"Unknown - 9", 9},
+    {"Node (Common) - 16", 16}, {"Node (?] - 17", 17}, {"String (Common)- 18", 18}, {"Node (?] - 19", 19},
+    {"String - 32", 32},        {"File - 33", 33},     {"File - 34", 34},           {"String - 35", 35},
 };
 
 void Enable(HWND dialog, int id, bool enabled) { EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE); }

@@ -12,8 +12,9 @@ namespace {
 bool EditAllowed(Editor* e, int32_t selected, bool needsSelection) {
     const char* refusal = nullptr;
     if (!e->ShowAsTree) {
-        refusal = "Due to the DTB file tree format, all inserting must be done in Tree View. "
-                  "Please switch to Tree View before inserting.";
+        refusal =
+            "Due to the DTB file tree format, all inserting must be done in Tree View. "
+            "Please switch to Tree View before inserting.";
     } else if (selected == -1 && (e->Doc.ChunkCount != 0 || needsSelection)) {
         refusal = "Please select a chunk before continuing.";
     } else if (!e->ShowIdentifiers) {

@@ -216,7 +216,8 @@ void OpenCompareWindow(Editor* e) {
     char path[kFileNameSize] = "";
     if (ChooseDtbFileInto(e, path, false, nullptr, "Compare With...") != FileChosen) return;
     if (!e->CompareWindow) {
-        e->CompareWindow = CreateDialogParamA(e->Instance, "CompareDlg", e->Window, CompareProc, reinterpret_cast<LPARAM>(e));
+        e->CompareWindow =
+            CreateDialogParamA(e->Instance, "CompareDlg", e->Window, CompareProc, reinterpret_cast<LPARAM>(e));
         if (!e->CompareWindow) return;
         ShowWindow(e->CompareWindow, SW_SHOW);
     }

@@ -49,7 +49,8 @@ Commit Refuse(Editor* e, const char* why) {
     return Refused;
 }
 
-const char kHexBytesForm[] = "In Hex, a text takes pairs of hex digits, such as 1C 05 00, with blanks only between bytes.";
+const char kHexBytesForm[] =
+    "In Hex, a text takes pairs of hex digits, such as 1C 05 00, with blanks only between bytes.";
 
 // Reads the Data box into value (n bytes) by the chunk's form, or in Hex as
 // exactly the chunk's bytes.

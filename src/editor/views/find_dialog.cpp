@@ -23,9 +23,12 @@ const struct {
     int Id;
     uint32_t Look;
 } kLookBoxes[] = {
-    {IDC_LOOK_TEXTS, LookTexts},       {IDC_LOOK_NAMES, LookNames},
-    {IDC_LOOK_INTEGERS, LookIntegers}, {IDC_LOOK_FLOATS, LookFloats},
-    {IDC_LOOK_NODE_NUMBERS, LookNodeNumbers}, {IDC_LOOK_UNKNOWN, LookUnknownScalars},
+    {IDC_LOOK_TEXTS, LookTexts},
+    {IDC_LOOK_NAMES, LookNames},
+    {IDC_LOOK_INTEGERS, LookIntegers},
+    {IDC_LOOK_FLOATS, LookFloats},
+    {IDC_LOOK_NODE_NUMBERS, LookNodeNumbers},
+    {IDC_LOOK_UNKNOWN, LookUnknownScalars},
 };
 
 bool Ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
@@ -69,7 +72,8 @@ FindOptions ReadOptions(FindReplaceDialog* d, const std::string& pattern) {
     for (const auto& box : kLookBoxes)
         if (Ticked(w, box.Id)) options.LookIn |= box.Look;
     LRESULT type = SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETCURSEL, 0, 0);
-    options.Type = type > 0 ? SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETITEMDATA, static_cast<WPARAM>(type), 0) : kAnyType;
+    options.Type =
+        type > 0 ? SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETITEMDATA, static_cast<WPARAM>(type), 0) : kAnyType;
     options.MatchCase = Ticked(w, IDC_MATCH_CASE);
     options.WholeValue = Ticked(w, IDC_WHOLE_VALUE);
     options.Regex = Ticked(w, IDC_REGULAR_EXPRESSION);
@@ -123,7 +127,8 @@ bool WalkProgress(void* context, int64_t done, int64_t total) {
         SendDlgItemMessageA(d->Window, IDC_FIND_PROGRESS, PBM_SETRANGE32, 0, 1000);
         ShowWalkControls(d, true);
     }
-    SendDlgItemMessageA(d->Window, IDC_FIND_PROGRESS, PBM_SETPOS, total > 0 ? static_cast<WPARAM>(done * 1000 / total) : 0, 0);
+    SendDlgItemMessageA(d->Window, IDC_FIND_PROGRESS, PBM_SETPOS,
+                        total > 0 ? static_cast<WPARAM>(done * 1000 / total) : 0, 0);
     MSG message;
     while (!d->StopAsked && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {  // for the loop that ends the program, once the walk has
@@ -176,8 +181,10 @@ void FindOnce(FindReplaceDialog* d, bool backwards) {
     const char* where = Ticked(d->Window, IDC_SCOPE_SUBTREE) ? "subtree" : "document";
     char note[128] = "";
     if (wrapped)
-        std::snprintf(note, sizeof note, backwards ? "Passed the start of the %s; continued from the end."
-                                                   : "Passed the end of the %s; continued from the start.", where);
+        std::snprintf(note, sizeof note,
+                      backwards ? "Passed the start of the %s; continued from the end."
+                                : "Passed the end of the %s; continued from the start.",
+                      where);
     SetStatus(d, note);
 }
 
@@ -245,7 +252,8 @@ BOOL InitFindDialog(HWND dialog, Editor* e) {
     CheckDlgButton(dialog, IDC_LOOK_NAMES, BST_CHECKED);
     CheckDlgButton(dialog, IDC_SCOPE_DOCUMENT, BST_CHECKED);
     HWND types = GetDlgItem(dialog, IDC_FIND_TYPE);
-    SendMessageA(types, CB_SETITEMDATA, static_cast<WPARAM>(SendMessageA(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Any type"))),
+    SendMessageA(types, CB_SETITEMDATA,
+                 static_cast<WPARAM>(SendMessageA(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Any type"))),
                  static_cast<LPARAM>(kAnyType));
     for (uint32_t type = 0; type < 256; ++type) {
         const char* label = LabelOfType(type);
@@ -275,7 +283,8 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
     switch (id) {
     case IDOK:
     case IDC_FIND_NEXT:  // also Enter, as the default button: on a line of the results it goes to its chunk
-        if (code != 1 && GetFocus() == GetDlgItem(d->Window, IDC_FIND_RESULTS)) return Activate(d, SelectedFoundChunk(d));
+        if (code != 1 && GetFocus() == GetDlgItem(d->Window, IDC_FIND_RESULTS))
+            return Activate(d, SelectedFoundChunk(d));
         return FindOnce(d, false);
     case IDC_FIND_PREVIOUS:
         return FindOnce(d, true);
@@ -299,7 +308,8 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
 }  // namespace
 
 FindReplaceDialog* FindDialogOf(HWND window) {
-    if (!window || GetWindowLongPtrA(window, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(FindDialogProc)) return nullptr;
+    if (!window || GetWindowLongPtrA(window, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(FindDialogProc))
+        return nullptr;
     return reinterpret_cast<FindReplaceDialog*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
@@ -336,7 +346,8 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void OpenFindDialog(Editor* e) {
     if (!e->FindDialog) {
-        e->FindDialog = CreateDialogParamA(e->Instance, "FindDlg", e->Window, FindDialogProc, reinterpret_cast<LPARAM>(e));
+        e->FindDialog =
+            CreateDialogParamA(e->Instance, "FindDlg", e->Window, FindDialogProc, reinterpret_cast<LPARAM>(e));
         if (!e->FindDialog) return;
         ShowWindow(e->FindDialog, SW_SHOW);
     }

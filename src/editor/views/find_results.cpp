@@ -42,7 +42,8 @@ void FillCell(const void* owner, LVITEMA* item) {
 
 }  // namespace
 
-void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const* names, const int* percents, int count) {
+void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const* names, const int* percents,
+                      int count) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     RECT box = {0, 0, widthUnits, 0};
     MapDialogRect(dialog, &box);

@@ -52,7 +52,8 @@ INT_PTR CALLBACK GoToDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 int32_t AskChunkPath(Editor* e) {
     GoToRequest request = {e, {}, -1};
     if (BuildPathIndex(&e->Doc, &request.Paths) != 0) return -1;
-    INT_PTR answer = DialogBoxParamA(e->Instance, "GoToDlg", e->Window, GoToDialogProc, reinterpret_cast<LPARAM>(&request));
+    INT_PTR answer =
+        DialogBoxParamA(e->Instance, "GoToDlg", e->Window, GoToDialogProc, reinterpret_cast<LPARAM>(&request));
     FreePathIndex(&request.Paths);
     return answer == IDOK ? request.Chunk : -1;
 }

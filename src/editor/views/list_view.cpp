@@ -13,8 +13,7 @@ namespace {
 HWND ListOf(Editor* e) { return ControlOf(e, IDC_CHUNK_LIST); }
 
 bool IsLine(HWND list, WPARAM line) {
-    return static_cast<LONG_PTR>(line) >= 0 &&
-           static_cast<LRESULT>(line) < SendMessageA(list, LB_GETCOUNT, 0, 0);
+    return static_cast<LONG_PTR>(line) >= 0 && static_cast<LRESULT>(line) < SendMessageA(list, LB_GETCOUNT, 0, 0);
 }
 
 // The line as shown and as read: at most kTextSize - 1 characters, a long
@@ -49,8 +48,8 @@ void InitChunkList(Editor* e) {
     MapDialogRect(e->Window, &stops);
     e->TabStops[0] = stops.left;
     e->TabStops[1] = stops.right;
-    e->ListProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChunkListProc)));
+    e->ListProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChunkListProc)));
 }
 
 void MeasureChunkListLine(HWND window, MEASUREITEMSTRUCT* measure) {
@@ -102,7 +101,8 @@ void RedrawChunkListLine(Editor* e, int32_t line) {
 int32_t ListLineForLetter(Editor* e, char letter, int32_t current) {
     // CharLowerA lower-cases a single character passed in place of the text.
     auto lower = [](char c) {
-        return reinterpret_cast<uintptr_t>(CharLowerA(reinterpret_cast<char*>(static_cast<uintptr_t>(static_cast<uint8_t>(c)))));
+        return reinterpret_cast<uintptr_t>(
+            CharLowerA(reinterpret_cast<char*>(static_cast<uintptr_t>(static_cast<uint8_t>(c)))));
     };
     uintptr_t wanted = lower(letter);
     int32_t count = e->Doc.ChunkCount;

@@ -106,7 +106,8 @@ bool InsertItem(Editor* e, HWND tree, HTREEITEM parent, HTREEITEM after, int32_t
     insert.item.iSelectedImage = static_cast<int>(item.Image);
     insert.item.lParam = key;
     insert.item.cChildren = item.HasChildren;
-    model.Items[i] = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    model.Items[i] =
+        reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     model.Keys[i] = key;
     model.Held += model.Items[i] != nullptr;
     return model.Items[i] != nullptr;
@@ -130,10 +131,10 @@ int32_t MovedChunk(const Splice* s, int32_t chunk) {
 
 // An item the control held before the edit, in pre-order.
 struct HeldItem {
-    int32_t Chunk;     // its chunk after the edit, -1 when gone
+    int32_t Chunk;  // its chunk after the edit, -1 when gone
     int32_t Key;
     HTREEITEM Handle;
-    int32_t Parent;    // index among the held items, -1 at the top level
+    int32_t Parent;  // index among the held items, -1 at the top level
     int32_t Depth;
     bool HeldChildren;  // its children were put in (it was opened once)
     bool LostChild;     // an item under it went
@@ -178,8 +179,15 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
         if (!model.Items[i]) continue;
         const TreeItem& t = shape.Items[i];
         int32_t parent = t.ParentItem >= 0 ? heldOf[t.ParentItem] : -1;
-        held[n] = {MovedChunk(s, t.Chunk), model.Keys[i], model.Items[i], parent, t.Depth,
-                   t.FirstChild >= 0 && model.Items[t.FirstChild] != nullptr, false, -1, -1};
+        held[n] = {MovedChunk(s, t.Chunk),
+                   model.Keys[i],
+                   model.Items[i],
+                   parent,
+                   t.Depth,
+                   t.FirstChild >= 0 && model.Items[t.FirstChild] != nullptr,
+                   false,
+                   -1,
+                   -1};
         if (!reuse && held[n].HeldChildren) IsOpen(tree, &held[n]);
         heldOf[i] = n++;
     }
@@ -194,10 +202,10 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     }
     uint8_t* fate = nullptr;
     int32_t* lastChild = nullptr;  // of each item holding children: the last one put in so far
-    bool follows = BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 &&
-                   ReserveHandles(&model, shape.ItemCount) &&
-                   (fate = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(shape.ItemCount) + 1, 1))) &&
-                   (lastChild = static_cast<int32_t*>(std::malloc((static_cast<size_t>(shape.ItemCount) + 1) * sizeof(int32_t))));
+    bool follows =
+        BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 && ReserveHandles(&model, shape.ItemCount) &&
+        (fate = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(shape.ItemCount) + 1, 1))) &&
+        (lastChild = static_cast<int32_t*>(std::malloc((static_cast<size_t>(shape.ItemCount) + 1) * sizeof(int32_t))));
     if (!follows) {  // the caller deletes everything, once the deep items have gone
         model.Rebuilding = true;
         for (int32_t i = n - 1; reuse && i >= 0; --i)
