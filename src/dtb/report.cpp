@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-const char kProgramTitle[] = "KLV DTB Editor v1.0d";
 const char kOutOfMemory[] = "Could not allocate memory.";
 
 void Report(const Document* doc, ReportKind kind, const char* text) {

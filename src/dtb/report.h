@@ -3,8 +3,6 @@
 
 #include "document.h"
 
-// The program title; also the caption of every message box.
-extern const char kProgramTitle[];
 extern const char kOutOfMemory[];  // "Could not allocate memory."
 
 // Message texts are formatted into buffers of this size, as the editor's are.

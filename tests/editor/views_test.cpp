@@ -42,6 +42,15 @@ TEST_F(Views, ListAndTreeShowTheTable) {
     EXPECT_EQ(Text(IDC_DATA_BOX), "last");
     Click(IDC_SHOW_IDENTIFIERS);  // the list does not change, but no line is current
     EXPECT_TRUE(ListLines() == lines && e.CurrentChunk == -1 && Pane() == "|" && PaneLocked());
+    // A typed letter goes to the next line whose type starts with it, either case, round the end; none: stays.
+    HWND list = Control(IDC_CHUNK_LIST);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    std::string went;
+    for (char letter : {'f', 'F', 'f', 'f', 'z'}) {
+        SendMessageA(list, WM_CHAR, static_cast<WPARAM>(letter), 0);
+        went += std::to_string(SendMessageA(list, LB_GETCURSEL, 0, 0)) + " ";
+    }
+    EXPECT_EQ(went, "8 11 14 8 8 ");
 }
 
 // What is typed is stored and shown back as stored, whichever command takes

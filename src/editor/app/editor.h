@@ -15,6 +15,9 @@
 #include "resource.h"
 #include "tree_shape.h"
 
+// The program title; also the caption of every message box.
+extern const char kProgramTitle[];
+
 // ShellExecuteA's shape.
 using ShellOpener = HINSTANCE (*)(HWND owner, const char* verb, const char* file, const char* parameters,
                                   const char* folder, int show);

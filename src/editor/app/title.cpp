@@ -7,6 +7,8 @@
 #include "views/compare_window.h"
 #include "views/find_dialog.h"
 
+const char kProgramTitle[] = "KLV DTB Editor v1.0d";
+
 void UpdateTitle(Editor* e) {
     HWND window = e->Window;
     // 20 + 3 + 259 + 12 + 2 characters at most: the caption always fits.
