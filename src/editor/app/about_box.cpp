@@ -1,18 +1,9 @@
-// The About box, and centring a window on the desktop.
+// The About box.
 #include <cctype>
 #include <cstring>
 
 #include "shell.h"
-
-void CentreOnDesktop(HWND window) {
-    RECT desktop;
-    RECT own;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(window, &own);
-    int width = own.right - own.left;
-    int height = own.bottom - own.top;
-    MoveWindow(window, (desktop.right - width) / 2, (desktop.bottom - height) / 2, width, height, TRUE);
-}
+#include "window_place.h"
 
 bool DonatePagePath(const char* programPath, char* path, size_t size) {
     static const char kPage[] = "donate.htm";

@@ -7,6 +7,7 @@
 #include "document/recent_files.h"
 #include "report.h"
 #include "shell.h"
+#include "window_place.h"
 #include "views/views.h"
 
 namespace {

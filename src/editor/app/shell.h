@@ -33,9 +33,6 @@ void UpdateUndoCommands(Editor* e);
 // open for reading only), then " *" while the document has unsaved changes.
 void UpdateTitle(Editor* e);
 
-// Centres window on the desktop.
-void CentreOnDesktop(HWND window);
-
 // The page beside the program: the program's folder (up to its last path
 // separator) and "donate.htm". False, with nothing to open, when the
 // program's path names no folder or the page's path would not fit in size
