@@ -4,6 +4,7 @@
 // object opens, in the order of the file, and its fields when it closes:
 // JSON does not fix the order of an object's fields, and the children of a
 // node may come before its type.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -56,15 +57,12 @@ struct Frame {
     int32_t children = 0;  // Chunk
 };
 
-// Exactly count hex bytes, blanks allowed between digits.
+// Exactly count hex bytes, read by the strict reader the editor's Hex box uses.
 bool ReadHexExactly(const std::string& text, int32_t count, uint8_t* out) {
-    size_t digits = 0;
-    for (char c : text) {
-        if (c == ' ') continue;
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-        ++digits;
-    }
-    return digits == static_cast<size_t>(2 * count) && ParseHexBytes(text.c_str(), count, out) == 0;
+    std::vector<uint8_t> bytes(text.size() / 2 + 1);
+    if (ReadHexRun(text.data(), text.size(), bytes.data()) != count) return false;
+    std::copy(bytes.begin(), bytes.begin() + count, out);
+    return true;
 }
 
 class Reader : public nlohmann::json_sax<Json> {

@@ -26,54 +26,24 @@ std::string Resolve(TestDocument& doc, const PathIndex& index, const char* path)
 // read as something else; every path reads back to its chunk.
 TEST(ChunkPath, EveryChunkHasOneThatReadsBack) {
     TestDocument doc;
-    doc.Load(DtbBuilder()
-                 .Top(4)
-                 .Node(16, 3, 1)
-                 .Text(5, "settings")
-                 .Node(16, 3, 2)
-                 .Text(5, "window")
-                 .Scalar(0, 42)
-                 .Text(2, "t")
-                 .Scalar(1, 0)
-                 .Node(16, 4, 3)
-                 .Text(5, "items")
-                 .Node(16, 2, 4)
-                 .Text(5, "item")
-                 .Scalar(0, 7)
-                 .Node(16, 2, 5)
-                 .Text(5, "item")
-                 .Text(2, "lava")
-                 .Node(17, 0, 6)
-                 .Node(16, 1, 7)
-                 .Text(5, "12")
-                 .Node(19, 1, 8)
-                 .Text(5, std::string("a/b[1]\\\t\0x", 10)));
+    DtbBuilder b;
+    b.Top(4).Node(16, 3, 1).Text(5, "settings").Node(16, 3, 2).Text(5, "window").Scalar(0, 42).Text(2, "t");
+    b.Scalar(1, 0).Node(16, 4, 3).Text(5, "items").Node(16, 2, 4).Text(5, "item").Scalar(0, 7);
+    b.Node(16, 2, 5).Text(5, "item").Text(2, "lava").Node(17, 0, 6).Node(16, 1, 7).Text(5, "12");
+    doc.Load(b.Node(19, 1, 8).Text(5, std::string("a/b[1]\\\t\0x", 10)));
     PathIndex index = {};
     ASSERT_EQ(BuildPathIndex(doc.get(), &index), 0);
-    const char* expected[] = {"settings",
-                              "settings/0",
-                              "settings/window",
-                              "settings/window/0",
-                              "settings/window/1",
-                              "settings/window/2",
-                              "settings/2",
-                              "items",
-                              "items/0",
-                              "items/item[1]",
-                              "items/item[1]/0",
-                              "items/item[1]/1",
-                              "items/item[2]",
-                              "items/item[2]/0",
-                              "items/item[2]/1",
-                              "items/3",
-                              "\\12",
-                              "\\12/0",
-                              "a\\/b\\[1\\]\\\\\\x09",
-                              "a\\/b\\[1\\]\\\\\\x09/0"};
+    const std::string expected =
+        "settings settings/0 settings/window settings/window/0 settings/window/1 settings/window/2 settings/2 items "
+        "items/0 items/item[1] items/item[1]/0 items/item[1]/1 items/item[2] items/item[2]/0 items/item[2]/1 items/3 "
+        "\\12 \\12/0 a\\/b\\[1\\]\\\\\\x09 a\\/b\\[1\\]\\\\\\x09/0";
+    std::string paths;
     for (int32_t i = 0; i < doc->ChunkCount; ++i) {
-        EXPECT_EQ(PathOf(doc, index, i), expected[i]);
-        EXPECT_EQ(Resolve(doc, index, expected[i]), std::to_string(i)) << expected[i];
+        std::string path = PathOf(doc, index, i);
+        paths += (i ? " " : "") + path;
+        EXPECT_EQ(Resolve(doc, index, path.c_str()), std::to_string(i)) << path;
     }
+    EXPECT_EQ(paths, expected);
     // Positions reach named chunks too, and a needless [position] is taken.
     EXPECT_EQ(Resolve(doc, index, "0/1/1") + " " + Resolve(doc, index, "settings[0]/window[1]"), "4 2");
     char cut[6];

@@ -9,15 +9,9 @@
 TEST(ChunkText, ValuesLabelsAndCuts) {
     TestDocument doc;
     const std::string payload = std::string(5000, 'p') + "12345";
-    doc.Load(DtbBuilder()
-                 .Top(0)
-                 .Text(5, payload)
-                 .Text(35, "\xE9t\xE9")
-                 .Scalar(0, 0x80000000)
-                 .Scalar(1, 0xBE800000)
-                 .Scalar(1, 0x7F7FFFFF)
-                 .Text(5, std::string("abc\0def", 7))
-                 .Scalar(9, 0x39393939));
+    DtbBuilder b;
+    b.Top(0).Text(5, payload).Text(35, "\xE9t\xE9").Scalar(0, 0x80000000).Scalar(1, 0xBE800000);
+    doc.Load(b.Scalar(1, 0x7F7FFFFF).Text(5, std::string("abc\0def", 7)).Scalar(9, 0x39393939));
     const std::pair<int32_t, std::string> lines[] = {
         {1, "String(0x23)\t\xE9t\xE9\t1"}, {2, "Integer(0x00)\t-2147483648\t2"},
         {3, "Float(0x01)\t-0.250000\t3"},  {4, "Float(0x01)\t340282346638528859811704183484516925440.000000\t4"},
@@ -55,17 +49,9 @@ TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
                 "N\xC9"
                 "EDL");  // far past any view's buffer
     // 0 node, 1 its identifier, 2 xabcx, 3 integer, 4 type 7, 5 abc again, ...
-    doc.Load(DtbBuilder()
-                 .Top(4)
-                 .Node(16, 1, 0)
-                 .Text(5, "ABCnode")
-                 .Text(33, "xabcx")
-                 .Scalar(0, 1)
-                 .Text(7, "abc")
-                 .Text(2, "--aBc")
-                 .Text(32, far)
-                 .Text(32, std::string("ab\0needle", 9))
-                 .Text(18, "caf\xC9"));
+    DtbBuilder b;
+    b.Top(4).Node(16, 1, 0).Text(5, "ABCnode").Text(33, "xabcx").Scalar(0, 1).Text(7, "abc").Text(2, "--aBc");
+    doc.Load(b.Text(32, far).Text(32, std::string("ab\0needle", 9)).Text(18, "caf\xC9"));
     const struct {
         int32_t start;
         const char* text;

@@ -15,18 +15,10 @@ uint32_t FloatBits(float f) {
 }
 
 DtbBuilder Sample() {
-    return DtbBuilder()
-        .Top(3)
-        .Node(16, 4, 1)
-        .Text(5, "Biome")
-        .Text(2, "lava_biome")
-        .Scalar(0, 42)
-        .Scalar(1, FloatBits(42.0f))
-        .Node(16, 3, 42)
-        .Text(5, "player")
-        .Text(7, std::string("Lava Lake\0tail", 14))
-        .Scalar(6, 0xFFFFFFFF)
-        .Text(5, "biome");
+    DtbBuilder b;
+    b.Top(3).Node(16, 4, 1).Text(5, "Biome").Text(2, "lava_biome").Scalar(0, 42).Scalar(1, FloatBits(42.0f));
+    b.Node(16, 3, 42).Text(5, "player").Text(7, std::string("Lava Lake\0tail", 14)).Scalar(6, 0xFFFFFFFF);
+    return b.Text(5, "biome");
 }
 
 struct Case {

@@ -65,16 +65,9 @@ TEST(TreeEdit, InsertPlacesTheChunkAndCountsItOnce) {
 // 0 R(2) [1 A(2) [2 x, 3 B(1) [4 y]], 5 z], 6 last(1) [7 w]: the span goes, and one from its parent's count.
 TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     TestDocument doc;
-    doc.Load(DtbBuilder()
-                 .Top(2)
-                 .Node(16, 2, 0)
-                 .Node(16, 2, 1)
-                 .Text(5, "x")
-                 .Node(16, 1, 2)
-                 .Text(5, "y")
-                 .Text(5, "z")
-                 .Node(16, 1, 3)
-                 .Scalar(0, 4));
+    DtbBuilder b;
+    b.Top(2).Node(16, 2, 0).Node(16, 2, 1).Text(5, "x").Node(16, 1, 2).Text(5, "y").Text(5, "z");
+    doc.Load(b.Node(16, 1, 3).Scalar(0, 4));
     EXPECT_EQ(RemoveSubtree(doc.get(), 1, 0, true), 1);  // A, x, B and y
     for (const auto& refused : {std::pair<int32_t, int32_t>{2, 1}, {4, -1}, {-1, -1}, {1, 1}, {1, 2}})
         EXPECT_EQ(RemoveSubtree(doc.get(), refused.first, refused.second, true), -1);

@@ -33,16 +33,9 @@ static std::string Import(const std::string& json, TestDocument& doc) {
 // children do not say them.
 TEST(Json, ExportsValuesInTheirNaturalForm) {
     TestDocument doc;
-    doc.Load(DtbBuilder()
-                 .Top(3)
-                 .Node(17, 2, -2)
-                 .Text(5, std::string("q\"\\\n\x01\xE9", 6))
-                 .Scalar(0, 0xFFFFFFFB)
-                 .Scalar(1, 0x42C80000)
-                 .Scalar(1, 0x80000000)
-                 .Scalar(1, 0x7FC00001)
-                 .Scalar(8, 0x04030201)
-                 .Node(19, 4, 7));
+    DtbBuilder b;
+    b.Top(3).Node(17, 2, -2).Text(5, std::string("q\"\\\n\x01\xE9", 6)).Scalar(0, 0xFFFFFFFB).Scalar(1, 0x42C80000);
+    doc.Load(b.Scalar(1, 0x80000000).Scalar(1, 0x7FC00001).Scalar(8, 0x04030201).Node(19, 4, 7));
     doc->Key = 0xDEADBEEF;
     EXPECT_EQ(Export(doc),
               "{\n  \"key\": 3735928559,\n  \"header\": \"00 03 00 00 00 00 00\",\n  \"chunks\": [\n"
