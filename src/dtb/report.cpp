@@ -11,6 +11,10 @@ void Report(const Document* doc, ReportKind kind, const char* text) {
 
 void ReportOutOfMemory(const Document* doc) { Report(doc, ReportError, kOutOfMemory); }
 
+void ReportOpenFailed(const Document* doc, const char* path, int32_t code) {
+    ReportFormat(doc, ReportError, "Could not open file %s (%d)", path, code);
+}
+
 void ReportFormat(const Document* doc, ReportKind kind, const char* format, ...) {
     char text[kMessageSize];
     va_list args;

@@ -69,7 +69,7 @@ bool LoadFile(Document* doc, const char* path) {
     const FileLayer& files = FilesOf(doc);
     doc->FileHandle = FileOpenRead(path);
     if (doc->FileHandle == kNoFile) {
-        ReportFormat(doc, ReportError, "Could not open file %s (%d)", path, files.LastError());
+        ReportOpenFailed(doc, path, files.LastError());
         return false;
     }
     int32_t result = ReadDocument(doc);

@@ -91,8 +91,7 @@ int32_t SaveAndReopen(Editor* e, const char* path) {
     if (e->Doc.FileHandle == kNoFile && (hadFile || result == 0)) {
         e->Doc.FileHandle = OpenDocumentFile(e->Doc.FileName, false, e->Doc.ReadOnly);
         if (e->Doc.FileHandle == kNoFile)
-            ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", e->Doc.FileName,
-                         static_cast<int>(GetLastError()));
+            ReportOpenFailed(&e->Doc, e->Doc.FileName, static_cast<int32_t>(GetLastError()));
     }
     return result;
 }
@@ -202,8 +201,7 @@ int32_t OpenChosenFile(Editor* e, bool readOnly, bool replaced) {
         file = OpenDocumentFile(e->Doc.FileName, false, true);
     }
     if (file == kNoFile) {
-        ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", e->Doc.FileName,
-                     static_cast<int>(GetLastError()));
+        ReportOpenFailed(&e->Doc, e->Doc.FileName, static_cast<int32_t>(GetLastError()));
         return replaced ? 0 : -1;
     }
     e->Doc.FileHandle = file;
@@ -231,8 +229,7 @@ int32_t OpenDocumentPath(Editor* e, const char* path) {
     if (closed < 0) return -1;
     DWORD length = GetFullPathNameA(path, kFileNameSize, e->Doc.FileName, nullptr);
     if (length == 0 || length >= static_cast<DWORD>(kFileNameSize)) {
-        ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", path,
-                     static_cast<int>(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError()));
+        ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError()));
         e->Doc.FileName[0] = '\0';
         return closed ? 0 : -1;
     }

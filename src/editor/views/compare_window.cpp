@@ -129,7 +129,7 @@ bool ReadOther(CompareState* s, const char* path) {
     s->HasOther = true;
     other->FileHandle = OpenDocumentFile(path, false, true);
     if (other->FileHandle == kNoFile) {
-        ReportFormat(&e->Doc, ReportError, "Could not open file %s (%d)", path, static_cast<int>(GetLastError()));
+        ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(GetLastError()));
         return false;
     }
     int32_t result = ReadDocument(other);
