@@ -31,26 +31,12 @@ std::string KeyText(const Document& doc) {
 }
 
 std::string PathOf(const Document* doc, const PathIndex& index, int32_t chunk) {
-    std::string path(256, '\0');
-    int32_t n = FormatChunkPath(doc, &index, chunk, &path[0], path.size());
-    if (n >= 256) {
-        path.assign(static_cast<size_t>(n) + 1, '\0');
-        FormatChunkPath(doc, &index, chunk, &path[0], path.size());
-    }
-    path.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return path;
+    return WholeText([&](char* out, size_t size) { return FormatChunkPath(doc, &index, chunk, out, size); });
 }
 
 // The label and the value, whole, as list shows them (unescaped).
 std::string ValueOf(const Document* doc, int32_t chunk) {
-    std::string text(kTextSize, '\0');
-    int32_t n = FormatChunkText(doc, chunk, &text[0], text.size(), " ", true);
-    if (n >= kTextSize) {
-        text.assign(static_cast<size_t>(n) + 1, '\0');
-        FormatChunkText(doc, chunk, &text[0], text.size(), " ", true);
-    }
-    text.resize(static_cast<size_t>(n));
-    return text;
+    return WholeText([&](char* out, size_t size) { return FormatChunkText(doc, chunk, out, size, " ", true); });
 }
 
 // Texts are 8-bit; JSON strings are UTF-8, so each byte is its ISO 8859-1 character.

@@ -99,24 +99,15 @@ void ToResult(void* context, const char* text, ReportKind) {
 
 // A chunk's whole text (as list shows it, escaped the same way).
 std::string ValueText(const Document* doc, int32_t chunk) {
-    std::vector<char> text(kTextSize);
-    int32_t length = FormatChunkText(doc, chunk, text.data(), text.size(), "", false);
-    if (static_cast<size_t>(length) >= text.size()) {
-        text.resize(static_cast<size_t>(length) + 1);
-        FormatChunkText(doc, chunk, text.data(), text.size(), "", false);
-    }
-    return EscapedText(text.data(), static_cast<size_t>(length));
+    std::string text =
+        WholeText([&](char* out, size_t size) { return FormatChunkText(doc, chunk, out, size, "", false); });
+    return EscapedText(text.data(), text.size());
 }
 
 // "FILE<TAB>path<TAB>label<TAB>": how every line about a chunk starts.
 std::string LineHead(const Document* doc, const PathIndex* index, const char* file, int32_t chunk) {
-    std::vector<char> path(256);
-    int32_t length = FormatChunkPath(doc, index, chunk, path.data(), path.size());
-    if (static_cast<size_t>(length) >= path.size()) {
-        path.resize(static_cast<size_t>(length) + 1);
-        FormatChunkPath(doc, index, chunk, path.data(), path.size());
-    }
-    return std::string(file) + "\t" + path.data() + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
+    std::string path = WholeText([&](char* out, size_t size) { return FormatChunkPath(doc, index, chunk, out, size); });
+    return std::string(file) + "\t" + path + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
 }
 
 bool Found(const Document* doc, const Finder* finder, std::vector<int32_t>* found, PathIndex* index) {

@@ -16,13 +16,9 @@ namespace {
 
 std::string Described(const Document* doc, int32_t chunk) {
     if (chunk < 0) return "(none)";
-    std::string text(kTextSize, '\0');
-    int32_t n = FormatChunkText(doc, chunk, &text[0], text.size(), " ", true);
-    if (n >= kTextSize) {
-        text.assign(static_cast<size_t>(n) + 1, '\0');
-        FormatChunkText(doc, chunk, &text[0], text.size(), " ", true);
-    }
-    return EscapedText(text.data(), static_cast<size_t>(n));
+    std::string text =
+        WholeText([&](char* out, size_t size) { return FormatChunkText(doc, chunk, out, size, " ", true); });
+    return EscapedText(text.data(), text.size());
 }
 
 std::string HeaderText(const Document* doc) {
@@ -31,17 +27,15 @@ std::string HeaderText(const Document* doc) {
     return hex;
 }
 
-// The place of a conflict by the first of the three documents that has it.
-std::string PlaceOf(const Document* const docs[3], const MergeConflict& c) {
+// The place of a conflict by the first of the three documents that has it,
+// through their path indexes, made once for all the conflicts.
+std::string PlaceOf(const Document* const docs[3], const PathIndex paths[3], const MergeConflict& c) {
     const int32_t chunks[3] = {c.Base, c.Ours, c.Theirs};
     for (int k = 0; k < 3; ++k) {
         if (chunks[k] < 0) continue;
-        PathIndex index = {};
-        if (BuildPathIndex(docs[k], &index) != 0) return "?";
-        char path[kTextSize];
-        FormatChunkPath(docs[k], &index, chunks[k], path, sizeof path);
-        FreePathIndex(&index);
-        return EscapedText(path, std::strlen(path));
+        std::string path = WholeText(
+            [&](char* out, size_t size) { return FormatChunkPath(docs[k], &paths[k], chunks[k], out, size); });
+        return EscapedText(path.data(), path.size());
     }
     return "header";
 }
@@ -79,6 +73,8 @@ int MergeCommand(int argc, char** argv) {
     MergeConflicts conflicts = {};
     if (ok && MergeDocuments(&docs[0], &docs[1], &docs[2], favor, &docs[3], &conflicts) == 0) {
         const Document* const inputs[3] = {&docs[0], &docs[1], &docs[2]};
+        PathIndex paths[3] = {};
+        for (int s = 0; s < 3 && conflicts.Count > 0; ++s) BuildPathIndex(inputs[s], &paths[s]);
         for (int32_t k = 0; k < conflicts.Count; ++k) {
             const MergeConflict& c = conflicts.Items[k];
             bool header = c.Base < 0 && c.Ours < 0 && c.Theirs < 0;
@@ -88,9 +84,10 @@ int MergeCommand(int argc, char** argv) {
                                    : Described(inputs[s], s == 0   ? c.Base
                                                           : s == 1 ? c.Ours
                                                                    : c.Theirs);
-            std::printf("! %s  base %s | ours %s | theirs %s\n", PlaceOf(inputs, c).c_str(), values[0].c_str(),
+            std::printf("! %s  base %s | ours %s | theirs %s\n", PlaceOf(inputs, paths, c).c_str(), values[0].c_str(),
                         values[1].c_str(), values[2].c_str());
         }
+        for (PathIndex& index : paths) FreePathIndex(&index);
         if (conflicts.Count && favor == FavorNone) {
             std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count, conflicts.Count == 1 ? "" : "s",
                          out);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "document.h"
@@ -25,6 +26,11 @@ bool LoadFile(Document* doc, const char* path);
 typedef int32_t (*TextMaker)(const Document* doc, int32_t chunk, char* out, size_t outSize);
 typedef void (*TextPrinter)(const char* text, size_t n);
 bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter print);
+
+// The whole of a text that make writes as snprintf does (into out, outSize
+// bytes, returning the whole length; negative for none): a path or a value
+// is never cut to the views' buffer. "" for none.
+std::string WholeText(const std::function<int32_t(char* out, size_t outSize)>& make);
 
 // text with backslash, tab, CR, LF and the other control bytes written as
 // \\, \t, \r, \n and \xHH, so that one text stays on one line and reads
