@@ -16,15 +16,6 @@
 
 namespace {
 
-// The name a node goes by: the identifier right after it, as its label
-// shows it (up to its first zero byte); empty for anything else.
-PayloadView NameOf(const Document* doc, int32_t chunk) {
-    const ChunkRecord* r = doc->Chunks;
-    if (!IsNodeType(r[chunk].Type) || chunk + 1 >= doc->ChunkCount || r[chunk + 1].Type != kTypeIdentifier)
-        return {"", 0};
-    return ShownPayload(doc, r[chunk + 1]);
-}
-
 bool SameName(PayloadView a, PayloadView b) {
     return a.Length == b.Length && std::memcmp(a.Text, b.Text, a.Length) == 0;
 }
@@ -52,7 +43,7 @@ struct ClippedOut {
 // The text of one step: its length, and written at offset at when out is set.
 size_t WriteStep(const Document* doc, const PathIndex* index, int32_t item, const ClippedOut* out, size_t at) {
     const TreeItem& t = index->Shape.Items[item];
-    PayloadView name = NameOf(doc, t.Chunk);
+    PayloadView name = NodeNameOf(doc, t.Chunk);
     char number[16];
     size_t n = 0;
     if (name.Length == 0 || index->Shared[item]) {
@@ -162,7 +153,7 @@ int32_t ChildForStep(const Document* doc, const PathIndex* index, int32_t parent
     for (int32_t k = 0; child != -1; child = items[child].NextSibling, ++k) {
         if (step.position != -1 && k != step.position) continue;
         if (step.named) {
-            PayloadView name = NameOf(doc, items[child].Chunk);
+            PayloadView name = NodeNameOf(doc, items[child].Chunk);
             if (name.Length == 0 || !SameName(name, {step.name.data(), step.name.size()})) {
                 if (step.position != -1) break;
                 continue;
@@ -201,7 +192,7 @@ int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
             for (int32_t k = 0; child != -1; child = items[child].NextSibling) index->Position[child] = k++;
         }
         for (int32_t i = 0; i < count; ++i)
-            if (NameOf(doc, items[i].Chunk).Length) named.push_back(i);
+            if (NodeNameOf(doc, items[i].Chunk).Length) named.push_back(i);
     } catch (const std::bad_alloc&) {
         FreePathIndex(index);
         ReportOutOfMemory(doc);
@@ -210,8 +201,8 @@ int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
     // Siblings with one name end up side by side.
     auto before = [&](int32_t a, int32_t b) {
         if (items[a].ParentItem != items[b].ParentItem) return items[a].ParentItem < items[b].ParentItem;
-        PayloadView x = NameOf(doc, items[a].Chunk);
-        PayloadView y = NameOf(doc, items[b].Chunk);
+        PayloadView x = NodeNameOf(doc, items[a].Chunk);
+        PayloadView y = NodeNameOf(doc, items[b].Chunk);
         int order = std::memcmp(x.Text, y.Text, std::min(x.Length, y.Length));
         return order != 0 ? order < 0 : x.Length < y.Length;
     };

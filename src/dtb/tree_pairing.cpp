@@ -54,12 +54,7 @@ ChunkShape ShapeOf(const PairingSide& side, int32_t item) { return ShapeOfType(s
 // A node's name (its identifier's shown text), or an empty view: the same
 // rule as the chunk paths', so that names pair where paths name.
 PayloadView NameOfItem(const PairingSide& side, int32_t item) {
-    const Document* doc = side.Doc;
-    int32_t chunk = side.Shape.Items[item].Chunk;
-    if (!IsNodeType(doc->Chunks[chunk].Type) || chunk + 1 >= doc->ChunkCount ||
-        doc->Chunks[chunk + 1].Type != kTypeIdentifier)
-        return {"", 0};
-    return ShownPayload(doc, doc->Chunks[chunk + 1]);
+    return NodeNameOf(side.Doc, side.Shape.Items[item].Chunk);
 }
 
 struct Named {

@@ -103,15 +103,20 @@ int32_t ItemOfChunk(const TreeShape* shape, int32_t chunk) {
     return low < shape->ItemCount && shape->Items[low].Chunk == chunk ? low : -1;
 }
 
+PayloadView NodeNameOf(const Document* doc, int32_t chunk) {
+    const ChunkRecord* r = doc->Chunks;
+    if (!IsNodeType(r[chunk].Type) || chunk + 1 >= doc->ChunkCount || r[chunk + 1].Type != kTypeIdentifier)
+        return {"", 0};
+    return ShownPayload(doc, r[chunk + 1]);
+}
+
 int32_t FormatTreeItemText(const Document* doc, int32_t chunk, char* out, size_t outSize) {
     const ChunkRecord& r = doc->Chunks[chunk];
     if (!IsNodeType(r.Type)) return FormatChunkText(doc, chunk, out, outSize, "", false);
 
     char suffix[16];
     size_t suffixLength = static_cast<size_t>(std::snprintf(suffix, sizeof suffix, "(%d)", NodeNumberOf(r)));
-    PayloadView name = {"", 0};
-    if (chunk + 1 < doc->ChunkCount && doc->Chunks[chunk + 1].Type == kTypeIdentifier)
-        name = ShownPayload(doc, doc->Chunks[chunk + 1]);
+    PayloadView name = NodeNameOf(doc, chunk);
     size_t nameLength = name.Length;
     size_t room = outSize - 1;
     size_t suffixShown = suffixLength < room ? suffixLength : room;

@@ -48,6 +48,12 @@ void FreeTreeShape(TreeShape* shape);
 // index outside the table).
 int32_t ItemOfChunk(const TreeShape* shape, int32_t chunk);
 
+// The name a node goes by: the identifier right after it, up to its first
+// zero byte, as its label shows it; empty for a chunk that is no node or a
+// node with no identifier after it. Paths and the pairing of two trees name
+// nodes by the same rule.
+PayloadView NodeNameOf(const Document* doc, int32_t chunk);
+
 // The text of a chunk's tree item: the node label for a node, the value text
 // alone otherwise. The node label is the identifier text (the type-5 chunk
 // right after the node, up to its first zero byte), then the node number as
