@@ -59,9 +59,17 @@ bool CommitEdits(Editor* e) {
     return committed;
 }
 
-// A check box the user clicked while an edit was refused goes back.
-void UndoClick(Editor* e, int id, bool flag) {
-    SendToControl(e, id, BM_SETCHECK, flag ? BST_CHECKED : BST_UNCHECKED, 0);
+// A click on check box id flips flag, once what is typed in the Data box is
+// stored; while that is refused the box goes back as it was. True when the
+// flag flipped.
+bool TakeToggle(Editor* e, WORD notification, int id, bool* flag) {
+    if (notification != BN_CLICKED) return false;
+    if (!CommitDataBox(e)) {
+        SendToControl(e, id, BM_SETCHECK, *flag ? BST_CHECKED : BST_UNCHECKED, 0);
+        return false;
+    }
+    *flag = !*flag;
+    return true;
 }
 
 // New, Open and Revert end alike: a document that changed is shown afresh.
@@ -108,24 +116,14 @@ void CommandListSelection(Editor* e, WORD notification) {
 }
 
 void CommandShowIdentifiers(Editor* e, WORD notification) {
-    if (notification != BN_CLICKED) return;
-    if (!CommitDataBox(e)) {
-        UndoClick(e, IDC_SHOW_IDENTIFIERS, e->ShowIdentifiers);
-        return;
-    }
-    e->ShowIdentifiers = !e->ShowIdentifiers;
+    if (!TakeToggle(e, notification, IDC_SHOW_IDENTIFIERS, &e->ShowIdentifiers)) return;
     int32_t chunk = e->ShowAsTree ? SelectedTreeChunk(e) : -1;
     RebuildView(e);
     if (e->ShowAsTree) SelectTreeChunk(e, chunk);
 }
 
 void CommandShowAsTree(Editor* e, WORD notification) {
-    if (notification != BN_CLICKED) return;
-    if (!CommitDataBox(e)) {
-        UndoClick(e, IDC_SHOW_AS_TREE, e->ShowAsTree);
-        return;
-    }
-    e->ShowAsTree = !e->ShowAsTree;
+    if (!TakeToggle(e, notification, IDC_SHOW_AS_TREE, &e->ShowAsTree)) return;
     UpdateTitleAndCommands(e);
     RebuildView(e);
 }
@@ -305,12 +303,7 @@ void CommandEnter(Editor* e) {
 }
 
 void CommandShowHex(Editor* e, WORD notification) {
-    if (notification != BN_CLICKED) return;
-    if (!CommitDataBox(e)) {
-        UndoClick(e, IDC_SHOW_HEX, e->ShowHex);
-        return;
-    }
-    e->ShowHex = !e->ShowHex;
+    if (!TakeToggle(e, notification, IDC_SHOW_HEX, &e->ShowHex)) return;
     ShowChunkInPane(e, e->PaneChunk);
 }
 
