@@ -183,11 +183,11 @@ void BM_ReadDocument_File(benchmark::State& state) {
     NewDocument(&doc);
     doc.FileHandle = FileOpenRead(path.c_str());
     ReadDocument(&doc);  // the blocks grow here, and the file is in the page cache
-    files.Close(doc.FileHandle);
+    files.Close(files.Context, doc.FileHandle);
     for (auto _ : state) {
         doc.FileHandle = FileOpenRead(path.c_str());
         if (doc.FileHandle == kNoFile || ReadDocument(&doc) != 0) state.SkipWithError("ReadDocument failed");
-        files.Close(doc.FileHandle);
+        files.Close(files.Context, doc.FileHandle);
     }
     CheckLoaded(state, doc);
     FreeDocument(&doc);
@@ -222,9 +222,9 @@ void BM_WriteDocument_File(benchmark::State& state) {
     for (auto _ : state) {
         if (WriteDocument(&doc) != 0) state.SkipWithError("WriteDocument failed");
     }
-    files.Close(doc.FileHandle);
+    files.Close(files.Context, doc.FileHandle);
     doc.FileHandle = kNoFile;
-    files.Delete(path.c_str());
+    files.Delete(files.Context, path.c_str());
     SetBytes(state);
 }
 

@@ -10,7 +10,7 @@ export WINEDEBUG=-all
 # lands on a test's screen.
 wine_prefix() {
   [ "${1:-}" != fresh ] || rm -rf "$WINEPREFIX"
-  [ -f "$WINEPREFIX/system.reg" ] || DISPLAY= wineboot -i >/dev/null 2>&1
+  [ -f "$WINEPREFIX/system.reg" ] || { DISPLAY= wineboot -i >/dev/null 2>&1; wineserver -w; }
 }
 
 # One wineserver for a whole run, with the prefix's own services started
@@ -19,7 +19,12 @@ wine_prefix() {
 # inherit its output pipes, which ctest then waits on for ever.
 wine_session_start() {
   wine_prefix
-  wineserver -p >/dev/null 2>&1 &
+  # A server still running (the prefix's set-up, an earlier run) would keep
+  # -p from starting: it then ends three seconds after its last program,
+  # and every later program pays the start-up again.
+  wineserver -k 2>/dev/null
+  wineserver -w
+  wineserver -p >/dev/null 2>&1  # returns once the server is up
   wineboot >/dev/null 2>&1
 }
 wine_session_end() {

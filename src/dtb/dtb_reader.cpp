@@ -74,9 +74,9 @@ int32_t ReadDocument(Document* doc) {
     const FileLayer& files = FilesOf(doc);
     uint8_t key[4];
     int32_t got = 0;
-    bool ok = files.Read(doc->FileHandle, key, 4, &got);
+    bool ok = files.Read(files.Context, doc->FileHandle, key, 4, &got);
     if (!ok || got < 4) {
-        int32_t code = files.LastError();
+        int32_t code = files.LastError(files.Context);
         for (int32_t i = 0; i < got; ++i) {  // what did arrive replaces the key's first bytes
             doc->Key &= ~(0xFFu << (8 * i));
             doc->Key |= static_cast<uint32_t>(key[i]) << (8 * i);
@@ -97,8 +97,8 @@ int32_t ReadDocument(Document* doc) {
     int32_t carry = 0;
     bool headerTaken = false;
     for (;;) {
-        if (!files.Read(doc->FileHandle, buffer.bytes + carry, buffer.capacity - carry, &got)) {
-            ReportFormat(doc, ReportError, "Error reading from file (%d)", files.LastError());
+        if (!files.Read(files.Context, doc->FileHandle, buffer.bytes + carry, buffer.capacity - carry, &got)) {
+            ReportFormat(doc, ReportError, "Error reading from file (%d)", files.LastError(files.Context));
             return -1;
         }
         if (got == 0) {

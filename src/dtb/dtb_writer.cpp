@@ -30,7 +30,7 @@ struct WriteBlock {
         if (used == 0) return true;
         ApplyCipher(&cipher, bytes, 0, used);
         int32_t written = 0;
-        bool ok = files.Write(file, bytes, used, &written) && written == used;
+        bool ok = files.Write(files.Context, file, bytes, used, &written) && written == used;
         total += used;
         used = 0;
         return ok;
@@ -60,14 +60,14 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
     uint8_t key[4];
     WriteU32(key, doc->Key);
     int32_t written = 0;
-    if (!files.SeekStart(file) || !files.Write(file, key, 4, &written) || written != 4) {
-        ReportFormat(doc, ReportError, "Could not write key to file (%d)", files.LastError());
+    if (!files.SeekStart(files.Context, file) || !files.Write(files.Context, file, key, 4, &written) || written != 4) {
+        ReportFormat(doc, ReportError, "Could not write key to file (%d)", files.LastError(files.Context));
         return -1;
     }
     WriteBlock out(doc, files, file);
     out.Put(doc->HeaderBytes, kHeaderSize);
     if (!out.Flush()) {
-        ReportFormat(doc, ReportError, "Could not write header to file (%d)", files.LastError());
+        ReportFormat(doc, ReportError, "Could not write header to file (%d)", files.LastError(files.Context));
         return -1;
     }
     bool ok = true;
@@ -78,10 +78,10 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
              (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
     }
     if (!ok || !out.Flush()) {
-        ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError());
+        ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError(files.Context));
         return -1;
     }
-    files.SetEnd(file);
+    files.SetEnd(files.Context, file);
     if (size) *size = 4 + out.total;
     return 0;
 }

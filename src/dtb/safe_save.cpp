@@ -27,22 +27,22 @@ struct Content {
 Rewrite RewriteInPlace(Document* doc, const char* path, const char* target, const char* temporary, int64_t size,
                        const Content& content) {
     const FileLayer& files = FilesOf(doc);
-    int32_t refusal = files.LastError();
-    NativeHandle file = files.OpenForRewrite(target);
+    int32_t refusal = files.LastError(files.Context);
+    NativeHandle file = files.OpenForRewrite(files.Context, target);
     if (file == kNoFile) {
         ReportFormat(doc, ReportError, kReplaceFailed, path, refusal);
         return NotRewritten;
     }
     Rewrite result = Rewritten;
-    if (!files.Reserve(file, size)) {
-        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
+    if (!files.Reserve(files.Context, file, size)) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
         result = NotRewritten;
-    } else if (content.write(doc, file, nullptr, content.context) != 0 || !files.Flush(file)) {
+    } else if (content.write(doc, file, nullptr, content.context) != 0 || !files.Flush(files.Context, file)) {
         ReportFormat(doc, ReportError, "SAVE FAILED: Could not write file %s (%d). The saved document is kept in %s.",
-                     path, files.LastError(), temporary);
+                     path, files.LastError(files.Context), temporary);
         result = RewriteBroken;
     }
-    files.Close(file);
+    files.Close(files.Context, file);
     return result;
 }
 
@@ -55,42 +55,42 @@ int32_t Save(Document* doc, const char* path, NativeHandle* held, const Content&
     void* context = content.context;
     const FileLayer& files = FilesOf(doc);
     char* target = nullptr;
-    SaveTargetKind kind = files.InspectSaveTarget(path, &target);
+    SaveTargetKind kind = files.InspectSaveTarget(files.Context, path, &target);
     if (kind != TargetMissing && kind != TargetFile) {
         if (kind == TargetNotFile) {
             ReportFormat(doc, ReportError, "SAVE FAILED: %s is not a regular file", path);
         } else {
-            ReportFormat(doc, ReportError, kCreateFailed, path, files.LastError());
+            ReportFormat(doc, ReportError, kCreateFailed, path, files.LastError(files.Context));
         }
         std::free(target);
         return -1;
     }
-    if (sweep) files.RemoveStaleTemporaries(target);
+    if (sweep) files.RemoveStaleTemporaries(files.Context, target);
     char* temporary = nullptr;
-    NativeHandle file = files.CreateTemporary(target, &temporary);
+    NativeHandle file = files.CreateTemporary(files.Context, target, &temporary);
     if (file == kNoFile) {
-        ReportFormat(doc, ReportError, kCreateFailed, path, files.LastError());
+        ReportFormat(doc, ReportError, kCreateFailed, path, files.LastError(files.Context));
         std::free(target);
         return -1;
     }
     int64_t size = 0;
     bool written = write(doc, file, &size, context) == 0;  // reports its own failure
-    if (written && !files.Flush(file)) {
-        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
+    if (written && !files.Flush(files.Context, file)) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
         written = false;
     }
-    if (!files.Close(file) && written) {
-        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError());
+    if (!files.Close(files.Context, file) && written) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
         written = false;
     }
     int32_t result = -1;
     bool deleteTemporary = true;
     if (written) {
         if (held && *held != kNoFile) {
-            files.Close(*held);
+            files.Close(files.Context, *held);
             *held = kNoFile;
         }
-        switch (files.ReplaceWith(temporary, target)) {
+        switch (files.ReplaceWith(files.Context, temporary, target)) {
         case Replaced:
             result = 0;
             deleteTemporary = false;  // it is the file now
@@ -102,11 +102,11 @@ int32_t Save(Document* doc, const char* path, NativeHandle* held, const Content&
             break;
         }
         case ReplaceFailed:
-            ReportFormat(doc, ReportError, kReplaceFailed, path, files.LastError());
+            ReportFormat(doc, ReportError, kReplaceFailed, path, files.LastError(files.Context));
             break;
         }
     }
-    if (deleteTemporary) files.Delete(temporary);
+    if (deleteTemporary) files.Delete(files.Context, temporary);
     std::free(temporary);
     std::free(target);
     return result;
@@ -127,5 +127,6 @@ int32_t SaveDocumentInSweptFolder(Document* doc, const char* path) {
 }
 
 void SweepStaleTemporaries(const Document* doc, const char* folder) {
-    FilesOf(doc).RemoveStaleTemporaries(*folder ? folder : "./");
+    const FileLayer& files = FilesOf(doc);
+    files.RemoveStaleTemporaries(files.Context, *folder ? folder : "./");
 }

@@ -69,11 +69,11 @@ bool LoadFile(Document* doc, const char* path) {
     const FileLayer& files = FilesOf(doc);
     doc->FileHandle = FileOpenRead(path);
     if (doc->FileHandle == kNoFile) {
-        ReportOpenFailed(doc, path, files.LastError());
+        ReportOpenFailed(doc, path, files.LastError(files.Context));
         return false;
     }
     int32_t result = ReadDocument(doc);
-    files.Close(doc->FileHandle);
+    files.Close(files.Context, doc->FileHandle);
     doc->FileHandle = kNoFile;
     return result == 0;
 }

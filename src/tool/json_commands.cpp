@@ -31,8 +31,8 @@ bool ToFile(void* context, const char* bytes, size_t n) {
     for (size_t done = 0; done < n;) {
         int32_t piece = static_cast<int32_t>(n - done < (1u << 30) ? n - done : (1u << 30));
         int32_t wrote = 0;
-        if (!files.Write(sink.file, bytes + done, piece, &wrote)) {
-            ReportFormat(sink.doc, ReportError, "Could not write JSON to file (%d)", files.LastError());
+        if (!files.Write(files.Context, sink.file, bytes + done, piece, &wrote)) {
+            ReportFormat(sink.doc, ReportError, "Could not write JSON to file (%d)", files.LastError(files.Context));
             return false;
         }
         done += static_cast<size_t>(wrote);
@@ -43,7 +43,8 @@ bool ToFile(void* context, const char* bytes, size_t n) {
 
 int32_t WriteJson(Document* doc, NativeHandle file, int64_t* size, void*) {
     FileSink sink = {doc, file, 0};
-    if (!FilesOf(doc).SeekStart(file) || !ExportJson(doc, ToFile, &sink)) return -1;
+    const FileLayer& files = FilesOf(doc);
+    if (!files.SeekStart(files.Context, file) || !ExportJson(doc, ToFile, &sink)) return -1;
     if (size) *size = sink.written;
     return 0;
 }

@@ -22,8 +22,12 @@ enum Fault {
     InUseNoRoom,
     InUseWriteFails
 };
-static Fault g_fault;
-static int g_writes, g_failingWrite;  // the write that fails, counted from 1; 0 for none
+// The disk's state: the step that fails, and the writes so far.
+struct Disk {
+    Fault fault;
+    int writes, failingWrite;  // the write that fails, counted from 1; 0 for none
+};
+static Disk& DiskOf(void* context) { return *static_cast<Disk*>(context); }
 
 template <class T>
 static T Fail(int code, T result) {
@@ -32,31 +36,38 @@ static T Fail(int code, T result) {
 
 // The platform's layer, but for the step that fails. The third write holds the first chunks: of the save, or of the
 // rewrite in place that follows a refused swap (which counts afresh).
-static FileLayer FaultyLayer() {
+static FileLayer FaultyLayer(Disk* disk) {
     static const FileLayer& os = *PlatformFileLayer();
     FileLayer layer = os;
-    layer.LastError = [] { return static_cast<int32_t>(errno); };
-    layer.CreateTemporary = [](const char* target, char** temporary) {
-        return g_fault != FailCreate ? os.CreateTemporary(target, temporary)
-                                     : Fail(ENOSPC, (*temporary = nullptr, kNoFile));
+    layer.Context = disk;
+    layer.LastError = [](void*) { return static_cast<int32_t>(errno); };
+    layer.CreateTemporary = [](void* disk, const char* target, char** temporary) {
+        return DiskOf(disk).fault != FailCreate ? os.CreateTemporary(os.Context, target, temporary)
+                                                : Fail(ENOSPC, (*temporary = nullptr, kNoFile));
     };
-    layer.Write = [](NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
-        return ++g_writes != g_failingWrite ? os.Write(file, buffer, count, written)
-                                            : Fail(ENOSPC, os.Write(file, buffer, count / 2, written) && false);
+    layer.Write = [](void* disk, NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
+        return ++DiskOf(disk).writes != DiskOf(disk).failingWrite
+                   ? os.Write(os.Context, file, buffer, count, written)
+                   : Fail(ENOSPC, os.Write(os.Context, file, buffer, count / 2, written) && false);
     };
-    layer.Flush = [](NativeHandle file) { return g_fault != FailFlush ? os.Flush(file) : Fail(EIO, false); };
-    layer.Close = [](NativeHandle file) { return os.Close(file) && (g_fault != FailClose || Fail(ENOSPC, false)); };
-    layer.ReplaceWith = [](const char* temporary, const char* target) {
-        if (g_fault < FailReplace) return os.ReplaceWith(temporary, target);
-        g_writes = 0;
-        g_failingWrite = g_fault == InUseWriteFails ? 3 : 0;
-        return g_fault == FailReplace ? Fail(EXDEV, ReplaceFailed) : Fail(EBUSY, ReplaceInUse);
+    layer.Flush = [](void* disk, NativeHandle file) {
+        return DiskOf(disk).fault != FailFlush ? os.Flush(os.Context, file) : Fail(EIO, false);
     };
-    layer.OpenForRewrite = [](const char* path) {
-        return g_fault != InUseNoRewrite ? os.OpenForRewrite(path) : Fail(EACCES, kNoFile);
+    layer.Close = [](void* disk, NativeHandle file) {
+        return os.Close(os.Context, file) && (DiskOf(disk).fault != FailClose || Fail(ENOSPC, false));
     };
-    layer.Reserve = [](NativeHandle file, int64_t size) {
-        return g_fault != InUseNoRoom ? os.Reserve(file, size) : Fail(ENOSPC, false);
+    layer.ReplaceWith = [](void* context, const char* temporary, const char* target) {
+        Disk& disk = DiskOf(context);
+        if (disk.fault < FailReplace) return os.ReplaceWith(os.Context, temporary, target);
+        disk.writes = 0;
+        disk.failingWrite = disk.fault == InUseWriteFails ? 3 : 0;
+        return disk.fault == FailReplace ? Fail(EXDEV, ReplaceFailed) : Fail(EBUSY, ReplaceInUse);
+    };
+    layer.OpenForRewrite = [](void* disk, const char* path) {
+        return DiskOf(disk).fault != InUseNoRewrite ? os.OpenForRewrite(os.Context, path) : Fail(EACCES, kNoFile);
+    };
+    layer.Reserve = [](void* disk, NativeHandle file, int64_t size) {
+        return DiskOf(disk).fault != InUseNoRoom ? os.Reserve(os.Context, file, size) : Fail(ENOSPC, false);
     };
     return layer;
 }
@@ -86,7 +97,8 @@ TEST(SafeSave, EachStepThatFailsLeavesTheOldFile) {
     TestDocument doc;
     doc.Load(content);
     doc->Key = 0xBEEF;
-    const FileLayer layer = FaultyLayer();
+    Disk disk;
+    const FileLayer layer = FaultyLayer(&disk);
     doc->Files = &layer;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -94,10 +106,10 @@ TEST(SafeSave, EachStepThatFailsLeavesTheOldFile) {
         fs::create_directories(folder);
         ASSERT_TRUE(SaveFile(path, old));
         doc.messages.clear();
-        g_fault = c.fault, g_writes = 0, g_failingWrite = c.fault == FailWrite ? 3 : 0;
+        disk = {c.fault, 0, c.fault == FailWrite ? 3 : 0};
         NativeHandle held = FileOpenRead(path.c_str());
         EXPECT_EQ(SaveDocumentSafely(doc.get(), path.c_str(), &held), c.fault == InUse ? 0 : -1);
-        if (held != kNoFile) PlatformFileLayer()->Close(held);
+        if (held != kNoFile) PlatformFileLayer()->Close(nullptr, held);
         EXPECT_EQ(held == kNoFile, c.fault >= FailReplace);  // closed just before the swap, and only then
         std::vector<fs::path> left(fs::directory_iterator(folder), {});
         ASSERT_EQ(left.size(), c.fault == InUseWriteFails ? 2u : 1u);

@@ -289,6 +289,29 @@ TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
     }
 }
 
+// Keys of items gone are never reused while the tree follows edits; once
+// they pass four per item held and 65536 more, the next edit puts every item
+// in anew with fresh keys, and the nodes that were open are open again.
+TEST_F(Desktop, ManyKeysOfItemsGoneRebuildTheTree) {
+    DtbBuilder b;
+    b.Top(4).Node(16, 65535, 1);
+    for (int i = 0; i < 65535; ++i) b.Scalar(0, uint32_t(i));
+    b.Node(16, 20, 2);
+    for (int i = 0; i < 20; ++i) b.Scalar(0, uint32_t(i));
+    b.Node(16, 1, 3).Scalar(0, 7).Scalar(0, 8);
+    OpenFile(WriteFile("stale.dtb", b.File(3)));
+    HWND tree = Control(IDC_CHUNK_TREE);
+    auto item = [&](int32_t chunk) { return e.Tree.Items[ItemOfChunk(&e.Tree.Shape, chunk)]; };
+    for (int32_t node : {0, 65536, 65557}) TreeView_Expand(tree, item(node), TVE_EXPAND);
+    Pump();
+    Select(0), Command(IDM_REMOVE);  // 65535 items gone, 24 held
+    Select(0), Command(IDM_REMOVE);  // 21 more gone, 3 held: still followed
+    EXPECT_EQ(e.Tree.KeyCount, 65560);
+    Select(2), Answer(IDC_INSERT_AFTER, "Integer - 0", "5"), Command(IDM_INSERT);
+    EXPECT_EQ(e.Tree.KeyCount, 4);
+    EXPECT_EQ(TreeView_GetItemState(tree, item(0), TVIS_EXPANDED) & TVIS_EXPANDED, UINT(TVIS_EXPANDED));
+}
+
 // The built program asks for the common controls of version 6, to run as
 // the user who starts it, and to scale to the screen's DPI; both programs
 // carry the build's version.

@@ -108,7 +108,8 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
     OpenFile(path);
     WriteFile("a.dtb.new", {1, 2, 3});  // a user's file, or an older version's leftover
     char* stale = nullptr;
-    PlatformFileLayer()->Close(PlatformFileLayer()->CreateTemporary(path.c_str(), &stale));  // what a crash leaves
+    const FileLayer& os = *PlatformFileLayer();
+    os.Close(os.Context, os.CreateTemporary(os.Context, path.c_str(), &stale));  // what a crash leaves
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
     // A viewer that shares reading and writing but not deleting: the file
     // cannot be swapped, so it is written in place.

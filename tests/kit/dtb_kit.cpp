@@ -13,16 +13,15 @@
 
 namespace {
 
-int32_t g_error = 0;  // the layer's LastError(), as the platform's is per thread
-
 MemoryFile& FileAt(NativeHandle file) { return *reinterpret_cast<MemoryFile*>(file); }
+int32_t& ErrorOf(void* context) { return static_cast<MemoryFile*>(context)->error; }
 
-bool Read(NativeHandle file, void* buffer, int32_t count, int32_t* got) {
+bool Read(void* context, NativeHandle file, void* buffer, int32_t count, int32_t* got) {
     MemoryFile& f = FileAt(file);
     *got = 0;
-    g_error = 0;  // as on the platform, the end of the file is no failure: code 0
+    ErrorOf(context) = 0;  // as on the platform, the end of the file is no failure: code 0
     if (f.failReadAt >= 0 && static_cast<int64_t>(f.position) >= f.failReadAt) {
-        g_error = 5;
+        ErrorOf(context) = 5;
         return false;
     }
     size_t left = f.bytes.size() - std::min(f.position, f.bytes.size());
@@ -33,7 +32,7 @@ bool Read(NativeHandle file, void* buffer, int32_t count, int32_t* got) {
     return true;
 }
 
-bool Write(NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
+bool Write(void* context, NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
     MemoryFile& f = FileAt(file);
     int64_t n = count;
     if (f.failWriteAt >= 0) n = std::max<int64_t>(0, std::min(n, f.failWriteAt - f.writtenTotal));
@@ -42,21 +41,8 @@ bool Write(NativeHandle file, const void* buffer, int32_t count, int32_t* writte
     f.position += static_cast<size_t>(n);
     f.writtenTotal += n;
     *written = static_cast<int32_t>(n);
-    if (n < count) g_error = 112;  // disk full
+    if (n < count) ErrorOf(context) = 112;  // disk full
     return n == count || f.quietShortWrites;
-}
-
-FileLayer MakeMemoryLayer() {
-    FileLayer layer = *PlatformFileLayer();
-    layer.Read = Read;
-    layer.Write = Write;
-    layer.SeekStart = [](NativeHandle file) { return FileAt(file).position = 0, true; };
-    layer.SetEnd = [](NativeHandle file) { return FileAt(file).bytes.resize(FileAt(file).position), true; };
-    layer.Reserve = [](NativeHandle file, int64_t) { return FileAt(file).position = 0, true; };
-    layer.Flush = [](NativeHandle) { return true; };
-    layer.Close = [](NativeHandle) { return true; };
-    layer.LastError = [] { return g_error; };
-    return layer;
 }
 
 void* MovingResize(void* context, void* block, size_t bytes) {
@@ -119,14 +105,21 @@ DtbBuilder RandomTree(std::mt19937& rng, int32_t size, uint32_t longestText) {
     return DtbBuilder().Top(static_cast<uint16_t>(topLevel)).Raw(chunks.plain.data(), chunks.plain.size());
 }
 
-void MemoryFile::Attach(Document* doc) {
-    doc->Files = Layer();
-    doc->FileHandle = reinterpret_cast<NativeHandle>(this);
+MemoryFile::MemoryFile(std::vector<uint8_t> content) : bytes(std::move(content)), layer(*PlatformFileLayer()) {
+    layer.Read = Read;
+    layer.Write = Write;
+    layer.SeekStart = [](void*, NativeHandle file) { return FileAt(file).position = 0, true; };
+    layer.SetEnd = [](void*, NativeHandle file) { return FileAt(file).bytes.resize(FileAt(file).position), true; };
+    layer.Reserve = [](void*, NativeHandle file, int64_t) { return FileAt(file).position = 0, true; };
+    layer.Flush = [](void*, NativeHandle) { return true; };
+    layer.Close = [](void*, NativeHandle) { return true; };
+    layer.LastError = [](void* context) { return ErrorOf(context); };
+    layer.Context = this;
 }
 
-const FileLayer* MemoryFile::Layer() {
-    static const FileLayer layer = MakeMemoryLayer();
-    return &layer;
+void MemoryFile::Attach(Document* doc) {
+    doc->Files = &layer;
+    doc->FileHandle = reinterpret_cast<NativeHandle>(this);
 }
 
 TestAllocator::TestAllocator() : blocks{MovingResize, MovingFree, this} {}
@@ -173,7 +166,7 @@ std::vector<std::string> TestDocument::Rows() const {
 std::vector<uint8_t> TestDocument::Saved() {
     MemoryFile file;
     const FileLayer* files = doc.Files;
-    doc.Files = MemoryFile::Layer();
+    doc.Files = &file.layer;
     int64_t size = 0;
     bool written = WriteDocumentTo(&doc, reinterpret_cast<NativeHandle>(&file), &size) == 0 &&
                    size == static_cast<int64_t>(file.bytes.size());

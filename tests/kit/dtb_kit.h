@@ -60,11 +60,13 @@ struct MemoryFile {
     int64_t failWriteAt = -1;
     bool quietShortWrites = false;
     int64_t writtenTotal = 0;
+    int32_t error = 0;  // the layer's LastError(), as the platform's is per thread
+    FileLayer layer;    // its context is this file
 
-    explicit MemoryFile(std::vector<uint8_t> content = {}) : bytes(std::move(content)) {}
+    explicit MemoryFile(std::vector<uint8_t> content = {});
+    MemoryFile(const MemoryFile&) = delete;
     // The document reads and writes this file from now on.
     void Attach(Document* doc);
-    static const FileLayer* Layer();
 };
 
 // The blocks of the documents given Blocks() come from here: every resize

@@ -18,7 +18,7 @@ namespace {
 
 int Fd(NativeHandle file) { return static_cast<int>(file); }
 
-bool PosixRead(NativeHandle file, void* buffer, int32_t count, int32_t* got) {
+bool PosixRead(void*, NativeHandle file, void* buffer, int32_t count, int32_t* got) {
     errno = 0;  // the end of the file is no failure, and reports code 0
     *got = 0;
     while (*got < count) {
@@ -31,7 +31,7 @@ bool PosixRead(NativeHandle file, void* buffer, int32_t count, int32_t* got) {
     return true;
 }
 
-bool PosixWrite(NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
+bool PosixWrite(void*, NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
     *written = 0;
     while (*written < count) {
         ssize_t n = write(Fd(file), static_cast<const char*>(buffer) + *written, static_cast<size_t>(count - *written));
@@ -43,24 +43,24 @@ bool PosixWrite(NativeHandle file, const void* buffer, int32_t count, int32_t* w
     return true;
 }
 
-bool PosixSeekStart(NativeHandle file) { return lseek(Fd(file), 0, SEEK_SET) == 0; }
+bool PosixSeekStart(void*, NativeHandle file) { return lseek(Fd(file), 0, SEEK_SET) == 0; }
 
-bool PosixSetEnd(NativeHandle file) {
+bool PosixSetEnd(void*, NativeHandle file) {
     off_t at = lseek(Fd(file), 0, SEEK_CUR);
     return at >= 0 && ftruncate(Fd(file), at) == 0;
 }
 
-bool PosixReserve(NativeHandle file, int64_t size) {
+bool PosixReserve(void*, NativeHandle file, int64_t size) {
     int error = size > 0 ? posix_fallocate(Fd(file), 0, static_cast<off_t>(size)) : 0;
     if (error != 0) errno = error;
-    return error == 0 && PosixSeekStart(file);
+    return error == 0 && PosixSeekStart(nullptr, file);
 }
 
-bool PosixFlush(NativeHandle file) { return fsync(Fd(file)) == 0; }
+bool PosixFlush(void*, NativeHandle file) { return fsync(Fd(file)) == 0; }
 
-bool PosixClose(NativeHandle file) { return close(Fd(file)) == 0; }
+bool PosixClose(void*, NativeHandle file) { return close(Fd(file)) == 0; }
 
-int32_t PosixLastError() { return errno; }
+int32_t PosixLastError(void*) { return errno; }
 
 char* Copy(const char* text, size_t length) {
     char* copy = static_cast<char*>(std::malloc(length + 1));
@@ -80,7 +80,7 @@ char* Join(const char* folder, size_t folderLength, const char* name) {
     return path;
 }
 
-SaveTargetKind PosixInspectSaveTarget(const char* path, char** target) {
+SaveTargetKind PosixInspectSaveTarget(void*, const char* path, char** target) {
     *target = Copy(path, std::strlen(path));
     for (int hops = 0; *target; ++hops) {
         struct stat info;
@@ -112,7 +112,7 @@ SaveTargetKind PosixInspectSaveTarget(const char* path, char** target) {
     return TargetUnreachable;
 }
 
-NativeHandle PosixCreateTemporary(const char* target, char** temporary) {
+NativeHandle PosixCreateTemporary(void*, const char* target, char** temporary) {
     char prefix[kTemporaryPrefixSize];
     TemporaryPrefix(target, false, prefix);
     size_t folder = FolderLength(target);
@@ -164,7 +164,7 @@ void SyncFolder(const char* path) {
     std::free(name);
 }
 
-ReplaceOutcome PosixReplaceWith(const char* temporary, const char* target) {
+ReplaceOutcome PosixReplaceWith(void*, const char* temporary, const char* target) {
     if (std::rename(temporary, target) == 0) {
         SyncFolder(target);
         return Replaced;
@@ -172,14 +172,14 @@ ReplaceOutcome PosixReplaceWith(const char* temporary, const char* target) {
     return errno == EBUSY || errno == ETXTBSY ? ReplaceInUse : ReplaceFailed;
 }
 
-NativeHandle PosixOpenForRewrite(const char* target) {
+NativeHandle PosixOpenForRewrite(void*, const char* target) {
     int fd = open(target, O_RDWR | O_CLOEXEC);
     return fd < 0 ? kNoFile : fd;
 }
 
-bool PosixDelete(const char* path) { return unlink(path) == 0; }
+bool PosixDelete(void*, const char* path) { return unlink(path) == 0; }
 
-void PosixRemoveStaleTemporaries(const char* target) {
+void PosixRemoveStaleTemporaries(void*, const char* target) {
     char prefix[kTemporaryPrefixSize];
     TemporaryPrefix(target, false, prefix);
     size_t folder = FolderLength(target);
@@ -219,7 +219,8 @@ const FileLayer kPosix = {PosixRead,
                           PosixReplaceWith,
                           PosixOpenForRewrite,
                           PosixDelete,
-                          PosixRemoveStaleTemporaries};
+                          PosixRemoveStaleTemporaries,
+                          nullptr};
 
 }  // namespace
 

@@ -21,14 +21,14 @@ namespace {
 HANDLE H(NativeHandle file) { return reinterpret_cast<HANDLE>(file); }
 NativeHandle Wrap(HANDLE h) { return h == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<NativeHandle>(h); }
 
-bool Win32Read(NativeHandle file, void* buffer, int32_t count, int32_t* got) {
+bool Win32Read(void*, NativeHandle file, void* buffer, int32_t count, int32_t* got) {
     DWORD n = 0;
     BOOL ok = ReadFile(H(file), buffer, static_cast<DWORD>(count), &n, nullptr);
     *got = static_cast<int32_t>(n);
     return ok != 0;
 }
 
-bool Win32Write(NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
+bool Win32Write(void*, NativeHandle file, const void* buffer, int32_t count, int32_t* written) {
     DWORD n = 0;
     BOOL ok = WriteFile(H(file), buffer, static_cast<DWORD>(count), &n, nullptr);
     *written = static_cast<int32_t>(n);
@@ -37,11 +37,11 @@ bool Win32Write(NativeHandle file, const void* buffer, int32_t count, int32_t* w
     return ok && n == static_cast<DWORD>(count);
 }
 
-bool Win32SeekStart(NativeHandle file) { return SetFilePointer(H(file), 0, nullptr, FILE_BEGIN) == 0; }
+bool Win32SeekStart(void*, NativeHandle file) { return SetFilePointer(H(file), 0, nullptr, FILE_BEGIN) == 0; }
 
-bool Win32SetEnd(NativeHandle file) { return SetEndOfFile(H(file)) != 0; }
+bool Win32SetEnd(void*, NativeHandle file) { return SetEndOfFile(H(file)) != 0; }
 
-bool Win32Reserve(NativeHandle file, int64_t size) {
+bool Win32Reserve(void*, NativeHandle file, int64_t size) {
     LARGE_INTEGER current;
     if (!GetFileSizeEx(H(file), &current)) return false;
     if (current.QuadPart < size) {
@@ -49,14 +49,14 @@ bool Win32Reserve(NativeHandle file, int64_t size) {
         end.QuadPart = size;
         if (!SetFilePointerEx(H(file), end, nullptr, FILE_BEGIN) || !SetEndOfFile(H(file))) return false;
     }
-    return Win32SeekStart(file);
+    return Win32SeekStart(nullptr, file);
 }
 
-bool Win32Flush(NativeHandle file) { return FlushFileBuffers(H(file)) != 0; }
+bool Win32Flush(void*, NativeHandle file) { return FlushFileBuffers(H(file)) != 0; }
 
-bool Win32Close(NativeHandle file) { return CloseHandle(H(file)) != 0; }
+bool Win32Close(void*, NativeHandle file) { return CloseHandle(H(file)) != 0; }
 
-int32_t Win32LastError() { return static_cast<int32_t>(GetLastError()); }
+int32_t Win32LastError(void*) { return static_cast<int32_t>(GetLastError()); }
 
 // path as a full "\\?\" path in wide characters, or nullptr (the last error
 // says why). Freed with free().
@@ -96,7 +96,7 @@ char* Copy(const char* text) {
     return copy;
 }
 
-SaveTargetKind Win32InspectSaveTarget(const char* path, char** target) {
+SaveTargetKind Win32InspectSaveTarget(void*, const char* path, char** target) {
     *target = Copy(path);
     wchar_t* wide = *target ? LongPath(path) : nullptr;
     if (!wide) return TargetUnreachable;
@@ -115,7 +115,7 @@ SaveTargetKind Win32InspectSaveTarget(const char* path, char** target) {
     return TargetFile;
 }
 
-NativeHandle Win32CreateTemporary(const char* target, char** temporary) {
+NativeHandle Win32CreateTemporary(void*, const char* target, char** temporary) {
     *temporary = nullptr;
     wchar_t* wideTarget = LongPath(target);
     if (!wideTarget) return kNoFile;
@@ -163,7 +163,7 @@ NativeHandle Win32CreateTemporary(const char* target, char** temporary) {
     return kNoFile;
 }
 
-ReplaceOutcome Win32ReplaceWith(const char* temporary, const char* target) {
+ReplaceOutcome Win32ReplaceWith(void*, const char* temporary, const char* target) {
     wchar_t* from = LongPath(temporary);
     wchar_t* to = from ? LongPath(target) : nullptr;
     BOOL done = FALSE;
@@ -187,7 +187,7 @@ ReplaceOutcome Win32ReplaceWith(const char* temporary, const char* target) {
     return inUse ? ReplaceInUse : ReplaceFailed;
 }
 
-NativeHandle Win32OpenForRewrite(const char* target) {
+NativeHandle Win32OpenForRewrite(void*, const char* target) {
     wchar_t* wide = LongPath(target);
     HANDLE file = wide ? CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
@@ -198,14 +198,14 @@ NativeHandle Win32OpenForRewrite(const char* target) {
     return Wrap(file);
 }
 
-bool Win32Delete(const char* path) {
+bool Win32Delete(void*, const char* path) {
     wchar_t* wide = LongPath(path);
     bool done = wide && DeleteFileW(wide);
     std::free(wide);
     return done;
 }
 
-void Win32RemoveStaleTemporaries(const char* target) {
+void Win32RemoveStaleTemporaries(void*, const char* target) {
     char prefix[kTemporaryPrefixSize];
     TemporaryPrefix(target, true, prefix);
     size_t folder = FolderLength(target);
@@ -251,7 +251,8 @@ const FileLayer kWin32 = {Win32Read,
                           Win32ReplaceWith,
                           Win32OpenForRewrite,
                           Win32Delete,
-                          Win32RemoveStaleTemporaries};
+                          Win32RemoveStaleTemporaries,
+                          nullptr};
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 // The commands of the main window, each in its fixed order of steps. After
 // an edit the views follow the table's change (the tree changes only the
-// items that differ; the list redraws what it shows), and the title and the
-// header boxes are refreshed after every command that can change them. What the user typed
-// is committed before any command that uses the document or drops the
-// view it was typed in; a typed value that is refused stops the command, so
-// it is never lost unseen.
+// items that differ; the list redraws what it shows), and every command that
+// can change the document ends through AfterCommand, which refreshes the
+// header boxes and then the title. What the user typed is committed before
+// any command that uses the document or drops the view it was typed in; a
+// typed value that is refused stops the command, so it is never lost unseen.
 #include "commands.h"
 
 #include <windowsx.h>
@@ -72,6 +72,15 @@ bool TakeToggle(Editor* e, WORD notification, int id, bool* flag) {
     return true;
 }
 
+// Every command that may change the document ends here, in this order: the
+// header boxes show the stored header and key (unless the document was left
+// as it was: then they keep what is typed), then the title and the states
+// of the commands follow the document.
+void AfterCommand(Editor* e, bool changed = true) {
+    if (changed) ShowHeaderFields(e);
+    UpdateTitleAndCommands(e);
+}
+
 // New, Open and Revert end alike: a document that changed is shown afresh.
 // One left as it was keeps the views and what is typed in the boxes.
 void AfterDocumentChange(Editor* e, int32_t result) {
@@ -79,9 +88,8 @@ void AfterDocumentChange(Editor* e, int32_t result) {
         ForgetStaleMatches(e, true);
         ForgetStaleDifferences(e, true);
         RebuildView(e);
-        ShowHeaderFields(e);
     }
-    UpdateTitleAndCommands(e);
+    AfterCommand(e, result == 0);
 }
 
 bool TreeHasFocus(Editor* e) {
@@ -93,7 +101,7 @@ bool TreeHasFocus(Editor* e) {
 
 void CommandExit(Editor* e) {
     if (!CommitEdits(e) || !ConfirmDiscard(e)) {
-        UpdateTitleAndCommands(e);
+        AfterCommand(e, false);
         return;
     }
     if (e->WindowIcon) {
@@ -131,32 +139,26 @@ void CommandShowAsTree(Editor* e, WORD notification) {
 void CommandSave(Editor* e) {
     if (!CommitEdits(e)) return;
     SaveDocument(e);
-    ShowHeaderFields(e);
     // The file is opened anew after a save; should that fail, the title says so.
-    UpdateTitleAndCommands(e);
+    AfterCommand(e);
 }
 
 void CommandSaveAs(Editor* e) {
     if (!CommitEdits(e)) return;
     SaveDocumentAs(e);
-    UpdateTitleAndCommands(e);
-    ShowHeaderFields(e);
+    AfterCommand(e);
 }
 
 void CommandClose(Editor* e) {
     if (!CommitEdits(e) || !ConfirmDiscard(e)) {
-        UpdateTitleAndCommands(e);
+        AfterCommand(e, false);
         return;
     }
     CloseDocument(e);
     ForgetStaleMatches(e, true);
     ForgetStaleDifferences(e, true);
-    SendToControl(e, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
-    ClearDetailPane(e);
-    ClearChunkTree(e);
-    e->CurrentChunk = -1;
-    UpdateTitleAndCommands(e);
-    ShowHeaderFields(e);
+    EmptyViews(e);
+    AfterCommand(e);
 }
 
 // What is typed counts among the changes Open offers to save. A file whose
@@ -269,8 +271,7 @@ void ShowReplacedValues(Editor* e, int32_t chunk) {
     RebuildView(e, true);
     if (e->ShowAsTree) RefreshTreeTexts(e);
     ShowChunk(e, chunk);
-    ShowHeaderFields(e);
-    UpdateTitleAndCommands(e);
+    AfterCommand(e);
 }
 
 void CommandGoTo(Editor* e) {
@@ -295,8 +296,7 @@ void CommandEnter(Editor* e) {
         CommitDataBox(e);
     } else if (focus && (focus == ControlOf(e, IDC_HEADER0_BOX) || focus == ControlOf(e, IDC_HEADER36_BOX) ||
                          focus == ControlOf(e, IDC_KEY_BOX))) {
-        if (ReadHeaderFields(e)) ShowHeaderFields(e);
-        UpdateTitleAndCommands(e);
+        AfterCommand(e, ReadHeaderFields(e));
     } else {
         CommandFind(e);
     }
@@ -326,15 +326,13 @@ void CommandInsert(Editor* e) {
     if (!CommitEdits(e)) return;
     int32_t chunk = InsertChunk(e);
     if (chunk >= 0) ShowEditedTable(e, chunk);
-    ShowHeaderFields(e);
-    UpdateTitleAndCommands(e);
+    AfterCommand(e);
 }
 
 void CommandRemove(Editor* e) {
     if (!CommitEdits(e)) return;
     ShowEditedTable(e, RemoveChunk(e));
-    UpdateTitleAndCommands(e);
-    ShowHeaderFields(e);
+    AfterCommand(e);
 }
 
 void ShowEditedTable(Editor* e, int32_t chunk) {
@@ -344,7 +342,7 @@ void ShowEditedTable(Editor* e, int32_t chunk) {
 
 void CommandNew(Editor* e) {
     if (!CommitEdits(e) || !ConfirmDiscard(e)) {
-        UpdateTitleAndCommands(e);
+        AfterCommand(e, false);
         return;
     }
     AfterDocumentChange(e, NewDocument(e));
@@ -364,8 +362,7 @@ void CommandCut(Editor* e) {
         if (!CommitEdits(e)) return;
         CopyToClipboard(e, true);
         if (e->ShowAsTree) RebuildView(e, true);
-        UpdateTitleAndCommands(e);
-        ShowHeaderFields(e);
+        AfterCommand(e);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_CUT, 0, 0);
     }
@@ -386,8 +383,7 @@ void WalkJournal(Editor* e, bool forwards) {
         ShowChunk(e, show);
         if (e->ShowAsTree) RefreshTreeChunk(e, show);  // a value taken back: the one change the tree does not follow
     }
-    ShowHeaderFields(e);
-    UpdateTitleAndCommands(e);
+    AfterCommand(e);
 }
 
 }  // namespace
@@ -395,8 +391,7 @@ void WalkJournal(Editor* e, bool forwards) {
 void CommandCheckStructure(Editor* e) {
     if (!CommitEdits(e)) return;
     if (RunStructureCheck(e)) ShowEditedTable(e, -1);
-    ShowHeaderFields(e);
-    UpdateTitleAndCommands(e);
+    AfterCommand(e);
 }
 
 void CommandUndo(Editor* e) { WalkJournal(e, false); }
@@ -408,8 +403,7 @@ void CommandPaste(Editor* e) {
         if (!CommitEdits(e)) return;
         int32_t chunk = PasteFromClipboard(e);
         if (chunk >= 0) ShowEditedTable(e, chunk);
-        UpdateTitleAndCommands(e);
-        ShowHeaderFields(e);
+        AfterCommand(e);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_PASTE, 0, 0);
     }

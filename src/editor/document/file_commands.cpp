@@ -30,15 +30,6 @@ void EmptyDocument(Document* doc) {
     doc->Incomplete = false;
 }
 
-// The views are about to stand for a table that is going away: empty them,
-// so that no line, item or pane names a chunk of the old table.
-void EmptyViews(Editor* e) {
-    SendToControl(e, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
-    ClearChunkTree(e);
-    ClearDetailPane(e);
-    e->CurrentChunk = -1;
-}
-
 // Reads the document's file from its start. A file that fails before its
 // first chunk (no DTB at all, an empty file) is not the document's: it is
 // let go and the document left empty, so that nothing is ever saved over it.
@@ -138,10 +129,9 @@ FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOn
 int32_t NewDocument(Editor* e) {
     if (ChooseDtbFile(e, true, nullptr) != FileChosen) return -1;
     CloseDocumentFile(e);
-    HANDLE file = CreateFileA(e->Doc.FileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    NativeHandle file = OpenDocumentFile(e->Doc.FileName, true, false);
     bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-    if (file == INVALID_HANDLE_VALUE) {
+    if (file == kNoFile) {
         ReportFormat(&e->Doc, ReportError, "New failed: Could not create file %s (%d)", e->Doc.FileName,
                      static_cast<int>(GetLastError()));
         return -1;
@@ -150,19 +140,19 @@ int32_t NewDocument(Editor* e) {
     // not, gets the empty document at once: the editor never leaves behind a
     // file it would refuse to open.
     LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file, &size) && size.QuadPart == 0) {
+    if (GetFileSizeEx(reinterpret_cast<HANDLE>(file), &size) && size.QuadPart == 0) {
         Document empty;
         InitDocument(&empty);
         empty.Reporter = e->Doc.Reporter;
         empty.ReporterContext = e->Doc.ReporterContext;
-        if (WriteDocumentTo(&empty, reinterpret_cast<NativeHandle>(file), nullptr) != 0) {  // it has said why
-            CloseHandle(file);
+        if (WriteDocumentTo(&empty, file, nullptr) != 0) {  // it has said why
+            CloseHandle(reinterpret_cast<HANDLE>(file));
             if (created) DeleteFileA(e->Doc.FileName);
             return -1;
         }
     }
     EmptyDocument(&e->Doc);
-    e->Doc.FileHandle = reinterpret_cast<NativeHandle>(file);
+    e->Doc.FileHandle = file;
     AddRecentFile(e, e->Doc.FileName);
     return 0;
 }

@@ -49,10 +49,13 @@ void CloseDocument(Editor* e);
 bool ConfirmDiscard(Editor* e);
 
 // Opens path for the document as every command does: read and write access
-// (read only when asked), others may only read. Returns the handle or kNoFile.
+// (read only when asked), others may only read; created when asked and
+// missing. Returns the handle or kNoFile, with GetLastError() as the system
+// left it (ERROR_ALREADY_EXISTS after creating one that was there).
 NativeHandle OpenDocumentFile(const char* path, bool create, bool readOnly);
 
-// Header boxes 2004 to 2007 from the document, and 2004, 2006, 2007 back.
+// Header boxes (IDC_HEADER0_BOX to IDC_KEY_BOX) from the document, and the
+// editable ones (IDC_HEADER0_BOX, IDC_HEADER36_BOX, IDC_KEY_BOX) back.
 // A box the user did not change since it was shown is not read back; one
 // whose text is not its form is refused with a message (false), and the
 // document keeps that field.

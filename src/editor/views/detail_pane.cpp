@@ -207,3 +207,10 @@ void ClearDetailPane(Editor* e) {
     e->PaneChunk = -1;
     SetPaneText(e, "", "", true);
 }
+
+void EmptyViews(Editor* e) {
+    SendToControl(e, IDC_CHUNK_LIST, LB_RESETCONTENT, 0, 0);
+    ClearChunkTree(e);
+    ClearDetailPane(e);
+    e->CurrentChunk = -1;
+}

@@ -58,7 +58,7 @@ int32_t SelectedTreeChunkAndParent(Editor* e, int32_t* parent);
 // chunk has no item (-1, a hidden identifier, a chunk outside the table).
 bool SelectTreeChunk(Editor* e, int32_t chunk);
 
-// Detail pane (boxes 2001 and 2002): shows one chunk, the pane's chunk, or
+// Detail pane (IDC_LENGTH_BOX and IDC_DATA_BOX): shows one chunk, the pane's chunk, or
 // none (both boxes empty and read-only).
 // Shows the tree's selected chunk (tree mode) or the chunk of line (list
 // mode). Without a selection in the tree the pane is left as it is.
@@ -75,8 +75,12 @@ void ShowChunkInPane(Editor* e, int32_t chunk);
 bool ApplyDetailEdit(Editor* e);
 // Empties both boxes and makes them read-only; what was typed is dropped.
 void ClearDetailPane(Editor* e);
+// Empties the list, the tree and the pane, which then belongs to no chunk:
+// for the commands that drop the table the views show, so that no line,
+// item or pane names a chunk of the old table.
+void EmptyViews(Editor* e);
 
-// Find (box 2003): selects the next chunk whose text holds the search text,
+// Find (IDC_FIND_BOX): selects the next chunk whose text holds the search text,
 // letter case folded as the code page in use folds it. List mode: the line
 // selected, or -1; tree mode: line when found, or -1.
 int32_t FindNext(Editor* e, int32_t line);
