@@ -67,13 +67,13 @@ bool WriteBenchFile(const char* path, int32_t chunks, int depth, bool wide) {
 
 std::string g_path;
 
-BOOL ChooseBenchFile(OPENFILENAMEA* dialog, bool, DWORD* error) {
+BOOL ChooseBenchFile(void*, OPENFILENAMEA* dialog, bool, DWORD* error) {
     *error = 0;
     std::snprintf(dialog->lpstrFile, dialog->nMaxFile, "%s", g_path.c_str());
     return TRUE;
 }
 
-int AnswerYes(HWND, const char* text, const char*, UINT flags) {
+int AnswerYes(void*, HWND, const char* text, const char*, UINT flags) {
     if ((flags & MB_TYPEMASK) != MB_YESNO) std::fprintf(stderr, "message: %s\n", text);
     return IDYES;
 }

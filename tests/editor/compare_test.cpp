@@ -10,7 +10,7 @@ protected:
     Compare() { openAtStart = true; }
     HWND List() const { return GetDlgItem(e.CompareWindow, IDC_COMPARE_RESULTS); }
     void CompareWith(const std::string& file) {
-        g_user.choices.push_back({file, 0});
+        user.choices.push_back({file, 0});
         Command(IDM_COMPARE_WITH);
     }
     std::string Status() const {

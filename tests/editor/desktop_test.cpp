@@ -47,7 +47,7 @@ TEST_F(Desktop, FilesFromTheCommandLineAndFromExplorer) {
         EndMainWindow();
         e.StartFile = named;
         CreateMainWindow();
-        EXPECT_TRUE(PumpUntil([&] { return Text(0) != kTitle || !g_user.boxes.empty(); })) << named;
+        EXPECT_TRUE(PumpUntil([&] { return Text(0) != kTitle || !user.boxes.empty(); })) << named;
     }
     SetCurrentDirectoryA(current);
     e.StartFile = nullptr;
@@ -56,10 +56,10 @@ TEST_F(Desktop, FilesFromTheCommandLineAndFromExplorer) {
     const std::string longer = folder + "\\" + std::string(300, 'x') + ".dtb";  // said so, never cut to another file
     SendMessageA(window, WM_DROPFILES, Dropped({longer}), 0);
     EXPECT_TRUE(BoxTexts().back() == "Could not open file " + longer + " (206)" && Text(0) == kTitle);
-    g_user.boxes.pop_back();
+    user.boxes.pop_back();
     SendMessageA(window, WM_DROPFILES, Dropped({path}), 0);
     EXPECT_EQ(Text(0), kTitle + " - " + path);
-    g_user.answers.push_back(IDYES);
+    user.answers.push_back(IDYES);
     SendMessageA(window, WM_DROPFILES, Dropped({spaced, path}), 0);
     EXPECT_EQ(Text(0), kTitle + " - " + spaced);
     EXPECT_EQ(BoxTexts()[1], "2 files were dropped; only the first is opened: " + spaced);
@@ -73,20 +73,20 @@ TEST_F(Desktop, OpeningAnotherFileOffersToSaveUnsavedWork) {
     const std::string other = WriteFile("other.dtb", TestFile());
     OpenFile(path);
     Edit(2, "7");  // typed, not yet stored
-    g_user.answers.push_back(IDCANCEL);
+    user.answers.push_back(IDCANCEL);
     Command(IDM_OPEN);
-    EXPECT_TRUE(g_user.dialogFlags.size() == 1u && Text(0) == kTitle + " - " + path + " *");
-    g_user.answers.push_back(IDYES);
+    EXPECT_TRUE(user.dialogFlags.size() == 1u && Text(0) == kTitle + " - " + path + " *");
+    user.answers.push_back(IDYES);
     SendMessageA(window, WM_DROPFILES, Dropped({other}), 0);
     EXPECT_EQ(Text(0), kTitle + " - " + other);
     EXPECT_EQ(FileRows(path)[2], "0:07 00 00 00");
-    g_user.answers.push_back(IDNO);
+    user.answers.push_back(IDNO);
     Command(IDM_RECENT_FIRST + 1);
     EXPECT_EQ(Text(0), kTitle + " - " + other);
     const std::string saving = "Save changes to " + path + "?",
                       closing = "Current file will close without saving.  Continue?";
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{saving, saving, closing}));
-    EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
+    EXPECT_EQ(user.boxes[0].flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
 }
 
 // The files opened or saved, newest first at the foot of the File menu, at
@@ -96,7 +96,7 @@ TEST_F(Desktop, RecentFiles) {
     const std::string b = WriteFile("b.dtb", TestFile()), c = folder + "\\c.dtb";
     OpenFile(path);
     OpenFile(b);
-    g_user.choices.push_back({c, 0});
+    user.choices.push_back({c, 0});
     Command(IDM_SAVE_AS);
     OpenFile(path);  // up to the top again
     auto recent = [&] {
@@ -145,7 +145,7 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     SetFocus(tree);
     PressKeys({VK_F3});
     EXPECT_TRUE(PumpUntil([&] { return SelectedChunk() == 14; }));
-    g_user.menuChoices = {IDM_COPY, IDM_REMOVE};
+    user.menuChoices = {IDM_COPY, IDM_REMOVE};
     Select(6);
     RECT box = {};
     TreeView_GetItemRect(tree, TreeView_GetParent(tree, TreeView_GetParent(tree, TreeView_GetSelection(tree))), &box,
@@ -157,9 +157,9 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), LPARAM(-1));                     // Shift+F10: chunk 3 goes
     Pump();
     EXPECT_EQ(e.Doc.ChunkCount, 11);
-    ASSERT_EQ(g_user.menus.size(), 2u);
-    EXPECT_EQ(g_user.menus[0].first, "&Insert...|&Remove\tDel||&Copy\tCtrl+C|Cu&t\tCtrl+X|&Paste\tCtrl+V");
-    EXPECT_TRUE(g_user.menus[0].second.x == at.x && g_user.menus[1].second.y > at.y);
+    ASSERT_EQ(user.menus.size(), 2u);
+    EXPECT_EQ(user.menus[0].first, "&Insert...|&Remove\tDel||&Copy\tCtrl+C|Cu&t\tCtrl+X|&Paste\tCtrl+V");
+    EXPECT_TRUE(user.menus[0].second.x == at.x && user.menus[1].second.y > at.y);
     HMENU menu = GetMenu(window);
     EXPECT_EQ(MenuText(menu, IDM_COPY) + MenuText(menu, IDM_CUT) + MenuText(menu, IDM_PASTE),
               "&Copy...\tCtrl+C"

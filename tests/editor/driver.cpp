@@ -11,8 +11,6 @@
 #include "tree_check.h"
 #include "views/views.h"
 
-User g_user;
-
 namespace {
 
 // The user's next answer, or otherwise, as a test failure, when none was given.
@@ -24,25 +22,29 @@ T Next(std::deque<T>& answers, T otherwise, const std::string& asked) {
     return next;
 }
 
-int AnswerBox(HWND owner, const char* text, const char* caption, UINT flags) {
+User& Of(void* context) { return *static_cast<User*>(context); }
+
+int AnswerBox(void* context, HWND owner, const char* text, const char* caption, UINT flags) {
     EXPECT_STREQ(caption, "KLV DTB Editor v1.0d");
-    g_user.boxes.push_back({owner, text, flags});
+    Of(context).boxes.push_back({owner, text, flags});
     bool question = (flags & MB_TYPEMASK) == MB_YESNO || (flags & MB_TYPEMASK) == MB_YESNOCANCEL;
-    return question ? Next(g_user.answers, IDCANCEL, text) : IDOK;
+    return question ? Next(Of(context).answers, IDCANCEL, text) : IDOK;
 }
 
-BOOL ChooseFile(OPENFILENAMEA* dialog, bool, DWORD* error) {
-    g_user.dialogFlags.push_back(dialog->Flags);
-    auto choice = Next(g_user.choices, std::make_pair(std::string(), DWORD(0)), "file dialog");
+BOOL ChooseFile(void* context, OPENFILENAMEA* dialog, bool, DWORD* error) {
+    User& user = Of(context);
+    user.dialogFlags.push_back(dialog->Flags);
+    auto choice = Next(user.choices, std::make_pair(std::string(), DWORD(0)), "file dialog");
     *error = choice.second;
     if (!choice.first.empty()) std::strncpy(dialog->lpstrFile, choice.first.c_str(), dialog->nMaxFile);
-    if (g_user.readOnly) dialog->Flags |= OFN_READONLY;
-    g_user.readOnly = false;
+    if (user.readOnly) dialog->Flags |= OFN_READONLY;
+    user.readOnly = false;
     return !choice.first.empty();
 }
 
-// The Insert dialog of this thread (a second editor on the desktop has its own), once it takes input.
-void AnswerInsertDialog(HWND, UINT, UINT_PTR, DWORD) {
+// The Insert dialog of this thread (another editor has its own), once it takes input; the timer's id is the User.
+void AnswerInsertDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    User& user = *reinterpret_cast<User*>(timer);
     HWND dialog = nullptr;
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -63,8 +65,8 @@ void AnswerInsertDialog(HWND, UINT, UINT_PTR, DWORD) {
     }
     look += std::string(" ") + (IsWindowEnabled(item(IDC_CHUNK_TYPE)) ? "T" : "-") +
             (IsWindowEnabled(item(IDC_DATA_ID)) ? "D" : "-");
-    g_user.insertLooks.push_back(look);
-    DialogAnswer answer = Next(g_user.insertAnswers, DialogAnswer{0, "", "", IDCANCEL}, "Insert dialog");
+    user.insertLooks.push_back(look);
+    DialogAnswer answer = Next(user.insertAnswers, DialogAnswer{0, "", "", IDCANCEL}, "Insert dialog");
     if (answer.location) SendMessageA(item(answer.location), BM_CLICK, 0, 0);
     LRESULT type = SendMessageA(item(IDC_CHUNK_TYPE), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(answer.type.c_str()));
     if (!answer.type.empty()) SendMessageA(item(IDC_CHUNK_TYPE), CB_SETCURSEL, WPARAM(type), 0);
@@ -85,21 +87,25 @@ void EmptyFolder(const std::string& folder) {
 
 }  // namespace
 
-const UserSeams kTestSeams = {AnswerBox, ChooseFile,
-                              [](HWND, const char*, const char* page, const char*, const char*, int) {
-                                  return ADD_FAILURE() << page, HINSTANCE();
-                              },
-                              [](UINT type) -> BOOL { return type == 0 && ++g_user.beeps; },
-                              [](HMENU menu, int x, int y, HWND) {
-                                  std::string items;
-                                  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-                                      char text[64] = "";
-                                      GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-                                      items += std::string(i ? "|" : "") + text;
-                                  }
-                                  g_user.menus.push_back({items, POINT{x, y}});
-                                  return Next(g_user.menuChoices, 0u, "context menu");
-                              }};
+UserSeams TestSeams(User* user) {
+    return {user,
+            AnswerBox,
+            ChooseFile,
+            [](void*, HWND, const char*, const char* page, const char*, const char*, int) {
+                return ADD_FAILURE() << page, HINSTANCE();
+            },
+            [](void* context, UINT type) -> BOOL { return type == 0 && ++Of(context).beeps; },
+            [](void* context, HMENU menu, int x, int y, HWND) {
+                std::string items;
+                for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+                    char text[64] = "";
+                    GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+                    items += std::string(i ? "|" : "") + text;
+                }
+                Of(context).menus.push_back({items, POINT{x, y}});
+                return Next(Of(context).menuChoices, 0u, "context menu");
+            }};
+}
 
 std::vector<uint8_t> TestFile() {
     DtbBuilder b;
@@ -115,7 +121,6 @@ const char kTestTable[] =
     "19(0)#-1 2'OnLoad(x)' 7'Level 3' 8:67305985 33'data\\sky.dds' 35'XabcX' 18'last'";
 
 void EditorTest::SetUp() {
-    g_user = User();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     // Process ids come back with every new Wine server: a killed run may have left this folder.
@@ -123,11 +128,10 @@ void EditorTest::SetUp() {
     CreateDirectoryA(folder.c_str(), nullptr);
     EmptyFolder(folder);
     path = WriteFile("a.dtb", TestFile());
-    ASSERT_TRUE(StartEditor(&e, GetModuleHandleA(nullptr), kTestSeams));
+    ASSERT_TRUE(StartEditor(&e, GetModuleHandleA(nullptr), TestSeams(&user)));
     e.Recent.Key = kRecentKey;  // the user's own list stays out of the tests
     RegDeleteKeyA(HKEY_CURRENT_USER, kRecentKey);
     CreateMainWindow();
-    insertTimer = SetTimer(nullptr, 0, 10, AnswerInsertDialog);
     if (openAtStart) OpenFile(path);
 }
 
@@ -136,6 +140,7 @@ void EditorTest::CreateMainWindow() {
     ASSERT_NE(window, nullptr);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
+    SetTimer(window, reinterpret_cast<UINT_PTR>(&user), 10, AnswerInsertDialog);
     Pump();
 }
 
@@ -148,11 +153,9 @@ void EditorTest::EndMainWindow() {
 }
 
 void EditorTest::TearDown() {
-    KillTimer(nullptr, insertTimer);
     EndMainWindow();
     EndEditor(&e);
-    EXPECT_TRUE(g_user.answers.empty() && g_user.choices.empty() && g_user.insertAnswers.empty() &&
-                g_user.menuChoices.empty())
+    EXPECT_TRUE(user.answers.empty() && user.choices.empty() && user.insertAnswers.empty() && user.menuChoices.empty())
         << "answers left over";
     EmptyFolder(folder);
     RemoveDirectoryA(folder.c_str());
@@ -176,7 +179,7 @@ std::string EditorTest::Text(int id) const {
 
 std::vector<std::string> EditorTest::BoxTexts() const {
     std::vector<std::string> texts;
-    for (const Box& box : g_user.boxes) texts.push_back(box.text);
+    for (const Box& box : user.boxes) texts.push_back(box.text);
     return texts;
 }
 
@@ -201,10 +204,10 @@ void EditorTest::OpenFile(const std::string& file) {
     // Unsaved work, typed or stored, is dropped (No to saving it); a file
     // without any is closed (Yes to closing it).
     if (e.Doc.Modified || SendMessageA(Control(IDC_DATA_BOX), EM_GETMODIFY, 0, 0))
-        g_user.answers.push_back(IDNO);
+        user.answers.push_back(IDNO);
     else if (e.Doc.FileHandle != kNoFile)
-        g_user.answers.push_back(IDYES);
-    g_user.choices.push_back({file, 0});
+        user.answers.push_back(IDYES);
+    user.choices.push_back({file, 0});
     Command(IDM_OPEN);
 }
 

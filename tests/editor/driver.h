@@ -31,7 +31,7 @@ struct DialogAnswer {
     int button;
 };
 
-// What the user saw, and what the user answers next.
+// What the user saw, and what the user answers next: each test's own, the seams' context.
 struct User {
     std::vector<Box> boxes;
     std::deque<int> answers;                            // to questions; OK for the rest
@@ -46,8 +46,7 @@ struct User {
     std::vector<std::pair<std::string, POINT>> menus;  // each context menu's items, "|" between, and where
     std::deque<UINT> menuChoices;                      // the command chosen in each
 };
-extern User g_user;
-extern const UserSeams kTestSeams;
+UserSeams TestSeams(User* user);  // the seams, answering as user does
 inline const std::string kTitle = "KLV DTB Editor v1.0d";
 const char kRecentKey[] = "Software\\KLV\\DTB Editor Tests\\Recent Files";
 
@@ -102,7 +101,7 @@ protected:
     bool Select(int32_t chunk);
     std::vector<std::string> ListLines() const;
     void Answer(int location, const std::string& type = "", const std::string& text = "", int button = IDOK) {
-        g_user.insertAnswers.push_back({location, type, text, button});
+        user.insertAnswers.push_back({location, type, text, button});
     }
     // The top-level count, then every chunk as type:value, type(children)#number
     // or type'payload'; the counts must agree with the table.
@@ -112,7 +111,7 @@ protected:
     Editor e;
     HWND window = nullptr;
     std::string folder, path;
-    UINT_PTR insertTimer = 0;
+    User user;
 };
 
 void PressKeys(std::initializer_list<WORD> keys);  // real key strokes: down in order, up in reverse

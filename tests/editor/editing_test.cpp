@@ -38,8 +38,8 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
         if (view) Click(view);
     }
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({kTreeView, kTreeView, kSelect, kSelect, kHidden, kHidden}));
-    for (const Box& box : g_user.boxes) EXPECT_TRUE(box.owner == window && box.flags == MB_ICONINFORMATION);
-    g_user.boxes.clear();
+    for (const Box& box : user.boxes) EXPECT_TRUE(box.owner == window && box.flags == MB_ICONINFORMATION);
+    user.boxes.clear();
     // The dialog offers what the selection allows; a refused OK keeps it open
     // with what it holds, and the location chosen next is the one used.
     int32_t used = e.Doc.PoolUsed;
@@ -51,12 +51,11 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
     Answer(IDC_INSERT_AFTER, "Integer - 0", "12abc");
     Answer(IDC_INSERT_BEFORE, "Integer - 0", "9");
     Command(IDM_INSERT);
-    EXPECT_EQ(g_user.insertLooks, std::vector<std::string>({"BAU B TD", "BA  B TD", "BA  A TD", "BA  A TD"}));
+    EXPECT_EQ(user.insertLooks, std::vector<std::string>({"BAU B TD", "BA  B TD", "BA  A TD", "BA  A TD"}));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Select a Chunk Type.",
                                                     "An Integer takes a whole number from "
                                                     "-2147483648 to 2147483647, or up to eight hex digits after 0x."}));
-    EXPECT_TRUE(g_user.boxes[0].owner && g_user.boxes[0].owner != window &&
-                g_user.boxes[0].flags == MB_ICONINFORMATION);
+    EXPECT_TRUE(user.boxes[0].owner && user.boxes[0].owner != window && user.boxes[0].flags == MB_ICONINFORMATION);
     EXPECT_EQ(Table(), Edited("(4)#1 5'alpha' ", "(5)#1 5'alpha' 0:9 "));
     EXPECT_EQ(e.Doc.PoolUsed, used);  // Cancel leaves the pool as it was
     // A parent at 65535 takes no more: the user is told while choosing.
@@ -65,7 +64,7 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
     Answer(0, "Integer - 0", "1");
     Answer(IDC_INSERT_UNDER, "Integer - 0", "1");
     Command(IDM_INSERT);
-    EXPECT_EQ(g_user.boxes.back().text, "The top level already holds 65535 chunks; no more can be added.");
+    EXPECT_EQ(user.boxes.back().text, "The top level already holds 65535 chunks; no more can be added.");
     EXPECT_TRUE(TopLevelCountOf(e.Doc) == 65535 && ChildCountOf(e.Doc.Chunks[11]) == 1 && e.Doc.ChunkCount == 19);
 }
 
@@ -97,8 +96,7 @@ TEST_F(Editing, EditsCountOnceInTheRightParent) {
         Command(step.command);
         EXPECT_EQ(SelectedChunk(), step.after) << step.command;
     }
-    EXPECT_EQ(g_user.insertLooks,
-              std::vector<std::string>({"BA  B TD", "BAU B TD", "BA  B TD", "BAU B --", "BA  B --"}));
+    EXPECT_EQ(user.insertLooks, std::vector<std::string>({"BA  B TD", "BAU B TD", "BA  B TD", "BAU B --", "BA  B --"}));
     const std::string edited =
         "10 19(1)#-1 6:4022250974 6:4022250974 32'12' 2'OnLoad(x)' 7'Level 3' 8:67305985 "
         "33'data\\sky.dds' 35'XabcX' 18'last' 19(1)#-1 6:4022250974";
@@ -107,9 +105,9 @@ TEST_F(Editing, EditsCountOnceInTheRightParent) {
     EXPECT_EQ(std::string(text.begin(), text.end()), "Node(0x13): 01 00 FF FF FF FF\r\nUnknown(0x06): DE AD BE EF\r\n");
     EXPECT_EQ(e.Doc.PoolUsed, used + 2);  // removed payloads stay in the pool
     Command(IDM_SAVE);
-    g_user.answers.push_back(IDYES);
+    user.answers.push_back(IDYES);
     Command(IDM_REVERT);
-    EXPECT_TRUE(Table() == edited && g_user.boxes.size() == 1u && g_user.beeps == 0);
+    EXPECT_TRUE(Table() == edited && user.boxes.size() == 1u && user.beeps == 0);
 }
 
 // A block is another program's memory: one that is not exactly one whole
@@ -124,15 +122,15 @@ TEST_F(Editing, RefusalsOnlyBeep) {
         Select(-1);
         Command(IDM_PASTE);
     }
-    EXPECT_TRUE(g_user.beeps == 1 && Table() == Edited("9 16", "10 16") + " 0:5");
+    EXPECT_TRUE(user.beeps == 1 && Table() == Edited("9 16", "10 16") + " 0:5");
     PutOnClipboard(CF_TEXT, {'t', 0});  // text alone; nothing to copy or cut
     for (int command : {IDM_PASTE, IDM_COPY, IDM_CUT}) Select(-1), Command(command);
     Click(IDC_SHOW_AS_TREE);  // the list: the tree cannot have the focus, so ask the commands directly
     Select(0);
     PutOnClipboard(e.ClipboardFormat, kNodeBlock);
     EXPECT_FALSE(CopyToClipboard(&e, false) || CopyToClipboard(&e, true) || PasteFromClipboard(&e) >= 0);
-    EXPECT_TRUE(g_user.beeps == 7 && ClipboardBytes(e.ClipboardFormat) == kNodeBlock && e.Doc.ChunkCount == 18);
-    EXPECT_TRUE(g_user.boxes.empty());
+    EXPECT_TRUE(user.beeps == 7 && ClipboardBytes(e.ClipboardFormat) == kNodeBlock && e.Doc.ChunkCount == 18);
+    EXPECT_TRUE(user.boxes.empty());
 }
 
 // The block travels between two processes: this one copies, a second run of

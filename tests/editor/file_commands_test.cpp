@@ -35,9 +35,9 @@ TEST_F(FileCommands, OpenKeepsTheFileOrNothingOfIt) {
     OpenFile(path);
     EXPECT_TRUE(Text(0) == kTitle + " - " + path && Header() == "1C|09 00|DE AD BE EF|CD AB 34 12" &&
                 !Grayed(IDM_SAVE));
-    g_user.answers.push_back(IDNO);  // No changes nothing
+    user.answers.push_back(IDNO);  // No changes nothing
     Command(IDM_OPEN);
-    EXPECT_TRUE(g_user.dialogFlags.size() == 1u && TreeItems().size() == 17u && !OthersCanWrite(path));
+    EXPECT_TRUE(user.dialogFlags.size() == 1u && TreeItems().size() == 17u && !OthersCanWrite(path));
     std::string text = WriteFile("notes.dtb", std::vector<uint8_t>(7327, 'x')), empty = WriteFile("empty.dtb", {});
     SetWindowTextA(Control(IDC_FIND_BOX), "alpha");
     for (const std::string& bad : {text, empty}) {
@@ -52,7 +52,7 @@ TEST_F(FileCommands, OpenKeepsTheFileOrNothingOfIt) {
     EXPECT_TRUE(texts[1] == "Current file will close without saving.  Continue?" &&
                 texts[2].find("Unknown chunk ") == 0);
     EXPECT_TRUE(texts[3] == "Could not find string." && texts[4] == "Could not read key from file (0)");
-    EXPECT_TRUE(g_user.boxes[1].owner == window && g_user.boxes[1].flags == (MB_YESNO | MB_ICONQUESTION));
+    EXPECT_TRUE(user.boxes[1].owner == window && user.boxes[1].flags == (MB_YESNO | MB_ICONQUESTION));
 }
 
 // What was read of a file that stops part-way is shown; saving over that file
@@ -66,35 +66,35 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
     OpenFile(file);
     EXPECT_EQ(TreeItems().size(), 16u);  // what was whole, to look at
     EXPECT_EQ(BoxTexts()[0], "The file ends inside a chunk: its last 9 bytes were not loaded and will not be saved.");
-    g_user.boxes.clear();
-    g_user.answers.insert(g_user.answers.end(), {IDNO, IDNO, IDYES});
-    g_user.choices.insert(g_user.choices.end(), {{file, 0}, {other, 0}});
+    user.boxes.clear();
+    user.answers.insert(user.answers.end(), {IDNO, IDNO, IDYES});
+    user.choices.insert(user.choices.end(), {{file, 0}, {other, 0}});
     Command(IDM_SAVE);
     Command(IDM_SAVE_AS);
     EXPECT_EQ(ReadFile(file), cut);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>(2, "Only part of " + file +
                                                           " could be read. Saving over it "
                                                           "loses the part that is not shown.  Save anyway?"));
-    EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+    EXPECT_EQ(user.boxes[0].flags, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
     Command(IDM_SAVE_AS);  // another file: no question, and that file is whole
-    EXPECT_TRUE(g_user.dialogFlags.back() & OFN_OVERWRITEPROMPT);
-    EXPECT_TRUE(g_user.boxes.size() == 2u && FileRows(other).size() == 17u);
+    EXPECT_TRUE(user.dialogFlags.back() & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(user.boxes.size() == 2u && FileRows(other).size() == 17u);
     OpenFile(file);
     Command(IDM_SAVE);  // Yes: the file now holds what was shown
     EXPECT_EQ(FileRows(file).size(), 17u);
     Command(IDM_CLOSE);
     for (int ticked = 0; ticked < 2; ++ticked) {
         SetFileAttributesA(path.c_str(), ticked ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
-        g_user.readOnly = ticked;
+        user.readOnly = ticked;
         OpenFile(path);
         EXPECT_TRUE(Text(0) == kTitle + " - " + path + " [read-only]" && !OthersCanWrite(path));
         Edit(2, "44");
-        g_user.choices.push_back({other, 0});
+        user.choices.push_back({other, 0});
         Command(IDM_SAVE);
-        EXPECT_EQ(g_user.boxes.back().text, path +
-                                                " is read-only, so it cannot be saved over. Save As saves a copy "
-                                                "under another name.");
-        EXPECT_EQ(g_user.boxes.back().flags, UINT(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(user.boxes.back().text, path +
+                                              " is read-only, so it cannot be saved over. Save As saves a copy "
+                                              "under another name.");
+        EXPECT_EQ(user.boxes.back().flags, UINT(MB_OK | MB_ICONERROR));
         Command(IDM_SAVE_AS);  // elsewhere it goes
         EXPECT_TRUE(ReadFile(path) == TestFile() && NoTemporaries());
         EXPECT_TRUE(Text(0) == kTitle + " - " + other && FileRows(other)[2] == "0:2C 00 00 00");
@@ -126,7 +126,7 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
     std::free(stale);
     EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     Command(IDM_CLOSE);
-    EXPECT_TRUE(NoTemporaries() && g_user.boxes.empty());
+    EXPECT_TRUE(NoTemporaries() && user.boxes.empty());
 }
 
 }  // namespace

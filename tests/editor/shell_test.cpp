@@ -19,8 +19,8 @@ TEST_F(Shell, StartsInTreeModeWithNothingOpen) {
     static const BlockAllocator kNoMemory = {[](void*, void*, size_t) -> void* { return nullptr; }, [](void*, void*) {},
                                              nullptr};
     Editor starved;
-    EXPECT_FALSE(StartEditor(&starved, GetModuleHandleA(nullptr), kTestSeams, &kNoMemory));
-    EXPECT_TRUE(BoxTexts() == std::vector<std::string>{"Could not allocate memory."} && !g_user.boxes[0].owner);
+    EXPECT_FALSE(StartEditor(&starved, GetModuleHandleA(nullptr), TestSeams(&user), &kNoMemory));
+    EXPECT_TRUE(BoxTexts() == std::vector<std::string>{"Could not allocate memory."} && !user.boxes[0].owner);
     // The About box's page beside the program, never one by a relative name.
     char page[MAX_PATH] = "";
     EXPECT_TRUE(DonatePagePath("Z:/a.b/x.exe", page, sizeof page) && std::string(page) == "Z:/a.b/donate.htm");
@@ -36,7 +36,7 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
         Edit(2, "7");  // typed, not yet taken in: it counts
         PostMessageA(Control(IDC_CHUNK_TREE), WM_KEYDOWN, VK_ESCAPE, 0);
         for (int answer : {IDCANCEL, way == 2 ? IDYES : IDNO}) {
-            g_user.answers.push_back(answer);
+            user.answers.push_back(answer);
             if (way == 0)
                 Command(IDM_EXIT);
             else
@@ -46,10 +46,10 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
             EXPECT_EQ(Text(0), kTitle + " - " + path + " *");
         }
         EXPECT_EQ(BoxTexts(), std::vector<std::string>(2, "Save changes to " + path + "?")) << way;
-        EXPECT_EQ(g_user.boxes[0].flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
+        EXPECT_EQ(user.boxes[0].flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
         EndMainWindow();
         EXPECT_EQ(FileRows(path)[2], way == 2 ? "0:07 00 00 00" : "0:2A 00 00 00") << way;  // saved on Yes only
-        g_user.boxes.clear();
+        user.boxes.clear();
     }
     CreateMainWindow();
     OpenFile(path);
@@ -59,13 +59,13 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
     EXPECT_TRUE(IsWindowVisible(window) && e.Doc.FileHandle != kNoFile);
     Type(IDC_DATA_BOX, "8");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    g_user.answers.insert(g_user.answers.end(), {IDYES, IDYES});
+    user.answers.insert(user.answers.end(), {IDYES, IDYES});
     Command(IDM_CLOSE);  // Yes, and the save fails: nothing is closed
     Command(IDM_NEW);
-    EXPECT_TRUE(e.Doc.FileHandle != kNoFile && e.Doc.Modified && g_user.dialogFlags.size() == 4u);
+    EXPECT_TRUE(e.Doc.FileHandle != kNoFile && e.Doc.Modified && user.dialogFlags.size() == 4u);
     EXPECT_EQ(BoxTexts()[3],
               path + " is read-only, so it cannot be saved over. Save As saves a copy under another name.");
-    EXPECT_TRUE(g_user.boxes[3].flags == (MB_OK | MB_ICONERROR) && FileRows(path)[2] == "0:07 00 00 00");
+    EXPECT_TRUE(user.boxes[3].flags == (MB_OK | MB_ICONERROR) && FileRows(path)[2] == "0:07 00 00 00");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -88,7 +88,7 @@ TEST_F(Shell, Keys) {
     SendMessageA(Control(IDC_FIND_BOX), EM_SETSEL, 0, 2);
     PressKeys({VK_CONTROL, 'X'});
     EXPECT_TRUE(PumpUntil([&] { return Text(IDC_FIND_BOX) == "phaalpha" && ClipboardBytes(CF_TEXT).size() == 2; }));
-    EXPECT_TRUE(g_user.boxes.empty() && e.Doc.ChunkCount == 17);
+    EXPECT_TRUE(user.boxes.empty() && e.Doc.ChunkCount == 17);
 }
 
 }  // namespace

@@ -48,12 +48,12 @@ TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
         DtbBuilder().Top(1).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 3, 2).Scalar(0, 7).File(5);
     const std::string file = WriteFile("broken.dtb", broken);
     OpenFile(file);
-    ASSERT_EQ(g_user.boxes.size(), 1u);
-    EXPECT_EQ(g_user.boxes[0].text,
+    ASSERT_EQ(user.boxes.size(), 1u);
+    EXPECT_EQ(user.boxes[0].text,
               "The child counts of this file disagree with its chunks in 4 places, the first: chunk 2: beyond all "
               "counts (top-level chunk 2, the header counts 1).\n\nThe tree may show chunks under other nodes than "
               "intended. Edit > Check Structure lists every place and can repair the counts.");
-    EXPECT_EQ(g_user.boxes[0].flags & MB_ICONMASK, UINT(MB_ICONWARNING));
+    EXPECT_EQ(user.boxes[0].flags & MB_ICONMASK, UINT(MB_ICONWARNING));
 
     g_structureAnswers.push_back(IDC_REPAIR);
     Command(IDM_CHECK_STRUCTURE);
@@ -68,7 +68,7 @@ TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
     EXPECT_TRUE(ReadFile(file) == broken) << "undo did not give back the file's own bytes";
     Command(IDM_CHECK_STRUCTURE);  // Close repairs nothing
 
-    g_user.readOnly = true;
+    user.readOnly = true;
     OpenFile(file);
     Command(IDM_CHECK_STRUCTURE);
     OpenFile(path);  // a clean file opens without a word and has nothing to repair
@@ -79,5 +79,5 @@ TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
                                             "The child counts agree with the chunks: nothing to repair.||-"};
     EXPECT_EQ(g_looks, looks);
     EXPECT_FALSE(e.Doc.Modified);
-    EXPECT_EQ(g_user.boxes.size(), 4u) << "a question to close each file, and the warning for each broken one";
+    EXPECT_EQ(user.boxes.size(), 4u) << "a question to close each file, and the warning for each broken one";
 }

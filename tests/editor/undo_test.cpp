@@ -43,7 +43,7 @@ TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
     }
     EXPECT_FALSE(Marked());  // saved at the last step
     while (!Grayed(IDM_UNDO)) Command(IDM_UNDO);
-    EXPECT_TRUE(State() == states[0] && Marked() && g_user.beeps == 0);
+    EXPECT_TRUE(State() == states[0] && Marked() && user.beeps == 0);
     Command(IDM_SAVE);
     EXPECT_TRUE(ReadFile(path) == TestFile() && Grayed(IDM_UNDO) && !Grayed(IDM_REDO));
 }

@@ -75,7 +75,7 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
                  {1, "", ""}};
     const int takers[] = {IDM_FIND, IDC_SHOW_AS_TREE, IDC_SHOW_IDENTIFIERS, IDM_SAVE};
     for (int list = 0; list < 2; ++list) {
-        if (list) Click(IDC_SHOW_AS_TREE), OpenFile(path = WriteFile("b.dtb", TestFile())), g_user.boxes.clear();
+        if (list) Click(IDC_SHOW_AS_TREE), OpenFile(path = WriteFile("b.dtb", TestFile())), user.boxes.clear();
         std::string shown;
         for (int32_t chunk : {0, 1, 7, 8, 10}) Select(chunk), shown += Pane() + (PaneLocked() ? "!" : " ");
         EXPECT_EQ(shown, "6|04 00 01 00 00 00 5|alpha 7|one\r\ntwo 4|1.500000 6|00 00 FF FF FF FF ");
@@ -85,13 +85,13 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
             std::string was = Text(IDC_DATA_BOX);
             uint32_t value = ReadU32(e.Doc.Chunks[edit.chunk].Value);
             Type(IDC_DATA_BOX, edit.typed);
-            size_t boxes = g_user.boxes.size();
+            size_t boxes = user.boxes.size();
             int taker = takers[taken++ % 4];
             if (taker == IDM_FIND || taker == IDM_SAVE)
                 Command(taker);
             else if (Click(taker), edit.shown)
                 Click(taker), Select(edit.chunk);  // a view switch, and back
-            EXPECT_EQ(g_user.boxes.size(), boxes + (edit.shown ? 0 : 1)) << edit.typed;
+            EXPECT_EQ(user.boxes.size(), boxes + (edit.shown ? 0 : 1)) << edit.typed;
             EXPECT_EQ(Text(IDC_DATA_BOX), edit.shown ? edit.shown : edit.typed) << edit.typed;
             if (edit.shown) continue;
             EXPECT_EQ(ReadU32(e.Doc.Chunks[edit.chunk].Value), value) << edit.typed;
@@ -102,7 +102,7 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
         EXPECT_EQ(BoxTexts()[0],
                   "An Integer takes a whole number from -2147483648 to 2147483647, or up to eight hex "
                   "digits after 0x. Press Esc to put back the stored value.");
-        EXPECT_TRUE(g_user.boxes[0].flags == (MB_OK | MB_ICONINFORMATION) && NodeNumberOf(e.Doc.Chunks[0]) == 7);
+        EXPECT_TRUE(user.boxes[0].flags == (MB_OK | MB_ICONINFORMATION) && NodeNumberOf(e.Doc.Chunks[0]) == 7);
         Edit(2, "77");
         Select(8);
         EXPECT_EQ(list ? ListLines()[2] : TreeItems()[2], list ? "Integer(0x00)\t77\t2" : "2:1:0:77");
@@ -114,7 +114,7 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
     EXPECT_EQ(Text(IDC_KEY_BOX) + "|" + Text(IDC_HEADER0_BOX), "EF BE AD DE|2A");
     std::vector<std::string> saved = FileRows(path);
     EXPECT_TRUE(saved.back() == "header 2A 09 00 DE AD BE EF" && e.Doc.Key == 0xDEADBEEF);
-    g_user.boxes.clear();
+    user.boxes.clear();
     Type(IDC_HEADER0_BOX, "zz");
     Command(IDM_SAVE);  // refused: the field keeps its byte, the box its text, the file what it had
     EXPECT_EQ(BoxTexts(),
@@ -153,7 +153,7 @@ TEST_F(Views, UnusualFilesAreShownAsTheyAre) {
     Click(IDC_SHOW_IDENTIFIERS);  // a rebuild that selects the chunk again
     EXPECT_EQ(SelectedChunk(), kLevels);
     Command(IDM_CLOSE);
-    EXPECT_TRUE(TreeItems().empty() && g_user.boxes.size() == 2);  // Open's questions
+    EXPECT_TRUE(TreeItems().empty() && user.boxes.size() == 2);  // Open's questions
 }
 
 // Enter stores the Data box and stays on its chunk, a header box the header; Esc puts the stored value back.
@@ -167,9 +167,9 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
         PressKeys(keys);
         return PumpUntil(done);
     };
-    auto stored = [&] { return !SendMessageA(box, EM_GETMODIFY, 0, 0) || !g_user.boxes.empty(); };
+    auto stored = [&] { return !SendMessageA(box, EM_GETMODIFY, 0, 0) || !user.boxes.empty(); };
     Edit(2, "77");
-    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && g_user.boxes.empty());
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && user.boxes.empty());
     Type(IDC_DATA_BOX, "12abc");
     EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && Text(IDC_DATA_BOX) == "12abc");
     EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "77"; }) && Select(8));
@@ -216,7 +216,7 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
     rows = FileRows(path);
     EXPECT_EQ(rows[0] + "|" + rows[2] + "|" + rows[7],
               "16:04 00 01 00 00 00|0:01 02 03 04|32:'" + std::string("\0\r\n\xFF'", 5));
-    EXPECT_EQ(g_user.boxes.back().text,
+    EXPECT_EQ(user.boxes.back().text,
               "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00. Press Esc to "
               "put back the stored value.");
 }

@@ -40,7 +40,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         // The About box belongs to the main window, whose editor says how to open it.
         Editor* e = EditorOf(GetWindow(window, GW_OWNER));
         if (e && DonatePagePath(program, page, sizeof page))
-            e->User.ShellOpen(nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
+            e->User.ShellOpen(e->User.Context, nullptr, "open", page, nullptr, nullptr, SW_SHOWDEFAULT);
         return TRUE;
     }
     default:

@@ -247,7 +247,7 @@ bool CommandContextMenu(Editor* e, HWND control, LPARAM at) {
     }
     SetFocus(control);
     HMENU menu = LoadMenuA(e->Instance, "CHUNK_MENU");
-    UINT command = e->User.TrackMenu(GetSubMenu(menu, 0), point.x, point.y, e->Window);
+    UINT command = e->User.TrackMenu(e->User.Context, GetSubMenu(menu, 0), point.x, point.y, e->Window);
     DestroyMenu(menu);
     if (command) SendMessageA(e->Window, WM_COMMAND, command, 0);
     return true;
@@ -377,7 +377,7 @@ void WalkJournal(Editor* e, bool forwards) {
     if (!CommitEdits(e)) return;
     int32_t show = -1;
     if ((forwards ? RedoChange(&e->Doc, &show) : UndoChange(&e->Doc, &show)) != 0) {
-        e->User.Beep(MB_OK);
+        e->User.Beep(e->User.Context, MB_OK);
     } else if (show != kShowHeader) {
         RebuildView(e, true);
         ShowChunk(e, show);

@@ -18,23 +18,25 @@
 // The program title; also the caption of every message box.
 extern const char kProgramTitle[];
 
-// ShellExecuteA's shape.
-using ShellOpener = HINSTANCE (*)(HWND owner, const char* verb, const char* file, const char* parameters,
+// ShellExecuteA's shape, after the seams' context.
+using ShellOpener = HINSTANCE (*)(void* context, HWND owner, const char* verb, const char* file, const char* parameters,
                                   const char* folder, int show);
 
 // The editor's only ways to ask or tell the user something, to run the
 // system's file dialogs, page opener and context menus and to beep: the platform's own, or
-// the tests' answers in the user's place.
+// the tests' answers in the user's place. Each is handed Context first, as
+// the core's report hook is (the platform's: nullptr).
 struct UserSeams {
+    void* Context;
     // MessageBoxA's shape; returns the button pressed.
-    int (*MessageBox)(HWND owner, const char* text, const char* caption, UINT flags);
+    int (*MessageBox)(void* context, HWND owner, const char* text, const char* caption, UINT flags);
     // The open dialog (forSaving false) or the save dialog. TRUE when a file
     // was chosen; otherwise error receives the extended error, 0 for a cancel.
-    BOOL (*FileDialog)(OPENFILENAMEA* dialog, bool forSaving, DWORD* error);
+    BOOL (*FileDialog)(void* context, OPENFILENAMEA* dialog, bool forSaving, DWORD* error);
     ShellOpener ShellOpen;
-    BOOL (*Beep)(UINT type);
+    BOOL (*Beep)(void* context, UINT type);
     // A context menu at x, y (screen); returns the command chosen, 0 for none.
-    UINT (*TrackMenu)(HMENU menu, int x, int y, HWND owner);
+    UINT (*TrackMenu)(void* context, HMENU menu, int x, int y, HWND owner);
 };
 const UserSeams& PlatformSeams();
 

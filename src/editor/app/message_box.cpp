@@ -7,28 +7,32 @@
 
 namespace {
 
-int PlatformMessageBox(HWND owner, const char* text, const char* caption, UINT flags) {
+int PlatformMessageBox(void*, HWND owner, const char* text, const char* caption, UINT flags) {
     return MessageBoxA(owner, text, caption, flags);
 }
 
-BOOL PlatformFileDialog(OPENFILENAMEA* dialog, bool forSaving, DWORD* error) {
+BOOL PlatformFileDialog(void*, OPENFILENAMEA* dialog, bool forSaving, DWORD* error) {
     BOOL chosen = forSaving ? GetSaveFileNameA(dialog) : GetOpenFileNameA(dialog);
     *error = chosen ? 0 : CommDlgExtendedError();
     return chosen;
 }
 
-HINSTANCE PlatformShellOpen(HWND owner, const char* verb, const char* file, const char* parameters, const char* folder,
-                            int show) {
+HINSTANCE PlatformShellOpen(void*, HWND owner, const char* verb, const char* file, const char* parameters,
+                            const char* folder, int show) {
     return ShellExecuteA(owner, verb, file, parameters, folder, show);
 }
 
-BOOL PlatformBeep(UINT type) { return MessageBeep(type); }
+BOOL PlatformBeep(void*, UINT type) { return MessageBeep(type); }
 
-UINT PlatformTrackMenu(HMENU menu, int x, int y, HWND owner) {
+UINT PlatformTrackMenu(void*, HMENU menu, int x, int y, HWND owner) {
     return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
 }
 
-const UserSeams kPlatform = {PlatformMessageBox, PlatformFileDialog, PlatformShellOpen, PlatformBeep,
+const UserSeams kPlatform = {nullptr,  // no context
+                             PlatformMessageBox,
+                             PlatformFileDialog,
+                             PlatformShellOpen,
+                             PlatformBeep,
                              PlatformTrackMenu};
 
 }  // namespace
@@ -36,11 +40,11 @@ const UserSeams kPlatform = {PlatformMessageBox, PlatformFileDialog, PlatformShe
 const UserSeams& PlatformSeams() { return kPlatform; }
 
 void TellUser(const Editor* e, const char* text, UINT icon) {
-    e->User.MessageBox(e->Window, text, kProgramTitle, MB_OK | icon);
+    e->User.MessageBox(e->User.Context, e->Window, text, kProgramTitle, MB_OK | icon);
 }
 
 int AskUser(const Editor* e, const char* question, UINT flags) {
-    return e->User.MessageBox(e->Window, question, kProgramTitle, flags);
+    return e->User.MessageBox(e->User.Context, e->Window, question, kProgramTitle, flags);
 }
 
 void ReportToUser(void* context, const char* text, ReportKind kind) {

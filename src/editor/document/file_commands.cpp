@@ -117,12 +117,12 @@ FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOn
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | (forSaving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     dialog.lpstrDefExt = forSaving ? ".dtb" : nullptr;
     DWORD error = 0;
-    if (e->User.FileDialog(&dialog, forSaving, &error)) {
+    if (e->User.FileDialog(e->User.Context, &dialog, forSaving, &error)) {
         if (readOnly) *readOnly = (dialog.Flags & OFN_READONLY) != 0;
         return FileChosen;
     }
     if (error == 0) return FileCancelled;
-    e->User.MessageBox(nullptr, "Common Dialog Failure", kProgramTitle, MB_OK | MB_ICONERROR);
+    e->User.MessageBox(e->User.Context, nullptr, "Common Dialog Failure", kProgramTitle, MB_OK | MB_ICONERROR);
     return FileDialogFailed;
 }
 

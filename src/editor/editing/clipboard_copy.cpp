@@ -38,7 +38,7 @@ bool CopyToClipboard(Editor* e, bool cut) {
     int32_t parent = -1;
     int32_t selected = e->ShowAsTree ? SelectedTreeChunkAndParent(e, &parent) : -1;
     if (selected < 0) {  // the list is shown, or nothing is selected
-        e->User.Beep(0);
+        e->User.Beep(e->User.Context, 0);
         return false;
     }
     // What the tree shows as the item: its subtree, and a folded name with it.

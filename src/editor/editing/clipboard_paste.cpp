@@ -28,7 +28,7 @@ int32_t PasteBlock(Editor* e, const uint8_t* block, size_t size, int32_t selecte
 
 int32_t PasteFromClipboard(Editor* e) {
     if (!IsClipboardFormatAvailable(e->ClipboardFormat) || !e->ShowAsTree) {
-        e->User.Beep(0);
+        e->User.Beep(e->User.Context, 0);
         return -1;
     }
     int32_t parent = -1;
@@ -53,13 +53,13 @@ int32_t PasteFromClipboard(Editor* e) {
     HANDLE memory = GetClipboardData(e->ClipboardFormat);
     const uint8_t* block = memory ? static_cast<const uint8_t*>(GlobalLock(memory)) : nullptr;
     if (!memory) {  // gone since it was looked for
-        e->User.Beep(0);
+        e->User.Beep(e->User.Context, 0);
     } else if (!block) {
         ReportOutOfMemory(&e->Doc);
     } else {
         result = PasteBlock(e, block, GlobalSize(memory), selected, parent, location);
         GlobalUnlock(memory);
-        if (result == kBlockRefused) e->User.Beep(0);
+        if (result == kBlockRefused) e->User.Beep(e->User.Context, 0);
     }
     CloseClipboard();
     return result >= 0 ? result : -1;

@@ -31,7 +31,8 @@ bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST
 
 // Refusals are said in a box owned by the dialog, which stays open.
 bool Refuse(HWND dialog, const InsertRequest* request, const char* why) {
-    request->Owner->User.MessageBox(dialog, why, kProgramTitle, MB_OK | MB_ICONINFORMATION);
+    const UserSeams& user = request->Owner->User;
+    user.MessageBox(user.Context, dialog, why, kProgramTitle, MB_OK | MB_ICONINFORMATION);
     return false;
 }
 
