@@ -7,10 +7,14 @@
 
 namespace {
 
-std::deque<std::string> g_paths;   // typed into Go To in turn; Cancel when none is left
-std::vector<std::string> g_shown;  // what the box held at each answer, and whether it was selected
+struct GoToAnswers {
+    std::deque<std::string> paths;   // typed into Go To in turn; Cancel when none is left
+    std::vector<std::string> shown;  // what the box held at each answer, and whether it was selected
+};
 
-void AnswerGoTo(HWND, UINT, UINT_PTR, DWORD) {
+// A timer on the main window, its id the answers.
+void AnswerGoTo(HWND, UINT, UINT_PTR id, DWORD) {
+    GoToAnswers& answers = *reinterpret_cast<GoToAnswers*>(id);
     HWND dialog = FindWindowA(nullptr, "Go To");
     if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog))
         return;
@@ -19,10 +23,10 @@ void AnswerGoTo(HWND, UINT, UINT_PTR, DWORD) {
     GetWindowTextA(box, text, sizeof text);
     DWORD from = 0, to = 0;
     SendMessageA(box, EM_GETSEL, WPARAM(&from), LPARAM(&to));
-    g_shown.push_back(text + std::string(to > from ? " (selected)" : ""));
-    if (g_paths.empty()) return void(SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0));
-    SetWindowTextA(box, g_paths.front().c_str());
-    g_paths.pop_front();
+    answers.shown.push_back(text + std::string(to > from ? " (selected)" : ""));
+    if (answers.paths.empty()) return void(SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0));
+    SetWindowTextA(box, answers.paths.front().c_str());
+    answers.paths.pop_front();
     SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
 }
 
@@ -147,13 +151,12 @@ TEST_F(FindReplace, ReplaceAllIsOneChangeAndRefusalsChangeNothing) {
 // Go To shows the selection's path selected, refuses a path that names nothing with the reason and stays open, and
 // selects the chunk a path names, opening the nodes on its way.
 TEST_F(FindReplace, GoToSelectsThePathTypedAndRefusesOneThatNamesNothing) {
-    g_shown.clear();
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerGoTo);
+    GoToAnswers answers = {{"alpha/nothing", "alpha/beta/2"}, {}};
+    SetTimer(window, reinterpret_cast<UINT_PTR>(&answers), 10, AnswerGoTo);
     Select(6);
-    g_paths = {"alpha/nothing", "alpha/beta/2"};
     Command(IDM_GO_TO);
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(g_shown, std::vector<std::string>({"alpha/beta/1/0 (selected)", "alpha/nothing"}));
+    KillTimer(window, reinterpret_cast<UINT_PTR>(&answers));
+    EXPECT_EQ(answers.shown, std::vector<std::string>({"alpha/beta/1/0 (selected)", "alpha/nothing"}));
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({"There is no chunk at \"alpha/nothing\"."}));
     EXPECT_EQ(SelectedChunk(), 7);
 }

@@ -6,21 +6,25 @@
 
 namespace {
 
-std::vector<std::string> g_looks;    // each dialog as summary|lines|R (Repair enabled) or -
-std::deque<int> g_structureAnswers;  // IDC_REPAIR; IDCANCEL when none is left
+struct StructureAnswers {
+    std::vector<std::string> looks;  // each dialog as summary|lines|R (Repair enabled) or -
+    std::deque<int> buttons;         // IDC_REPAIR; IDCANCEL when none is left
+};
 
-// The Check Structure dialog of this thread, once it takes input: read, then answered.
-void AnswerStructureDialog(HWND, UINT, UINT_PTR, DWORD) {
+// The Check Structure dialog of this thread, once it takes input: read, then
+// answered. A timer on the main window, its id the answers.
+void AnswerStructureDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    StructureAnswers& answers = *reinterpret_cast<StructureAnswers*>(id);
     HWND dialog = FindWindowA(nullptr, "Check Structure");
     if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog))
         return;
     char summary[512], lines[4096];
     GetDlgItemTextA(dialog, IDC_STRUCTURE_SUMMARY, summary, sizeof summary);
     GetDlgItemTextA(dialog, IDC_STRUCTURE_LIST, lines, sizeof lines);
-    g_looks.push_back(std::string(summary) + "|" + lines + "|" +
-                      (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
-    int answer = g_structureAnswers.empty() ? IDCANCEL : g_structureAnswers.front();
-    if (!g_structureAnswers.empty()) g_structureAnswers.pop_front();
+    answers.looks.push_back(std::string(summary) + "|" + lines + "|" +
+                            (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
+    int answer = answers.buttons.empty() ? IDCANCEL : answers.buttons.front();
+    if (!answers.buttons.empty()) answers.buttons.pop_front();
     SendMessageA(GetDlgItem(dialog, answer), BM_CLICK, 0, 0);
 }
 
@@ -42,8 +46,8 @@ std::string Look(const char* undo, const char* repair) {
 // Two chunks beyond the header's count and a node the table leaves short: said once on open, listed, repaired as one
 // change that Save writes and Undo takes back to the file's own bytes. Read-only and clean files offer no Repair.
 TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
-    g_looks.clear();
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerStructureDialog);
+    StructureAnswers answers;
+    SetTimer(window, reinterpret_cast<UINT_PTR>(&answers), 10, AnswerStructureDialog);
     const std::vector<uint8_t> broken =
         DtbBuilder().Top(1).Node(16, 1, 1).Scalar(0, 5).Scalar(0, 6).Node(19, 3, 2).Scalar(0, 7).File(5);
     const std::string file = WriteFile("broken.dtb", broken);
@@ -55,7 +59,7 @@ TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
               "intended. Edit > Check Structure lists every place and can repair the counts.");
     EXPECT_EQ(user.boxes[0].flags & MB_ICONMASK, UINT(MB_ICONWARNING));
 
-    g_structureAnswers.push_back(IDC_REPAIR);
+    answers.buttons.push_back(IDC_REPAIR);
     Command(IDM_CHECK_STRUCTURE);
     EXPECT_EQ(Table(), "3 16(1)#1 0:5 0:6 19(1)#2 0:7");
     EXPECT_EQ(Text(IDC_HEADER12_BOX) + "|" + Text(0), "03 00|" + kTitle + " - " + file + " *");
@@ -73,11 +77,11 @@ TEST_F(EditorTest, CheckStructureListsAndRepairsTheCountsAsOneChange) {
     Command(IDM_CHECK_STRUCTURE);
     OpenFile(path);  // a clean file opens without a word and has nothing to repair
     Command(IDM_CHECK_STRUCTURE);
-    KillTimer(nullptr, timer);
+    KillTimer(window, reinterpret_cast<UINT_PTR>(&answers));
     const std::vector<std::string> looks = {Look("; Undo takes it back", "R"), Look("; Undo takes it back", "R"),
                                             Look(" (not in a file open read-only)", "-"),
                                             "The child counts agree with the chunks: nothing to repair.||-"};
-    EXPECT_EQ(g_looks, looks);
+    EXPECT_EQ(answers.looks, looks);
     EXPECT_FALSE(e.Doc.Modified);
     EXPECT_EQ(user.boxes.size(), 4u) << "a question to close each file, and the warning for each broken one";
 }
