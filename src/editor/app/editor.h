@@ -75,9 +75,9 @@ struct Editor {
     HACCEL Accelerators;
     HHOOK MessageHook;
     UINT ClipboardFormat;  // "KLVDTB"
-    bool ShowIdentifiers;  // check box 3001
-    bool ShowAsTree;       // check box 3002: the tree is shown, else the list
-    bool ShowHex;          // check box 3003: the Data box shows and takes the chunk's bytes in hex
+    bool ShowIdentifiers;  // IDC_SHOW_IDENTIFIERS
+    bool ShowAsTree;       // IDC_SHOW_AS_TREE: the tree is shown, else the list
+    bool ShowHex;          // IDC_SHOW_HEX: the Data box shows and takes the chunk's bytes in hex
     // List mode: the line whose chunk the pane shows, -1 for none; always -1
     // in tree mode, where the tree's selection says which chunk it is.
     int32_t CurrentChunk;
