@@ -73,9 +73,15 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
     bool ok = true;
     for (int32_t i = 0; i < doc->ChunkCount && ok; ++i) {
         const ChunkRecord& r = doc->Chunks[i];
+        int32_t payload = IsPoolType(r.Type) ? r.Length : 0;
+        if (kFileBlock - out.used >= kLongestChunkHead + payload) {  // most chunks: straight into the block
+            out.used += EncodeChunkHead(r, out.bytes + out.used);
+            std::memcpy(out.bytes + out.used, doc->Pool + r.PoolOffset, static_cast<size_t>(payload));
+            out.used += payload;
+            continue;
+        }
         uint8_t head[kLongestChunkHead];
-        ok = out.Put(head, EncodeChunkHead(r, head)) &&
-             (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
+        ok = out.Put(head, EncodeChunkHead(r, head)) && out.Put(doc->Pool + r.PoolOffset, payload);
     }
     if (!ok || !out.Flush()) {
         ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError());

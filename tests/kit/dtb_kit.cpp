@@ -56,6 +56,7 @@ FileLayer MakeMemoryLayer() {
     layer.Flush = [](NativeHandle) { return true; };
     layer.Close = [](NativeHandle) { return true; };
     layer.LastError = [] { return g_error; };
+    layer.Length = [](NativeHandle file) { return static_cast<int64_t>(FileAt(file).bytes.size()); };
     return layer;
 }
 

@@ -56,6 +56,11 @@ bool PosixReserve(NativeHandle file, int64_t size) {
     return error == 0 && PosixSeekStart(file);
 }
 
+int64_t PosixLength(NativeHandle file) {
+    struct stat info;
+    return fstat(Fd(file), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : -1;
+}
+
 bool PosixFlush(NativeHandle file) { return fsync(Fd(file)) == 0; }
 
 bool PosixClose(NativeHandle file) { return close(Fd(file)) == 0; }
@@ -214,6 +219,7 @@ const FileLayer kPosix = {PosixRead,
                           PosixFlush,
                           PosixClose,
                           PosixLastError,
+                          PosixLength,
                           PosixInspectSaveTarget,
                           PosixCreateTemporary,
                           PosixReplaceWith,
