@@ -71,9 +71,13 @@ bool MakeRoom(Document* doc, int32_t payload, int64_t left, int64_t taken) {
 // memory).
 bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, int64_t left, int64_t taken, ChunkCut* cut,
                int64_t* wanted) {
-    if (remaining >= 4 && !MakeRoom(doc, 0, left, taken)) return false;
-    ChunkRecord r = {};
-    *cut = DecodeChunk(p, remaining, &r, wanted);
+    if (remaining < 4) return *wanted = 0, *cut = ChunkShort, true;
+    if (!MakeRoom(doc, 0, left, taken)) return false;
+    // Decoded in its slot: a record put together on the stack and copied
+    // whole makes the CPU wait for its parts' stores at every chunk.
+    ChunkRecord* r = doc->Chunks + doc->ChunkCount;
+    *r = ChunkRecord();
+    *cut = DecodeChunk(p, remaining, r, wanted);
     if (*cut == ChunkUnknown) {
         char hex[16];
         FormatHexBytes(p, 4, hex);
@@ -81,14 +85,22 @@ bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, int64_t left,
         return false;
     }
     if (*cut == ChunkShort) return true;
-    if (IsPoolType(r.Type)) {
-        if (!MakeRoom(doc, r.Length, left, taken)) return false;
-        r.SlotLength = r.Length;
-        r.PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
-        std::memcpy(doc->Pool + doc->PoolUsed, p + 8, static_cast<size_t>(r.Length));
-        doc->PoolUsed += r.Length;
+    if (IsPoolType(r->Type)) {
+        int32_t length = r->Length;
+        if (!MakeRoom(doc, length, left, taken)) return false;
+        r = doc->Chunks + doc->ChunkCount;  // the table may have moved
+        r->SlotLength = length;
+        r->PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
+        // Names and keywords, most of the payloads, are short: a copy of a
+        // fixed size costs none of the branches of their mixed lengths. What
+        // it writes past the payload is pool room not yet used.
+        if (length <= 32 && remaining >= 40 && doc->PoolCapacity - doc->PoolUsed > 32)
+            std::memcpy(doc->Pool + doc->PoolUsed, p + 8, 32);
+        else
+            std::memcpy(doc->Pool + doc->PoolUsed, p + 8, static_cast<size_t>(length));
+        doc->PoolUsed += length;
     }
-    doc->Chunks[doc->ChunkCount++] = r;
+    doc->ChunkCount++;
     return true;
 }
 
