@@ -36,7 +36,9 @@ struct alignas(std::max_align_t) BlockHead {
 
 // The first touch of each page of a large block costs a fault that, for a
 // file of tens of megabytes read into a fresh document, outweighs the reading
-// itself. Where the system offers it, such blocks take pages of 2 MiB.
+// itself. Where the system offers it, the blocks a reader is about to fill
+// take pages of 2 MiB (only those: in a block that grows by steps, a large
+// page would hold much reserve that is never used).
 void AskForLargePages(void* block, size_t bytes) {
 #ifdef __linux__
     const uintptr_t page = uintptr_t{2} << 20;
@@ -66,7 +68,6 @@ void* ReservingResize(void*, void* block, size_t bytes) {
         if (!grown) return nullptr;
         grown->reserved = reserve;
         block = grown + 1;
-        AskForLargePages(grown, sizeof(BlockHead) + reserve);
     }
 #ifdef DTB_ADDRESS_SANITIZER
     ASAN_UNPOISON_MEMORY_REGION(block, bytes);
@@ -176,12 +177,13 @@ int32_t EnsureRoom(Document* doc, int32_t poolBytes, int32_t tableSlots) {
 }
 
 int32_t ReserveForLoad(Document* doc, int64_t poolCapacity, int64_t tableCapacity) {
-    if (!doc->Pool || !doc->Chunks || (poolCapacity > doc->PoolCapacity && !GrowPool(doc, poolCapacity, false)) ||
-        (tableCapacity > doc->ChunkCapacity && !GrowTable(doc, tableCapacity, false))) {
-        ReportOutOfMemory(doc);
-        return -1;
-    }
-    return 0;
+    bool ok = doc->Pool && doc->Chunks;
+    if (ok && poolCapacity > doc->PoolCapacity && (ok = GrowPool(doc, poolCapacity, false)))
+        AskForLargePages(doc->Pool, static_cast<size_t>(doc->PoolCapacity));
+    if (ok && tableCapacity > doc->ChunkCapacity && (ok = GrowTable(doc, tableCapacity, false)))
+        AskForLargePages(doc->Chunks, static_cast<size_t>(doc->ChunkCapacity) * sizeof(ChunkRecord));
+    if (!ok) ReportOutOfMemory(doc);
+    return ok ? 0 : -1;
 }
 
 int32_t InsertChunkAt(Document* doc, const ChunkRecord* record, int32_t index) {
