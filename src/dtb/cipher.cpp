@@ -5,6 +5,7 @@
 #include <immintrin.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 
 void SeedCipher(CipherState* cipher, uint32_t key) {
@@ -80,7 +81,7 @@ void ApplyPortable(CipherState* cipher, uint8_t* buffer, int64_t start, int64_t 
 inline int32_t RunFrom(int32_t b, int64_t count, int32_t* a) {
     *a = LaggedIndex(b);
     int32_t run = (b < kSplit ? kSplit : kCipherRing) - b;
-    return count < run ? static_cast<int32_t>(count) : run;
+    return static_cast<int32_t>(std::min<int64_t>(count, run));
 }
 
 // The low bytes of eight words, in order, in the first eight bytes.

@@ -41,10 +41,10 @@ struct alignas(std::max_align_t) BlockHead {
 // page would hold much reserve that is never used).
 void AskForLargePages(void* block, size_t bytes) {
 #ifdef __linux__
-    const uintptr_t page = uintptr_t{2} << 20;
-    uintptr_t from = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
-    uintptr_t to = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
-    if (from < to) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    // From the start of block's first page, as madvise wants; the system
+    // gives large pages wherever the range holds whole ones.
+    uintptr_t start = reinterpret_cast<uintptr_t>(block) / 4096 * 4096;
+    madvise(reinterpret_cast<void*>(start), bytes + (reinterpret_cast<uintptr_t>(block) - start), MADV_HUGEPAGE);
 #else
     (void)block, (void)bytes;
 #endif
