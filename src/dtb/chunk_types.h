@@ -1,7 +1,9 @@
 // The chunk type codes and the three shapes every layer groups them into.
 #pragma once
 
+#include <climits>
 #include <cstdint>
+#include <cstring>
 
 #include "document.h"
 
@@ -16,7 +18,14 @@ const uint32_t kTypeInteger = 0;
 const uint32_t kTypeFloat = 1;
 const uint32_t kTypeIdentifier = 5;  // the keyword that may follow a node and name it
 
-ChunkShape ShapeOfType(uint32_t type);
+// By type code; codes 36 and above are all unknown. The reader and the writer
+// look a type up for every chunk, so this is inline.
+struct TypeRow {
+    ChunkShape shape;
+    const char* label;
+};
+extern const TypeRow kTypeRows[36];
+inline ChunkShape ShapeOfType(uint32_t type) { return type < 36 ? kTypeRows[type].shape : ShapeUnknown; }
 inline bool IsScalarType(uint32_t type) { return ShapeOfType(type) == ShapeScalar; }
 inline bool IsPoolType(uint32_t type) { return ShapeOfType(type) == ShapePool; }
 inline bool IsNodeType(uint32_t type) { return ShapeOfType(type) == ShapeNode; }
@@ -49,7 +58,23 @@ inline uint16_t TopLevelCountOf(const Document& doc) { return ReadU16(doc.Header
 const int32_t kLongestChunkHead = 10;
 // The bytes before the payload (all of them but for a pool chunk) written
 // at out; returns how many.
-int32_t EncodeChunkHead(const ChunkRecord& record, uint8_t* out);
+inline int32_t EncodeChunkHead(const ChunkRecord& record, uint8_t* out) {
+    WriteU32(out, record.Type);
+    switch (ShapeOfType(record.Type)) {
+    case ShapeScalar:
+        std::memcpy(out + 4, record.Value, 4);
+        return 8;
+    case ShapeNode:
+        std::memcpy(out + 4, record.Value, 6);
+        return 10;
+    case ShapePool:
+        WriteU32(out + 4, static_cast<uint32_t>(record.Length));
+        return 8;
+    case ShapeUnknown:
+        break;
+    }
+    return 4;
+}
 int64_t EncodedChunkSize(const ChunkRecord& record);
 
 enum ChunkCut { ChunkWhole, ChunkShort, ChunkUnknown };
@@ -58,4 +83,31 @@ enum ChunkCut { ChunkWhole, ChunkShort, ChunkUnknown };
 // bytes + 8. ChunkShort: the bytes end inside it; size is its whole size when
 // that is known already, else 0. ChunkUnknown: the type is no chunk's, judged
 // as soon as its four bytes are there.
-ChunkCut DecodeChunk(const uint8_t* bytes, int64_t available, ChunkRecord* record, int64_t* size);
+inline ChunkCut DecodeChunk(const uint8_t* bytes, int64_t available, ChunkRecord* record, int64_t* size) {
+    *size = 0;
+    if (available < 4) return ChunkShort;
+    record->Type = ReadU32(bytes);
+    switch (ShapeOfType(record->Type)) {
+    case ShapeScalar:
+        if (available < 8) return ChunkShort;
+        std::memcpy(record->Value, bytes + 4, 4);
+        *size = 8;
+        return ChunkWhole;
+    case ShapeNode:
+        if (available < 10) return ChunkShort;
+        std::memcpy(record->Value, bytes + 4, 6);
+        *size = 10;
+        return ChunkWhole;
+    case ShapePool: {
+        if (available < 8) return ChunkShort;
+        uint32_t length = ReadU32(bytes + 4);
+        *size = 8 + static_cast<int64_t>(length);
+        if (available < *size || length > static_cast<uint32_t>(INT32_MAX)) return ChunkShort;
+        record->Length = static_cast<int32_t>(length);
+        return ChunkWhole;
+    }
+    case ShapeUnknown:
+        break;
+    }
+    return ChunkUnknown;
+}

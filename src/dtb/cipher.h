@@ -21,5 +21,16 @@ const int32_t kCipherLag = 103;
 void SeedCipher(CipherState* cipher, uint32_t key);
 // The byte XOR the next keystream byte; advances the state one step.
 uint8_t NextCipherByte(CipherState* cipher, uint8_t byte);
-// Applies NextCipherByte to buffer[start .. start + count - 1] in order.
+// Applies NextCipherByte to buffer[start .. start + count - 1] in order, with
+// the widest vectors the CPU has.
 void ApplyCipher(CipherState* cipher, uint8_t* buffer, int64_t start, int64_t count);
+
+// The ways ApplyCipher can be carried out, all with the byte loop's result:
+// the portable loop first, then wider vectors. *variants receives the list;
+// the count returned is how many of them this CPU runs, and ApplyCipher uses
+// the last of those.
+struct CipherVariant {
+    const char* Name;
+    void (*Apply)(CipherState* cipher, uint8_t* buffer, int64_t start, int64_t count);
+};
+int32_t CipherVariants(const CipherVariant** variants);

@@ -97,6 +97,13 @@ void FreeDocument(Document* doc);
 // Every pointer into Pool or Chunks taken before the call is stale after it.
 int32_t EnsureRoom(Document* doc, int32_t poolBytes, int32_t tableSlots);
 
+// For a reader that fills the pool and the table front to back: grows them
+// to at least poolCapacity bytes and tableCapacity records, each in one
+// resize and without zeroing what is new, which the reader is about to
+// overwrite (a block already that large stays). 0, or -1 after a report,
+// with the previous blocks kept whole.
+int32_t ReserveForLoad(Document* doc, int64_t poolCapacity, int64_t tableCapacity);
+
 // Inserts a copy of record at index (0 <= index <= ChunkCount). 0, or -1 with
 // nothing inserted.
 int32_t InsertChunkAt(Document* doc, const ChunkRecord* record, int32_t index);

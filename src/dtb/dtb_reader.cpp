@@ -39,13 +39,45 @@ struct ReadBuffer {
     }
 };
 
+// Makes room for one more record and payload bytes more. The file's length,
+// when known, bounds the payloads still to come (left: the file's bytes from
+// this chunk on), so the pool grows once to hold them all, and the table to
+// what the chunks so far suggest for the rest (taken: the stream bytes read
+// before this chunk). Both are filled right after, so neither is zeroed.
+// Without a length they grow in the usual steps. False after a report.
+bool MakeRoom(Document* doc, int32_t payload, int64_t left, int64_t taken) {
+    bool poolFull = doc->PoolUsed + static_cast<int64_t>(payload) >= doc->PoolCapacity;
+    bool tableFull = doc->ChunkCount + kUsualReserve >= doc->ChunkCapacity;
+    if (!poolFull && !tableFull) return true;
+    if (left < 0) return EnsureRoom(doc, payload, kUsualReserve) == 0;
+    int64_t pool = 0, table = 0;
+    if (poolFull) {
+        pool = doc->PoolUsed + (payload > left ? payload : left) + 1;
+        int64_t need = doc->PoolUsed + static_cast<int64_t>(payload) + 1;
+        if (pool > INT32_MAX) pool = need > INT32_MAX ? need : INT32_MAX;
+    }
+    if (tableFull) {  // a quarter more than the guess, and never more than the bytes can hold
+        double guess = static_cast<double>(left) * (doc->ChunkCount + 1) / static_cast<double>(taken + 1) * 1.25;
+        int64_t most = left / 8 + 1;
+        table = doc->ChunkCount + kUsualReserve + kTableStep +
+                (guess < static_cast<double>(most) ? static_cast<int64_t>(guess) : most);
+    }
+    return ReserveForLoad(doc, pool, table) == 0;
+}
+
 // Takes the chunk at p into the table if all of it is among the remaining
-// bytes; wanted is its whole size (for a short one, when known). False
-// after a report (an unknown type, no memory).
-bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, ChunkCut* cut, int64_t* wanted) {
-    if (remaining >= 4 && EnsureRoom(doc, 0, kUsualReserve) != 0) return false;
-    ChunkRecord r = {};
-    *cut = DecodeChunk(p, remaining, &r, wanted);
+// bytes; wanted is its whole size (for a short one, when known). left and
+// taken are as for MakeRoom. False after a report (an unknown type, no
+// memory).
+bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, int64_t left, int64_t taken, ChunkCut* cut,
+               int64_t* wanted) {
+    if (remaining < 4) return *wanted = 0, *cut = ChunkShort, true;
+    if (!MakeRoom(doc, 0, left, taken)) return false;
+    // Decoded in its slot: a record put together on the stack and copied
+    // whole makes the CPU wait for its parts' stores at every chunk.
+    ChunkRecord* r = doc->Chunks + doc->ChunkCount;
+    *r = ChunkRecord();
+    *cut = DecodeChunk(p, remaining, r, wanted);
     if (*cut == ChunkUnknown) {
         char hex[16];
         FormatHexBytes(p, 4, hex);
@@ -53,14 +85,22 @@ bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, ChunkCut* cut
         return false;
     }
     if (*cut == ChunkShort) return true;
-    if (IsPoolType(r.Type)) {
-        if (EnsureRoom(doc, r.Length, kUsualReserve) != 0) return false;
-        r.SlotLength = r.Length;
-        r.PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
-        std::memcpy(doc->Pool + doc->PoolUsed, p + 8, static_cast<size_t>(r.Length));
-        doc->PoolUsed += r.Length;
+    if (IsPoolType(r->Type)) {
+        int32_t length = r->Length;
+        if (!MakeRoom(doc, length, left, taken)) return false;
+        r = doc->Chunks + doc->ChunkCount;  // the table may have moved
+        r->SlotLength = length;
+        r->PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
+        // Names and keywords, most of the payloads, are short: a copy of a
+        // fixed size costs none of the branches of their mixed lengths. What
+        // it writes past the payload is pool room not yet used.
+        if (length <= 32 && remaining >= 40 && doc->PoolCapacity - doc->PoolUsed > 32)
+            std::memcpy(doc->Pool + doc->PoolUsed, p + 8, 32);
+        else
+            std::memcpy(doc->Pool + doc->PoolUsed, p + 8, static_cast<size_t>(length));
+        doc->PoolUsed += length;
     }
-    doc->Chunks[doc->ChunkCount++] = r;
+    doc->ChunkCount++;
     return true;
 }
 
@@ -93,6 +133,10 @@ int32_t ReadDocument(Document* doc) {
     // previous document's.
     std::memset(doc->HeaderBytes, 0, sizeof doc->HeaderBytes);
 
+    // Where the stream stands: its bytes before the buffer's first, and the
+    // file's bytes from there on (-1: the length is not known).
+    int64_t taken = 0;
+    const int64_t length = files.Length ? files.Length(files.Context, doc->FileHandle) : -1;
     ReadBuffer buffer;
     int32_t carry = 0;
     bool headerTaken = false;
@@ -130,9 +174,11 @@ int32_t ReadDocument(Document* doc) {
         int64_t wanted = 0;
         ChunkCut cut = ChunkWhole;
         while (pos < avail && cut == ChunkWhole) {
-            if (!TakeChunk(doc, buffer.bytes + pos, avail - pos, &cut, &wanted)) return -1;
+            int64_t left = length < 0 ? -1 : length - 4 - taken - pos;
+            if (!TakeChunk(doc, buffer.bytes + pos, avail - pos, left, taken + pos, &cut, &wanted)) return -1;
             if (cut == ChunkWhole) pos += static_cast<int32_t>(wanted);
         }
+        taken += pos;
         carry = avail - pos;
         std::memmove(buffer.bytes, buffer.bytes + pos, static_cast<size_t>(carry));
         if (carry == buffer.capacity && !buffer.Grow(carry, wanted)) {

@@ -49,6 +49,10 @@ struct WriteBlock {
     }
 };
 
+// Names and keywords, most of the payloads, are this long at most: a copy of
+// a fixed size costs none of the branches that their mixed lengths would.
+const int32_t kShortPayload = 32;
+
 }  // namespace
 
 int32_t WriteDocument(Document* doc) {
@@ -73,9 +77,19 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
     bool ok = true;
     for (int32_t i = 0; i < doc->ChunkCount && ok; ++i) {
         const ChunkRecord& r = doc->Chunks[i];
+        int32_t payload = IsPoolType(r.Type) ? r.Length : 0;
+        if (kFileBlock - out.used >= kLongestChunkHead + kShortPayload + payload) {  // most chunks: straight in
+            out.used += EncodeChunkHead(r, out.bytes + out.used);
+            const uint8_t* from = doc->Pool + r.PoolOffset;
+            if (payload <= kShortPayload && doc->PoolCapacity - static_cast<int64_t>(r.PoolOffset) >= kShortPayload)
+                std::memcpy(out.bytes + out.used, from, kShortPayload);  // what lies past it is written over next
+            else
+                std::memcpy(out.bytes + out.used, from, static_cast<size_t>(payload));
+            out.used += payload;
+            continue;
+        }
         uint8_t head[kLongestChunkHead];
-        ok = out.Put(head, EncodeChunkHead(r, head)) &&
-             (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
+        ok = out.Put(head, EncodeChunkHead(r, head)) && out.Put(doc->Pool + r.PoolOffset, payload);
     }
     if (!ok || !out.Flush()) {
         ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError(files.Context));

@@ -40,6 +40,9 @@ struct FileLayer {
     bool (*Flush)(void* context, NativeHandle file);  // everything written so far onto the disk itself
     bool (*Close)(void* context, NativeHandle file);
     int32_t (*LastError)(void* context);  // the platform's code for the last failure (errno or GetLastError())
+    // The file's length in bytes, or -1 when it has none that bounds what a
+    // read returns (a pipe, a device) or it cannot be told.
+    int64_t (*Length)(void* context, NativeHandle file);
 
     // The platform's half of a safe save (safe_save.h). Paths are the user's
     // 8-bit text; names made here are allocated with malloc, freed by the caller.

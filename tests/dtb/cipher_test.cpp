@@ -30,25 +30,34 @@ TEST(Cipher, KnownKeystreamAcrossTheRingWraps) {
     }
 }
 
-// The block routine must give exactly the byte step's result and state, whatever the call sizes, from odd starts,
-// wherever the ring wraps.
-TEST(Cipher, ApplyCipherMatchesTheByteStepForAnySplit) {
+// Every way of applying the keystream this CPU runs must give exactly the byte step's result and state, whatever the
+// call sizes (short ones, runs across the ring's wraps, long ones across many of a variant's blocks), from odd starts.
+TEST(Cipher, EveryVariantMatchesTheByteStepForAnySplit) {
     std::mt19937 random(20240611);
-    std::vector<std::vector<int64_t>> splits = {
-        {145, 1, 1, 102, 1, 249, 0, 248, 2, 103, 104, 146, 249, 250}, {0, 0, 8192}, {146, 103, 0, 1, 248, 1}, {}};
-    while (splits[3].size() < 200) splits[3].push_back(random() % 5 == 0 ? 0 : random() % 400);
-    for (uint32_t key : {0u, 0x80000000u, 0xDEADBEEFu, 0xFFFFFFFFu}) {
-        for (const std::vector<int64_t>& sizes : splits) {
-            std::vector<uint8_t> data(size_t(std::accumulate(sizes.begin(), sizes.end(), int64_t(0))) + 2);
-            for (uint8_t& x : data) x = static_cast<uint8_t>(random());
-            std::vector<uint8_t> expected = data;
-            CipherState bytewise, blocks;
-            SeedCipher(&bytewise, key), SeedCipher(&blocks, key);
-            for (size_t i = 1; i + 1 < data.size(); ++i) expected[i] = NextCipherByte(&bytewise, expected[i]);
-            int64_t at = 1;  // the first and last bytes lie outside every call
-            for (int64_t n : sizes) ApplyCipher(&blocks, data.data(), at, n), at += n;
-            ASSERT_EQ(data, expected) << "key " << key << ", split " << &sizes - splits.data();
-            EXPECT_EQ(std::memcmp(&blocks, &bytewise, sizeof blocks), 0);  // the whole state, indices too
+    std::vector<std::vector<int64_t>> splits = {{145, 1, 1, 102, 1, 249, 0, 248, 2, 103, 104, 146, 249, 250},
+                                                {0, 0, 8192},
+                                                {146, 103, 0, 1, 248, 1},
+                                                {1023, 1024, 1025, 4095, 2049, 15, 70001},
+                                                {}};
+    while (splits.back().size() < 200) splits.back().push_back(random() % 5 == 0 ? 0 : random() % 400);
+    const CipherVariant* variants = nullptr;
+    int32_t supported = CipherVariants(&variants);
+    for (int32_t v = -1; v < supported; ++v) {  // -1: ApplyCipher itself
+        auto apply = v < 0 ? ApplyCipher : variants[v].Apply;
+        const char* name = v < 0 ? "ApplyCipher" : variants[v].Name;
+        for (uint32_t key : {0u, 0x80000000u, 0xDEADBEEFu, 0xFFFFFFFFu}) {
+            for (const std::vector<int64_t>& sizes : splits) {
+                std::vector<uint8_t> data(size_t(std::accumulate(sizes.begin(), sizes.end(), int64_t(0))) + 2);
+                for (uint8_t& x : data) x = static_cast<uint8_t>(random());
+                std::vector<uint8_t> expected = data;
+                CipherState bytewise, blocks;
+                SeedCipher(&bytewise, key), SeedCipher(&blocks, key);
+                for (size_t i = 1; i + 1 < data.size(); ++i) expected[i] = NextCipherByte(&bytewise, expected[i]);
+                int64_t at = 1;  // the first and last bytes lie outside every call
+                for (int64_t n : sizes) apply(&blocks, data.data(), at, n), at += n;
+                ASSERT_EQ(data, expected) << name << ", key " << key << ", split " << &sizes - splits.data();
+                EXPECT_EQ(std::memcmp(&blocks, &bytewise, sizeof blocks), 0) << name;  // the whole state, indices too
+            }
         }
     }
 }

@@ -86,6 +86,27 @@ TEST(DtbReader, FilesCutAnywhereLoadWhatIsWhole) {
     }
 }
 
+// A file of known length costs one resize of the pool and a few of the table, whatever its chunks; without a length
+// (a pipe) the blocks grow by steps. Either way the bytes loaded are the file's, in blocks that come full of garbage.
+TEST(DtbReader, BlocksSizedFromTheFileLength) {
+    DtbBuilder b = DtbBuilder().Header(kHeader);
+    for (uint32_t i = 0; i < 20000; ++i) i % 3 ? b.Scalar(0, i) : b.Text(5, std::string(i % 50, char('a' + i % 26)));
+    const std::vector<uint8_t> file = b.File(kKey);
+    for (bool known : {true, false}) {
+        TestAllocator memory;
+        TestDocument doc(memory.Blocks());
+        MemoryFile source(file);
+        source.Attach(doc.get());
+        FileLayer layer = *doc->Files;
+        if (!known) layer.Length = [](void*, NativeHandle) { return int64_t{-1}; };
+        doc->Files = &layer;
+        ASSERT_EQ(ReadDocument(doc.get()), 0);
+        EXPECT_EQ(doc.Saved(), file);
+        EXPECT_EQ(Joined(known, memory.resizes <= 6, doc->PoolCapacity <= int32_t(file.size())),
+                  Joined(known, known, true));
+    }
+}
+
 TEST(DtbReader, FailuresKeepWhatWasLoaded) {
     DtbBuilder b = DtbBuilder().Header(kHeader);
     for (uint32_t i = 0; i < 1023; ++i) b.Scalar(0, i);  // the whole chunks of the first block

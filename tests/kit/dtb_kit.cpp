@@ -114,6 +114,7 @@ MemoryFile::MemoryFile(std::vector<uint8_t> content) : bytes(std::move(content))
     layer.Flush = [](void*, NativeHandle) { return true; };
     layer.Close = [](void*, NativeHandle) { return true; };
     layer.LastError = [](void* context) { return ErrorOf(context); };
+    layer.Length = [](void*, NativeHandle file) { return static_cast<int64_t>(FileAt(file).bytes.size()); };
     layer.Context = this;
 }
 

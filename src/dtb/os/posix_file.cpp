@@ -56,6 +56,11 @@ bool PosixReserve(void*, NativeHandle file, int64_t size) {
     return error == 0 && PosixSeekStart(nullptr, file);
 }
 
+int64_t PosixLength(void*, NativeHandle file) {
+    struct stat info;
+    return fstat(Fd(file), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : -1;
+}
+
 bool PosixFlush(void*, NativeHandle file) { return fsync(Fd(file)) == 0; }
 
 bool PosixClose(void*, NativeHandle file) { return close(Fd(file)) == 0; }
@@ -214,6 +219,7 @@ const FileLayer kPosix = {PosixRead,
                           PosixFlush,
                           PosixClose,
                           PosixLastError,
+                          PosixLength,
                           PosixInspectSaveTarget,
                           PosixCreateTemporary,
                           PosixReplaceWith,

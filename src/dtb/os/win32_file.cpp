@@ -41,6 +41,11 @@ bool Win32SeekStart(void*, NativeHandle file) { return SetFilePointer(H(file), 0
 
 bool Win32SetEnd(void*, NativeHandle file) { return SetEndOfFile(H(file)) != 0; }
 
+int64_t Win32Length(void*, NativeHandle file) {
+    LARGE_INTEGER size;
+    return GetFileType(H(file)) == FILE_TYPE_DISK && GetFileSizeEx(H(file), &size) ? size.QuadPart : -1;
+}
+
 bool Win32Reserve(void*, NativeHandle file, int64_t size) {
     LARGE_INTEGER current;
     if (!GetFileSizeEx(H(file), &current)) return false;
@@ -246,6 +251,7 @@ const FileLayer kWin32 = {Win32Read,
                           Win32Flush,
                           Win32Close,
                           Win32LastError,
+                          Win32Length,
                           Win32InspectSaveTarget,
                           Win32CreateTemporary,
                           Win32ReplaceWith,
