@@ -77,17 +77,12 @@ TEST(ClipboardBlock, PasteCountsOneItemAndCopiesThePayloadsAnew) {
     doc.Load(DtbBuilder().Top(2).Node(16, 3, 0).Scalar(0, 1).Node(16, 1, 2).Scalar(0, 3).Scalar(0, 4).Scalar(0, 5));
     EXPECT_EQ(Paste(doc, three, -1, -1, 0), 6);  // nothing selected: a new last top-level chunk
     const std::vector<std::string> rows = doc.Rows();
-    EXPECT_EQ(rows[6] + rows[7] + rows[8] + std::to_string(doc.chunk(8).SlotLength) + std::to_string(doc->Modified),
-              "17:02 00 04 00 00 00"
-              "5:'id'"
-              "32:'abc'"
-              "31");
+    EXPECT_EQ(rows[6] + "|" + rows[7] + "|" + rows[8] + "|" + Joined(doc.chunk(8).SlotLength, doc->Modified),
+              "17:02 00 04 00 00 00|5:'id'|32:'abc'|3 1");
     EXPECT_EQ(Paste(doc, three, 2, 0, LocationUnder), 3);
     EXPECT_EQ(Paste(doc, three, 1, 0, LocationBefore), 1);
-    EXPECT_EQ(doc.Rows()[0] + doc.Rows()[5] + doc.Rows().back(),  // each one more child, not three
-              "16:04 00 00 00 00 00"
-              "16:02 00 02 00 00 00"
-              "header 00 03 00 00 00 00 00");
+    EXPECT_EQ(doc.Rows()[0] + "|" + doc.Rows()[5] + "|" + doc.Rows().back(),  // each one more child, not three
+              "16:04 00 00 00 00 00|16:02 00 02 00 00 00|header 00 03 00 00 00 00 00");
     const uint8_t edit[] = {'Z'};
     ReplacePayload(doc.get(), 2, edit, 1);
     EXPECT_EQ(doc.payload(2) + doc.payload(7) + doc.payload(13) + std::to_string(doc->PoolUsed), "Zidid15");

@@ -35,9 +35,7 @@ TEST(ChunkText, ValuesLabelsAndCuts) {
         EXPECT_EQ(FormatChunkText(doc.get(), 6, out, sizeof out, ": ", true), 0);
         EXPECT_EQ(std::to_string(FormatListLine(doc.get(), 6, out, sizeof out)) + out, "2\t6") << unknown;
     }
-    const char digits[] =
-        "7"
-        "42";  // the index is the run of digits that ends the line, and no more
+    const char digits[] = "742";  // the index is the run of digits that ends the line, and no more
     EXPECT_EQ(ChunkIndexFromListLine("abc\t") + ChunkIndexFromListLine("x\t007") + ChunkIndexFromListLine(digits + 1),
               49);
 }
@@ -45,32 +43,20 @@ TEST(ChunkText, ValuesLabelsAndCuts) {
 TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
     TestDocument doc;
     std::string far(5000, 'a');
-    far.replace(4000, 5,
-                "N\xC9"
-                "EDL");  // far past any view's buffer
+    far.replace(4000, 5, "N\311EDL");  // far past any view's buffer; \311 is 0xC9
     // 0 node, 1 its identifier, 2 xabcx, 3 integer, 4 type 7, 5 abc again, ...
     DtbBuilder b;
     b.Top(4).Node(16, 1, 0).Text(5, "ABCnode").Text(33, "xabcx").Scalar(0, 1).Text(7, "abc").Text(2, "--aBc");
     doc.Load(b.Text(32, far).Text(32, std::string("ab\0needle", 9)).Text(18, "caf\xC9"));
+    // Start is the chunk after the selection (from 3, never 7); \351 is 0xE9.
     const struct {
         int32_t start;
         const char* text;
         bool identifiers;
         int32_t found;
-    } cases[] = {{0, "ABC", true, 1},
-                 {2, "ABC", true, 2},
-                 {3, "ABC", true, 5},  // start is the chunk after the selection; never 7
-                 {-5, "node", true, 1},
-                 {0, "node", false, -1},
-                 {0, "ABCnode", true, 1},
-                 {0, "ABCnodeX", true, -1},
-                 {0, "1", true, -1},
-                 {0,
-                  "n\xE9"
-                  "edl",
-                  true, 6},
-                 {7, "needle", true, -1},
-                 {0, "CAF\xE9", true, 8}};
+    } cases[] = {{0, "ABC", true, 1},      {2, "ABC", true, 2},     {3, "ABC", true, 5},       {-5, "node", true, 1},
+                 {0, "node", false, -1},   {0, "ABCnode", true, 1}, {0, "ABCnodeX", true, -1}, {0, "1", true, -1},
+                 {0, "n\351edl", true, 6}, {7, "needle", true, -1}, {0, "CAF\xE9", true, 8}};
     CaseFold fold;  // the code page's own, as the editor asks the platform: A-Z, and one letter beyond ASCII
     for (int c = 0; c < 256; ++c) fold.lower[c] = static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     fold.lower[0xC9] = 0xE9;

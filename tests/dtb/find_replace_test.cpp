@@ -8,15 +8,9 @@
 
 namespace {
 
-uint32_t FloatBits(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    return bits;
-}
-
-DtbBuilder Sample() {
+DtbBuilder Sample() {  // 0x42280000 is 42.0
     DtbBuilder b;
-    b.Top(3).Node(16, 4, 1).Text(5, "Biome").Text(2, "lava_biome").Scalar(0, 42).Scalar(1, FloatBits(42.0f));
+    b.Top(3).Node(16, 4, 1).Text(5, "Biome").Text(2, "lava_biome").Scalar(0, 42).Scalar(1, 0x42280000);
     b.Node(16, 3, 42).Text(5, "player").Text(7, std::string("Lava Lake\0tail", 14)).Scalar(6, 0xFFFFFFFF);
     return b.Text(5, "biome");
 }
@@ -73,9 +67,8 @@ TEST(FindReplace, EachCriterionFindsAndReplacesItsValues) {
         {LookNumbers, "lava", "", "x", "",
          "Numbers are found by value: type a number such as 42 or a range such as 10..20."},
         {LookTexts, "(", "r", "x", "",
-         "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The error occurred while "
-         "parsing "
-         "the regular expression: '(>>>HERE>>>'."},
+         "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The error occurred "
+         "while parsing the regular expression: '(>>>HERE>>>'."},
     };
     for (const Case& c : cases) {
         TestDocument doc;

@@ -28,8 +28,9 @@ std::string ValueText(const Document* doc, int32_t chunk) {
     return text;
 }
 
-// The differences of a and b as the lines a user reads them.
-std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_t keyB = 0) {
+// The differences of a and b as the lines a user reads them; places gets where each one is in a, as [path].
+std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_t keyB = 0,
+                               std::string* places = nullptr) {
     TestDocument da, db;
     da.Load(a);
     db.Load(b);
@@ -40,6 +41,7 @@ std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_
     Paths pathA(da.get()), pathB(db.get());
     for (int32_t k = 0; k < list.Count; ++k) {
         const Difference& d = list.Items[k];
+        if (places) *places += "[" + pathA(d.PlaceA) + "]";
         switch (d.Kind) {
         case DifferenceAdded:
             lines.push_back("+ " + pathB(d.ChunkB) + "  " + ValueText(db.get(), d.ChunkB));
@@ -63,18 +65,25 @@ std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_
     return lines;
 }
 
-// settings{window{42, "t"}, 7}, list{1, 2, 3, 4}
-DtbBuilder Base(uint16_t listCount = 4) {
-    return DtbBuilder()
-        .Top(2)
-        .Node(16, 3, 1)
-        .Text(5, "settings")
-        .Node(16, 3, 2)
-        .Text(5, "window")
-        .Scalar(0, 42)
-        .Text(2, "t")
-        .Scalar(0, 7)
-        .Node(17, listCount, 3);
+// The differences' places in a, alone.
+std::string Places(const DtbBuilder& a, const DtbBuilder& b) {
+    std::string places;
+    Lines(a, b, 0, &places);
+    return places;
+}
+
+// settings{window{42, "t"}, 7}, list{...} under header: the list counts listCount, its children follow.
+DtbBuilder Base(uint16_t listCount = 4, const std::vector<uint8_t>& header = {0, 2, 0, 0, 0, 0, 0}) {
+    DtbBuilder b;
+    b.Header(header).Node(16, 3, 1).Text(5, "settings").Node(16, 3, 2).Text(5, "window").Scalar(0, 42).Text(2, "t");
+    return b.Scalar(0, 7).Node(17, listCount, 3);
+}
+
+// Base with the list holding these integers.
+DtbBuilder List(std::initializer_list<uint32_t> values) {
+    DtbBuilder b = Base(static_cast<uint16_t>(values.size()));
+    for (uint32_t v : values) b.Scalar(0, v);
+    return b;
 }
 
 typedef std::vector<std::string> Lines_;
@@ -83,23 +92,15 @@ typedef std::vector<std::string> Lines_;
 
 // Each kind of edit shows as the one difference a user made, at its path.
 TEST(TreeDiff, EditsShowAsTheyWereMade) {
-    EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
-                    Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4)),
-              Lines_{});
+    EXPECT_EQ(Lines(List({1, 2, 3, 4}), List({1, 2, 3, 4})), Lines_{});
     // An insertion in the middle is one addition; later siblings are not changed.
-    EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
-                    Base(5).Scalar(0, 1).Scalar(0, 2).Scalar(0, 9).Scalar(0, 3).Scalar(0, 4)),
-              Lines_{"+ 1/2  Integer(0x00) 9"});
-    EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
-                    Base(3).Scalar(0, 1).Scalar(0, 3).Scalar(0, 4)),
-              Lines_{"- 1/1  Integer(0x00) 2"});
+    EXPECT_EQ(Lines(List({1, 2, 3, 4}), List({1, 2, 9, 3, 4})), Lines_{"+ 1/2  Integer(0x00) 9"});
+    EXPECT_EQ(Lines(List({1, 2, 3, 4}), List({1, 3, 4})), Lines_{"- 1/1  Integer(0x00) 2"});
     // Two siblings that swapped: one moved, shown where it went and where it came from.
-    EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
-                    Base().Scalar(0, 2).Scalar(0, 1).Scalar(0, 3).Scalar(0, 4)),
+    EXPECT_EQ(Lines(List({1, 2, 3, 4}), List({2, 1, 3, 4})),
               (Lines_{"- 1/0  Integer(0x00) 1", "+ 1/1  Integer(0x00) 1"}));
     // A value and a type within one shape are changes; across shapes a removal and an addition.
-    EXPECT_EQ(Lines(Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4),
-                    Base().Scalar(0, 1).Scalar(1, 2).Text(2, "x").Scalar(0, 5)),
+    EXPECT_EQ(Lines(List({1, 2, 3, 4}), Base().Scalar(0, 1).Scalar(1, 2).Text(2, "x").Scalar(0, 5)),
               (Lines_{"~ 1/1  Integer(0x00) 2 -> Float(0x01) 0.000000", "+ 1/2  Function(0x02) x",
                       "~ 1/2  Integer(0x00) 3 -> Integer(0x00) 5", "- 1/3  Integer(0x00) 4"}));
 }
@@ -108,61 +109,38 @@ TEST(TreeDiff, EditsShowAsTheyWereMade) {
 // a removal or change at its own chunk, an addition at the chunk now in its
 // place, else the last sibling, else the parent, else nowhere.
 TEST(TreeDiff, PlacesInTheFirstFile) {
-    auto places = [](const DtbBuilder& a, const DtbBuilder& b) {
-        TestDocument da, db;
-        da.Load(a);
-        db.Load(b);
-        DifferenceList list = {};
-        std::string out;
-        if (CompareDocuments(da.get(), db.get(), &list) != 0) return std::string("failed");
-        Paths pathA(da.get());
-        for (int32_t k = 0; k < list.Count; ++k) out += "[" + pathA(list.Items[k].PlaceA) + "]";
-        FreeDifferences(&list);
-        return out;
-    };
-    DtbBuilder four = Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4);
-    EXPECT_EQ(places(four, Base(5).Scalar(0, 1).Scalar(0, 2).Scalar(0, 9).Scalar(0, 3).Scalar(0, 4)), "[1/2]");
-    EXPECT_EQ(places(four, Base(5).Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4).Scalar(0, 9)), "[1/3]");
-    EXPECT_EQ(places(four, Base(3).Scalar(0, 1).Scalar(0, 3).Scalar(0, 5)), "[1/1][1/3]");
-    EXPECT_EQ(places(Base(0), Base(1).Scalar(0, 9)), "[1]");
-    EXPECT_EQ(places(DtbBuilder().Top(0), DtbBuilder().Top(1).Scalar(0, 9)), "[]");
-    EXPECT_EQ(places(four, Base().Scalar(0, 1).Scalar(0, 2).Scalar(0, 3).Scalar(0, 4)), "");
+    EXPECT_EQ(Places(List({1, 2, 3, 4}), List({1, 2, 9, 3, 4})), "[1/2]");
+    EXPECT_EQ(Places(List({1, 2, 3, 4}), List({1, 2, 3, 4, 9})), "[1/3]");
+    EXPECT_EQ(Places(List({1, 2, 3, 4}), List({1, 3, 5})), "[1/1][1/3]");
+    EXPECT_EQ(Places(List({}), List({9})), "[1]");
+    EXPECT_EQ(Places(DtbBuilder().Top(0), DtbBuilder().Top(1).Scalar(0, 9)), "[]");
+    EXPECT_EQ(Places(List({1, 2, 3, 4}), List({1, 2, 3, 4})), "");
 }
 
 // Named nodes pair by name wherever they stand; a rename is the node gone and
 // another come, with their subtrees as one difference each.
 TEST(TreeDiff, NamedNodesPairByName) {
-    auto two = [](const char* first, const char* second, int32_t value) {
-        return DtbBuilder().Top(2).Node(16, 2, 1).Text(5, first).Scalar(0, 1).Node(16, 2, 2).Text(5, second).Scalar(
-            0, value);
+    auto two = [](int32_t n1, const char* x, uint32_t v1, int32_t n2, const char* y, uint32_t v2) {
+        return DtbBuilder().Top(2).Node(16, 2, n1).Text(5, x).Scalar(0, v1).Node(16, 2, n2).Text(5, y).Scalar(0, v2);
     };
-    EXPECT_EQ(Lines(two("a", "b", 5), two("a", "b", 6)), Lines_{"~ b/1  Integer(0x00) 5 -> Integer(0x00) 6"});
-    EXPECT_EQ(Lines(two("a", "b", 5), two("a", "c", 5)),
+    const DtbBuilder ab = two(1, "a", 1, 2, "b", 5);
+    EXPECT_EQ(Lines(ab, two(1, "a", 1, 2, "b", 6)), Lines_{"~ b/1  Integer(0x00) 5 -> Integer(0x00) 6"});
+    EXPECT_EQ(Lines(ab, two(1, "a", 1, 2, "c", 5)),
               (Lines_{"- b  Node(0x10) 02 00 02 00 00 00", "+ c  Node(0x10) 02 00 02 00 00 00"}));
     // A node's number is its own value; a shared name pairs in order.
-    EXPECT_EQ(
-        Lines(two("a", "a", 5),
-              DtbBuilder().Top(2).Node(16, 2, 1).Text(5, "a").Scalar(0, 1).Node(16, 2, 9).Text(5, "a").Scalar(0, 5)),
-        Lines_{"~ a[1]  Node(0x10) 02 00 02 00 00 00 -> Node(0x10) 02 00 09 00 00 00"});
+    EXPECT_EQ(Lines(two(1, "a", 1, 2, "a", 5), two(1, "a", 1, 9, "a", 5)),
+              Lines_{"~ a[1]  Node(0x10) 02 00 02 00 00 00 -> Node(0x10) 02 00 09 00 00 00"});
     // Named nodes that swapped places: the second one shows as moved.
-    EXPECT_EQ(
-        Lines(two("a", "b", 5),
-              DtbBuilder().Top(2).Node(16, 2, 2).Text(5, "b").Scalar(0, 5).Node(16, 2, 1).Text(5, "a").Scalar(0, 1))
-            .size(),
-        2u);
+    EXPECT_EQ(Lines(ab, two(2, "b", 5, 1, "a", 1)).size(), 2u);
 }
 
 // The key and the header's own bytes are differences; a top-level count that
 // follows an added chunk is not.
 TEST(TreeDiff, KeyAndHeader) {
     EXPECT_EQ(Lines(Base(0), Base(0), 0x1234), Lines_{"~ key"});
-    EXPECT_EQ(Lines(Base(0),
-                    DtbBuilder().Header({9, 2, 0, 0, 0, 0, 0}).Raw(Base(0).plain.data() + 7, Base(0).plain.size() - 7)),
-              Lines_{"~ header"});
-    EXPECT_EQ(Lines(Base(0), DtbBuilder().Top(3).Raw(Base(0).plain.data() + 7, Base(0).plain.size() - 7).Scalar(0, 8)),
-              Lines_{"+ 2  Integer(0x00) 8"});
-    EXPECT_EQ(Lines(Base(0), DtbBuilder().Top(3).Raw(Base(0).plain.data() + 7, Base(0).plain.size() - 7)),
-              Lines_{"~ header"});
+    EXPECT_EQ(Lines(Base(0), Base(0, {9, 2, 0, 0, 0, 0, 0})), Lines_{"~ header"});
+    EXPECT_EQ(Lines(Base(0), Base(0, {0, 3, 0, 0, 0, 0, 0}).Scalar(0, 8)), Lines_{"+ 2  Integer(0x00) 8"});
+    EXPECT_EQ(Lines(Base(0), Base(0, {0, 3, 0, 0, 0, 0, 0})), Lines_{"~ header"});
 }
 
 // Past the alignment's bound the middles pair by position, and a chain as

@@ -13,49 +13,18 @@ protected:
         user.choices.push_back({file, 0});
         Command(IDM_COMPARE_WITH);
     }
-    std::string Status() const {
-        char text[256] = "";
-        GetDlgItemTextA(e.CompareWindow, IDC_COMPARE_STATUS, text, sizeof text);
-        return text;
-    }
-    std::vector<std::string> Lines() const {  // path|kind|this file|other file
-        std::vector<std::string> lines;
-        for (int i = 0, n = int(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); i < n; ++i) {
-            std::string line;
-            for (int column = 0; column < 4; ++column) {
-                char cell[256];
-                LVITEMA item = {};
-                item.iSubItem = column, item.pszText = cell, item.cchTextMax = sizeof cell;
-                SendMessageA(List(), LVM_GETITEMTEXTA, WPARAM(i), LPARAM(&item));
-                line += (column ? "|" : "") + std::string(cell);
-            }
-            lines.push_back(line);
-        }
-        return lines;
-    }
-    void DoubleClick(int line) {
-        RECT box = {LVIR_BOUNDS, 0, 0, 0};
-        SendMessageA(List(), LVM_GETITEMRECT, WPARAM(line), LPARAM(&box));
-        SendMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(box.left + 4, box.top + 2));
-        Pump();
-    }
+    std::string Status() const { return WindowText(GetDlgItem(e.CompareWindow, IDC_COMPARE_STATUS)); }
+    std::vector<std::string> Lines() const { return ListViewLines(List(), 4); }  // path|kind|this file|other file
 };
 
-// The test file under key, or with alpha/1 changed, "Level 3" gone and a number added at the end.
-std::vector<uint8_t> Copy(uint32_t key, bool changed) {
+// The test file with alpha/1 changed, "Level 3" gone and a number added at the end.
+std::vector<uint8_t> Changed() {
     DtbBuilder b;
     b.Header({0x1C, 9, 0, 0xDE, 0xAD, 0xBE, 0xEF});
-    b.Node(16, 4, 1).Text(5, "alpha").Scalar(0, changed ? 43 : 42).Node(17, 3, 2).Text(5, "beta").Node(19, 1, 3);
-    b.Scalar(0, 7)
-        .Text(32, "one\ntwo")
-        .Scalar(1, 0x3FC00000)
-        .Scalar(6, 0xEFBEADDE)
-        .Node(19, 0, -1)
-        .Text(2, "OnLoad(x)");
-    if (!changed) b.Text(7, "Level 3");
-    b.Scalar(8, 0x04030201).Text(33, "data\\sky.dds").Text(35, "XabcX").Text(18, "last");
-    if (changed) b.Scalar(0, 5);
-    return b.File(key);
+    b.Node(16, 4, 1).Text(5, "alpha").Scalar(0, 43).Node(17, 3, 2).Text(5, "beta").Node(19, 1, 3).Scalar(0, 7);
+    b.Text(32, "one\ntwo").Scalar(1, 0x3FC00000).Scalar(6, 0xEFBEADDE).Node(19, 0, -1).Text(2, "OnLoad(x)");
+    b.Scalar(8, 0x04030201).Text(33, "data\\sky.dds").Text(35, "XabcX").Text(18, "last").Scalar(0, 5);
+    return b.File(0x1234ABCD);
 }
 
 }  // namespace
@@ -64,30 +33,30 @@ std::vector<uint8_t> Copy(uint32_t key, bool changed) {
 // the chunk, the removed one where it is, the added one at the sibling it
 // would follow. The document keeps its file; the other file is only read.
 TEST_F(Compare, ListsTheDifferencesAndSelectsTheirPlaces) {
-    std::string other = WriteFile("b.dtb", Copy(0x1234ABCD, true));
+    std::string other = WriteFile("b.dtb", Changed());
     CompareWith(other);
     ASSERT_TRUE(e.CompareWindow && IsWindowVisible(e.CompareWindow));
     EXPECT_EQ(Lines(), (std::vector<std::string>{"alpha/1|Changed|Integer(0x00) 42|Integer(0x00) 43",
                                                  "4|Removed|String(0x07) Level 3|", "8|Added||Integer(0x00) 5"}));
     EXPECT_EQ(Status(), "3 differences from " + other + ".");
-    DoubleClick(1);
+    DoubleClick(List(), 1);
     EXPECT_EQ(SelectedChunk(), 12);
-    DoubleClick(2);
+    DoubleClick(List(), 2);
     EXPECT_EQ(SelectedChunk(), 16);
-    DoubleClick(0);
+    DoubleClick(List(), 0);
     EXPECT_EQ(SelectedChunk(), 2);
     EXPECT_EQ(std::string(e.Doc.FileName), path);
-    EXPECT_EQ(ReadFile(other), Copy(0x1234ABCD, true));
+    EXPECT_EQ(ReadFile(other), Changed());
     EXPECT_TRUE(DeleteFileA(other.c_str())) << "the other file is still held";
 
     // A moving edit empties the list; the same file says so, a key alone too.
     Command(IDM_REMOVE);
     EXPECT_EQ(Lines().size(), 0u);
     Command(IDM_UNDO);
-    CompareWith(WriteFile("same.dtb", Copy(0x1234ABCD, false)));
+    CompareWith(WriteFile("same.dtb", TestFile()));
     EXPECT_EQ(Lines().size(), 0u);
     EXPECT_EQ(Status(), "The files hold the same tree and header.");
-    CompareWith(WriteFile("key.dtb", Copy(0x1234ABCE, false)));
+    CompareWith(WriteFile("key.dtb", TestFile(0x1234ABCE)));
     EXPECT_EQ(Lines(), std::vector<std::string>{"key|Key|CD AB 34 12|CE AB 34 12"});
     EXPECT_EQ(Status(), "The files hold the same tree and header; only the key differs.");
 }

@@ -161,10 +161,8 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     EXPECT_EQ(user.menus[0].first, "&Insert...|&Remove\tDel||&Copy\tCtrl+C|Cu&t\tCtrl+X|&Paste\tCtrl+V");
     EXPECT_TRUE(user.menus[0].second.x == at.x && user.menus[1].second.y > at.y);
     HMENU menu = GetMenu(window);
-    EXPECT_EQ(MenuText(menu, IDM_COPY) + MenuText(menu, IDM_CUT) + MenuText(menu, IDM_PASTE),
-              "&Copy...\tCtrl+C"
-              "Cu&t...\tCtrl+X"
-              "&Paste...\tCtrl+V");
+    EXPECT_EQ(MenuText(menu, IDM_COPY) + "|" + MenuText(menu, IDM_CUT) + "|" + MenuText(menu, IDM_PASTE),
+              "&Copy...\tCtrl+C|Cu&t...\tCtrl+X|&Paste...\tCtrl+V");
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char text[64] = "";
         GetWindowTextA(child, text, sizeof text);

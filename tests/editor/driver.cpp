@@ -42,20 +42,11 @@ BOOL ChooseFile(void* context, OPENFILENAMEA* dialog, bool, DWORD* error) {
     return !choice.first.empty();
 }
 
-// The Insert dialog of this thread (another editor has its own), once it takes input; the timer's id is the User.
+// The Insert dialog, answered; the timer's id is the User.
 void AnswerInsertDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     User& user = *reinterpret_cast<User*>(timer);
-    HWND dialog = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            char caption[32] = "";
-            GetWindowTextA(window, caption, sizeof caption);
-            if (std::strcmp(caption, "Insert Chunk...") == 0) *reinterpret_cast<HWND*>(found) = window;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog || !IsWindowVisible(dialog) || !IsWindowEnabled(dialog)) return;
+    HWND dialog = ThreadDialog("Insert Chunk...");
+    if (!dialog) return;
     auto item = [&](int id) { return GetDlgItem(dialog, id); };
     std::string look = "    ";
     const int radios[3] = {IDC_INSERT_BEFORE, IDC_INSERT_AFTER, IDC_INSERT_UNDER};
@@ -107,13 +98,13 @@ UserSeams TestSeams(User* user) {
             }};
 }
 
-std::vector<uint8_t> TestFile() {
+std::vector<uint8_t> TestFile(uint32_t key) {
     DtbBuilder b;
     b.Header({0x1C, 9, 0, 0xDE, 0xAD, 0xBE, 0xEF});
     b.Node(16, 4, 1).Text(5, "alpha").Scalar(0, 42).Node(17, 3, 2).Text(5, "beta").Node(19, 1, 3).Scalar(0, 7);
     b.Text(32, "one\ntwo").Scalar(1, 0x3FC00000).Scalar(6, 0xEFBEADDE).Node(19, 0, -1).Text(2, "OnLoad(x)");
     b.Text(7, "Level 3").Scalar(8, 0x04030201).Text(33, "data\\sky.dds").Text(35, "XabcX").Text(18, "last");
-    return b.File(0x1234ABCD);
+    return b.File(key);
 }
 
 const char kTestTable[] =
@@ -170,11 +161,39 @@ void EditorTest::Pump() {
     }
 }
 
-std::string EditorTest::Text(int id) const {
-    HWND control = id ? Control(id) : window;
-    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(size_t(GetWindowTextA(control, &text[0], int(text.size()))));
+std::string WindowText(HWND window) {
+    std::string text(size_t(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(size_t(GetWindowTextA(window, &text[0], int(text.size()))));
     return text;
+}
+
+HWND ThreadDialog(const char* caption) {
+    std::pair<const char*, HWND> sought = {caption, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            auto& sought = *reinterpret_cast<std::pair<const char*, HWND>*>(found);
+            if (WindowText(window) == sought.first) sought.second = window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&sought));
+    return sought.second && IsWindowVisible(sought.second) && IsWindowEnabled(sought.second) ? sought.second : nullptr;
+}
+
+std::vector<std::string> ListViewLines(HWND listView, int columns) {
+    std::vector<std::string> lines;
+    for (int i = 0, n = int(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0)); i < n; ++i) {
+        std::string line;
+        for (int column = 0; column < columns; ++column) {
+            char cell[256];
+            LVITEMA item = {};
+            item.iSubItem = column, item.pszText = cell, item.cchTextMax = sizeof cell;
+            SendMessageA(listView, LVM_GETITEMTEXTA, WPARAM(i), LPARAM(&item));
+            line += (column ? "|" : "") + std::string(cell);
+        }
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 std::vector<std::string> EditorTest::BoxTexts() const {
@@ -262,6 +281,13 @@ std::vector<std::string> EditorTest::ListLines() const {
         lines.push_back(line);
     }
     return lines;
+}
+
+void EditorTest::DoubleClick(HWND listView, int line) {
+    RECT box = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(listView, LVM_GETITEMRECT, WPARAM(line), LPARAM(&box));
+    SendMessageA(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(box.left + 4, box.top + 2));
+    Pump();
 }
 
 std::string EditorTest::Table() const {

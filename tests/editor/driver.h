@@ -47,12 +47,17 @@ struct User {
     std::deque<UINT> menuChoices;                      // the command chosen in each
 };
 UserSeams TestSeams(User* user);  // the seams, answering as user does
+std::string WindowText(HWND window);
+// The dialog of this thread (another editor has its own) captioned so, once it takes input; null until then.
+HWND ThreadDialog(const char* caption);
+// Each line of a list view: the texts of its first columns, "|" between.
+std::vector<std::string> ListViewLines(HWND listView, int columns);
 inline const std::string kTitle = "KLV DTB Editor v1.0d";
 const char kRecentKey[] = "Software\\KLV\\DTB Editor Tests\\Recent Files";
 
 // Seventeen chunks of every kind, three levels deep: kTestTable is its Table().
-// Header 1C 09 00 DE AD BE EF, key 0x1234ABCD.
-std::vector<uint8_t> TestFile();
+// Header 1C 09 00 DE AD BE EF, key 0x1234ABCD unless another is given.
+std::vector<uint8_t> TestFile(uint32_t key = 0x1234ABCD);
 extern const char kTestTable[];
 
 // Every test starts with the main window up and TestFile() in path, opened
@@ -76,9 +81,9 @@ protected:
     void Command(int id, WORD code = 0) {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), LPARAM(Control(id))), Pump();
     }
-    void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0), Pump(); }  // a check box, as the mouse does
-    std::string Text(int id) const;                                            // 0: the caption
-    void Type(int id, const std::string& text) {                               // replaces the text as typing does
+    void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0), Pump(); }         // a check box, as the mouse does
+    std::string Text(int id) const { return WindowText(id ? Control(id) : window); }  // 0: the caption
+    void Type(int id, const std::string& text) {  // replaces the text as typing does
         SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
         SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE, LPARAM(text.c_str()));
     }
@@ -100,6 +105,7 @@ protected:
     // selecting does. False when the selection did not move.
     bool Select(int32_t chunk);
     std::vector<std::string> ListLines() const;
+    void DoubleClick(HWND listView, int line);  // as the mouse does
     void Answer(int location, const std::string& type = "", const std::string& text = "", int button = IDOK) {
         user.insertAnswers.push_back({location, type, text, button});
     }

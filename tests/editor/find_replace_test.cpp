@@ -15,15 +15,12 @@ struct GoToAnswers {
 // A timer on the main window, its id the answers.
 void AnswerGoTo(HWND, UINT, UINT_PTR id, DWORD) {
     GoToAnswers& answers = *reinterpret_cast<GoToAnswers*>(id);
-    HWND dialog = FindWindowA(nullptr, "Go To");
-    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog))
-        return;
+    HWND dialog = ThreadDialog("Go To");
+    if (!dialog) return;
     HWND box = GetDlgItem(dialog, IDC_GO_TO_PATH);
-    char text[256];
-    GetWindowTextA(box, text, sizeof text);
     DWORD from = 0, to = 0;
     SendMessageA(box, EM_GETSEL, WPARAM(&from), LPARAM(&to));
-    answers.shown.push_back(text + std::string(to > from ? " (selected)" : ""));
+    answers.shown.push_back(WindowText(box) + (to > from ? " (selected)" : ""));
     if (answers.paths.empty()) return void(SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0));
     SetWindowTextA(box, answers.paths.front().c_str());
     answers.paths.pop_front();
@@ -40,32 +37,8 @@ protected:
     }
     void Press(int id) { SendMessageA(In(id), BM_CLICK, 0, 0), Pump(); }
     void Key(HWND to, WPARAM key) { PostMessageA(to, WM_KEYDOWN, key, 0), PostMessageA(to, WM_KEYUP, key, 0), Pump(); }
-    std::string Status() const {
-        char text[256];
-        GetWindowTextA(In(IDC_FIND_STATUS), text, sizeof text);
-        return text;
-    }
-    std::vector<std::string> Found() const {  // path|type|value, as the list draws them
-        std::vector<std::string> lines;
-        for (int i = 0, n = int(SendMessageA(In(IDC_FIND_RESULTS), LVM_GETITEMCOUNT, 0, 0)); i < n; ++i) {
-            std::string line;
-            for (int column = 0; column < 3; ++column) {
-                char cell[256];
-                LVITEMA item = {};
-                item.iSubItem = column, item.pszText = cell, item.cchTextMax = sizeof cell;
-                SendMessageA(In(IDC_FIND_RESULTS), LVM_GETITEMTEXTA, WPARAM(i), LPARAM(&item));
-                line += (column ? "|" : "") + std::string(cell);
-            }
-            lines.push_back(line);
-        }
-        return lines;
-    }
-    void DoubleClick(int line) {
-        RECT box = {LVIR_BOUNDS, 0, 0, 0};
-        SendMessageA(In(IDC_FIND_RESULTS), LVM_GETITEMRECT, WPARAM(line), LPARAM(&box));
-        SendMessageA(In(IDC_FIND_RESULTS), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(box.left + 4, box.top + 2));
-        Pump();
-    }
+    std::string Status() const { return WindowText(In(IDC_FIND_STATUS)); }
+    std::vector<std::string> Found() const { return ListViewLines(In(IDC_FIND_RESULTS), 3); }  // path|type|value
 };
 
 // Find All lists texts and names with their paths; a double-click, Enter on a line, F3 and Shift+F3 each select a
@@ -80,7 +53,7 @@ TEST_F(FindReplace, FindAllListsEveryMatchAndEachWaySelectsItsChunk) {
                                             "7|String(0x23)|XabcX",       "8|String(0x12)|last"};
     EXPECT_EQ(Found(), found);
     EXPECT_EQ(Status(), "6 matches.");
-    DoubleClick(4);
+    DoubleClick(In(IDC_FIND_RESULTS), 4);
     EXPECT_EQ(SelectedChunk(), 15);
     ListView_SetItemState(In(IDC_FIND_RESULTS), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(In(IDC_FIND_RESULTS));

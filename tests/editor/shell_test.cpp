@@ -70,8 +70,9 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
 }
 
 // A shortcut sends its command and goes no further: Ctrl+S in the Data box
-// saves the pending edit and types nothing. Ctrl+C and Ctrl+X stay with an
-// edit box, and Ctrl+V reaches it through Paste.
+// saves the pending edit and types nothing. Ctrl+Z in an edit box is the
+// box's own; in the tree it takes back the document's last changes. Ctrl+C
+// and Ctrl+X stay with an edit box, and Ctrl+V reaches it through Paste.
 TEST_F(Shell, Keys) {
     OpenFile(path);
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }));
@@ -79,6 +80,21 @@ TEST_F(Shell, Keys) {
     SetFocus(Control(IDC_DATA_BOX));
     PressKeys({VK_CONTROL, 'S'});
     EXPECT_TRUE(PumpUntil([&] { return FileRows(path)[2] == "0:92 10 00 00" && Text(IDC_DATA_BOX) == "4242"; }));
+    Select(6);
+    Answer(IDC_INSERT_AFTER, "Integer - 0", "12");
+    Command(IDM_INSERT);
+    Select(9);
+    SetFocus(Control(IDC_DATA_BOX));
+    PressKeys({VK_END});
+    PressKeys({'X'});
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_DATA_BOX) == "1.500000"; }) && e.Doc.ChunkCount == 18);
+    SetFocus(Control(IDC_CHUNK_TREE));
+    PressKeys({VK_CONTROL, 'Z'});
+    PressKeys({VK_CONTROL, 'Z'});
+    PressKeys({VK_CONTROL, 'S'});
+    EXPECT_TRUE(PumpUntil([&] { return ReadFile(path) == TestFile(); }));
+    EXPECT_EQ(Text(0), kTitle + " - " + path);
     SetWindowTextA(Control(IDC_FIND_BOX), "alpha");
     SetFocus(Control(IDC_FIND_BOX));
     SendMessageA(Control(IDC_FIND_BOX), EM_SETSEL, 0, -1);

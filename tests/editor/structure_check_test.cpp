@@ -15,13 +15,10 @@ struct StructureAnswers {
 // answered. A timer on the main window, its id the answers.
 void AnswerStructureDialog(HWND, UINT, UINT_PTR id, DWORD) {
     StructureAnswers& answers = *reinterpret_cast<StructureAnswers*>(id);
-    HWND dialog = FindWindowA(nullptr, "Check Structure");
-    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() || !IsWindowEnabled(dialog))
-        return;
-    char summary[512], lines[4096];
-    GetDlgItemTextA(dialog, IDC_STRUCTURE_SUMMARY, summary, sizeof summary);
-    GetDlgItemTextA(dialog, IDC_STRUCTURE_LIST, lines, sizeof lines);
-    answers.looks.push_back(std::string(summary) + "|" + lines + "|" +
+    HWND dialog = ThreadDialog("Check Structure");
+    if (!dialog) return;
+    answers.looks.push_back(WindowText(GetDlgItem(dialog, IDC_STRUCTURE_SUMMARY)) + "|" +
+                            WindowText(GetDlgItem(dialog, IDC_STRUCTURE_LIST)) + "|" +
                             (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
     int answer = answers.buttons.empty() ? IDCANCEL : answers.buttons.front();
     if (!answers.buttons.empty()) answers.buttons.pop_front();

@@ -1,6 +1,6 @@
-// Undo and Redo through the menu and the keys: every kind of change taken
-// back and done again exactly, its chunk shown, and the title's mark
-// following the saved state.
+// Undo and Redo through the menu (the keys are the shell's): every kind of
+// change taken back and done again exactly, its chunk shown, and the title's
+// mark following the saved state.
 #include "driver.h"
 
 namespace {
@@ -46,28 +46,6 @@ TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
     EXPECT_TRUE(State() == states[0] && Marked() && user.beeps == 0);
     Command(IDM_SAVE);
     EXPECT_TRUE(ReadFile(path) == TestFile() && Grayed(IDM_UNDO) && !Grayed(IDM_REDO));
-}
-
-// As the user presses the keys: Ctrl+Z in an edit box is the box's own; in
-// the tree it takes back the document's last changes.
-TEST_F(Undo, KeysUndoTheDocumentInTheTreeAndTheTextInABox) {
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window; }));
-    Edit(2, "4242");
-    Select(6);
-    Answer(IDC_INSERT_AFTER, "Integer - 0", "12");
-    Command(IDM_INSERT);
-    Select(9);
-    SetFocus(Control(IDC_DATA_BOX));
-    PressKeys({VK_END});
-    PressKeys({'X'});
-    PressKeys({VK_CONTROL, 'Z'});
-    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_DATA_BOX) == "1.500000"; }) && e.Doc.ChunkCount == 18);
-    SetFocus(Control(IDC_CHUNK_TREE));
-    PressKeys({VK_CONTROL, 'Z'});
-    PressKeys({VK_CONTROL, 'Z'});
-    PressKeys({VK_CONTROL, 'S'});
-    EXPECT_TRUE(PumpUntil([&] { return ReadFile(path) == TestFile(); }));
-    EXPECT_EQ(Text(0), kTitle + " - " + path);
 }
 
 }  // namespace

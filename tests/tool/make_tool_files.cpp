@@ -20,22 +20,13 @@ int main(int argc, char** argv) {
                    CutShort(DtbBuilder().Header(header).Node(16, 1, 9).Text(5, "kept").Text(32, "cut short"), 7));
     // A payload far beyond one 8192-byte block, with chunks after it that a
     // save must not lose.
-    ok &= SaveFile(dir + "big.dtb", DtbBuilder()
-                                        .Header(header)
-                                        .Text(32, std::string(20000, 'b') + "end")
-                                        .Scalar(0, 77)
-                                        .Text(5, "after")
-                                        .File(0xCAFEF00D));
+    DtbBuilder big = DtbBuilder().Header(header).Text(32, std::string(20000, 'b') + "end");
+    ok &= SaveFile(dir + "big.dtb", big.Scalar(0, 77).Text(5, "after").File(0xCAFEF00D));
     // More than the 64 KiB of the full-disk test's file system.
     ok &=
         SaveFile(dir + "huge.dtb", DtbBuilder().Header(header).Text(32, std::string(200000, 'h')).Scalar(0, 1).File(1));
-    ok &= SaveFile(dir + "texts.dtb", DtbBuilder()
-                                          .Top(1)
-                                          .Text(5, "Level 3")
-                                          .Text(5, std::string("nul\0hidden", 10))
-                                          .Text(5, "a\tb\n12")
-                                          .Text(2, "C:\\x\r\n\x01\x7F\xE9")
-                                          .File(0));
+    DtbBuilder texts = DtbBuilder().Top(1).Text(5, "Level 3").Text(5, std::string("nul\0hidden", 10));
+    ok &= SaveFile(dir + "texts.dtb", texts.Text(5, "a\tb\n12").Text(2, "C:\\x\r\n\x01\x7F\xE9").File(0));
     ok &= SaveFile(dir + "key_only.dtb", {1, 2, 3, 4});
     // Deeper than a parser that walks its path for every chunk can manage.
     DtbBuilder chain = DtbBuilder().Top(1);
@@ -57,17 +48,10 @@ int main(int argc, char** argv) {
     ok &= SaveFile(dir + "empty.dtb", DtbBuilder().Top(0).File(1));
     // For diff and merge: a base, two mods of it in different places, and
     // one that changes the value the first mod changes.
-    auto mod = [](int32_t value, const char* text, bool extra) {
-        DtbBuilder b = DtbBuilder()
-                           .Top(2)
-                           .Node(16, 3, 1)
-                           .Text(5, "settings")
-                           .Scalar(0, static_cast<uint32_t>(value))
-                           .Text(2, text)
-                           .Node(17, extra ? 5 : 4, 2)
-                           .Text(5, "items")
-                           .Scalar(0, 1)
-                           .Scalar(0, 2);
+    auto mod = [](uint32_t value, const char* text, bool extra) {
+        DtbBuilder b;
+        b.Top(2).Node(16, 3, 1).Text(5, "settings").Scalar(0, value).Text(2, text);
+        b.Node(17, extra ? 5 : 4, 2).Text(5, "items").Scalar(0, 1).Scalar(0, 2);
         if (extra) b.Scalar(0, 9);
         return b.Scalar(0, 3).File(0x1234);
     };
