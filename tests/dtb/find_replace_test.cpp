@@ -137,6 +137,7 @@ TEST(FindReplace, RangesWrapAndStops) {
     std::vector<int32_t> found;
     FindAllMatches(finder, doc.get(), &found, Progress());
     EXPECT_EQ(Join(found), "2");
+    EXPECT_EQ(FindNextMatch(finder, doc.get(), 2, false, &wrapped), 2);  // round the subtree, not past its end
     FreeFinder(finder);
 
     DtbBuilder wide = DtbBuilder().Top(2).Node(16, 65535, 0);

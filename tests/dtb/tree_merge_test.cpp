@@ -146,4 +146,10 @@ TEST(TreeMerge, ConflictsAndFavors) {
     TestDocument header;
     header.Load(file(1, 2, 9));
     EXPECT_EQ(Merged(base, header, theirs, FavorNone, out), "-1,-1,-1;");
+    // Without memory for the result, the merge says so.
+    TestAllocator memory;
+    memory.failFrom = 0;
+    TestDocument starved(memory.Blocks());
+    EXPECT_EQ(Merged(base, ours, theirs, FavorTheirs, starved) + "|" + starved.log(),
+              "failed|0:Could not allocate memory.\n");
 }
