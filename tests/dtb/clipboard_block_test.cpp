@@ -85,9 +85,10 @@ TEST(ClipboardBlock, PasteCountsOneItemAndCopiesThePayloadsAnew) {
               "16:04 00 00 00 00 00|16:02 00 02 00 00 00|header 00 03 00 00 00 00 00");
     const uint8_t edit[] = {'Z'};
     ReplacePayload(doc.get(), 2, edit, 1);
-    EXPECT_EQ(doc.payload(2) + doc.payload(7) + doc.payload(13) + std::to_string(doc->PoolUsed), "Zidid15");
-    EXPECT_EQ(Paste(doc, three, 4, 3, LocationUnder) + Paste(doc, three, 4, 5, LocationBefore),
-              -2);  // no node; no parent
+    EXPECT_EQ(doc.payload(2) + "|" + doc.payload(7) + "|" + doc.payload(13) + "|" + std::to_string(doc->PoolUsed),
+              "Z|id|id|15");
+    EXPECT_EQ(Joined(Paste(doc, three, 4, 3, LocationUnder), Paste(doc, three, 4, 5, LocationBefore)),
+              "-1 -1");  // no node; no parent
 
     doc.Load(DtbBuilder().Top(2).Node(16, 65534, 0).Scalar(0, 1).Text(5, std::string(4000, 'p')));  // pool nearly full
     const std::vector<std::string> before = doc.Rows();

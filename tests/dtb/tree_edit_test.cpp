@@ -16,7 +16,7 @@ using Rows = std::vector<std::string>;
 TEST(TreeEdit, InsertPlacesTheChunkAndCountsItOnce) {
     TestAllocator alloc;
     TestDocument doc(alloc.Blocks());
-    EXPECT_EQ(InsertNewChunk(doc.get(), -1, -1, 0, true, 0, "5") + OfferedLocations(doc.get(), -1), 0);
+    EXPECT_EQ(Joined(InsertNewChunk(doc.get(), -1, -1, 0, true, 0, "5"), OfferedLocations(doc.get(), -1)), "0 0");
     EXPECT_EQ(doc.Rows(), Rows({"0:05 00 00 00", "header 00 01 00 00 00 00 00"}));
     doc.Load(DtbBuilder().Top(2).Node(16, 2, 0).Node(16, 1, 1).Scalar(0, 7).Scalar(0, 9).Scalar(0, 10));
     EXPECT_EQ(Joined(OfferedLocations(doc.get(), 0), OfferedLocations(doc.get(), 4), OfferedLocations(doc.get(), 5)),
@@ -81,10 +81,10 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 65534), 0);
     EXPECT_EQ(AdjustParentCount(doc.get(), -1, 1), -1);  // full, and said so of the top level
     EXPECT_EQ(doc.log(), "1:The top level already holds 65535 chunks; no more can be added.\n");
-    EXPECT_EQ(ParentCount(doc.get(), -1) + ParentCount(doc.get(), 0), 65535);
-    EXPECT_EQ(SubtreeEnd(doc.get(), -1) + SubtreeEnd(doc.get(), 2) + ParentOfChunk(doc.get(), -1) +
-                  ParentOfChunk(doc.get(), 2),
-              2);
+    EXPECT_EQ(Joined(ParentCount(doc.get(), -1), ParentCount(doc.get(), 0)), "65535 0");
+    EXPECT_EQ(Joined(SubtreeEnd(doc.get(), -1), SubtreeEnd(doc.get(), 2), ParentOfChunk(doc.get(), -1),
+                     ParentOfChunk(doc.get(), 2), ParentOfChunk(doc.get(), doc->ChunkCount)),
+              "2 2 -1 -1 -1");  // past the table: no parent
 }
 
 // What the user sees as one item goes and moves as one: a node keeps the identifier that names it, and with
