@@ -84,7 +84,9 @@ TEST(TreeEdit, RemoveTakesTheSubtreeAndOneCount) {
     EXPECT_EQ(Joined(ParentCount(doc.get(), -1), ParentCount(doc.get(), 0)), "65535 0");
     EXPECT_EQ(Joined(SubtreeEnd(doc.get(), -1), SubtreeEnd(doc.get(), 2), ParentOfChunk(doc.get(), -1),
                      ParentOfChunk(doc.get(), 2), ParentOfChunk(doc.get(), doc->ChunkCount)),
-              "2 2 -1 -1 -1");  // past the table: no parent
+              "2 2 -1 -1 -1");                                  // past the table: no parent
+    doc.Load(DtbBuilder().Top(1).Node(16, 2, 0).Scalar(0, 1));  // a node still owed a child
+    EXPECT_EQ(ParentOfChunk(doc.get(), 2), -1);
 }
 
 // What the user sees as one item goes and moves as one: a node keeps the identifier that names it, and with
