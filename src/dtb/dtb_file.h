@@ -11,6 +11,10 @@
 
 // The size of the blocks the file is read and written in.
 const int32_t kFileBlock = 8192;
+// Names and keywords, most of the payloads, are this long at most: the reader
+// and the writer copy them at this fixed size, which costs none of the
+// branches their mixed lengths would.
+const int32_t kShortPayload = 32;
 
 // Loads the document from FileHandle, positioned at the start of the file.
 // 0 when the end of the file was reached (a file that ends inside the header

@@ -91,11 +91,10 @@ bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, int64_t left,
         r = doc->Chunks + doc->ChunkCount;  // the table may have moved
         r->SlotLength = length;
         r->PoolOffset = static_cast<uint32_t>(doc->PoolUsed);
-        // Names and keywords, most of the payloads, are short: a copy of a
-        // fixed size costs none of the branches of their mixed lengths. What
-        // it writes past the payload is pool room not yet used.
-        if (length <= 32 && remaining >= 40 && doc->PoolCapacity - doc->PoolUsed > 32)
-            std::memcpy(doc->Pool + doc->PoolUsed, p + 8, 32);
+        // What a short copy writes past the payload is pool room not yet used.
+        if (length <= kShortPayload && remaining >= 8 + kShortPayload &&
+            doc->PoolCapacity - doc->PoolUsed > kShortPayload)
+            std::memcpy(doc->Pool + doc->PoolUsed, p + 8, kShortPayload);
         else
             std::memcpy(doc->Pool + doc->PoolUsed, p + 8, static_cast<size_t>(length));
         doc->PoolUsed += length;

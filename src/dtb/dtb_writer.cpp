@@ -49,10 +49,6 @@ struct WriteBlock {
     }
 };
 
-// Names and keywords, most of the payloads, are this long at most: a copy of
-// a fixed size costs none of the branches that their mixed lengths would.
-const int32_t kShortPayload = 32;
-
 }  // namespace
 
 int32_t WriteDocument(Document* doc) {
