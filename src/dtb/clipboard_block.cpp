@@ -121,6 +121,5 @@ int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, in
         doc->Chunks[index + k] = r;  // EnsureRoom may have moved the table
     }
     NoteInserted(doc, index, count);
-    EndChange(doc, true, index);
-    return index;
+    return EndChange(doc, true, index) ? index : -1;
 }

@@ -26,6 +26,9 @@ enum ReportKind : int32_t {
 // Where the core's messages go. The front end supplies it: a message box on
 // Windows, stderr in the command line tool, a recorder in the tests.
 typedef void (*ReportHook)(void* context, const char* text, ReportKind kind);
+// A question for the user before the core makes a change that cannot be
+// taken back; true for Yes.
+typedef bool (*ConfirmHook)(void* context, const char* question);
 
 const int32_t kFileNameSize = 260;
 const int32_t kHeaderSize = 7;
@@ -70,6 +73,8 @@ struct Document {
     // How the document meets the world; null seams are the platform's own.
     ReportHook Reporter;
     void* ReporterContext;
+    ConfirmHook Confirm;  // null: nobody to ask (journal.h says what then)
+    void* ConfirmContext;
     const FileLayer* Files;
     const BlockAllocator* Memory;
 };

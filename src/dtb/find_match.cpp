@@ -1,5 +1,6 @@
 #include "find_match.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -35,7 +36,8 @@ bool PayloadContains(PayloadView payload, const uint8_t* needle, size_t needleLe
     return false;
 }
 
-int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold) {
+int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold,
+                      bool backwards) {
     size_t textLength = std::strlen(text);
     if (textLength == 0) return -1;
     uint8_t* needle = static_cast<uint8_t*>(std::malloc(textLength));
@@ -45,7 +47,9 @@ int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool ident
     }
     for (size_t i = 0; i < textLength; ++i) needle[i] = fold->lower[static_cast<uint8_t>(text[i])];
     int32_t found = -1;
-    for (int32_t i = start < 0 ? 0 : start; i < doc->ChunkCount && found == -1; ++i) {
+    const int32_t step = backwards ? -1 : 1;
+    start = backwards ? std::min(start, doc->ChunkCount - 1) : std::max(start, 0);
+    for (int32_t i = start; i >= 0 && i < doc->ChunkCount && found == -1; i += step) {
         const ChunkRecord& r = doc->Chunks[i];
         if (ChunkIsSearched(doc, i, identifiersSearched) &&
             PayloadContains(ShownPayload(doc, r), needle, textLength, fold))

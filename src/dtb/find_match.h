@@ -23,6 +23,8 @@ bool PayloadContains(PayloadView payload, const uint8_t* needle, size_t needleLe
 
 // The first searched chunk from start on (start is the chunk after the
 // selected one, 0 with no selection) that contains text; no wrap to the
-// start of the table. An empty text returns -1 at once, without a message;
-// no match returns -1 after the notice "Could not find string.".
-int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold);
+// start of the table. Backwards: the first from start down to chunk 0. An
+// empty text returns -1 at once, without a message; no match returns -1
+// after the notice "Could not find string.".
+int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold,
+                      bool backwards = false);

@@ -227,8 +227,7 @@ WalkResult Apply(Document* doc, const std::vector<Planned>& plan, const std::str
         }
         NoteAfter(doc, p.Chunk);
     }
-    EndChange(doc, !plan.empty(), plan.empty() ? -1 : plan.front().Chunk);
-    return WalkDone;
+    return EndChange(doc, !plan.empty(), plan.empty() ? -1 : plan.front().Chunk) ? WalkDone : WalkDeclined;
 }
 
 // Plans the replacement of every match in [first, end), then makes it.

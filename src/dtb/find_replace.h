@@ -63,7 +63,8 @@ bool ChunkMatches(const Finder* finder, const Document* doc, int32_t chunk);
 // search passed an end to find it.
 int32_t FindNextMatch(const Finder* finder, const Document* doc, int32_t from, bool backwards, bool* wrapped);
 
-enum WalkResult : int32_t { WalkDone = 0, WalkStopped = 1, WalkFailed = -1 };
+// Declined: the change was too large to undo and the user chose not to make it.
+enum WalkResult : int32_t { WalkDone = 0, WalkStopped = 1, WalkDeclined = 2, WalkFailed = -1 };
 
 // Every match in table order, appended to found. Failed: no memory (reported).
 WalkResult FindAllMatches(const Finder* finder, const Document* doc, std::vector<int32_t>* found,

@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -32,10 +33,13 @@ void LoseOpen(Journal& j) {
     j.OpenSize = j.OpenCapacity = 0;
 }
 
-// Room for n more bytes of notes, or false once the change is lost.
+// Room for n more bytes of notes, or false once the change is lost. A
+// change past the limit is still recorded whole: only when it ends is the
+// user asked whether to make it without its undo, and a No takes it back
+// from its own notes.
 bool Room(Journal& j, size_t n) {
     if (j.Lost) return false;
-    if (n > Limit(j) - j.OpenSize) {
+    if (n > SIZE_MAX / 2 - j.OpenSize) {
         LoseOpen(j);
         return false;
     }
@@ -236,6 +240,7 @@ bool Commit(Journal& j, int32_t at) {
         j.Capacity = capacity;
     }
     CountSplice(j, SpliceOf(j.Open, j.OpenSize, true));
+    ++j.Changes;
     uint8_t* ops = static_cast<uint8_t*>(std::realloc(j.Open, j.OpenSize));  // no slack kept
     j.Entries[j.Count++] = {ops ? ops : j.Open, j.OpenSize, at};
     j.Done = j.Count;
@@ -246,12 +251,41 @@ bool Commit(Journal& j, int32_t at) {
     return true;
 }
 
+// The values the open change touches, as the user counts them: the records
+// it inserts or removes, or else the records it rewrites.
+int64_t ValuesOfOpen(const Journal& j) {
+    int64_t moved = 0, rewritten = 0;
+    for (const uint8_t* p = j.Open; p < j.Open + j.OpenSize;) {
+        Note n = ReadNote(p);
+        p = n.end;
+        if (n.kind == Inserted || n.kind == Removing) moved += n.count;
+        if (n.kind == Before && n.index >= 0) rewritten += 1;
+    }
+    return moved ? moved : rewritten;
+}
+
+// A change too large to undo, asked about before it stands. True when it
+// is to stand (the user said Yes, or there is no one to ask: then it is
+// said afterwards); false once it has been taken back.
+bool MayStandWithoutUndo(Document* doc) {
+    Journal& j = doc->History;
+    if (!doc->Confirm) return true;
+    char question[kMessageSize];
+    std::snprintf(question, sizeof question,
+                  "This change cannot be undone afterwards (%lld values). Make it anyway?",
+                  static_cast<long long>(ValuesOfOpen(j)));
+    if (doc->Confirm(doc->ConfirmContext, question)) return true;
+    JournalEntry open = {j.Open, j.OpenSize, -1};
+    return Apply(doc, open, false) != 0;  // should even that fail, the change stands as made
+}
+
 int32_t Walk(Document* doc, bool forwards, int32_t* show) {
     Journal& j = doc->History;
     if (forwards ? !CanRedo(doc) : !CanUndo(doc)) return -1;
     const JournalEntry& entry = j.Entries[forwards ? j.Done : j.Done - 1];
     if (Apply(doc, entry, forwards) != 0) return -1;
     CountSplice(j, SpliceOf(entry.Ops, entry.Size, forwards));
+    ++j.Changes;
     j.Done += forwards ? 1 : -1;
     doc->Modified = j.Done != j.SavedAt;
     *show = entry.At < 0 ? -2 : std::min(entry.At, doc->ChunkCount - 1);
@@ -267,21 +301,30 @@ void BeginChange(Document* doc) {
     j.Lost = false;
 }
 
-void EndChange(Document* doc, bool changed, int32_t at) {
+bool EndChange(Document* doc, bool changed, int32_t at) {
     Journal& j = doc->History;
-    if (j.Depth == 0 || --j.Depth > 0) return;
-    if (!changed) {
+    if (j.Depth == 0 || --j.Depth > 0) return true;
+    bool stands = true, told = false;
+    if (changed && !j.Lost && j.OpenSize > Limit(j)) {
+        told = doc->Confirm != nullptr;
+        stands = MayStandWithoutUndo(doc);
+        j.Lost = true;
+    }
+    if (!changed || !stands) {
+        if (!stands) LoseOpen(j);  // no buffer that large is kept for the next change
         j.OpenSize = 0;
         j.Lost = false;
-        return;
+        return stands;
     }
     if (j.Lost || !Commit(j, at)) {
         ClearJournal(doc);
         j.SavedAt = -1;
         CountSplice(j, {SpliceMany, 0, 0, 0});  // not known
-        Report(doc, ReportWarning, kTooLargeToUndo);
+        ++j.Changes;
+        if (!told) Report(doc, ReportWarning, kTooLargeToUndo);
     }
     doc->Modified = j.Done != j.SavedAt;
+    return true;
 }
 
 void NoteInserted(Document* doc, int32_t index, int32_t count) { NoteRun(doc, Inserted, index, count); }
@@ -306,11 +349,12 @@ void ClearJournal(Document* doc) {
     std::free(j.Entries);
     std::free(j.Open);
     const size_t limit = j.Limit;
-    const uint32_t steps = j.Steps;
+    const uint32_t steps = j.Steps, changes = j.Changes;
     const Splice last = j.Last;
     j = Journal();
     j.Limit = limit;
     j.Steps = steps;
+    j.Changes = changes;
     j.Last = last;
     doc->Modified = false;
 }

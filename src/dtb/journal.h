@@ -56,11 +56,16 @@ struct Journal {
     // the document was made and never reset, and the splice of the latest.
     uint32_t Steps;
     Splice Last;
+    // Every change done, undone or redone, counted the same way: for what
+    // describes the document and goes stale with any change of it.
+    uint32_t Changes;
 };
 
 // The oldest entries are dropped to keep the journal within this. A single
-// change larger than it is made but cannot be undone: the journal is emptied
-// and the user is told.
+// change larger than it cannot be undone: before it stands, the document's
+// Confirm hook asks "This change cannot be undone afterwards (N values).
+// Make it anyway?", and No takes it back. Yes (or no hook to ask) makes it
+// and empties the journal; without a hook the user is told afterwards.
 const size_t kJournalLimit = size_t(64) << 20;
 extern const char kTooLargeToUndo[];  // "This change is too large to be undone."
 
@@ -69,7 +74,9 @@ void BeginChange(Document* doc);
 // Closes it. The outermost close of a change that changed the document
 // becomes one entry (anything that could be redone is dropped); one that did
 // not leaves the journal as it was. at: the chunk the change was about.
-void EndChange(Document* doc, bool changed, int32_t at);
+// False when the change was too large to undo and the user declined it:
+// it has been taken back whole, and the caller reports that nothing changed.
+bool EndChange(Document* doc, bool changed, int32_t at);
 
 // Notes for the open change; nothing outside one.
 // count (at least 1) records at index were just inserted / are about to be removed.

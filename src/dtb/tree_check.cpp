@@ -96,7 +96,7 @@ int32_t RepairTreeCounts(Document* doc) {
         NoteAfter(doc, -1);
         changed += 1;
     }
-    EndChange(doc, changed > 0, first);
+    if (!EndChange(doc, changed > 0, first)) changed = 0;
     FreeTreeShape(&shape);
     return changed;
 }

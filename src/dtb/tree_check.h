@@ -39,5 +39,6 @@ int32_t FormatCountFault(const CountFault* fault, char* out, size_t outSize);
 // (at most 65535), as one change that Undo takes back. Afterwards the
 // check finds nothing but what no count can mend: more than 65535 top-level
 // chunks, unknown types. Returns the number of counts changed (0: nothing
-// to do, no change made), or -1 after a report when memory runs out.
+// to do, or a repair too large to undo that the user declined; no change
+// made), or -1 after a report when memory runs out.
 int32_t RepairTreeCounts(Document* doc);

@@ -167,8 +167,7 @@ int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, 
     BeginChange(doc);
     NoteInserted(doc, index, 1);
     AdjustParentCount(doc, parent, +1);
-    EndChange(doc, true, index);
-    return index;
+    return EndChange(doc, true, index) ? index : -1;
 }
 
 int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identifiersShown) {
@@ -179,8 +178,7 @@ int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identif
     AdjustParentCount(doc, parent, -units);
     NoteRemoving(doc, index, end - index);
     RemoveChunks(doc, index, end - index);
-    EndChange(doc, true, index);
-    return index;
+    return EndChange(doc, true, index) ? index : -1;
 }
 
 WriteResult WriteChunkValue(Document* doc, int32_t index, const uint8_t* value) {
@@ -190,8 +188,7 @@ WriteResult WriteChunkValue(Document* doc, int32_t index, const uint8_t* value) 
     NoteBefore(doc, index);
     std::memcpy(r.Value, value, sizeof r.Value);
     NoteAfter(doc, index);
-    EndChange(doc, true, index);
-    return WriteDone;
+    return EndChange(doc, true, index) ? WriteDone : WriteRefused;
 }
 
 WriteResult WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n) {
@@ -202,8 +199,7 @@ WriteResult WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes
     NoteBefore(doc, index);
     int32_t result = ReplacePayload(doc, index, bytes, n);
     if (result == 0) NoteAfter(doc, index);
-    EndChange(doc, result == 0, index);
-    return result == 0 ? WriteDone : WriteRefused;
+    return EndChange(doc, result == 0, index) && result == 0 ? WriteDone : WriteRefused;
 }
 
 WriteResult WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key) {
@@ -213,6 +209,5 @@ WriteResult WriteHeaderAndKey(Document* doc, const uint8_t* header, uint32_t key
     std::memcpy(doc->HeaderBytes, header, kHeaderSize);
     doc->Key = key;
     NoteAfter(doc, -1);
-    EndChange(doc, true, -1);
-    return WriteDone;
+    return EndChange(doc, true, -1) ? WriteDone : WriteRefused;
 }

@@ -95,15 +95,16 @@ int32_t InsertNewChunk(Document* doc, int32_t selected, int32_t selectedParent, 
 
 // Removes chunk index with the span the tree shows for it (ShownSpanEnd) and
 // takes its units off the count of parent (-1: the top level). The pool is
-// not touched. Returns index, or -1 for an index outside the table or a
-// parent that is not a node standing before it.
+// not touched. Returns index, or -1 for an index outside the table, a
+// parent that is not a node standing before it, or a removal too large to
+// undo that the user declined (journal.h).
 int32_t RemoveSubtree(Document* doc, int32_t index, int32_t parent, bool identifiersShown);
 
 // The edits the user makes outside the tree, one undoable change each when
 // they change anything: a chunk's six value bytes or its payload, the
 // header and the key. Unchanged: the bytes were those already there, and no
-// change is made; Refused: no memory for the payload (reported), nothing
-// changed.
+// change is made; Refused: no memory for the payload (reported), or a change
+// too large to undo that the user declined; nothing changed.
 enum WriteResult : int32_t { WriteUnchanged = 0, WriteDone = 1, WriteRefused = -1 };
 WriteResult WriteChunkValue(Document* doc, int32_t index, const uint8_t* value);  // 6 bytes
 WriteResult WriteChunkPayload(Document* doc, int32_t index, const uint8_t* bytes, int32_t n);

@@ -1,5 +1,6 @@
 #include "tree_shape.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,18 +111,24 @@ PayloadView NodeNameOf(const Document* doc, int32_t chunk) {
     return ShownPayload(doc, r[chunk + 1]);
 }
 
-int32_t FormatTreeItemText(const Document* doc, int32_t chunk, char* out, size_t outSize) {
+int32_t FormatTreeItemText(const Document* doc, int32_t chunk, char* out, size_t outSize, bool escaped) {
     const ChunkRecord& r = doc->Chunks[chunk];
-    if (!IsNodeType(r.Type)) return FormatChunkText(doc, chunk, out, outSize, "", false);
+    if (!IsNodeType(r.Type)) return FormatChunkText(doc, chunk, out, outSize, "", false, escaped);
 
     char suffix[16];
     size_t suffixLength = static_cast<size_t>(std::snprintf(suffix, sizeof suffix, "(%d)", NodeNumberOf(r)));
     PayloadView name = NodeNameOf(doc, chunk);
-    size_t nameLength = name.Length;
     size_t room = outSize - 1;
     size_t suffixShown = suffixLength < room ? suffixLength : room;
-    size_t nameShown = nameLength < room - suffixShown ? nameLength : room - suffixShown;
-    std::memcpy(out, name.Text, nameShown);
+    size_t nameRoom = room - suffixShown;  // the name is cut first, so the number always shows
+    size_t nameLength = name.Length;
+    if (escaped) {
+        nameLength = static_cast<size_t>(EscapeControlBytes(name.Text, name.Length, out, nameRoom + 1, false));
+    } else {
+        std::memcpy(out, name.Text, std::min(nameLength, nameRoom));
+        out[std::min(nameLength, nameRoom)] = '\0';
+    }
+    size_t nameShown = std::strlen(out);
     std::memcpy(out + nameShown, suffix, suffixShown);
     out[nameShown + suffixShown] = '\0';
     return static_cast<int32_t>(nameLength + suffixLength);

@@ -57,7 +57,7 @@ PayloadView NodeNameOf(const Document* doc, int32_t chunk);
 // The text of a chunk's tree item: the node label for a node, the value text
 // alone otherwise. The node label is the identifier text (the type-5 chunk
 // right after the node, up to its first zero byte), then the node number as
-// "(%d)"; the identifier is cut first, so the number always shows. Writes at
-// most outSize bytes (outSize >= 1) and returns the length of the whole text,
-// as snprintf does.
-int32_t FormatTreeItemText(const Document* doc, int32_t chunk, char* out, size_t outSize);
+// "(%d)"; the identifier is cut first, so the number always shows. escaped
+// writes control bytes as FormatChunkText does. Writes at most outSize bytes
+// (outSize >= 1) and returns the length of the whole text, as snprintf does.
+int32_t FormatTreeItemText(const Document* doc, int32_t chunk, char* out, size_t outSize, bool escaped = false);

@@ -18,27 +18,7 @@ std::string WholeText(const std::function<int32_t(char* out, size_t outSize)>& m
 }
 
 std::string EscapedText(const char* text, size_t n) {
-    std::string out;
-    out.reserve(n);
-    for (size_t k = 0; k < n; ++k) {
-        unsigned char c = static_cast<unsigned char>(text[k]);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c < 0x20 || c == 0x7F) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return WholeText([&](char* out, size_t size) { return EscapeControlBytes(text, n, out, size, true); });
 }
 
 void PrintEscaped(const char* text, size_t n) {

@@ -21,7 +21,10 @@ int TreeCommand(int argc, char** argv) {
     for (int32_t k = 0; done && k < shape.ItemCount; ++k) {
         const TreeItem& item = shape.Items[k];
         for (int32_t d = 0; d < item.Depth; ++d) std::fputs("  ", stdout);
-        done = PrintWhole(&doc, item.Chunk, FormatTreeItemText, PrintEscaped);
+        done = PrintWhole(
+            &doc, item.Chunk,
+            [](const Document* d, int32_t c, char* out, size_t size) { return FormatTreeItemText(d, c, out, size); },
+            PrintEscaped);
         if (done) std::printf("\t%d\n", item.Chunk);
     }
     FreeTreeShape(&shape);

@@ -24,7 +24,10 @@ bool DonatePagePath(const char* programPath, char* path, size_t size) {
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         CentreOnDesktop(window);
-        return TRUE;
+        // The first button is Donate!, where Enter would open the page: the
+        // focus starts on OK, so that Enter closes the box.
+        SetFocus(GetDlgItem(window, IDOK));
+        return FALSE;
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {

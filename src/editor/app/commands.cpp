@@ -284,10 +284,19 @@ void CommandCompareWith(Editor* e) { OpenCompareWindow(e); }
 
 void CommandAbout(Editor* e) { DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0); }
 
-void CommandFind(Editor* e) {
+void CommandFind(Editor* e, bool backwards) {
     if (!CommitDataBox(e)) return;
-    int32_t line = FindNext(e, e->CurrentChunk);
+    e->LastSearch = SearchedBox;
+    int32_t line = FindNext(e, e->CurrentChunk, backwards);
     if (line >= 0 && !e->ShowAsTree) e->CurrentChunk = line;
+}
+
+void CommandRepeatSearch(Editor* e, bool backwards) {
+    if (e->LastSearch == SearchedDialog && e->FindDialog) {
+        SendMessageA(e->FindDialog, WM_COMMAND, MAKEWPARAM(backwards ? IDC_FIND_PREVIOUS : IDC_FIND_NEXT, 1), 0);
+    } else {
+        CommandFind(e, backwards);
+    }
 }
 
 void CommandEnter(Editor* e) {

@@ -27,7 +27,12 @@ void CommandDropFiles(Editor* e, HDROP drop);
 // False for any other control, which keeps its own.
 bool CommandContextMenu(Editor* e, HWND control, LPARAM at);
 void CommandAbout(Editor* e);
-void CommandFind(Editor* e);
+// The search box's Find, forwards from the selection (backwards: from the
+// chunk before it, towards the start); neither wraps.
+void CommandFind(Editor* e, bool backwards = false);
+// F3 and Shift+F3 in the main window: the search that ran last again, the
+// Find and Replace dialog's (open or closed) or the search box's.
+void CommandRepeatSearch(Editor* e, bool backwards);
 // Enter: in the Data box it stores the value and the chunk stays selected,
 // in a header box it stores the header boxes, anywhere else it finds.
 void CommandEnter(Editor* e);

@@ -67,6 +67,9 @@ struct RecentFiles {
     int FixedItems;   // the File menu's own items, before the list
 };
 
+// The search F3 and Shift+F3 repeat in the main window: the one run last.
+enum SearchKind : int32_t { SearchedNothing = 0, SearchedBox, SearchedDialog };
+
 struct Editor {
     Document Doc;
     UserSeams User;
@@ -90,8 +93,15 @@ struct Editor {
     INT TabStops[2];      // the list's columns, in pixels
     CaseFold Fold;        // letter case as the code page in use folds it
     RecentFiles Recent;
-    HWND FindDialog;        // the modeless Find and Replace dialog while it is open, else nullptr
-    HWND CompareWindow;     // the modeless Compare window while it is open, else nullptr
+    // The modeless Find and Replace dialog once made, else nullptr; closing it
+    // hides it, so that it opens again as it was left for the rest of the run.
+    HWND FindDialog;
+    HWND CompareWindow;  // the modeless Compare window while it is open, else nullptr
+    SearchKind LastSearch;
+    // Where the user last left Go To and the Compare window (and the
+    // Compare window's size), for the rest of the run; empty until then.
+    RECT GoToPlace;
+    RECT ComparePlace;
     const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
 };
 
@@ -107,12 +117,19 @@ inline void SetControlText(const Editor* e, int id, const char* text) {
 }
 inline HANDLE FileOf(const Editor* e) { return reinterpret_cast<HANDLE>(e->Doc.FileHandle); }
 
-// A message box owned by the main window (none before it exists), with the
-// program title as caption, an OK button and the given icon.
+// The window the user is in, which owns every message and question: the
+// active window when it is the main window or one of the editor's dialogs
+// over it, else the main window (none before it exists). When the message
+// closes, that window is active again with the focus where it was.
+HWND MessageOwner(const Editor* e);
+// A message box with the program title as caption, an OK button and the
+// given icon.
 void TellUser(const Editor* e, const char* text, UINT icon);
-// A question owned by the main window (MB_YESNO, MB_YESNOCANCEL, and the
-// flags that go with them); returns the button pressed.
+// A question (MB_YESNO, MB_YESNOCANCEL, and the flags that go with them);
+// returns the button pressed.
 int AskUser(const Editor* e, const char* question, UINT flags);
 // The core's report hook (context: the Editor): a message box whose icon
 // follows the kind of report.
 void ReportToUser(void* context, const char* text, ReportKind kind);
+// The core's confirm hook (context: the Editor): a Yes/No warning, No the default.
+bool ConfirmWithUser(void* context, const char* question);

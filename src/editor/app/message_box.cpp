@@ -39,15 +39,26 @@ const UserSeams kPlatform = {nullptr,  // no context
 
 const UserSeams& PlatformSeams() { return kPlatform; }
 
+HWND MessageOwner(const Editor* e) {
+    HWND active = GetActiveWindow();
+    for (HWND w = active; w && e->Window; w = GetWindow(w, GW_OWNER))
+        if (w == e->Window) return active;
+    return e->Window;
+}
+
 void TellUser(const Editor* e, const char* text, UINT icon) {
-    e->User.MessageBox(e->User.Context, e->Window, text, kProgramTitle, MB_OK | icon);
+    e->User.MessageBox(e->User.Context, MessageOwner(e), text, kProgramTitle, MB_OK | icon);
 }
 
 int AskUser(const Editor* e, const char* question, UINT flags) {
-    return e->User.MessageBox(e->User.Context, e->Window, question, kProgramTitle, flags);
+    return e->User.MessageBox(e->User.Context, MessageOwner(e), question, kProgramTitle, flags);
 }
 
 void ReportToUser(void* context, const char* text, ReportKind kind) {
     static const UINT kIcons[] = {MB_ICONERROR, MB_ICONINFORMATION, MB_ICONWARNING, MB_ICONEXCLAMATION};
     TellUser(static_cast<const Editor*>(context), text, kIcons[kind]);
+}
+
+bool ConfirmWithUser(void* context, const char* question) {
+    return AskUser(static_cast<const Editor*>(context), question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

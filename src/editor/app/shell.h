@@ -29,8 +29,10 @@ void UpdateTitleAndCommands(Editor* e);
 // Undo and Redo grayed when there is nothing to walk; a value typed and not
 // yet stored can be undone.
 void UpdateUndoCommands(Editor* e);
-// The caption alone: the title, then the file (" [read-only]" when it is
-// open for reading only), then " *" while the document has unsaved changes.
+// After any change to the document: the caption (the title, then the file,
+// " [read-only]" when it is open for reading only, then " *" while the
+// document has unsaved changes), and the windows that describe the document
+// let go of what went stale.
 void UpdateTitle(Editor* e);
 
 // The page beside the program: the program's folder (up to its last path

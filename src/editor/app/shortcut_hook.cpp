@@ -1,9 +1,9 @@
 // The shortcuts are applied by a message hook rather than by the dialog's
 // loop, which the dialog manager owns: every loop of the thread (the main
 // window's, the About box's, message boxes', file dialogs') passes through
-// it. It acts only while the main window or the modeless Find and Replace
-// dialog is the active one: keys meant for a modal dialog or a message box
-// over it stay theirs.
+// it. It acts only while the main window or one of the modeless windows is
+// the active one, and on the document only while the main window is: keys
+// meant for a dialog or a message box over it stay theirs.
 #include "commands.h"
 #include "shell.h"
 #include "views/compare_window.h"
@@ -11,10 +11,13 @@
 
 namespace {
 
-// F3 and Shift+F3 belong to the Find and Replace dialog while it is open.
+bool IsF3(const MSG* message) {
+    return message->message == WM_KEYDOWN && message->wParam == VK_F3 && GetKeyState(VK_CONTROL) >= 0;
+}
+
+// F3 and Shift+F3 in the Find and Replace dialog are its Find Next and Find Previous.
 bool FindKey(HWND dialog, const MSG* message) {
-    if (!dialog || message->message != WM_KEYDOWN || message->wParam != VK_F3 || GetKeyState(VK_CONTROL) < 0)
-        return false;
+    if (!IsF3(message)) return false;
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetKeyState(VK_SHIFT) < 0 ? IDC_FIND_PREVIOUS : IDC_FIND_NEXT, 1), 0);
     return true;
 }
@@ -36,7 +39,8 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE && !main && (FindDialogOf(active) || CompareWindowOf(active)))
         DialogKeys(active, message);
     if (code == HC_ACTION && e) {
-        if (FindKey(e->FindDialog, message)) {
+        if (IsF3(message)) {
+            CommandRepeatSearch(e, GetKeyState(VK_SHIFT) < 0);
             message->message = WM_NULL;
         } else if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
             // Esc would end the dialog that is the main window, edits and all;

@@ -23,6 +23,8 @@ void UpdateTitle(Editor* e) {
     char shown[512];
     GetWindowTextA(window, shown, sizeof shown);
     if (std::strcmp(shown, caption) != 0) SetWindowTextA(window, caption);
+    ForgetStaleMatches(e, false);
+    ForgetStaleDifferences(e, false);
 }
 
 void UpdateUndoCommands(Editor* e) {
@@ -53,6 +55,4 @@ void UpdateTitleAndCommands(Editor* e) {
     ShowWindow(treeView, tree ? SW_SHOW : SW_HIDE);
     ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
     UpdateUndoCommands(e);
-    ForgetStaleMatches(e, false);
-    ForgetStaleDifferences(e, false);
 }

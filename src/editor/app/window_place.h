@@ -1,4 +1,4 @@
-// Where windows go on the screen: a helper any part of the window layer may
+// Where windows go on the screen: helpers any part of the window layer may
 // use without the shell's own declarations.
 #pragma once
 
@@ -6,3 +6,16 @@
 
 // Centres window on the desktop.
 void CentreOnDesktop(HWND window);
+
+// Places window, at its present size, on the work area of owner's screen:
+// beside owner where it hides nothing of avoid (the chunk views, screen
+// coordinates), else where it hides least of keep (the selection), then
+// least of avoid.
+void PlaceBeside(HWND window, HWND owner, const RECT& avoid, const RECT& keep);
+
+// A window the user may move within the run: put back where it was left
+// (place not empty; a resizable one at its size too), true; false when it
+// has no place yet.
+bool PutBack(HWND window, const RECT& place, bool sized);
+// Where window is now, for the next PutBack.
+void RememberPlace(HWND window, RECT* place);

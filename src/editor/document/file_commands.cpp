@@ -30,14 +30,52 @@ void EmptyDocument(Document* doc) {
     doc->Incomplete = false;
 }
 
-// Reads the document's file from its start. A file that fails before its
-// first chunk (no DTB at all, an empty file) is not the document's: it is
-// let go and the document left empty, so that nothing is ever saved over it.
-void ReadDocumentFile(Editor* e) {
-    if (ReadDocument(&e->Doc) != 0 && e->Doc.ChunkCount == 0) {
-        CloseDocumentFile(e);
-        EmptyDocument(&e->Doc);
-    }
+// The document the next one is read into, beside the one shown: the same
+// hooks, memory and file layer, and empty. False after a report.
+bool StartNextDocument(const Editor* e, Document* next) {
+    InitDocument(next);
+    next->Reporter = e->Doc.Reporter;
+    next->ReporterContext = e->Doc.ReporterContext;
+    next->Confirm = e->Doc.Confirm;
+    next->ConfirmContext = e->Doc.ConfirmContext;
+    next->Files = e->Doc.Files;
+    next->Memory = e->Doc.Memory;
+    next->History.Limit = e->Doc.History.Limit;
+    return AllocateDocument(next) == 0;
+}
+
+// Lets go of a next document that is not taken: its memory, and its file
+// unless that is the document's own.
+void DropNextDocument(Editor* e, Document* next) {
+    if (next->FileHandle != kNoFile && next->FileHandle != e->Doc.FileHandle)
+        CloseHandle(reinterpret_cast<HANDLE>(next->FileHandle));
+    FreeDocument(next);
+}
+
+// Reads next's file from its start. A file that fails before its first
+// chunk (no DTB at all, an empty file) is no document: false, and the one
+// shown stays, so that nothing is ever saved over such a file.
+bool ReadNextDocument(Document* next) {
+    SetFilePointer(reinterpret_cast<HANDLE>(next->FileHandle), 0, nullptr, FILE_BEGIN);
+    return ReadDocument(next) == 0 || next->ChunkCount > 0;
+}
+
+// next becomes the document: only now are the old one's table, history and
+// file let go, and the views, which show the old table, emptied.
+void AdoptDocument(Editor* e, Document* next) {
+    EmptyViews(e);
+    if (e->Doc.FileHandle != kNoFile && e->Doc.FileHandle != next->FileHandle) CloseHandle(FileOf(e));
+    // A step for the views and lists that follow the table: the table is another.
+    next->History.Steps = e->Doc.History.Steps + 1;
+    next->History.Changes = e->Doc.History.Changes + 1;
+    FreeDocument(&e->Doc);
+    e->Doc = *next;
+}
+
+// Whether path names the document's open file, which a second handle could
+// not open for writing: a command on that file goes through the open handle.
+bool IsOpenFile(const Editor* e, const char* path) {
+    return e->Doc.FileHandle != kNoFile && lstrcmpiA(path, e->Doc.FileName) == 0;
 }
 
 // Saving over a file that was read only in part loses the rest of it: asked
@@ -95,12 +133,7 @@ NativeHandle OpenDocumentFile(const char* path, bool create, bool readOnly) {
     return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<NativeHandle>(file);
 }
 
-FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly) {
-    return ChooseDtbFileInto(e, e->Doc.FileName, forSaving, readOnly,
-                             forSaving ? "Save DTB File As..." : "Load DTB File...");
-}
-
-FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title) {
+FileChoice ChooseDtbFile(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title) {
     OPENFILENAMEA dialog = {};
     // The layout every version of the dialog knows, without the later fields.
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
@@ -127,115 +160,116 @@ FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOn
 }
 
 int32_t NewDocument(Editor* e) {
-    if (ChooseDtbFile(e, true, nullptr) != FileChosen) return -1;
-    CloseDocumentFile(e);
-    NativeHandle file = OpenDocumentFile(e->Doc.FileName, true, false);
-    bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-    if (file == kNoFile) {
-        ReportFormat(&e->Doc, ReportError, "New failed: Could not create file %s (%d)", e->Doc.FileName,
+    char path[kFileNameSize];
+    std::memcpy(path, e->Doc.FileName, sizeof path);
+    if (ChooseDtbFile(e, path, true, nullptr, "Save DTB File As...") != FileChosen) return -1;
+    Document next;
+    if (!StartNextDocument(e, &next)) return -1;
+    bool created = false;
+    if (IsOpenFile(e, path)) {
+        next.FileHandle = e->Doc.FileHandle;
+    } else {
+        next.FileHandle = OpenDocumentFile(path, true, false);
+        created = GetLastError() != ERROR_ALREADY_EXISTS;
+    }
+    if (next.FileHandle == kNoFile) {
+        ReportFormat(&e->Doc, ReportError, "New failed: Could not create file %s (%d)", path,
                      static_cast<int>(GetLastError()));
+        FreeDocument(&next);
         return -1;
     }
     // A file that existed keeps its bytes until a save. An empty one, new or
     // not, gets the empty document at once: the editor never leaves behind a
     // file it would refuse to open.
     LARGE_INTEGER size = {};
-    if (GetFileSizeEx(reinterpret_cast<HANDLE>(file), &size) && size.QuadPart == 0) {
-        Document empty;
-        InitDocument(&empty);
-        empty.Reporter = e->Doc.Reporter;
-        empty.ReporterContext = e->Doc.ReporterContext;
-        if (WriteDocumentTo(&empty, file, nullptr) != 0) {  // it has said why
-            CloseHandle(reinterpret_cast<HANDLE>(file));
-            if (created) DeleteFileA(e->Doc.FileName);
-            return -1;
-        }
+    if (GetFileSizeEx(reinterpret_cast<HANDLE>(next.FileHandle), &size) && size.QuadPart == 0 &&
+        WriteDocumentTo(&next, next.FileHandle, nullptr) != 0) {  // it has said why
+        DropNextDocument(e, &next);
+        if (created) DeleteFileA(path);
+        return -1;
     }
-    EmptyDocument(&e->Doc);
-    e->Doc.FileHandle = file;
+    std::memcpy(next.FileName, path, sizeof path);
+    AdoptDocument(e, &next);
     AddRecentFile(e, e->Doc.FileName);
     return 0;
 }
 
 namespace {
 
-// Open's question about the document that is open, and its closing: with
-// unsaved changes the offer to save them that Exit and Close make, without
-// any the plain question. 1 when one was closed, 0 when none was open, -1
-// when the user keeps it (or its save failed).
-int32_t CloseForOpen(Editor* e) {
-    if (e->Doc.Modified) {
-        if (!ConfirmDiscard(e)) return -1;
-    } else if (e->Doc.FileHandle == kNoFile) {
-        return 0;
-    } else if (AskUser(e, "Current file will close without saving.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return -1;
-    }
-    CloseDocumentFile(e);
-    EmptyDocument(&e->Doc);
-    EmptyViews(e);
-    return 1;
-}
-
-// Opens the file in FileName as the document's, read-only when asked or
-// when it may only be read.
-int32_t OpenChosenFile(Editor* e, bool readOnly, bool replaced) {
+// Opens path as the next document's file, read-only when asked or when it
+// may only be read; the document's own file through its open handle.
+bool OpenNextFile(Editor* e, Document* next, const char* path, bool readOnly) {
     // A file marked read-only is one the user keeps from being written,
     // whoever the user is.
-    DWORD attributes = GetFileAttributesA(e->Doc.FileName);
+    DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) readOnly = true;
-    NativeHandle file = OpenDocumentFile(e->Doc.FileName, false, readOnly);
+    if (IsOpenFile(e, path)) {
+        next->FileHandle = e->Doc.FileHandle;
+        next->ReadOnly = readOnly || e->Doc.ReadOnly;
+        return true;
+    }
+    next->FileHandle = OpenDocumentFile(path, false, readOnly);
     // A file that may be read but not written can still be looked at.
-    if (file == kNoFile && !readOnly && GetLastError() == ERROR_ACCESS_DENIED) {
+    if (next->FileHandle == kNoFile && !readOnly && GetLastError() == ERROR_ACCESS_DENIED) {
         readOnly = true;
-        file = OpenDocumentFile(e->Doc.FileName, false, true);
+        next->FileHandle = OpenDocumentFile(path, false, true);
     }
-    if (file == kNoFile) {
-        ReportOpenFailed(&e->Doc, e->Doc.FileName, static_cast<int32_t>(GetLastError()));
-        return replaced ? 0 : -1;
+    if (next->FileHandle == kNoFile) {
+        ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(GetLastError()));
+        return false;
     }
-    e->Doc.FileHandle = file;
-    e->Doc.ReadOnly = readOnly;
-    // Also with no file open before: the views may still show a document
-    // whose file was lost, and the table is about to change under them.
-    EmptyViews(e);
-    ReadDocumentFile(e);
-    if (e->Doc.FileHandle != kNoFile) AddRecentFile(e, e->Doc.FileName);
+    next->ReadOnly = readOnly;
+    return true;
+}
+
+// Reads path whole before anything of the document shown goes: 0 when it
+// is the document now, -1 (reported) with the document, its file, its
+// unsaved changes and its history as they were.
+int32_t OpenFilePath(Editor* e, const char* path, bool readOnly) {
+    Document next;
+    if (!StartNextDocument(e, &next)) return -1;
+    if (!OpenNextFile(e, &next, path, readOnly) || !ReadNextDocument(&next)) {
+        DropNextDocument(e, &next);
+        return -1;
+    }
+    std::snprintf(next.FileName, sizeof next.FileName, "%s", path);
+    AdoptDocument(e, &next);
+    AddRecentFile(e, e->Doc.FileName);
     return 0;
 }
 
 }  // namespace
 
+// Unsaved changes are offered for saving first; No opens the other file
+// without them, but they go only once that file is read. Without any
+// changes nothing can be lost, so nothing is asked.
 int32_t OpenDocument(Editor* e) {
-    int32_t closed = CloseForOpen(e);
-    if (closed < 0) return -1;
+    if (!ConfirmDiscard(e)) return -1;
+    char path[kFileNameSize];
+    std::memcpy(path, e->Doc.FileName, sizeof path);
     bool readOnly = false;
-    if (ChooseDtbFile(e, false, &readOnly) != FileChosen) return closed ? 0 : -1;
-    return OpenChosenFile(e, readOnly, closed != 0);
+    if (ChooseDtbFile(e, path, false, &readOnly, "Load DTB File...") != FileChosen) return -1;
+    return OpenFilePath(e, path, readOnly);
 }
 
 int32_t OpenDocumentPath(Editor* e, const char* path) {
-    int32_t closed = CloseForOpen(e);
-    if (closed < 0) return -1;
-    DWORD length = GetFullPathNameA(path, kFileNameSize, e->Doc.FileName, nullptr);
+    if (!ConfirmDiscard(e)) return -1;
+    char full[kFileNameSize];
+    DWORD length = GetFullPathNameA(path, kFileNameSize, full, nullptr);
     if (length == 0 || length >= static_cast<DWORD>(kFileNameSize)) {
         ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError()));
-        e->Doc.FileName[0] = '\0';
-        return closed ? 0 : -1;
+        return -1;
     }
-    return OpenChosenFile(e, false, closed != 0);
+    return OpenFilePath(e, full, false);
 }
 
+// The file is read again through its open handle; should that fail, the
+// document stays as it was, unsaved changes and all.
 int32_t RevertDocument(Editor* e) {
     if (e->Doc.FileHandle == kNoFile) return 0;
     if (AskUser(e, "Current file will be reverted to last save.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return -1;
-    SetFilePointer(FileOf(e), 0, nullptr, FILE_BEGIN);
-    e->Doc.ChunkCount = 0;
-    e->Doc.PoolUsed = 0;
-    EmptyViews(e);
-    ReadDocumentFile(e);
-    return 0;
+    return OpenFilePath(e, e->Doc.FileName, e->Doc.ReadOnly);
 }
 
 int32_t SaveDocument(Editor* e) {
@@ -246,15 +280,11 @@ int32_t SaveDocument(Editor* e) {
 }
 
 int32_t SaveDocumentAs(Editor* e) {
-    char previous[kFileNameSize];
-    std::memcpy(previous, e->Doc.FileName, sizeof previous);
-    if (ChooseDtbFile(e, true, nullptr) != FileChosen) return -1;
+    // Until the new file is in place the document stays on its old one.
     char target[kFileNameSize];
     std::memcpy(target, e->Doc.FileName, sizeof target);
-    // Until the new file is in place the document stays on its old one.
-    std::memcpy(e->Doc.FileName, previous, sizeof previous);
-    bool sameFile = e->Doc.FileHandle != kNoFile && lstrcmpiA(target, previous) == 0;
-    if (sameFile && !MayOverwritePart(e, target)) return -1;
+    if (ChooseDtbFile(e, target, true, nullptr, "Save DTB File As...") != FileChosen) return -1;
+    if (IsOpenFile(e, target) && !MayOverwritePart(e, target)) return -1;
     return SaveAndReopen(e, target);
 }
 

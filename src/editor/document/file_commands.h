@@ -6,25 +6,24 @@
 
 #include "app/editor.h"
 
-// The open (forSaving false) or save dialog on the document's FileName.
-// Chosen: its path is in FileName (readOnly, when given, says whether the
-// user asked to open it read-only). The save dialog asks before it names an
-// existing file. The callers only tell Chosen from the rest: a cancel and a
-// failure (already reported) both leave the document as it was.
+// The open (forSaving false) or save dialog under title, on path
+// (kFileNameSize bytes), which holds the name to start from and receives the
+// one chosen. Chosen: readOnly, when given, says whether the user asked to
+// open it read-only. The save dialog asks before it names an existing file.
+// The callers only tell Chosen from the rest: a cancel and a failure
+// (already reported) both leave the document as it was.
 enum FileChoice : int32_t { FileChosen = 0, FileCancelled = -1, FileDialogFailed = -2 };
-FileChoice ChooseDtbFile(Editor* e, bool forSaving, bool* readOnly);
-// The same into path (kFileNameSize bytes), under title, the document's own
-// file name left as it is.
-FileChoice ChooseDtbFileInto(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title);
+FileChoice ChooseDtbFile(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title);
 
 // New, Open and Revert: 0 when the document was replaced (the shell then
-// rebuilds the views), -1 when it was left as it was. A file that cannot be
-// read up to its first chunk is not kept open: the document is then empty
-// and has no file.
+// rebuilds the views), -1 when it was left as it was. The next document is
+// read whole before the one shown goes, so a cancel or a failure (a file
+// that cannot be opened, or read up to its first chunk) leaves the
+// document, its file, its unsaved changes and its history as they were.
 int32_t NewDocument(Editor* e);
 int32_t OpenDocument(Editor* e);
 // Open of a file the user named elsewhere (the command line, a drop, the
-// recent files): the same question, checks and messages, without the dialog.
+// recent files): the same offer to save, checks and messages, without the dialog.
 // A relative path is taken from the current folder.
 int32_t OpenDocumentPath(Editor* e, const char* path);
 int32_t RevertDocument(Editor* e);

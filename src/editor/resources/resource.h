@@ -67,6 +67,7 @@
 // Compare window "CompareDlg" (modeless)
 #define IDC_COMPARE_STATUS 1001
 #define IDC_COMPARE_RESULTS 1002
+#define IDC_COMPARE_DETAIL 1003
 
 // Find and Replace dialog "FindDlg" (modeless)
 #define IDC_FIND_WHAT 1001

@@ -1,13 +1,17 @@
 // The Compare window: the core's comparison of the document with another
-// file, shown in a results list shared with Find All.
+// file, shown in a results list shared with Find All. Each line says which
+// file holds the chunk, never a direction; the full values of the selected
+// line show beneath the list, whatever its columns cut.
 
 #include "compare_window.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/commands.h"
 #include "app/shell.h"
+#include "app/window_place.h"
 #include "chunk_path.h"
 #include "chunk_types.h"
 #include "display_text.h"
@@ -21,15 +25,53 @@
 
 namespace {
 
+// The document compared with another file: the other file as read (its
+// file closed at once), the lines, and the paths they are shown with.
+struct Comparison {
+    Document Other;
+    bool HasOther = false;
+    DifferenceList Lines = {};
+    PathIndex PathsA = {}, PathsB = {};
+    bool HasPaths = false;
+    uint32_t Step = 0;     // the journal's Steps the lines were made at
+    uint32_t Changes = 0;  // and its Changes
+    std::string Path;
+    std::string OtherName;  // the other file's name, without its folder
+};
+
+void Forget(Comparison* c) {
+    if (c->HasPaths) {
+        FreePathIndex(&c->PathsA);
+        FreePathIndex(&c->PathsB);
+    }
+    c->HasPaths = false;
+    FreeDifferences(&c->Lines);
+    if (c->HasOther) FreeDocument(&c->Other);
+    c->HasOther = false;
+}
+
+// A control that keeps its distance to the window's edges as it is resized:
+// from its left and top, and from its right (Wide) or bottom (Tall, or Low
+// for one that moves down with the bottom instead).
+struct Anchor {
+    int Id;
+    bool Wide, Tall, Low, Right;
+};
+const Anchor kAnchors[] = {
+    {IDC_COMPARE_STATUS, true, false, false, false},
+    {IDC_COMPARE_RESULTS, true, true, false, false},
+    {IDC_COMPARE_DETAIL, true, false, true, false},
+    {IDCANCEL, false, false, true, true},
+};
+const int kAnchorCount = sizeof kAnchors / sizeof kAnchors[0];
+
 struct CompareState {
     Editor* E;
     HWND Window;
-    Document Other;  // the other file as read; its file is closed at once
-    bool HasOther;
-    DifferenceList Lines;
-    PathIndex PathsA, PathsB;
-    bool HasPaths;
-    uint32_t Step;  // the journal's Steps the lines were made at
+    Comparison C;
+    RECT Start[kAnchorCount];  // each control's place in the client area as made
+    SIZE StartClient;
+    SIZE Smallest;  // the window as made: it is never made smaller
 };
 
 INT_PTR CALLBACK CompareProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -41,92 +83,123 @@ CompareState* StateOf(HWND window) {
 
 HWND ListOf(const CompareState* s) { return GetDlgItem(s->Window, IDC_COMPARE_RESULTS); }
 
-void Forget(CompareState* s) {
-    if (s->HasPaths) {
-        FreePathIndex(&s->PathsA);
-        FreePathIndex(&s->PathsB);
-    }
-    s->HasPaths = false;
-    FreeDifferences(&s->Lines);
-    if (s->HasOther) FreeDocument(&s->Other);
-    s->HasOther = false;
-    SendMessageA(ListOf(s), LVM_SETITEMCOUNT, 0, 0);
-}
-
 bool LineIsCurrent(const CompareState* s, int32_t line) {
-    return s->HasPaths && s->Step == s->E->Doc.History.Steps && line >= 0 && line < s->Lines.Count;
+    return s->C.HasPaths && s->C.Step == s->E->Doc.History.Steps && line >= 0 && line < s->C.Lines.Count;
 }
 
-void HexCell(const uint8_t* bytes, int32_t n, LVITEMA* item) {
+std::string HexText(const uint8_t* bytes, int32_t n) {
     char hex[64];
     FormatHexBytes(bytes, n, hex);
-    std::snprintf(item->pszText, static_cast<size_t>(item->cchTextMax), "%s", hex);
+    return hex;
 }
 
-// One side's cell of a line: the header's or key's bytes, or the chunk's
-// label and value as dtbtool diff shows them.
-void SideCell(const Document* doc, int32_t chunk, DifferenceKind kind, LVITEMA* item) {
+// One side's value of a line as dtbtool diff shows it (the header's or
+// key's bytes, or the chunk's label and value, its control bytes escaped),
+// whole; "" where that side has nothing.
+std::string SideText(const Document* doc, int32_t chunk, DifferenceKind kind) {
     uint8_t key[4];
     if (kind == DifferenceKey) {
         WriteU32(key, doc->Key);
-        return HexCell(key, 4, item);
+        return HexText(key, 4);
     }
-    if (kind == DifferenceHeader) return HexCell(doc->HeaderBytes, kHeaderSize, item);
-    if (chunk >= 0 && chunk < doc->ChunkCount)
-        FormatChunkText(doc, chunk, item->pszText, static_cast<size_t>(item->cchTextMax), " ", true);
+    if (kind == DifferenceHeader) return HexText(doc->HeaderBytes, kHeaderSize);
+    if (chunk < 0 || chunk >= doc->ChunkCount) return "";
+    std::string text(kTextSize, '\0');
+    int32_t n = FormatChunkText(doc, chunk, &text[0], text.size(), " ", true, true);
+    if (static_cast<size_t>(n) >= text.size()) {
+        text.assign(static_cast<size_t>(n) + 1, '\0');
+        FormatChunkText(doc, chunk, &text[0], text.size(), " ", true, true);
+    }
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+std::string PathText(const CompareState* s, const Difference& d) {
+    if (d.Kind == DifferenceKey) return "key";
+    if (d.Kind == DifferenceHeader) return "header";
+    char path[kTextSize];
+    if (d.Kind == DifferenceAdded) {
+        FormatChunkPath(&s->C.Other, &s->C.PathsB, d.ChunkB, path, sizeof path);
+    } else {
+        FormatChunkPath(&s->E->Doc, &s->C.PathsA, d.ChunkA, path, sizeof path);
+    }
+    return path;
+}
+
+// Which file holds the line's chunk: a chunk only in one of them, or in both but different.
+std::string KindText(const CompareState* s, DifferenceKind kind) {
+    if (kind == DifferenceRemoved) return "Only in this file";
+    if (kind == DifferenceAdded) return "Only in " + s->C.OtherName;
+    return "Different";
+}
+
+std::string CellText(const CompareState* s, int32_t line, int column) {
+    const Difference& d = s->C.Lines.Items[line];
+    switch (column) {
+    case 0:
+        return PathText(s, d);
+    case 1:
+        return KindText(s, d.Kind);
+    case 2:
+        return SideText(&s->E->Doc, d.ChunkA, d.Kind);
+    default:
+        return SideText(&s->C.Other, d.ChunkB, d.Kind);
+    }
 }
 
 void FillCell(const void* owner, LVITEMA* item) {
     const CompareState* s = static_cast<const CompareState*>(owner);
     if (!LineIsCurrent(s, item->iItem)) return;
-    static const char* const kKinds[] = {"", "Added", "Removed", "Changed", "Header", "Key"};
-    const Difference& d = s->Lines.Items[item->iItem];
-    const Document* doc = &s->E->Doc;
-    size_t size = static_cast<size_t>(item->cchTextMax);
-    switch (item->iSubItem) {
-    case 0:
-        if (d.Kind == DifferenceKey || d.Kind == DifferenceHeader) {
-            std::snprintf(item->pszText, size, "%s", d.Kind == DifferenceKey ? "key" : "header");
-        } else if (d.Kind == DifferenceAdded) {
-            FormatChunkPath(&s->Other, &s->PathsB, d.ChunkB, item->pszText, size);
-        } else {
-            FormatChunkPath(doc, &s->PathsA, d.ChunkA, item->pszText, size);
-        }
-        return;
-    case 1:
-        std::snprintf(item->pszText, size, "%s", kKinds[d.Kind]);
-        return;
-    case 2:
-        return SideCell(doc, d.ChunkA, d.Kind, item);
-    default:
-        return SideCell(&s->Other, d.ChunkB, d.Kind, item);
-    }
+    std::snprintf(item->pszText, static_cast<size_t>(item->cchTextMax), "%s",
+                  CellText(s, item->iItem, item->iSubItem).c_str());
 }
 
-// The line's place in the document selected there, the keys left with
-// this window when it had them.
+// The selected line's path and both values whole, beneath the list.
+void ShowDetail(CompareState* s) {
+    int32_t line = SelectedResultLine(ListOf(s));
+    std::string detail;
+    if (LineIsCurrent(s, line))
+        detail = "Path: " + CellText(s, line, 0) + "\r\nThis file: " + CellText(s, line, 2) +
+                 "\r\nOther file: " + CellText(s, line, 3);
+    SetDlgItemTextA(s->Window, IDC_COMPARE_DETAIL, detail.c_str());
+}
+
+void SetStatus(CompareState* s, const char* text) { SetDlgItemTextA(s->Window, IDC_COMPARE_STATUS, text); }
+
+void ShowLines(CompareState* s) {
+    HWND list = ListOf(s);
+    int32_t n = s->C.HasPaths ? s->C.Lines.Count : 0;
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(n), 0);
+    InvalidateRect(list, nullptr, TRUE);
+    if (n > 0) FitResultColumns(list, 4, n, FillCell, s);
+    ShowDetail(s);
+}
+
+// The line's place in the document selected there.
 void Activate(CompareState* s, int32_t line) {
     ForgetStaleDifferences(s->E, false);
     if (!LineIsCurrent(s, line)) return;
-    int32_t place = s->Lines.Items[line].PlaceA;
+    int32_t place = s->C.Lines.Items[line].PlaceA;
     if (place < 0 || place >= s->E->Doc.ChunkCount) return;
     bool ours = GetActiveWindow() == s->Window;
     HWND focus = GetFocus();
     ShowChunk(s->E, place);
-    if (ours) SetFocus(focus ? focus : s->Window);
+    if (ours) {
+        SetActiveWindow(s->Window);
+        SetFocus(focus ? focus : ListOf(s));
+    }
 }
 
-// Reads path into the state's own document, its file let go at once so
-// that the other program may go on writing it. False after a report.
-bool ReadOther(CompareState* s, const char* path) {
-    Editor* e = s->E;
-    Document* other = &s->Other;
+// Reads path into c's own document, its file let go at once so that the
+// other program may go on writing it. False after a report.
+bool ReadOther(Editor* e, const char* path, Comparison* c) {
+    Document* other = &c->Other;
     InitDocument(other);
     other->Memory = e->Doc.Memory;
-    other->Reporter = ReportToUser;
-    other->ReporterContext = e;
+    other->Reporter = e->Doc.Reporter;
+    other->ReporterContext = e->Doc.ReporterContext;
     if (AllocateDocument(other) != 0) return false;
-    s->HasOther = true;
+    c->HasOther = true;
     other->FileHandle = OpenDocumentFile(path, false, true);
     if (other->FileHandle == kNoFile) {
         ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(GetLastError()));
@@ -138,42 +211,79 @@ bool ReadOther(CompareState* s, const char* path) {
     return result == 0 || other->ChunkCount > 0;
 }
 
-void Compare(CompareState* s, const char* path) {
-    Forget(s);
-    SetDlgItemTextA(s->Window, IDC_COMPARE_STATUS, "");
-    if (!ReadOther(s, path) || CompareDocuments(&s->E->Doc, &s->Other, &s->Lines) != 0) return Forget(s);
-    if (BuildPathIndex(&s->E->Doc, &s->PathsA) != 0) return Forget(s);
-    if (BuildPathIndex(&s->Other, &s->PathsB) != 0) {
-        FreePathIndex(&s->PathsA);
-        return Forget(s);
+// The whole comparison, before any window shows it. False after a report.
+bool Compare(Editor* e, const char* path, Comparison* c) {
+    c->Path = path;
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    c->OtherName = name;
+    if (!ReadOther(e, path, c) || CompareDocuments(&e->Doc, &c->Other, &c->Lines) != 0) return false;
+    if (BuildPathIndex(&e->Doc, &c->PathsA) != 0) return false;
+    if (BuildPathIndex(&c->Other, &c->PathsB) != 0) {
+        FreePathIndex(&c->PathsA);
+        return false;
     }
-    s->HasPaths = true;
-    s->Step = s->E->Doc.History.Steps;
+    c->HasPaths = true;
+    c->Step = e->Doc.History.Steps;
+    c->Changes = e->Doc.History.Changes;
+    return true;
+}
+
+void ShowComparison(CompareState* s) {
     char status[kFileNameSize + 64];
-    int32_t n = s->Lines.Count;
+    int32_t n = s->C.Lines.Count;
     if (n == 0) {
         std::snprintf(status, sizeof status, "The files hold the same tree and header.");
-    } else if (n == 1 && s->Lines.Items[0].Kind == DifferenceKey) {
+    } else if (n == 1 && s->C.Lines.Items[0].Kind == DifferenceKey) {
         std::snprintf(status, sizeof status, "The files hold the same tree and header; only the key differs.");
     } else {
-        std::snprintf(status, sizeof status, n == 1 ? "%d difference from %s." : "%d differences from %s.", n, path);
+        std::snprintf(status, sizeof status, n == 1 ? "%d difference from %s." : "%d differences from %s.", n,
+                      s->C.Path.c_str());
     }
-    SetDlgItemTextA(s->Window, IDC_COMPARE_STATUS, status);
-    SendMessageA(ListOf(s), LVM_SETITEMCOUNT, static_cast<WPARAM>(n), 0);
-    InvalidateRect(ListOf(s), nullptr, TRUE);
+    SetStatus(s, status);
+    ShowLines(s);
+}
+
+void Layout(CompareState* s) {
+    RECT client;
+    GetClientRect(s->Window, &client);
+    int dx = client.right - s->StartClient.cx, dy = client.bottom - s->StartClient.cy;
+    for (int k = 0; k < kAnchorCount; ++k) {
+        const Anchor& a = kAnchors[k];
+        RECT r = s->Start[k];
+        if (a.Right) OffsetRect(&r, dx, 0);
+        if (a.Low) OffsetRect(&r, 0, dy);
+        if (a.Wide) r.right += dx;
+        if (a.Tall) r.bottom += dy;
+        MoveWindow(GetDlgItem(s->Window, a.Id), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+}
+
+BOOL InitCompareWindow(HWND window, Editor* e) {
+    CompareState* s = new CompareState();
+    s->E = e;
+    s->Window = window;
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(s));
+    RECT client, own;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &own);
+    s->StartClient = {client.right, client.bottom};
+    s->Smallest = {own.right - own.left, own.bottom - own.top};
+    for (int k = 0; k < kAnchorCount; ++k) {
+        HWND control = GetDlgItem(window, kAnchors[k].Id);
+        GetWindowRect(control, &s->Start[k]);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&s->Start[k]), 2);
+    }
+    static const char* const kColumns[] = {"Path", "Kind", "This file", "Other file"};
+    static const int kPercents[] = {34, 12, 26, 26};
+    AddResultColumns(window, ListOf(s), 386, kColumns, kPercents, 4);  // the list's width in the template
+    if (PutBack(window, e->ComparePlace, true)) Layout(s);
+    return TRUE;
 }
 
 INT_PTR CALLBACK CompareProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        CompareState* s = new CompareState();
-        s->E = reinterpret_cast<Editor*>(lParam);
-        s->Window = window;
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(s));
-        static const char* const kColumns[] = {"Path", "Kind", "This file", "Other file"};
-        static const int kPercents[] = {34, 12, 26, 26};
-        AddResultColumns(window, ListOf(s), 386, kColumns, kPercents, 4);  // the list's width in the template
-        return TRUE;
-    }
+    if (message == WM_INITDIALOG) return InitCompareWindow(window, reinterpret_cast<Editor*>(lParam));
     CompareState* s = StateOf(window);
     if (!s) return FALSE;
     switch (message) {
@@ -185,16 +295,26 @@ INT_PTR CALLBACK CompareProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
         DestroyWindow(window);
         return TRUE;
+    case WM_SIZE:
+        Layout(s);
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {s->Smallest.cx, s->Smallest.cy};
+        return TRUE;
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom != IDC_COMPARE_RESULTS) return FALSE;
+        if (header->code == LVN_ITEMCHANGED) ShowDetail(s);
         int32_t line = ResultListNotice(header, FillCell, s);
         if (line >= 0) Activate(s, line);
         SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
         return TRUE;
     }
+    case WM_DESTROY:
+        RememberPlace(window, &s->E->ComparePlace);
+        return FALSE;
     case WM_NCDESTROY:
-        Forget(s);
+        Forget(&s->C);
         if (s->E->CompareWindow == window) s->E->CompareWindow = nullptr;
         SetWindowLongPtrA(window, DWLP_USER, 0);
         delete s;
@@ -208,27 +328,42 @@ INT_PTR CALLBACK CompareProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 bool CompareWindowOf(HWND window) { return StateOf(window) != nullptr; }
 
+// A file that cannot be compared (not there, not a DTB file) is said so,
+// and no window opens for it: an open one keeps what it showed.
 void OpenCompareWindow(Editor* e) {
     // The document is compared as the user sees it, the Data box's edit too.
     bool committed = ApplyDetailEdit(e);
     UpdateTitle(e);
     if (!committed) return;
     char path[kFileNameSize] = "";
-    if (ChooseDtbFileInto(e, path, false, nullptr, "Compare With...") != FileChosen) return;
+    if (ChooseDtbFile(e, path, false, nullptr, "Compare With...") != FileChosen) return;
+    Comparison c;
+    if (!Compare(e, path, &c)) return Forget(&c);
     if (!e->CompareWindow) {
         e->CompareWindow =
             CreateDialogParamA(e->Instance, "CompareDlg", e->Window, CompareProc, reinterpret_cast<LPARAM>(e));
-        if (!e->CompareWindow) return;
+        if (!e->CompareWindow) return Forget(&c);
         ShowWindow(e->CompareWindow, SW_SHOW);
     }
-    Compare(StateOf(e->CompareWindow), path);
+    CompareState* s = StateOf(e->CompareWindow);
+    Forget(&s->C);
+    s->C = c;
+    ShowComparison(s);
     SetActiveWindow(e->CompareWindow);
-    SetFocus(ListOf(StateOf(e->CompareWindow)));
+    SetFocus(ListOf(s));
 }
 
 void ForgetStaleDifferences(Editor* e, bool documentReplaced) {
     CompareState* s = StateOf(e->CompareWindow);
-    if (!s || !s->HasPaths || (!documentReplaced && s->Step == e->Doc.History.Steps)) return;
-    Forget(s);
-    SetDlgItemTextA(s->Window, IDC_COMPARE_STATUS, "The document has changed: Compare With compares it afresh.");
+    if (!s || !s->C.HasPaths || s->C.Changes == e->Doc.History.Changes) return;
+    if (documentReplaced || s->C.Step != e->Doc.History.Steps) {
+        Forget(&s->C);
+        ShowLines(s);
+        SetStatus(s, "The document has changed: Compare With compares it afresh.");
+        return;
+    }
+    // Values changed in place: every line still names its chunk and shows
+    // its value as it is now, but the differences may be others.
+    s->C.Changes = e->Doc.History.Changes;
+    SetStatus(s, "The document has changed since the comparison: Compare With compares it afresh.");
 }

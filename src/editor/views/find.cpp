@@ -1,4 +1,4 @@
-// Find: the search box's text, folded by the code page in use, searched forward from the selection.
+// Find: the search box's text, folded by the code page in use, searched from the selection on or back.
 #include "app/editor.h"
 #include "display_text.h"
 #include "views.h"
@@ -17,14 +17,15 @@ void BuildCaseFold(UINT codePage, CaseFold* fold) {
     }
 }
 
-int32_t FindNext(Editor* e, int32_t line) {
+int32_t FindNext(Editor* e, int32_t line, bool backwards) {
     bool tree = e->ShowAsTree;
-    int32_t start = tree ? SelectedTreeChunk(e) + 1 : ListLineToChunkIndex(e, line) + 1;
+    int32_t selected = tree ? SelectedTreeChunk(e) : ListLineToChunkIndex(e, line);
+    int32_t start = !backwards ? selected + 1 : selected < 0 ? e->Doc.ChunkCount - 1 : selected - 1;
     char text[kTextSize];
     SendToControl(e, IDC_FIND_BOX, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     // The core says "Could not find string." itself; an empty text is no search.
     // Identifiers hidden in the tree are not searched.
-    int32_t found = FindNextChunk(&e->Doc, start, text, !(tree && !e->ShowIdentifiers), &e->Fold);
+    int32_t found = FindNextChunk(&e->Doc, start, text, !(tree && !e->ShowIdentifiers), &e->Fold, backwards);
     if (found < 0) return -1;
     if (tree) {
         SelectTreeChunk(e, found);
@@ -34,7 +35,7 @@ int32_t FindNext(Editor* e, int32_t line) {
     // After a fill line n holds chunk n; the walk is for a list that does not.
     int32_t count = static_cast<int32_t>(SendToControl(e, IDC_CHUNK_LIST, LB_GETCOUNT, 0, 0));
     int32_t at = found < count && ListLineToChunkIndex(e, found) == found ? found : -1;
-    for (int32_t l = line + 1; at < 0 && l < count; ++l)
+    for (int32_t l = 0; at < 0 && l < count; ++l)
         if (ListLineToChunkIndex(e, l) == found) at = l;
     if (at < 0) return -1;
     SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(at), 0);

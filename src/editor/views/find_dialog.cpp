@@ -18,6 +18,8 @@ namespace {
 // A walk shorter than this shows no progress: the bar would only flicker.
 const DWORD kProgressDelay = 200;
 const DWORD kPumpInterval = 30;
+// Texts offered again in the drop-down lists of Find what and Replace with.
+const LRESULT kRemembered = 10;
 
 const struct {
     int Id;
@@ -40,7 +42,53 @@ std::string BoxText(HWND dialog, int id) {
     return text;
 }
 
-void SetStatus(FindReplaceDialog* d, const char* text) { SetDlgItemTextA(d->Window, IDC_FIND_STATUS, text); }
+// The status line describes the document as it is now: any change to it
+// empties the line (ForgetStaleMatches).
+void SetStatus(FindReplaceDialog* d, const char* text) {
+    SetDlgItemTextA(d->Window, IDC_FIND_STATUS, text);
+    d->StatusAt = d->E->Doc.History.Changes;
+}
+
+std::string ItemText(HWND box, LRESULT k) {
+    std::string text(static_cast<size_t>(SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(k), 0)) + 1, '\0');
+    text.resize(static_cast<size_t>(
+        SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+// A text just searched for or put in goes first in its box's drop-down
+// list, once, and the oldest beyond the last few goes.
+void Remember(HWND dialog, int id, const std::string& text) {
+    if (text.empty()) return;
+    HWND box = GetDlgItem(dialog, id);
+    for (LRESULT k = SendMessageA(box, CB_GETCOUNT, 0, 0) - 1; k >= 0; --k)
+        if (ItemText(box, k) == text) SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(k), 0);
+    SendMessageA(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (LRESULT n = SendMessageA(box, CB_GETCOUNT, 0, 0); n > kRemembered; --n)
+        SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(n - 1), 0);
+    SetWindowTextA(box, text.c_str());  // a deleted item may have taken the box's text along
+}
+
+// An action selects chunks in the main window, and selecting one there
+// focuses it; when the user was in this dialog, the keys stay here, on the
+// control they left, so that no key meant for the dialog acts on the
+// document. (F3 pressed in the main window leaves the keys there.)
+class KeepKeys {
+public:
+    explicit KeepKeys(HWND dialog) : dialog_(GetActiveWindow() == dialog ? dialog : nullptr), focus_(GetFocus()) {}
+    ~KeepKeys() {
+        if (!dialog_ || !IsWindow(dialog_) || !IsWindowVisible(dialog_)) return;
+        if (GetActiveWindow() != dialog_) SetActiveWindow(dialog_);
+        if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_) && GetFocus() != focus_)
+            SetFocus(focus_);
+    }
+    KeepKeys(const KeepKeys&) = delete;
+    KeepKeys& operator=(const KeepKeys&) = delete;
+
+private:
+    HWND dialog_;
+    HWND focus_;
+};
 
 // The chunk the user has selected in the main window: the pane's.
 int32_t SelectionOf(const Editor* e) { return e->PaneChunk; }
@@ -93,6 +141,8 @@ Finder* StartAction(FindReplaceDialog* d, const std::string& pattern) {
     UpdateTitle(e);
     if (!committed) return nullptr;
     SetStatus(d, "");
+    e->LastSearch = SearchedDialog;
+    Remember(d->Window, IDC_FIND_WHAT, pattern);
     return MakeFinder(&e->Doc, ReadOptions(d, pattern));
 }
 
@@ -104,11 +154,7 @@ void ShowWalkControls(FindReplaceDialog* d, bool walking) {
     ShowWindow(GetDlgItem(d->Window, IDC_FIND_STOP), walking ? SW_SHOW : SW_HIDE);
     ShowWindow(GetDlgItem(d->Window, IDC_FIND_PROGRESS), walking ? SW_SHOW : SW_HIDE);
     EnableWindow(d->E->Window, !walking);
-    if (walking) {
-        SetFocus(GetDlgItem(d->Window, IDC_FIND_STOP));
-    } else {
-        SetFocus(GetDlgItem(d->Window, IDC_FIND_ALL));
-    }
+    if (walking) SetFocus(GetDlgItem(d->Window, IDC_FIND_STOP));  // afterwards KeepKeys puts it back
 }
 
 // The core's progress hook: quiet for the first moments, then the bar,
@@ -156,15 +202,6 @@ void EndWalk(FindReplaceDialog* d) {
     d->Shown = false;
 }
 
-// Selects chunk in the main window, as Undo shows the chunk it changed,
-// and gives the keys back to the dialog when it had them.
-void GoToChunk(FindReplaceDialog* d, int32_t chunk) {
-    bool ours = GetActiveWindow() == d->Window;
-    HWND focus = GetFocus();
-    ShowChunk(d->E, chunk);
-    if (ours) SetFocus(focus ? focus : d->Window);
-}
-
 void FindOnce(FindReplaceDialog* d, bool backwards) {
     std::string pattern = BoxText(d->Window, IDC_FIND_WHAT);
     Finder* finder = StartAction(d, pattern);
@@ -177,7 +214,7 @@ void FindOnce(FindReplaceDialog* d, bool backwards) {
         return;
     }
     d->LastFound = found;
-    GoToChunk(d, found);
+    ShowChunk(d->E, found);
     const char* where = Ticked(d->Window, IDC_SCOPE_SUBTREE) ? "subtree" : "document";
     char note[128] = "";
     if (wrapped)
@@ -210,13 +247,15 @@ void Replace(FindReplaceDialog* d) {
     std::string pattern = BoxText(d->Window, IDC_FIND_WHAT), with = BoxText(d->Window, IDC_REPLACE_WITH);
     Finder* finder = StartAction(d, pattern);
     if (!finder) return;
+    Remember(d->Window, IDC_REPLACE_WITH, with);
     int32_t chunk = SearchFrom(d), replaced = 0;
     FindOptions options = ReadOptions(d, pattern);
     bool inScope = chunk >= options.First && (options.End < 0 || chunk < options.End);
     bool matches = chunk >= 0 && inScope && ChunkMatches(finder, &d->E->Doc, chunk);
     WalkResult result = matches ? ReplaceInChunk(finder, &d->E->Doc, chunk, with.c_str(), &replaced) : WalkDone;
     FreeFinder(finder);
-    if (result != WalkDone) return;  // the refusal has been told
+    if (result == WalkDeclined) SetStatus(d, "Nothing was replaced.");
+    if (result != WalkDone) return;  // a refusal has been told
     if (replaced) {
         ShowReplacedValues(d->E, chunk);
         d->LastFound = chunk;
@@ -229,11 +268,13 @@ void ReplaceAll(FindReplaceDialog* d) {
     std::string pattern = BoxText(d->Window, IDC_FIND_WHAT), with = BoxText(d->Window, IDC_REPLACE_WITH);
     Finder* finder = StartAction(d, pattern);
     if (!finder) return;
+    Remember(d->Window, IDC_REPLACE_WITH, with);
     int32_t replaced = 0;
     WalkResult result = ReplaceAllMatches(finder, &d->E->Doc, with.c_str(), &replaced, BeginWalk(d));
     FreeFinder(finder);
     EndWalk(d);
     if (result == WalkStopped) SetStatus(d, "Stopped: nothing was replaced.");
+    if (result == WalkDeclined) SetStatus(d, "Nothing was replaced.");
     if (result != WalkDone) return;
     if (replaced > 0) ShowReplacedValues(d->E, SelectionOf(d->E));
     char status[64];
@@ -271,7 +312,17 @@ void Activate(FindReplaceDialog* d, int32_t chunk) {
     ForgetStaleMatches(d->E, false);
     if (chunk < 0) return;
     d->LastFound = chunk;
-    GoToChunk(d, chunk);
+    ShowChunk(d->E, chunk);
+}
+
+// Closing keeps everything the user chose for the next opening; what was
+// found goes, as it would go stale unseen.
+void HideFindDialog(FindReplaceDialog* d) {
+    ClearFoundList(d);
+    SetStatus(d, "");
+    bool active = GetActiveWindow() == d->Window;
+    ShowWindow(d->Window, SW_HIDE);
+    if (active) SetActiveWindow(d->E->Window);
 }
 
 // code 1: a shortcut (F3), which never means the list's Enter.
@@ -280,6 +331,7 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
         if (id == IDC_FIND_STOP || id == IDCANCEL) d->StopAsked = true;
         return;
     }
+    KeepKeys keep(d->Window);
     switch (id) {
     case IDOK:
     case IDC_FIND_NEXT:  // also Enter, as the default button: on a line of the results it goes to its chunk
@@ -298,7 +350,7 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
         d->ScopeRoot = SelectionOf(d->E);
         return;
     case IDCANCEL:
-        DestroyWindow(d->Window);
+        HideFindDialog(d);
         return;
     default:
         return;
@@ -329,7 +381,10 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (header->idFrom != IDC_FIND_RESULTS) return FALSE;
         int32_t chunk = -1;
         LRESULT result = FoundListNotice(d, header, &chunk);
-        if (chunk >= 0 && !d->Busy) Activate(d, chunk);
+        if (chunk >= 0 && !d->Busy) {
+            KeepKeys keep(d->Window);
+            Activate(d, chunk);
+        }
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result);
         return TRUE;
     }
@@ -349,12 +404,13 @@ void OpenFindDialog(Editor* e) {
         e->FindDialog =
             CreateDialogParamA(e->Instance, "FindDlg", e->Window, FindDialogProc, reinterpret_cast<LPARAM>(e));
         if (!e->FindDialog) return;
-        ShowWindow(e->FindDialog, SW_SHOW);
+        PlaceBesideViews(e, e->FindDialog);
     }
+    ShowWindow(e->FindDialog, SW_SHOW);
     SetActiveWindow(e->FindDialog);
     HWND box = GetDlgItem(e->FindDialog, IDC_FIND_WHAT);
     SetFocus(box);
-    SendMessageA(box, EM_SETSEL, 0, -1);
+    SendMessageA(box, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
 void ForgetStaleMatches(Editor* e, bool documentReplaced) {
@@ -363,6 +419,7 @@ void ForgetStaleMatches(Editor* e, bool documentReplaced) {
     if (documentReplaced) {
         d->LastFound = d->ScopeRoot = -1;
     }
+    if (d->StatusAt != e->Doc.History.Changes) SetStatus(d, "");
     if (!d->HasPaths || (!documentReplaced && d->FoundStep == e->Doc.History.Steps)) return;
     ClearFoundList(d);
     SetStatus(d, "The document has changed: Find All lists the matches afresh.");

@@ -34,23 +34,29 @@ struct FindReplaceDialog {
     bool Shown;
     bool StopAsked;
     DWORD WalkStart;
-    DWORD LastPump;  // when the walk last looked at the thread's messages
+    DWORD LastPump;     // when the walk last looked at the thread's messages
+    uint32_t StatusAt;  // the journal's Changes the status line was written at
 };
 
-// Opens the dialog, or brings it forward with the Find what box selected.
+// Opens the dialog as it was last closed (first beside the chunk views),
+// and brings it forward with the Find what box selected.
 void OpenFindDialog(Editor* e);
 INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The dialog whose window this is, or nullptr.
 FindReplaceDialog* FindDialogOf(HWND window);
-// After any command: Find All's list is emptied once the chunks it names
-// may have moved (or the document is another), so that it never selects a
-// wrong chunk.
+// After any change: the status line goes, as it describes the document as
+// it was, and Find All's list is emptied once the chunks it names may have
+// moved (or the document is another), so that it never selects a wrong chunk.
 void ForgetStaleMatches(Editor* e, bool documentReplaced);
 
 // A results list of no data of its own (find_results.cpp), shared with the
 // Compare window: columns sized as percents of the list's template width;
 // the notices, cells filled by fill, give the line asked for or -1.
 void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const* names, const int* percents, int count);
+// Each column as wide as its title and its longest cell among the first
+// lines, but no wider than two fifths of the list.
+void FitResultColumns(HWND list, int columns, int32_t lines, void (*fill)(const void* owner, LVITEMA* item),
+                      const void* owner);
 int32_t ResultListNotice(const NMHDR* header, void (*fill)(const void* owner, LVITEMA* item), const void* owner);
 int32_t SelectedResultLine(HWND list);  // -1 for none
 

@@ -2,6 +2,7 @@
 // of no data of its own, each cell made from the chunk table when it is
 // drawn, so a million lines cost a million indices and nothing more.
 
+#include <algorithm>
 #include <cstdio>
 
 #include "chunk_types.h"
@@ -36,7 +37,7 @@ void FillCell(const void* owner, LVITEMA* item) {
         const char* label = LabelOfType(doc->Chunks[chunk].Type);
         std::snprintf(item->pszText, size, "%s", label ? label : "");
     } else {
-        FormatChunkText(doc, chunk, item->pszText, size, "", false);
+        FormatChunkText(doc, chunk, item->pszText, size, "", false, true);
     }
 }
 
@@ -53,6 +54,41 @@ void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const*
         column.pszText = const_cast<char*>(names[c]);
         column.cx = box.right * percents[c] / 100;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void FitResultColumns(HWND list, int columns, int32_t lines, void (*fill)(const void* owner, LVITEMA* item),
+                      const void* owner) {
+    // A million lines are not all measured: the first ones tell the widths.
+    const int32_t kMeasured = 1000;
+    const int kPadding = 16;  // the list's margins either side of a cell's text
+    RECT client;
+    GetClientRect(list, &client);
+    const int bound = client.right * 2 / 5;
+    char text[kTextSize];
+    for (int c = 0; c < columns; ++c) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        text[0] = '\0';
+        SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+        const int title = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+        int widest = title;
+        for (int32_t k = 0; k < lines && k < kMeasured; ++k) {
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = k;
+            item.iSubItem = c;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            text[0] = '\0';
+            fill(owner, &item);
+            widest = std::max(widest,
+                              static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text))));
+        }
+        int width = std::max(std::min(widest, bound), title) + kPadding;
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), MAKELPARAM(width, 0));
     }
 }
 
@@ -90,6 +126,7 @@ bool ShowFoundList(FindReplaceDialog* d) {
     if (!d->HasPaths) d->Found.clear();
     SendMessageA(ListOf(d), LVM_SETITEMCOUNT, d->Found.size(), 0);
     InvalidateRect(ListOf(d), nullptr, TRUE);
+    if (!d->Found.empty()) FitResultColumns(ListOf(d), 3, static_cast<int32_t>(d->Found.size()), FillCell, d);
     return d->HasPaths;
 }
 

@@ -1,9 +1,11 @@
 // Edit > Go To: a path typed or pasted, the chunk it names selected.
 #include <string>
 
+#include "app/window_place.h"
 #include "display_text.h"
 #include "find_dialog.h"
 #include "report.h"
+#include "views.h"
 
 namespace {
 
@@ -14,7 +16,9 @@ struct GoToRequest {
 };
 
 // A refused path keeps the dialog open with the text as typed, so that it
-// can be corrected rather than typed again.
+// can be corrected rather than typed again; the refusal belongs to the
+// dialog. The dialog opens where the user last left it, first beside the
+// chunk views.
 INT_PTR CALLBACK GoToDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     GoToRequest* request = reinterpret_cast<GoToRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (message == WM_INITDIALOG) {
@@ -24,10 +28,12 @@ INT_PTR CALLBACK GoToDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         FormatChunkPath(&request->E->Doc, &request->Paths, request->E->PaneChunk, path, sizeof path);
         HWND box = GetDlgItem(dialog, IDC_GO_TO_PATH);
         SetWindowTextA(box, path);
+        if (!PutBack(dialog, request->E->GoToPlace, false)) PlaceBesideViews(request->E, dialog);
         SetFocus(box);
         SendMessageA(box, EM_SETSEL, 0, -1);
         return FALSE;  // the focus is set
     }
+    if (message == WM_DESTROY && request) RememberPlace(dialog, &request->E->GoToPlace);
     if (message != WM_COMMAND || !request) return FALSE;
     if (LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);

@@ -19,7 +19,7 @@ bool IsLine(HWND list, WPARAM line) {
 // The line as shown and as read: at most kTextSize - 1 characters, a long
 // value cut, the index at the end never. Returns its length.
 int32_t ShownLine(Editor* e, int32_t line, char (&text)[kTextSize]) {
-    int32_t length = FormatListLine(&e->Doc, line, text, sizeof text);
+    int32_t length = FormatListLine(&e->Doc, line, text, sizeof text, true);
     return length < kTextSize ? length : kTextSize - 1;
 }
 

@@ -96,7 +96,7 @@ bool InsertItem(Editor* e, HWND tree, HTREEITEM parent, HTREEITEM after, int32_t
     int32_t key = NewKey(&model, item.Chunk);
     if (key < 0) return false;
     char text[kTextSize];
-    FormatTreeItemText(&e->Doc, item.Chunk, text, sizeof text);
+    FormatTreeItemText(&e->Doc, item.Chunk, text, sizeof text, true);
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent;
     insert.hInsertAfter = after;
@@ -402,7 +402,7 @@ void RefreshTreeChunk(Editor* e, int32_t chunk) {
     for (int32_t c = names ? chunk - 1 : chunk; c <= chunk; ++c) {
         int32_t i = ItemOfChunk(&e->Tree.Shape, c);
         if (i < 0 || !e->Tree.Items[i]) continue;
-        FormatTreeItemText(&e->Doc, c, text, sizeof text);
+        FormatTreeItemText(&e->Doc, c, text, sizeof text, true);
         TVITEMA update = {};
         update.mask = TVIF_HANDLE | TVIF_TEXT;
         update.hItem = e->Tree.Items[i];
@@ -419,7 +419,7 @@ void RefreshTreeTexts(Editor* e) {
     char text[kTextSize], shown[kTextSize];
     for (int32_t i = 0; i < shape.ItemCount; ++i) {
         if (!e->Tree.Items[i]) continue;
-        FormatTreeItemText(&e->Doc, shape.Items[i].Chunk, text, sizeof text);
+        FormatTreeItemText(&e->Doc, shape.Items[i].Chunk, text, sizeof text, true);
         TVITEMA held = {};
         held.mask = TVIF_HANDLE | TVIF_TEXT;
         held.hItem = e->Tree.Items[i];

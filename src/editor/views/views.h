@@ -80,10 +80,15 @@ void ClearDetailPane(Editor* e);
 // item or pane names a chunk of the old table.
 void EmptyViews(Editor* e);
 
-// Find (IDC_FIND_BOX): selects the next chunk whose text holds the search text,
-// letter case folded as the code page in use folds it. List mode: the line
-// selected, or -1; tree mode: line when found, or -1.
-int32_t FindNext(Editor* e, int32_t line);
+// A dialog that selects chunks (Find and Replace, Go To) opens beside the
+// chunk view shown, or where it hides least of the selection.
+void PlaceBesideViews(Editor* e, HWND dialog);
+
+// Find (IDC_FIND_BOX): selects the next chunk (backwards: the previous one)
+// whose text holds the search text, letter case folded as the code page in
+// use folds it. List mode: the line selected, or -1; tree mode: line when
+// found, or -1.
+int32_t FindNext(Editor* e, int32_t line, bool backwards);
 // The case folding of the system's 8-bit code page codePage, as the system
 // lower-cases text; bytes it cannot fold on their own (a lead byte of a
 // double-byte code page) stay as they are.
