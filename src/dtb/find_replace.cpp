@@ -1,6 +1,9 @@
 #include "find_replace.h"
 
 #include <boost/regex.hpp>
+#include <cctype>
+#include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +22,16 @@ struct Finder {
     std::string Pattern;  // folded to lower case when case does not matter
     boost::regex Expression;
     bool IsNumber = false;  // the pattern reads as a number or a range
+    bool IsRange = false;
     double Low = 0;
     double High = 0;
+    // What a Float is held against: the nearest floats to the typed ends (a
+    // single number's twice), so that the digits a float is shown with find
+    // it. A single number matches by its bits, and none when its nearest
+    // float is infinite; a range's ends stop at the largest finite floats.
+    float FloatLow = 0;
+    float FloatHigh = 0;
+    bool NoFloat = false;
     int32_t First = 0;
     int32_t End = -1;  // -1: the end of the table, wherever it is by then
 };
@@ -50,13 +61,59 @@ bool ReadNumber(const std::string& text, double* value) {
     return *end == '\0' && !std::isnan(*value);
 }
 
-// "N" or "A..B" (either order).
-bool ReadRange(const std::string& text, double* low, double* high) {
+// The float nearest to the number ReadNumber read from text as value,
+// rounded once from the digits: value cast to float would round twice, and
+// miss the float just past a halfway point. Beyond the floats it is an
+// infinity or a zero, by value.
+float NearestFloat(const std::string& text, double value) {
+    const char* s = text.c_str();
+    const char* end = s + text.size();
+    while (std::isspace(static_cast<unsigned char>(*s))) ++s;  // as strtod skips them
+    while (end > s && end[-1] == ' ') --end;
+    bool negative = *s == '-';
+    if (*s == '-' || *s == '+') ++s;
+    std::chars_format format = std::chars_format::general;
+    if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        s += 2;
+        format = std::chars_format::hex;
+    }
+    float f = 0;
+    std::from_chars_result read = std::from_chars(s, end, f, format);
+    if (read.ec == std::errc::result_out_of_range) {
+        f = std::fabs(value) >= 1 ? HUGE_VALF : 0.0f;
+    } else if (read.ec != std::errc() || read.ptr != end) {
+        f = static_cast<float>(value);  // strtod took what from_chars does not: its reading is all there is
+    }
+    return negative ? -f : f;
+}
+
+// "N" or "A..B" (either order), as numbers and as the floats held against Floats.
+bool ReadRange(const std::string& text, Finder* f) {
     size_t dots = text.find("..");
-    if (dots == std::string::npos) return ReadNumber(text, low) && (*high = *low, true);
-    if (!ReadNumber(text.substr(0, dots), low) || !ReadNumber(text.substr(dots + 2), high)) return false;
-    if (*low > *high) std::swap(*low, *high);
+    f->IsRange = dots != std::string::npos;
+    const std::string low = f->IsRange ? text.substr(0, dots) : text;
+    const std::string high = f->IsRange ? text.substr(dots + 2) : text;
+    if (!ReadNumber(low, &f->Low) || !ReadNumber(high, &f->High)) return false;
+    f->FloatLow = NearestFloat(low, f->Low);
+    f->FloatHigh = NearestFloat(high, f->High);
+    if (f->Low > f->High) std::swap(f->Low, f->High);
+    if (f->FloatLow > f->FloatHigh) std::swap(f->FloatLow, f->FloatHigh);
+    if (f->IsRange) {
+        f->FloatLow = std::min(std::max(f->FloatLow, -FLT_MAX), FLT_MAX);
+        f->FloatHigh = std::min(std::max(f->FloatHigh, -FLT_MAX), FLT_MAX);
+    } else {
+        // The decimal -0 is 0: a stored -0 is told apart, as its bits are.
+        f->NoFloat = std::isinf(f->FloatLow);
+        if (f->FloatLow == 0) f->FloatLow = f->FloatHigh = 0.0f;
+    }
     return true;
+}
+
+bool FloatMatches(const Finder* f, const ChunkRecord& r) {
+    float x;
+    std::memcpy(&x, r.Value, sizeof x);
+    if (f->IsRange) return x >= f->FloatLow && x <= f->FloatHigh;
+    return !f->NoFloat && std::memcmp(&x, &f->FloatLow, sizeof x) == 0;
 }
 
 // A text payload's value is its text as shown: up to the first zero byte.
@@ -89,12 +146,9 @@ bool TextMatches(const Finder* f, PayloadView text) {
 
 bool NumberMatches(const Finder* f, const ChunkRecord& r, uint32_t look) {
     if (!f->IsNumber) return false;
+    if (look == LookFloats) return FloatMatches(f, r);
     double v;
-    if (look == LookFloats) {
-        float x;
-        std::memcpy(&x, r.Value, sizeof x);
-        v = x;
-    } else if (look == LookNodeNumbers) {
+    if (look == LookNodeNumbers) {
         v = NodeNumberOf(r);
     } else if (look == LookUnknownScalars) {
         // Four bytes of unknown meaning: either reading of them will do.
@@ -307,7 +361,7 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
     if (f->Pattern.empty()) {
         refusal = "Type what to find.";
     } else {
-        f->IsNumber = ReadRange(f->Pattern, &f->Low, &f->High);
+        f->IsNumber = ReadRange(f->Pattern, f);
         if (!f->IsNumber && !(options.LookIn & (LookTexts | LookNames)))
             refusal = "Numbers are found by value: type a number such as 42 or a range such as 10..20.";
     }

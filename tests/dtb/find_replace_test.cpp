@@ -155,6 +155,72 @@ TEST(FindReplace, RangesWrapAndStops) {
     FreeFinder(finder);
 }
 
+// A Float is found by the float nearest to the typed decimal, rounded once from its digits, so that the digits it is
+// shown with find it. A number matches that float alone (never a stored -0, nothing when it rounds to an infinity), a
+// range every float between its ends' floats by value, the ends held within the finite floats. Replace writes the
+// same float.
+TEST(FindReplace, FloatsAreFoundByTheirNearestFloat) {
+    // 40.3, 0.1, 1, the float after 1, -0, +0, +inf, NaN, 50, the largest float
+    const uint32_t stored[] = {0x42213333, 0x3DCCCCCD, 0x3F800000, 0x3F800001, 0x80000000,
+                               0x00000000, 0x7F800000, 0x7FC00000, 0x42480000, 0x7F7FFFFF};
+    DtbBuilder b = DtbBuilder().Top(10);
+    for (uint32_t bits : stored) b.Scalar(1, bits);
+    TestDocument doc;
+    doc.Load(b);
+    const struct {
+        const char* pattern;
+        const char* found;
+    } cases[] = {
+        {"40.3", "0"},
+        {"40.299999", "0"},
+        {" +40.3 ", "0"},
+        {"0.1", "1"},
+        {"1.000000059604644775390625", "2"},   // halfway from 1 to the next float: to the even one
+        {"1.0000000596046447753906251", "3"},  // a hair above: through a double it would round to 1
+        {"0x1.00000100000000001p0", "3"},      // the same in hex
+        {"0", "5"},
+        {"-0", "5"},
+        {"1e-50", "5"},
+        {"1e39", ""},
+        {"inf", ""},
+        {"0..1e39", "0 1 2 3 4 5 8 9"},
+        {"40.3..50", "0 8"},
+        {"50..40.299999", "0 8"},
+        {"1.0000000596046447753906251..2", "3"},
+        {"-inf..inf", "0 1 2 3 4 5 8 9"},
+        {"1e39..1e40", "9"},
+    };
+    for (const auto& c : cases) {
+        for (bool whole : {false, true}) {
+            FindOptions o;
+            o.Pattern = c.pattern;
+            o.LookIn = LookFloats;
+            o.WholeValue = whole;
+            Finder* finder = MakeFinder(doc.get(), o);
+            ASSERT_NE(finder, nullptr) << c.pattern;
+            std::vector<int32_t> found;
+            EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress()), WalkDone);
+            EXPECT_EQ(Join(found), c.found) << c.pattern << (whole ? " (whole value)" : "");
+            FreeFinder(finder);
+        }
+    }
+    EXPECT_EQ(doc.log(), "");
+
+    for (auto with : {std::make_pair("40.299999", "1:33 33 21 42"),
+                      {"1.0000000596046447753906251", "1:01 00 80 3F"},
+                      {"1.000000059604644775390625", "1:00 00 80 3F"}}) {
+        doc.Load(b);
+        FindOptions o;
+        o.Pattern = "50";
+        o.LookIn = LookFloats;
+        Finder* finder = MakeFinder(doc.get(), o);
+        int32_t replaced = 0;
+        EXPECT_EQ(ReplaceAllMatches(finder, doc.get(), with.first, &replaced, Progress()), WalkDone);
+        EXPECT_EQ(doc.Rows()[8], with.second) << with.first;
+        FreeFinder(finder);
+    }
+}
+
 // A pattern that runs away on a long text is a message, not a crash.
 TEST(FindReplace, RunawayPatternIsReported) {
     TestDocument doc;
