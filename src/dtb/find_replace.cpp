@@ -135,10 +135,31 @@ size_t FindPlain(const Finder* f, const char* text, size_t length, size_t offset
     return std::string::npos;
 }
 
+// A pattern that gave up on a text, for Guarded to report: the length of
+// the text tells the user why this one and not the others.
+struct RunawayPattern {
+    size_t TextLength;
+};
+
+// Runs a match over a text of length bytes, turning the library's giving up
+// into a RunawayPattern.
+template <typename Match>
+auto Running(size_t length, Match match) -> decltype(match()) {
+    try {
+        return match();
+    } catch (const boost::regex_error& e) {
+        if (e.code() == boost::regex_constants::error_complexity || e.code() == boost::regex_constants::error_stack)
+            throw RunawayPattern{length};
+        throw;
+    }
+}
+
 bool TextMatches(const Finder* f, PayloadView text) {
     if (f->Options.Regex) {
-        if (f->Options.WholeValue) return boost::regex_match(text.Text, text.Text + text.Length, f->Expression);
-        return boost::regex_search(text.Text, text.Text + text.Length, f->Expression);
+        return Running(text.Length, [&] {
+            if (f->Options.WholeValue) return boost::regex_match(text.Text, text.Text + text.Length, f->Expression);
+            return boost::regex_search(text.Text, text.Text + text.Length, f->Expression);
+        });
     }
     if (f->Options.WholeValue) return text.Length == f->Pattern.size() && FindPlain(f, text.Text, text.Length, 0) == 0;
     return FindPlain(f, text.Text, text.Length, 0) != std::string::npos;
@@ -204,13 +225,13 @@ bool Replaced(const Finder* f, const Document* doc, int32_t chunk, const std::st
     std::string result;
     if (f->Options.Regex) {
         auto flags = boost::format_perl;
-        if (f->Options.WholeValue) {
+        result = Running(text.Length, [&] {
+            if (!f->Options.WholeValue)
+                return boost::regex_replace(std::string(text.Text, text.Length), f->Expression, with, flags);
             boost::match_results<const char*> m;
             boost::regex_match(text.Text, text.Text + text.Length, m, f->Expression);
-            result = m.format(with, flags);
-        } else {
-            result = boost::regex_replace(std::string(text.Text, text.Length), f->Expression, with, flags);
-        }
+            return m.format(with, flags);
+        });
     } else if (f->Options.WholeValue) {
         result = with;
     } else {
@@ -322,10 +343,52 @@ WalkResult Guarded(const Document* doc, Walk walk) {
         return walk();
     } catch (const std::bad_alloc&) {
         ReportOutOfMemory(doc);
+    } catch (const RunawayPattern& r) {
+        const std::string text = "The pattern is too complex to run on a text of " + std::to_string(r.TextLength) +
+                                 " bytes: simplify it (e.g. avoid nested repeats).";
+        Report(doc, ReportError, text.c_str());
     } catch (const std::exception& e) {
         ReportFormat(doc, ReportInformation, "%s", e.what());
     }
     return WalkFailed;
+}
+
+// Why a pattern does not compile, in our words: the library's are written
+// for programmers and change between its versions. at is where it stopped.
+const char* WhyNotValid(boost::regex_constants::error_type code, const std::string& pattern, std::ptrdiff_t at) {
+    namespace rc = boost::regex_constants;
+    switch (code) {
+    case rc::error_brack:
+        return "a '[' has no ']' to close it";
+    case rc::error_paren:  // the library says this for a lone ')' as for a lone '('
+        if (at >= 0 && static_cast<size_t>(at) < pattern.size() && pattern[static_cast<size_t>(at)] == ')')
+            return "this ')' closes no '('";
+        return "a '(' has no ')' to close it";
+    case rc::error_brace:
+        return "a '{' and a '}' do not pair up";
+    case rc::error_badbrace:
+        return "what stands between '{' and '}' is not valid: a repeat is {n}, {n,} or {n,m} with n no more than m, "
+               "and \\x{...} holds hex digits";
+    case rc::error_badrepeat:
+        return "a repeat (*, +, ? or {n,m}) has nothing before it to repeat";
+    case rc::error_escape:
+        return "a '\\' is followed by nothing, or by something that is no escape";
+    case rc::error_backref:
+        return "a back-reference names a group that does not exist";
+    case rc::error_range:
+        return "a range in '[...]' is not valid";
+    case rc::error_ctype:  // a range that runs backwards is reported as this too
+        return "a character class is unknown (as in [[:alpha:]] or \\p{L}), or a range runs backwards (write [a-z], "
+               "not [z-a])";
+    case rc::error_collate:
+        return "a collating element such as [[.space.]] is unknown";
+    case rc::error_perl_extension:
+        return "a '(?' construct is unknown or not finished";
+    case rc::error_size:
+        return "the pattern is too large";
+    default:
+        return "this cannot be read as a regular expression (Perl syntax)";
+    }
 }
 
 }  // namespace
@@ -357,6 +420,7 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
     f->First = std::max(0, options.First);
     f->End = options.End;
     const char* refusal = nullptr;
+    ReportKind kind = ReportInformation;
     std::string reason;
     if (f->Pattern.empty()) {
         refusal = "Type what to find.";
@@ -369,15 +433,21 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
         try {
             auto flags = boost::regex::perl | (options.MatchCase ? boost::regex::normal : boost::regex::icase);
             f->Expression.assign(f->Pattern, flags);
-        } catch (const std::exception& e) {
-            reason = std::string("The regular expression does not compile: ") + e.what();
+        } catch (const boost::regex_error& e) {
+            // The position counts from 0, as the library's does.
+            reason = "The pattern is not valid at position " + std::to_string(e.position()) + ": " +
+                     WhyNotValid(e.code(), f->Pattern, e.position()) + ".";
             refusal = reason.c_str();
+            kind = ReportError;
+        } catch (const std::bad_alloc&) {
+            refusal = kOutOfMemory;
+            kind = ReportError;
         }
     } else if (!options.MatchCase) {
         for (char& c : f->Pattern) c = Lower(c);
     }
     if (refusal) {
-        Report(doc, ReportInformation, refusal);
+        Report(doc, kind, refusal);
         delete f;
         return nullptr;
     }
