@@ -52,7 +52,7 @@ size_t WriteStep(const Document* doc, const PathIndex* index, int32_t item, cons
     }
     size_t length = 0;
     if (name.Length != 0) {
-        if (IsDigits(name.Text, name.Length)) {
+        if (IsDigits(name.Text, name.Length) || name.Text[0] == '#') {
             if (out) out->Put(at + length, "\\", 1);
             length += 1;
         }
@@ -244,6 +244,13 @@ int32_t FormatChunkPath(const Document* doc, const PathIndex* index, int32_t chu
 
 int32_t FindChunkByPath(const Document* doc, const PathIndex* index, const char* path, char* why, size_t whySize) {
     if (!*path) return Refuse("The path is empty.", why, whySize);
+    if (path[0] == '#' && IsDigits(path + 1, std::strlen(path + 1))) {
+        long long number = std::strtoll(path + 1, nullptr, 10);  // held at its limit past it, past any table
+        if (number < doc->ChunkCount) return static_cast<int32_t>(number);
+        std::snprintf(why, whySize, "There is no chunk %s: the file has %d %s.", path, doc->ChunkCount,
+                      doc->ChunkCount == 1 ? "chunk" : "chunks");
+        return -1;
+    }
     try {
         std::string reason;
         int32_t item = -1;

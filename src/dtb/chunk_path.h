@@ -8,7 +8,11 @@
 // its child 0); a named node whose name a sibling node also has is
 // name[position]: settings/window/3, items/item[2]/1. In a name, '\', '/',
 // '[' and ']' are written after a '\', control bytes as \xHH, and a name of
-// digits alone gets a '\' in front so that it does not read as a position.
+// digits alone gets a '\' in front so that it does not read as a position,
+// as does a name that begins with '#'.
+//
+// A path may also be a chunk's number in the table, as dtbtool list prints
+// it: #N for chunk N, whatever its place in the tree.
 //
 // The tree is the one the tree view shows with identifiers (tree_shape.h):
 // chunks of an unknown type have no path.
@@ -40,5 +44,6 @@ void FreePathIndex(PathIndex* index);
 int32_t FormatChunkPath(const Document* doc, const PathIndex* index, int32_t chunk, char* out, size_t outSize);
 
 // The chunk a path names, or -1 with the reason in why (a whole sentence,
-// cut to whySize).
+// cut to whySize). "#" and digits alone is a chunk's number; anything else
+// after a '#' is a name.
 int32_t FindChunkByPath(const Document* doc, const PathIndex* index, const char* path, char* why, size_t whySize);

@@ -1,6 +1,9 @@
 #include "find_replace.h"
 
 #include <boost/regex.hpp>
+#include <cctype>
+#include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +22,16 @@ struct Finder {
     std::string Pattern;  // folded to lower case when case does not matter
     boost::regex Expression;
     bool IsNumber = false;  // the pattern reads as a number or a range
+    bool IsRange = false;
     double Low = 0;
     double High = 0;
+    // What a Float is held against: the nearest floats to the typed ends (a
+    // single number's twice), so that the digits a float is shown with find
+    // it. A single number matches by its bits, and none when its nearest
+    // float is infinite; a range's ends stop at the largest finite floats.
+    float FloatLow = 0;
+    float FloatHigh = 0;
+    bool NoFloat = false;
     int32_t First = 0;
     int32_t End = -1;  // -1: the end of the table, wherever it is by then
 };
@@ -50,13 +61,59 @@ bool ReadNumber(const std::string& text, double* value) {
     return *end == '\0' && !std::isnan(*value);
 }
 
-// "N" or "A..B" (either order).
-bool ReadRange(const std::string& text, double* low, double* high) {
+// The float nearest to the number ReadNumber read from text as value,
+// rounded once from the digits: value cast to float would round twice, and
+// miss the float just past a halfway point. Beyond the floats it is an
+// infinity or a zero, by value.
+float NearestFloat(const std::string& text, double value) {
+    const char* s = text.c_str();
+    const char* end = s + text.size();
+    while (std::isspace(static_cast<unsigned char>(*s))) ++s;  // as strtod skips them
+    while (end > s && end[-1] == ' ') --end;
+    bool negative = *s == '-';
+    if (*s == '-' || *s == '+') ++s;
+    std::chars_format format = std::chars_format::general;
+    if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        s += 2;
+        format = std::chars_format::hex;
+    }
+    float f = 0;
+    std::from_chars_result read = std::from_chars(s, end, f, format);
+    if (read.ec == std::errc::result_out_of_range) {
+        f = std::fabs(value) >= 1 ? HUGE_VALF : 0.0f;
+    } else if (read.ec != std::errc() || read.ptr != end) {
+        f = static_cast<float>(value);  // strtod took what from_chars does not: its reading is all there is
+    }
+    return negative ? -f : f;
+}
+
+// "N" or "A..B" (either order), as numbers and as the floats held against Floats.
+bool ReadRange(const std::string& text, Finder* f) {
     size_t dots = text.find("..");
-    if (dots == std::string::npos) return ReadNumber(text, low) && (*high = *low, true);
-    if (!ReadNumber(text.substr(0, dots), low) || !ReadNumber(text.substr(dots + 2), high)) return false;
-    if (*low > *high) std::swap(*low, *high);
+    f->IsRange = dots != std::string::npos;
+    const std::string low = f->IsRange ? text.substr(0, dots) : text;
+    const std::string high = f->IsRange ? text.substr(dots + 2) : text;
+    if (!ReadNumber(low, &f->Low) || !ReadNumber(high, &f->High)) return false;
+    f->FloatLow = NearestFloat(low, f->Low);
+    f->FloatHigh = NearestFloat(high, f->High);
+    if (f->Low > f->High) std::swap(f->Low, f->High);
+    if (f->FloatLow > f->FloatHigh) std::swap(f->FloatLow, f->FloatHigh);
+    if (f->IsRange) {
+        f->FloatLow = std::min(std::max(f->FloatLow, -FLT_MAX), FLT_MAX);
+        f->FloatHigh = std::min(std::max(f->FloatHigh, -FLT_MAX), FLT_MAX);
+    } else {
+        // The decimal -0 is 0: a stored -0 is told apart, as its bits are.
+        f->NoFloat = std::isinf(f->FloatLow);
+        if (f->FloatLow == 0) f->FloatLow = f->FloatHigh = 0.0f;
+    }
     return true;
+}
+
+bool FloatMatches(const Finder* f, const ChunkRecord& r) {
+    float x;
+    std::memcpy(&x, r.Value, sizeof x);
+    if (f->IsRange) return x >= f->FloatLow && x <= f->FloatHigh;
+    return !f->NoFloat && std::memcmp(&x, &f->FloatLow, sizeof x) == 0;
 }
 
 // A text payload's value is its text as shown: up to the first zero byte.
@@ -78,10 +135,31 @@ size_t FindPlain(const Finder* f, const char* text, size_t length, size_t offset
     return std::string::npos;
 }
 
+// A pattern that gave up on a text, for Guarded to report: the length of
+// the text tells the user why this one and not the others.
+struct RunawayPattern {
+    size_t TextLength;
+};
+
+// Runs a match over a text of length bytes, turning the library's giving up
+// into a RunawayPattern.
+template <typename Match>
+auto Running(size_t length, Match match) -> decltype(match()) {
+    try {
+        return match();
+    } catch (const boost::regex_error& e) {
+        if (e.code() == boost::regex_constants::error_complexity || e.code() == boost::regex_constants::error_stack)
+            throw RunawayPattern{length};
+        throw;
+    }
+}
+
 bool TextMatches(const Finder* f, PayloadView text) {
     if (f->Options.Regex) {
-        if (f->Options.WholeValue) return boost::regex_match(text.Text, text.Text + text.Length, f->Expression);
-        return boost::regex_search(text.Text, text.Text + text.Length, f->Expression);
+        return Running(text.Length, [&] {
+            if (f->Options.WholeValue) return boost::regex_match(text.Text, text.Text + text.Length, f->Expression);
+            return boost::regex_search(text.Text, text.Text + text.Length, f->Expression);
+        });
     }
     if (f->Options.WholeValue) return text.Length == f->Pattern.size() && FindPlain(f, text.Text, text.Length, 0) == 0;
     return FindPlain(f, text.Text, text.Length, 0) != std::string::npos;
@@ -89,12 +167,9 @@ bool TextMatches(const Finder* f, PayloadView text) {
 
 bool NumberMatches(const Finder* f, const ChunkRecord& r, uint32_t look) {
     if (!f->IsNumber) return false;
+    if (look == LookFloats) return FloatMatches(f, r);
     double v;
-    if (look == LookFloats) {
-        float x;
-        std::memcpy(&x, r.Value, sizeof x);
-        v = x;
-    } else if (look == LookNodeNumbers) {
+    if (look == LookNodeNumbers) {
         v = NodeNumberOf(r);
     } else if (look == LookUnknownScalars) {
         // Four bytes of unknown meaning: either reading of them will do.
@@ -150,13 +225,13 @@ bool Replaced(const Finder* f, const Document* doc, int32_t chunk, const std::st
     std::string result;
     if (f->Options.Regex) {
         auto flags = boost::format_perl;
-        if (f->Options.WholeValue) {
+        result = Running(text.Length, [&] {
+            if (!f->Options.WholeValue)
+                return boost::regex_replace(std::string(text.Text, text.Length), f->Expression, with, flags);
             boost::match_results<const char*> m;
             boost::regex_match(text.Text, text.Text + text.Length, m, f->Expression);
-            result = m.format(with, flags);
-        } else {
-            result = boost::regex_replace(std::string(text.Text, text.Length), f->Expression, with, flags);
-        }
+            return m.format(with, flags);
+        });
     } else if (f->Options.WholeValue) {
         result = with;
     } else {
@@ -267,10 +342,52 @@ WalkResult Guarded(const Document* doc, Walk walk) {
         return walk();
     } catch (const std::bad_alloc&) {
         ReportOutOfMemory(doc);
+    } catch (const RunawayPattern& r) {
+        const std::string text = "The pattern is too complex to run on a text of " + std::to_string(r.TextLength) +
+                                 " bytes: simplify it (e.g. avoid nested repeats).";
+        Report(doc, ReportError, text.c_str());
     } catch (const std::exception& e) {
         ReportFormat(doc, ReportInformation, "%s", e.what());
     }
     return WalkFailed;
+}
+
+// Why a pattern does not compile, in our words: the library's are written
+// for programmers and change between its versions. at is where it stopped.
+const char* WhyNotValid(boost::regex_constants::error_type code, const std::string& pattern, std::ptrdiff_t at) {
+    namespace rc = boost::regex_constants;
+    switch (code) {
+    case rc::error_brack:
+        return "a '[' has no ']' to close it";
+    case rc::error_paren:  // the library says this for a lone ')' as for a lone '('
+        if (at >= 0 && static_cast<size_t>(at) < pattern.size() && pattern[static_cast<size_t>(at)] == ')')
+            return "this ')' closes no '('";
+        return "a '(' has no ')' to close it";
+    case rc::error_brace:
+        return "a '{' and a '}' do not pair up";
+    case rc::error_badbrace:
+        return "what stands between '{' and '}' is not valid: a repeat is {n}, {n,} or {n,m} with n no more than m, "
+               "and \\x{...} holds hex digits";
+    case rc::error_badrepeat:
+        return "a repeat (*, +, ? or {n,m}) has nothing before it to repeat";
+    case rc::error_escape:
+        return "a '\\' is followed by nothing, or by something that is no escape";
+    case rc::error_backref:
+        return "a back-reference names a group that does not exist";
+    case rc::error_range:
+        return "a range in '[...]' is not valid";
+    case rc::error_ctype:  // a range that runs backwards is reported as this too
+        return "a character class is unknown (as in [[:alpha:]] or \\p{L}), or a range runs backwards (write [a-z], "
+               "not [z-a])";
+    case rc::error_collate:
+        return "a collating element such as [[.space.]] is unknown";
+    case rc::error_perl_extension:
+        return "a '(?' construct is unknown or not finished";
+    case rc::error_size:
+        return "the pattern is too large";
+    default:
+        return "this cannot be read as a regular expression (Perl syntax)";
+    }
 }
 
 }  // namespace
@@ -302,11 +419,12 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
     f->First = std::max(0, options.First);
     f->End = options.End;
     const char* refusal = nullptr;
+    ReportKind kind = ReportInformation;
     std::string reason;
     if (f->Pattern.empty()) {
         refusal = "Type what to find.";
     } else {
-        f->IsNumber = ReadRange(f->Pattern, &f->Low, &f->High);
+        f->IsNumber = ReadRange(f->Pattern, f);
         if (!f->IsNumber && !(options.LookIn & (LookTexts | LookNames)))
             refusal = "Numbers are found by value: type a number such as 42 or a range such as 10..20.";
     }
@@ -314,15 +432,21 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
         try {
             auto flags = boost::regex::perl | (options.MatchCase ? boost::regex::normal : boost::regex::icase);
             f->Expression.assign(f->Pattern, flags);
-        } catch (const std::exception& e) {
-            reason = std::string("The regular expression does not compile: ") + e.what();
+        } catch (const boost::regex_error& e) {
+            // The position counts from 0, as the library's does.
+            reason = "The pattern is not valid at position " + std::to_string(e.position()) + ": " +
+                     WhyNotValid(e.code(), f->Pattern, e.position()) + ".";
             refusal = reason.c_str();
+            kind = ReportError;
+        } catch (const std::bad_alloc&) {
+            refusal = kOutOfMemory;
+            kind = ReportError;
         }
     } else if (!options.MatchCase) {
         for (char& c : f->Pattern) c = Lower(c);
     }
     if (refusal) {
-        Report(doc, ReportInformation, refusal);
+        Report(doc, kind, refusal);
         delete f;
         return nullptr;
     }

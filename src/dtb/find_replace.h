@@ -49,8 +49,13 @@ struct Progress {
 struct Finder;
 
 // Compiles the options against a document's table. nullptr after a report
-// (a pattern that does not compile, with the library's reason; numbers
-// alone looked in with a pattern that is no number or range).
+// (a pattern that does not compile, an error naming where and why; numbers
+// alone looked in with a pattern that is no number or range). A Float is
+// found by the float nearest to a typed number, so that the digits it is
+// shown with find it: a number matches the one float it rounds to (never a
+// stored -0, nor any float when it rounds to an infinity), a range every
+// float between the floats its ends round to. A pattern that runs away on a
+// text stops a walk with an error naming the text's length.
 Finder* MakeFinder(const Document* doc, const FindOptions& options);
 void FreeFinder(Finder* finder);
 

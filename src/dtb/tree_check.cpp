@@ -1,7 +1,9 @@
 #include "tree_check.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "chunk_types.h"
 #include "journal.h"
@@ -21,6 +23,12 @@ bool CountsAgree(const Document* doc) {
         owed += (IsNodeType(r.Type) ? ChildCountOf(r) : 0) - 1;
     }
     return owed == 0;
+}
+
+// Writes the n bytes at offset at of a line whose first outSize - 1 bytes
+// fit out; the rest is dropped, as snprintf drops it.
+void Put(char* out, size_t outSize, size_t at, const char* bytes, size_t n) {
+    for (size_t k = 0; k < n && at + k + 1 < outSize; ++k) out[at + k] = bytes[k];
 }
 
 }  // namespace
@@ -56,20 +64,46 @@ int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context)
     return faults;
 }
 
-int32_t FormatCountFault(const CountFault* f, char* out, size_t outSize) {
+int32_t FormatCountFault(const Document* doc, const PathIndex* index, const CountFault* f, char* out, size_t outSize) {
+    char what[128];  // what is wrong at the place
     switch (f->Kind) {
     case FaultNodeShort:
-        return std::snprintf(out, outSize, "chunk %d: node has %d of its %d children", f->Chunk, f->Found, f->Expected);
+        std::snprintf(what, sizeof what, "node has %d of its %d children", f->Found, f->Expected);
+        break;
     case FaultBeyondCounts:
-        return std::snprintf(out, outSize, "chunk %d: beyond all counts (top-level chunk %d, the header counts %d)",
-                             f->Chunk, f->Found, f->Expected);
+        std::snprintf(what, sizeof what, "beyond all counts (top-level chunk %d, the header counts %d)", f->Found,
+                      f->Expected);
+        break;
     case FaultHeaderCount:
         return std::snprintf(out, outSize, "header: top-level count %d, but the table holds %d top-level chunks",
                              f->Expected, f->Found);
     case FaultUnknownType:
-        return std::snprintf(out, outSize, "chunk %d: unknown type %d, counted nowhere", f->Chunk, f->Expected);
+        std::snprintf(what, sizeof what, "unknown type %d, counted nowhere", f->Expected);
+        break;
+    default:
+        std::snprintf(what, sizeof what, "fault %d", static_cast<int>(f->Kind));
+        break;
     }
-    return std::snprintf(out, outSize, "chunk %d: fault %d", f->Chunk, static_cast<int>(f->Kind));
+    // The path goes straight into out, however long; the rest after it.
+    char place[32];
+    char none[1];
+    size_t length = static_cast<size_t>(std::snprintf(place, sizeof place, "chunk %d", f->Chunk));
+    Put(out, outSize, 0, place, length);
+    if (index) {
+        const size_t at = length + 2;
+        int32_t path = FormatChunkPath(doc, index, f->Chunk, at < outSize ? out + at : none,
+                                       at < outSize ? outSize - at : sizeof none);
+        if (path >= 0) {
+            Put(out, outSize, length, " (", 2);
+            length = at + static_cast<size_t>(path);
+            Put(out, outSize, length++, ")", 1);
+        }
+    }
+    Put(out, outSize, length, ": ", 2);
+    Put(out, outSize, length + 2, what, std::strlen(what));
+    length += 2 + std::strlen(what);
+    out[std::min(length, outSize - 1)] = '\0';
+    return static_cast<int32_t>(std::min<size_t>(length, INT32_MAX));
 }
 
 int32_t RepairTreeCounts(Document* doc) {

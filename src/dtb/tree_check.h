@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "chunk_path.h"
 #include "document.h"
 
 enum CountFaultKind : int32_t {
@@ -29,10 +30,14 @@ typedef void (*CountFaultHook)(void* context, const CountFault* fault);
 // faults, or -1 after a report when memory runs out.
 int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context);
 
-// The fault as one line of text without a line break, such as
-// "chunk 3: node has 1 of its 3 children". Writes at most outSize bytes
-// (outSize >= 1) and returns the length of the whole text, as snprintf does.
-int32_t FormatCountFault(const CountFault* fault, char* out, size_t outSize);
+// The fault as one line of text without a line break, the chunk named by
+// its index and its path, such as "chunk 2403 (items/item[2]): node has 31
+// of its 121 children"; a chunk that has no path, or any chunk when index
+// is null (it could not be built), by its index alone. Writes at most
+// outSize bytes (outSize >= 1) and returns the length of the whole text, as
+// snprintf does.
+int32_t FormatCountFault(const Document* doc, const PathIndex* index, const CountFault* fault, char* out,
+                         size_t outSize);
 
 // Sets every node's count that the table leaves short to the children it
 // has, and the header's top-level count to the top-level chunks there are

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chunk_path.h"
 #include "document.h"
 #include "safe_save.h"
 #include "tool.h"
@@ -9,10 +10,22 @@
 
 namespace {
 
-void PrintFault(void*, const CountFault* f) {
-    char line[160];
-    FormatCountFault(f, line, sizeof line);
-    std::printf("%s\n", line);
+// The paths are looked up only once the check finds a fault: a file that
+// checks clean does not pay for them.
+struct Printer {
+    const Document* Doc;
+    PathIndex Index;
+    bool Tried;  // to build the index
+    bool Built;
+};
+
+void PrintFault(void* context, const CountFault* f) {
+    Printer& p = *static_cast<Printer*>(context);
+    if (!p.Tried) p.Built = BuildPathIndex(p.Doc, &p.Index) == 0;
+    p.Tried = true;
+    const PathIndex* index = p.Built ? &p.Index : nullptr;
+    std::string line = WholeText([&](char* out, size_t size) { return FormatCountFault(p.Doc, index, f, out, size); });
+    std::printf("%s\n", line.c_str());
 }
 
 }  // namespace
@@ -23,7 +36,9 @@ int CheckCommand(int argc, char** argv) {
     if (argc != 1 && !repair) return -1;
     Document doc;
     if (!StartDocument(&doc)) return kExitRefused;
-    int32_t faults = LoadFile(&doc, argv[0]) ? CheckTreeCounts(&doc, PrintFault, nullptr) : -1;
+    Printer printer = {&doc, {}, false, false};
+    int32_t faults = LoadFile(&doc, argv[0]) ? CheckTreeCounts(&doc, PrintFault, &printer) : -1;
+    if (printer.Built) FreePathIndex(&printer.Index);
     // A repair is judged by what it leaves: a file that no count can mend
     // (too many top-level chunks) is written, but still fails the check.
     if (repair && faults >= 0) {

@@ -75,6 +75,38 @@ TEST(ChunkPath, EveryChunkHasOneThatReadsBack) {
     FreePathIndex(&index);
 }
 
+// #N is chunk N of the table, as dtbtool list numbers it; a name that begins with '#' is written after a '\', so
+// that it never reads as a number, while a '#' followed by anything but digits still reads as a name.
+TEST(ChunkPath, NumbersNameChunksOfTheTable) {
+    TestDocument doc;
+    DtbBuilder b = DtbBuilder().Top(4).Node(16, 1, 1).Text(5, "#3").Scalar(0, 7).Scalar(0, 8);
+    doc.Load(b.Node(16, 2, 2).Text(5, "#").Text(2, "x"));
+    PathIndex index = {};
+    ASSERT_EQ(BuildPathIndex(doc.get(), &index), 0);
+    std::string paths;
+    for (int32_t i = 0; i < doc->ChunkCount; ++i) {
+        std::string path = PathOf(doc, index, i);
+        paths += (i ? " " : "") + path;
+        EXPECT_EQ(Resolve(doc, index, path.c_str()), std::to_string(i)) << path;
+    }
+    EXPECT_EQ(paths, "\\#3 \\#3/0 1 2 \\# \\#/0 \\#/1");
+    const struct {
+        const char* path;
+        const char* chunk;  // or the refusal
+    } cases[] = {
+        {"#0", "0"},
+        {"#3", "3"},
+        {"#6", "6"},
+        {"#7", "There is no chunk #7: the file has 7 chunks."},
+        {"#99999999999999999999999", "There is no chunk #99999999999999999999999: the file has 7 chunks."},
+        {"#3/0", "1"},  // a step of a longer path is a name
+        {"#", "4"},
+        {"#12abc", "There is no chunk at \"#12abc\"."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Resolve(doc, index, c.path), c.chunk) << c.path;
+    FreePathIndex(&index);
+}
+
 TEST(ChunkPath, RandomTreesReadBack) {
     std::mt19937 rng(7);
     for (int round = 0; round < 20; ++round) {

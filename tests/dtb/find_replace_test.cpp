@@ -66,9 +66,6 @@ TEST(FindReplace, EachCriterionFindsAndReplacesItsValues) {
          "Nothing was replaced: the chunk at Biome/3 refuses it: \"x\" is not a Float."},
         {LookNumbers, "lava", "", "x", "",
          "Numbers are found by value: type a number such as 42 or a range such as 10..20."},
-        {LookTexts, "(", "r", "x", "",
-         "The regular expression does not compile: Unmatched marking parenthesis ( or \\(.  The error occurred "
-         "while parsing the regular expression: '(>>>HERE>>>'."},
     };
     for (const Case& c : cases) {
         TestDocument doc;
@@ -155,18 +152,110 @@ TEST(FindReplace, RangesWrapAndStops) {
     FreeFinder(finder);
 }
 
-// A pattern that runs away on a long text is a message, not a crash.
-TEST(FindReplace, RunawayPatternIsReported) {
+// A Float is found by the float nearest to the typed decimal, rounded once from its digits, so that the digits it is
+// shown with find it. A number matches that float alone (never a stored -0, nothing when it rounds to an infinity), a
+// range every float between its ends' floats by value, the ends held within the finite floats. Replace writes the
+// same float.
+TEST(FindReplace, FloatsAreFoundByTheirNearestFloat) {
+    // 40.3, 0.1, 1, the float after 1, -0, +0, +inf, NaN, 50, the largest float
+    const uint32_t stored[] = {0x42213333, 0x3DCCCCCD, 0x3F800000, 0x3F800001, 0x80000000,
+                               0x00000000, 0x7F800000, 0x7FC00000, 0x42480000, 0x7F7FFFFF};
+    DtbBuilder b = DtbBuilder().Top(10);
+    for (uint32_t bits : stored) b.Scalar(1, bits);
     TestDocument doc;
-    doc.Load(DtbBuilder().Top(1).Text(2, std::string(1000000, 'a')));
-    FindOptions o;
-    o.Pattern = "(a|b)*c";
-    o.Regex = true;
-    Finder* finder = MakeFinder(doc.get(), o);
-    std::vector<int32_t> found;
-    EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress()), WalkFailed);
-    EXPECT_EQ(doc.log(), "1:Ran out of stack space trying to match the regular expression.\n");
-    FreeFinder(finder);
+    doc.Load(b);
+    const struct {
+        const char* pattern;
+        const char* found;
+    } cases[] = {
+        {"40.3", "0"},
+        {"40.299999", "0"},
+        {" +40.3 ", "0"},
+        {"0.1", "1"},
+        {"1.000000059604644775390625", "2"},   // halfway from 1 to the next float: to the even one
+        {"1.0000000596046447753906251", "3"},  // a hair above: through a double it would round to 1
+        {"0x1.00000100000000001p0", "3"},      // the same in hex
+        {"0", "5"},
+        {"-0", "5"},
+        {"1e-50", "5"},
+        {"1e39", ""},
+        {"inf", ""},
+        {"0..1e39", "0 1 2 3 4 5 8 9"},
+        {"40.3..50", "0 8"},
+        {"50..40.299999", "0 8"},
+        {"1.0000000596046447753906251..2", "3"},
+        {"-inf..inf", "0 1 2 3 4 5 8 9"},
+        {"1e39..1e40", "9"},
+    };
+    for (const auto& c : cases) {
+        for (bool whole : {false, true}) {
+            FindOptions o;
+            o.Pattern = c.pattern;
+            o.LookIn = LookFloats;
+            o.WholeValue = whole;
+            Finder* finder = MakeFinder(doc.get(), o);
+            ASSERT_NE(finder, nullptr) << c.pattern;
+            std::vector<int32_t> found;
+            EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress()), WalkDone);
+            EXPECT_EQ(Join(found), c.found) << c.pattern << (whole ? " (whole value)" : "");
+            FreeFinder(finder);
+        }
+    }
+    EXPECT_EQ(doc.log(), "");
+
+    for (auto with : {std::make_pair("40.299999", "1:33 33 21 42"),
+                      {"1.0000000596046447753906251", "1:01 00 80 3F"},
+                      {"1.000000059604644775390625", "1:00 00 80 3F"}}) {
+        doc.Load(b);
+        FindOptions o;
+        o.Pattern = "50";
+        o.LookIn = LookFloats;
+        Finder* finder = MakeFinder(doc.get(), o);
+        int32_t replaced = 0;
+        EXPECT_EQ(ReplaceAllMatches(finder, doc.get(), with.first, &replaced, Progress()), WalkDone);
+        EXPECT_EQ(doc.Rows()[8], with.second) << with.first;
+        FreeFinder(finder);
+    }
+}
+
+// A pattern that does not compile is an error that says where and why in our words; one that gives up on a long
+// text stops the walk with an error naming the text's length, and a Replace All that meets it changes nothing.
+TEST(FindReplace, PatternErrorsAreToldPlainly) {
+    TestDocument doc;
+    doc.Load(DtbBuilder().Top(3).Text(2, "xy").Text(2, std::string(100, 'x')).Text(2, std::string(100000, 'a')));
+    const std::vector<uint8_t> saved = doc.Saved();
+    const struct {
+        const char* pattern;
+        const char* log;  // every message, "kind:text" (0: an error)
+    } cases[] = {
+        {"a(b", "0:The pattern is not valid at position 3: a '(' has no ')' to close it.\n"},
+        {"ab)c", "0:The pattern is not valid at position 2: this ')' closes no '('.\n"},
+        {"+x",
+         "0:The pattern is not valid at position 0: a repeat (*, +, ? or {n,m}) has nothing before it to repeat.\n"},
+        {"(a)\\2", "0:The pattern is not valid at position 5: a back-reference names a group that does not exist.\n"},
+        {"(x+x+)+y",  // gives up on the 100 x's, having found "xy"
+         "0:The pattern is too complex to run on a text of 100 bytes: simplify it (e.g. avoid nested repeats).\n"},
+        {"(a|b)*c",  // gives up for want of room on the long text, a different limit
+         "0:The pattern is too complex to run on a text of 100000 bytes: simplify it (e.g. avoid nested repeats).\n"},
+    };
+    for (const auto& c : cases) {
+        doc.messages.clear();
+        FindOptions o;
+        o.Pattern = c.pattern;
+        o.Regex = true;
+        Finder* finder = MakeFinder(doc.get(), o);
+        if (finder) {
+            std::vector<int32_t> found;
+            EXPECT_EQ(FindAllMatches(finder, doc.get(), &found, Progress()), WalkFailed) << c.pattern;
+            doc.messages.clear();
+            int32_t replaced = -1;
+            EXPECT_EQ(ReplaceAllMatches(finder, doc.get(), "z", &replaced, Progress()), WalkFailed) << c.pattern;
+            EXPECT_EQ(Joined(replaced, doc->Modified, CanUndo(doc.get())), "0 0 0") << c.pattern;
+            EXPECT_EQ(doc.Saved(), saved) << c.pattern;
+        }
+        EXPECT_EQ(doc.log(), c.log) << c.pattern;
+        FreeFinder(finder);
+    }
 }
 
 // Replace All and Undo give back the document byte for byte, and Redo the replaced one, on random trees.

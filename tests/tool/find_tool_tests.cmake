@@ -7,13 +7,16 @@ dtbtool_case(find_escaped 0 ARGS find ${SAMPLE} --regex "^line.*two$" --case QUI
   STDOUT_MATCH "^${P}settings/5\tString\\(0x20\\)\tline one\\\\nline two\n$")
 dtbtool_case(find_numbers 0 ARGS find ${SAMPLE} --value 1..3 --type 0x10 QUIET
   STDOUT_MATCH "^${P}settings\tNode\\(0x10\\)\t07 00 01 00 00 00\n$")
+# A float is found by the digits it is listed with.
+dtbtool_case(find_float_as_listed 0 ARGS find ${FIX}/floats.dtb --value 40.299999 QUIET
+  STDOUT_MATCH "^[^\t]*floats.dtb\t0\tFloat\\(0x01\\)\t40.299999\n$")
 dtbtool_case(find_names_whole 0 ARGS find ${SAMPLE} ${SAMPLE} --name WINDOW --whole QUIET
   STDOUT_MATCH "^${P}settings/window/0\tString\\(0x05\\)\twindow\n${P}settings/window/0\t[^\n]*\n$")
 dtbtool_case(find_names_part 1 ARGS find ${SAMPLE} --name WIND --whole STDOUT_MATCH "^$" QUIET)
 dtbtool_case(find_none 1 ARGS find ${SAMPLE} --text zzz STDOUT_MATCH "^$" QUIET)
 dtbtool_case(find_missing_file 2 ARGS find ${FIX}/missing.dtb ${SAMPLE} --text Window
   STDOUT_MATCH "^${P}settings/window/1\t" STDERR "^Could not open file .*missing.dtb")
-dtbtool_case(find_bad_regex 2 ARGS find ${SAMPLE} --regex "a(" STDERR "^The regular expression does not compile: ")
+dtbtool_case(find_bad_regex 2 ARGS find ${SAMPLE} --regex "a(" STDERR "^The pattern is not valid at position 2: a '\\(' has no '\\)' to close it.\n$")
 dtbtool_case(find_two_criteria 2 ARGS find ${SAMPLE} --text a --name b STDERR "exactly one of --text")
 dtbtool_case(find_no_file 2 ARGS find --text a STDERR "^dtbtool: give one or more files")
 dtbtool_case(find_bad_type 2 ARGS find ${SAMPLE} --text a --type 3 STDERR "^dtbtool: --type takes a chunk type code")

@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
     // An item text longer than the view's buffer is printed whole.
     ok &= SaveFile(dir + "wide.dtb", DtbBuilder().Top(1).Node(16, 1, -7).Text(5, std::string(2100, 'w')).File(9));
     ok &= SaveFile(dir + "empty.dtb", DtbBuilder().Top(0).File(1));
+    // Floats that no short decimal is exactly: 40.3 and 0.1.
+    ok &= SaveFile(dir + "floats.dtb", DtbBuilder().Top(2).Scalar(1, 0x42213333).Scalar(1, 0x3DCCCCCD).File(2));
     // For diff and merge: a base, two mods of it in different places, and
     // one that changes the value the first mod changes.
     auto mod = [](uint32_t value, const char* text, bool extra) {
