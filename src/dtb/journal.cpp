@@ -271,9 +271,9 @@ bool MayStandWithoutUndo(Document* doc) {
     Journal& j = doc->History;
     if (!doc->Confirm) return true;
     char question[kMessageSize];
-    std::snprintf(question, sizeof question,
-                  "This change cannot be undone afterwards (%lld values). Make it anyway?",
-                  static_cast<long long>(ValuesOfOpen(j)));
+    const long long values = ValuesOfOpen(j);
+    std::snprintf(question, sizeof question, "This change cannot be undone afterwards (%lld %s). Make it anyway?",
+                  values, values == 1 ? "value" : "values");
     if (doc->Confirm(doc->ConfirmContext, question)) return true;
     JournalEntry open = {j.Open, j.OpenSize, -1};
     return Apply(doc, open, false) != 0;  // should even that fail, the change stands as made

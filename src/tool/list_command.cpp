@@ -40,7 +40,8 @@ int ListCommand(int argc, char** argv) {
         std::printf("header %s\n", hex);
         for (int32_t i = 0; loaded && i < doc.ChunkCount; ++i) {
             loaded = PrintWhole(
-                &doc, i, [](const Document* d, int32_t c, char* out, size_t size) { return FormatListLine(d, c, out, size); },
+                &doc, i,
+                [](const Document* d, int32_t c, char* out, size_t size) { return FormatListLine(d, c, out, size); },
                 PrintListLine);
             if (loaded) std::fputc('\n', stdout);
         }

@@ -3,6 +3,7 @@
 #include "display_text.h"
 #include "dtb_kit.h"
 #include "find_match.h"
+#include "tree_shape.h"
 
 // Every text is cut to its buffer and reports its whole length, as snprintf does; a cut list line keeps its index, so
 // it always reads back to its chunk.
@@ -40,6 +41,30 @@ TEST(ChunkText, ValuesLabelsAndCuts) {
               49);
 }
 
+// A view of one line per chunk writes line breaks and other control bytes as dtbtool does (backslashes as they are),
+// whole escapes or none at a cut, and reports the whole length; what is stored stays as it was.
+TEST(ChunkText, ControlBytesWrittenOutForOneLine) {
+    TestDocument doc;
+    const std::string stored = std::string("one\r\ntwo\x01\x7F\\\0z", 13);
+    doc.Load(DtbBuilder().Top(2).Node(16, 1, 7).Text(5, "a\tb").Text(32, stored));
+    char out[kTextSize];
+    EXPECT_EQ(FormatChunkText(doc.get(), 2, out, sizeof out, " ", true, true), 32);
+    EXPECT_EQ(std::string(out), "String(0x20) one\\r\\ntwo\\x01\\x7F\\");
+    EXPECT_EQ(FormatListLine(doc.get(), 2, out, sizeof out, true), 34);
+    EXPECT_EQ(std::string(out), "String(0x20)\tone\\r\\ntwo\\x01\\x7F\\\t2");
+    EXPECT_EQ(FormatTreeItemText(doc.get(), 0, out, sizeof out, true), 7);
+    EXPECT_EQ(std::string(out), "a\\tb(7)");
+    EXPECT_EQ(FormatTreeItemText(doc.get(), 0, out, 6, true), 7);  // the name is cut first, never inside an escape
+    EXPECT_EQ(std::string(out), "a(7)");
+    EXPECT_EQ(EscapeControlBytes(stored.data(), 11, out, sizeof out, true), 20);
+    EXPECT_EQ(std::string(out), "one\\r\\ntwo\\x01\\x7F\\\\");
+    std::string cuts;
+    for (size_t size : {1, 4, 5, 6, 7, 8, 9, 10})
+        cuts += std::to_string(EscapeControlBytes(stored.data(), 8, out, size, false)) + ":" + out + " ";
+    EXPECT_EQ(cuts, "10: 10:one 10:one 10:one\\r 10:one\\r 10:one\\r\\n 10:one\\r\\nt 10:one\\r\\ntw ");
+    EXPECT_EQ(doc.payload(2), stored);
+}
+
 TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
     TestDocument doc;
     std::string far(5000, 'a');
@@ -62,9 +87,14 @@ TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
     fold.lower[0xC9] = 0xE9;
     for (const auto& c : cases)
         EXPECT_EQ(FindNextChunk(doc.get(), c.start, c.text, c.identifiers, &fold), c.found) << c.text;
+    // Backwards, from the chunk before the selection down to the first (from the last without one).
+    std::string back;
+    for (int32_t start : {8, 4, 1, 0, 99})
+        back += std::to_string(FindNextChunk(doc.get(), start, "ABC", true, &fold, true)) + " ";
+    EXPECT_EQ(back, "5 2 1 -1 5 ");
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "", true, &fold), -1);  // silently
     doc->ChunkCount = 8;  // the record behind the table is gone, whatever its memory still holds
     EXPECT_EQ(FindNextChunk(doc.get(), 0, "CAF", true, &fold), -1);
     const std::string none = "3:Could not find string.\n";
-    EXPECT_EQ(doc.log(), none + none + none + none + none);
+    EXPECT_EQ(doc.log(), none + none + none + none + none + none);
 }

@@ -3,6 +3,7 @@
 #include <random>
 #include "chunk_types.h"
 #include "clipboard_block.h"
+#include "find_replace.h"
 #include "dtb_kit.h"
 #include "journal.h"
 #include "report.h"
@@ -154,4 +155,47 @@ TEST(Journal, MemoryFollowsTheEditsWithinTheLimit) {
     EXPECT_TRUE(doc->Modified && show == 1 && doc.payload(0) == big + big && doc.chunk(1).Type == 0);
     doc.Load(wide);
     EXPECT_FALSE(CanUndo(doc.get()) || doc->Modified);
+}
+
+// A change past the limit is asked about before it stands. No takes it back whole: the file, the history, the
+// modified mark and the steps views follow stay as they were, and the edit says it changed nothing. Yes makes it
+// without its undo, and nothing more is said.
+TEST(Journal, AChangeTooLargeToUndoIsAskedFirst) {
+    std::pair<std::vector<std::string>, bool> answers;  // the questions asked, and the answer to give
+    DtbBuilder b = DtbBuilder().Top(2).Node(16, 100, 1);
+    for (uint32_t i = 0; i < 100; ++i) b.Scalar(0, i);
+    TestDocument doc;
+    doc.Load(b.Text(32, "t"));
+    doc->Confirm = [](void* context, const char* question) {
+        auto& a = *static_cast<decltype(answers)*>(context);
+        return a.first.push_back(question), a.second;
+    };
+    doc->ConfirmContext = &answers;
+    doc->History.Limit = 2000;  // one value fits, the node's hundred do not
+    ASSERT_EQ(InsertNewChunk(doc.get(), 101, -1, LocationAfter, true, 0, "5"), 102);
+    const std::vector<uint8_t> before = doc.Saved();
+    const std::string kept = Joined(doc->History.Count, doc->History.Steps, doc->History.Changes, doc->Modified);
+    std::vector<uint8_t> block(size_t(ClipboardBlockSize(doc.get(), 0, 101)));
+    WriteClipboardBlock(doc.get(), 0, 101, block.data());
+    const std::string big(3000, 'b');
+    FindOptions all;
+    all.Pattern = "0..99", all.LookIn = LookIntegers;
+    Finder* finder = MakeFinder(doc.get(), all);
+    int32_t replaced = -1;
+    const int32_t removed = RemoveSubtree(doc.get(), 0, -1, true);
+    const int32_t pasted = PasteClipboardBlock(doc.get(), block.data(), block.size(), 0, -1, LocationBefore, true);
+    const WriteResult written = WriteChunkPayload(doc.get(), 101, reinterpret_cast<const uint8_t*>(big.data()), 3000);
+    const WalkResult walked = ReplaceAllMatches(finder, doc.get(), "7", &replaced, Progress());
+    EXPECT_EQ(Joined(removed, pasted, written, walked, replaced), "-1 -1 -1 2 0");
+    EXPECT_TRUE(doc.Saved() == before) << "a declined change left something behind";
+    EXPECT_EQ(Joined(doc->History.Count, doc->History.Steps, doc->History.Changes, doc->Modified), kept);
+    EXPECT_EQ(answers.first.at(2), "This change cannot be undone afterwards (1 value). Make it anyway?");
+    std::string counts;
+    for (const std::string& q : answers.first) counts += q.substr(41, q.find(')') - 41) + ";";
+    EXPECT_EQ(counts, "101 values;101 values;1 value;100 values;");
+    answers.second = true;
+    EXPECT_EQ(ReplaceAllMatches(finder, doc.get(), "7", &replaced, Progress()), WalkDone);
+    FreeFinder(finder);
+    EXPECT_EQ(Joined(replaced, doc.chunk(50).Value[0], CanUndo(doc.get()), doc->Modified), "100 7 0 1");
+    EXPECT_EQ(doc.log(), "") << "the change was told again after it was made";
 }

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -167,6 +169,13 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+std::string Place(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
 HWND ThreadDialog(const char* caption) {
     std::pair<const char*, HWND> sought = {caption, nullptr};
     EnumThreadWindows(
@@ -220,12 +229,9 @@ std::vector<std::string> EditorTest::FileRows(const std::string& file) {
 }
 
 void EditorTest::OpenFile(const std::string& file) {
-    // Unsaved work, typed or stored, is dropped (No to saving it); a file
-    // without any is closed (Yes to closing it).
-    if (e.Doc.Modified || SendMessageA(Control(IDC_DATA_BOX), EM_GETMODIFY, 0, 0))
-        user.answers.push_back(IDNO);
-    else if (e.Doc.FileHandle != kNoFile)
-        user.answers.push_back(IDYES);
+    // Unsaved work, typed or stored, is dropped (No to saving it); without
+    // any nothing is asked.
+    if (e.Doc.Modified || SendMessageA(Control(IDC_DATA_BOX), EM_GETMODIFY, 0, 0)) user.answers.push_back(IDNO);
     user.choices.push_back({file, 0});
     Command(IDM_OPEN);
 }
@@ -283,11 +289,11 @@ std::vector<std::string> EditorTest::ListLines() const {
     return lines;
 }
 
-void EditorTest::DoubleClick(HWND listView, int line) {
+void DoubleClickLine(HWND listView, int line) {
     RECT box = {LVIR_BOUNDS, 0, 0, 0};
     SendMessageA(listView, LVM_GETITEMRECT, WPARAM(line), LPARAM(&box));
+    SetFocus(listView);
     SendMessageA(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(box.left + 4, box.top + 2));
-    Pump();
 }
 
 std::string EditorTest::Table() const {
@@ -304,6 +310,18 @@ std::string EditorTest::Table() const {
         }
     }
     return all;
+}
+
+WPARAM Dropped(const std::vector<std::string>& files) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& f : files) size += f.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, size);
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    char* at = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& f : files) at = std::copy(f.begin(), f.end(), at) + 1;  // the zeros are there
+    GlobalUnlock(memory);
+    return reinterpret_cast<WPARAM>(memory);
 }
 
 void PressKeys(std::initializer_list<WORD> keys) {

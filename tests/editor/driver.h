@@ -48,8 +48,12 @@ struct User {
 };
 UserSeams TestSeams(User* user);  // the seams, answering as user does
 std::string WindowText(HWND window);
+// Where a window is on the screen and its size, "left,top wxh".
+std::string Place(HWND window);
 // The dialog of this thread (another editor has its own) captioned so, once it takes input; null until then.
 HWND ThreadDialog(const char* caption);
+// A double-click on a line of a list view, as the mouse does it (the list first takes the focus).
+void DoubleClickLine(HWND listView, int line);
 // Each line of a list view: the texts of its first columns, "|" between.
 std::vector<std::string> ListViewLines(HWND listView, int columns);
 inline const std::string kTitle = "KLV DTB Editor v1.0d";
@@ -94,7 +98,7 @@ protected:
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes);
     static std::vector<uint8_t> ReadFile(const std::string& file);
     static std::vector<std::string> FileRows(const std::string& file);  // as TestDocument::Rows
-    void OpenFile(const std::string& file);  // File > Open, answered so that what was open closes unsaved
+    void OpenFile(const std::string& file);  // File > Open, answered so that unsaved work is dropped
 
     // Every item of the tree in pre-order, as chunk:depth:image:text, with +
     // for an expand button. Nodes not yet opened are opened to be read, and
@@ -105,7 +109,6 @@ protected:
     // selecting does. False when the selection did not move.
     bool Select(int32_t chunk);
     std::vector<std::string> ListLines() const;
-    void DoubleClick(HWND listView, int line);  // as the mouse does
     void Answer(int location, const std::string& type = "", const std::string& text = "", int button = IDOK) {
         user.insertAnswers.push_back({location, type, text, button});
     }
@@ -120,7 +123,9 @@ protected:
     User user;
 };
 
-void PressKeys(std::initializer_list<WORD> keys);  // real key strokes: down in order, up in reverse
+void PressKeys(std::initializer_list<WORD> keys);
+// A drop of files as Explorer makes it (WM_DROPFILES); the window's DragFinish frees it.
+WPARAM Dropped(const std::vector<std::string>& files);  // real key strokes: down in order, up in reverse
 // The clipboard as another program reads and writes it; CF_TEXT up to its zero.
 std::vector<uint8_t> ClipboardBytes(UINT format);
 void PutOnClipboard(UINT format, const std::vector<uint8_t>& bytes);

@@ -107,4 +107,19 @@ TEST_F(Shell, Keys) {
     EXPECT_TRUE(user.boxes.empty() && e.Doc.ChunkCount == 17);
 }
 
+// The About box opens with the focus on OK: Enter closes it and opens no page.
+TEST_F(Shell, EnterClosesTheAboutBox) {
+    std::pair<std::string, int> seen = {"", 0};  // the focus, and the ticks the box was open
+    SetTimer(window, reinterpret_cast<UINT_PTR>(&seen), 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        auto& [focus, ticks] = *reinterpret_cast<std::pair<std::string, int>*>(id);
+        HWND about = ThreadDialog("About");
+        if (about && ticks++ == 0) focus = WindowText(GetFocus()), PressKeys({VK_RETURN});
+        if (about && ticks == 50) SendMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);  // for the test to go on
+    });
+    Command(IDM_ABOUT);
+    KillTimer(window, reinterpret_cast<UINT_PTR>(&seen));
+    EXPECT_EQ(seen.first, "OK");
+    EXPECT_LT(seen.second, 50) << "Enter did not close the box";
+}
+
 }  // namespace

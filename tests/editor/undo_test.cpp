@@ -48,4 +48,23 @@ TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
     EXPECT_TRUE(ReadFile(path) == TestFile() && Grayed(IDM_UNDO) && !Grayed(IDM_REDO));
 }
 
+// A change whose undo would pass the history's limit is asked about before
+// it stands: No changes nothing and keeps the history; Yes makes it, said
+// once, and it cannot be undone.
+TEST_F(Undo, AChangeTooLargeToUndoIsAskedAboutFirst) {
+    e.Doc.History.Limit = 200;  // a value fits, the alpha subtree's nine chunks do not
+    Select(0);
+    const std::string before = State();
+    user.answers.insert(user.answers.end(), {IDNO, IDYES});
+    Command(IDM_REMOVE);
+    EXPECT_TRUE(State() == before && SelectedChunk() == 0) << "No still removed the subtree, or lost the selection";
+    Command(IDM_REMOVE);
+    EXPECT_EQ(Joined(e.Doc.ChunkCount, Grayed(IDM_UNDO), Marked(), user.boxes.size()), "8 1 1 2")
+        << "the change was told again after it was made";
+    EXPECT_EQ(user.boxes[0].text, "This change cannot be undone afterwards (9 values). Make it anyway?");
+    EXPECT_EQ(user.boxes[0].flags, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+    Command(IDM_SAVE);
+    EXPECT_EQ(FileRows(path).back(), "header 1C 08 00 DE AD BE EF");
+}
+
 }  // namespace

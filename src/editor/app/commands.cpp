@@ -338,9 +338,11 @@ void CommandInsert(Editor* e) {
     AfterCommand(e);
 }
 
+// A refused or declined removal changed nothing: the views keep their selection.
 void CommandRemove(Editor* e) {
     if (!CommitEdits(e)) return;
-    ShowEditedTable(e, RemoveChunk(e));
+    int32_t chunk = RemoveChunk(e);
+    if (chunk >= 0) ShowEditedTable(e, chunk);
     AfterCommand(e);
 }
 
@@ -399,7 +401,7 @@ void WalkJournal(Editor* e, bool forwards) {
 
 void CommandCheckStructure(Editor* e) {
     if (!CommitEdits(e)) return;
-    if (RunStructureCheck(e)) ShowEditedTable(e, -1);
+    if (RunStructureCheck(e, ShowChunk)) ShowEditedTable(e, -1);
     AfterCommand(e);
 }
 

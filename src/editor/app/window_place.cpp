@@ -6,8 +6,7 @@ namespace {
 
 long long Overlap(const RECT& a, const RECT& b) {
     RECT both;
-    return IntersectRect(&both, &a, &b) ? static_cast<long long>(both.right - both.left) * (both.bottom - both.top)
-                                        : 0;
+    return IntersectRect(&both, &a, &b) ? static_cast<long long>(both.right - both.left) * (both.bottom - both.top) : 0;
 }
 
 RECT WorkAreaOf(HWND window) {
@@ -50,10 +49,10 @@ void PlaceBeside(HWND window, HWND owner, const RECT& avoid, const RECT& keep) {
     // right of the chunk views (over the detail pane), below, above; then
     // the corners of the screen, for when none of those hides nothing.
     const RECT places[] = {
-        Within(area, main.right, main.top, w, h),    Within(area, main.left - w, main.top, w, h),
-        Within(area, avoid.right, main.top, w, h),   Within(area, main.left, main.bottom, w, h),
-        Within(area, main.left, main.top - h, w, h), Within(area, area.right - w, area.top, w, h),
-        Within(area, area.left, area.top, w, h),     Within(area, area.right - w, area.bottom - h, w, h),
+        Within(area, main.right, main.top, w, h),       Within(area, main.left - w, main.top, w, h),
+        Within(area, avoid.right, main.top, w, h),      Within(area, main.left, main.bottom, w, h),
+        Within(area, main.left, main.top - h, w, h),    Within(area, area.right - w, area.top, w, h),
+        Within(area, area.left, area.top, w, h),        Within(area, area.right - w, area.bottom - h, w, h),
         Within(area, area.left, area.bottom - h, w, h),
     };
     const RECT* best = &places[0];
@@ -81,3 +80,12 @@ bool PutBack(HWND window, const RECT& place, bool sized) {
 }
 
 void RememberPlace(HWND window, RECT* place) { GetWindowRect(window, place); }
+
+KeepKeys::KeepKeys(HWND dialog) : dialog_(GetActiveWindow() == dialog ? dialog : nullptr), focus_(GetFocus()) {}
+
+KeepKeys::~KeepKeys() {
+    if (!dialog_ || !IsWindow(dialog_) || !IsWindowVisible(dialog_)) return;
+    if (GetActiveWindow() != dialog_) SetActiveWindow(dialog_);
+    if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_) && GetFocus() != focus_)
+        SetFocus(focus_);
+}

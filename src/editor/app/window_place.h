@@ -1,5 +1,5 @@
-// Where windows go on the screen: helpers any part of the window layer may
-// use without the shell's own declarations.
+// Where windows go on the screen, and where the keys go: helpers any part
+// of the window layer may use without the shell's own declarations.
 #pragma once
 
 #include <windows.h>
@@ -19,3 +19,20 @@ void PlaceBeside(HWND window, HWND owner, const RECT& avoid, const RECT& keep);
 bool PutBack(HWND window, const RECT& place, bool sized);
 // Where window is now, for the next PutBack.
 void RememberPlace(HWND window, RECT* place);
+
+// A dialog's action may select chunks in the main window, and selecting
+// one there focuses it. While it lives, this keeps the keys where the user
+// was: when the dialog was the active window, it is active again afterwards
+// with the focus on the control it had, so that no key meant for the
+// dialog acts on the document.
+class KeepKeys {
+public:
+    explicit KeepKeys(HWND dialog);
+    ~KeepKeys();
+    KeepKeys(const KeepKeys&) = delete;
+    KeepKeys& operator=(const KeepKeys&) = delete;
+
+private:
+    HWND dialog_;
+    HWND focus_;
+};

@@ -20,7 +20,8 @@ void CloseDocumentFile(Editor* e) {
     e->Doc.ReadOnly = false;
 }
 
-// No chunks, a zero header and key, nothing to save and nothing missing.
+// No chunks, a zero header and key, nothing to save and nothing missing:
+// for what follows the table, another table.
 void EmptyDocument(Document* doc) {
     doc->ChunkCount = 0;
     doc->PoolUsed = 0;
@@ -28,6 +29,8 @@ void EmptyDocument(Document* doc) {
     doc->Key = 0;
     ClearJournal(doc);
     doc->Incomplete = false;
+    ++doc->History.Steps;
+    ++doc->History.Changes;
 }
 
 // The document the next one is read into, beside the one shown: the same

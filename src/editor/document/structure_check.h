@@ -8,6 +8,7 @@
 // warning with how many places there are and the first of them.
 void TellStructureFaults(Editor* e);
 
-// The Check Structure dialog. True when the user chose Repair and the counts
+// The Check Structure dialog, whose lines the user can go to: show selects
+// a chunk in the main window. True when the user chose Repair and the counts
 // were repaired (one undoable change); the caller then refreshes the views.
-bool RunStructureCheck(Editor* e);
+bool RunStructureCheck(Editor* e, void (*show)(Editor* e, int32_t chunk));

@@ -181,13 +181,8 @@ void Activate(CompareState* s, int32_t line) {
     if (!LineIsCurrent(s, line)) return;
     int32_t place = s->C.Lines.Items[line].PlaceA;
     if (place < 0 || place >= s->E->Doc.ChunkCount) return;
-    bool ours = GetActiveWindow() == s->Window;
-    HWND focus = GetFocus();
+    KeepKeys keep(s->Window);
     ShowChunk(s->E, place);
-    if (ours) {
-        SetActiveWindow(s->Window);
-        SetFocus(focus ? focus : ListOf(s));
-    }
 }
 
 // Reads path into c's own document, its file let go at once so that the
@@ -355,7 +350,7 @@ void OpenCompareWindow(Editor* e) {
 
 void ForgetStaleDifferences(Editor* e, bool documentReplaced) {
     CompareState* s = StateOf(e->CompareWindow);
-    if (!s || !s->C.HasPaths || s->C.Changes == e->Doc.History.Changes) return;
+    if (!s || !s->C.HasPaths || (!documentReplaced && s->C.Changes == e->Doc.History.Changes)) return;
     if (documentReplaced || s->C.Step != e->Doc.History.Steps) {
         Forget(&s->C);
         ShowLines(s);

@@ -7,6 +7,7 @@
 
 #include "app/commands.h"
 #include "app/shell.h"
+#include "app/window_place.h"
 #include "chunk_types.h"
 #include "find_dialog.h"
 #include "find_replace.h"
@@ -68,27 +69,6 @@ void Remember(HWND dialog, int id, const std::string& text) {
         SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(n - 1), 0);
     SetWindowTextA(box, text.c_str());  // a deleted item may have taken the box's text along
 }
-
-// An action selects chunks in the main window, and selecting one there
-// focuses it; when the user was in this dialog, the keys stay here, on the
-// control they left, so that no key meant for the dialog acts on the
-// document. (F3 pressed in the main window leaves the keys there.)
-class KeepKeys {
-public:
-    explicit KeepKeys(HWND dialog) : dialog_(GetActiveWindow() == dialog ? dialog : nullptr), focus_(GetFocus()) {}
-    ~KeepKeys() {
-        if (!dialog_ || !IsWindow(dialog_) || !IsWindowVisible(dialog_)) return;
-        if (GetActiveWindow() != dialog_) SetActiveWindow(dialog_);
-        if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_) && GetFocus() != focus_)
-            SetFocus(focus_);
-    }
-    KeepKeys(const KeepKeys&) = delete;
-    KeepKeys& operator=(const KeepKeys&) = delete;
-
-private:
-    HWND dialog_;
-    HWND focus_;
-};
 
 // The chunk the user has selected in the main window: the pane's.
 int32_t SelectionOf(const Editor* e) { return e->PaneChunk; }
@@ -419,7 +399,7 @@ void ForgetStaleMatches(Editor* e, bool documentReplaced) {
     if (documentReplaced) {
         d->LastFound = d->ScopeRoot = -1;
     }
-    if (d->StatusAt != e->Doc.History.Changes) SetStatus(d, "");
+    if (documentReplaced || d->StatusAt != e->Doc.History.Changes) SetStatus(d, "");
     if (!d->HasPaths || (!documentReplaced && d->FoundStep == e->Doc.History.Steps)) return;
     ClearFoundList(d);
     SetStatus(d, "The document has changed: Find All lists the matches afresh.");

@@ -84,8 +84,8 @@ void FitResultColumns(HWND list, int columns, int32_t lines, void (*fill)(const 
             item.cchTextMax = sizeof text;
             text[0] = '\0';
             fill(owner, &item);
-            widest = std::max(widest,
-                              static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text))));
+            widest = std::max(
+                widest, static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text))));
         }
         int width = std::max(std::min(widest, bound), title) + kPadding;
         SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), MAKELPARAM(width, 0));

@@ -9,7 +9,8 @@ void PlaceBesideViews(Editor* e, HWND dialog) {
     GetWindowRect(view, &views);
     if (e->ShowAsTree) {
         HTREEITEM item = TreeView_GetSelection(view);
-        if (item && TreeView_GetItemRect(view, item, &selection, FALSE)) MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&selection), 2);
+        if (item && TreeView_GetItemRect(view, item, &selection, FALSE))
+            MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&selection), 2);
     } else {
         LRESULT line = SendMessageA(view, LB_GETCURSEL, 0, 0);
         if (line >= 0 && SendMessageA(view, LB_GETITEMRECT, static_cast<WPARAM>(line),
