@@ -118,12 +118,18 @@ struct TestDocument {
     std::vector<uint8_t> Saved();
 };
 
-// Values joined with blanks, so that one EXPECT_EQ on several results says
-// which of them broke.
+// Values (numbers or texts) joined with blanks, so that one EXPECT_EQ on
+// several results says which of them broke.
+inline std::string JoinedText(const std::string& text) { return text; }
+template <typename Value>
+std::string JoinedText(const Value& value) {
+    return std::to_string(value);
+}
 template <typename... Values>
 std::string Joined(const Values&... values) {
     std::string s;
-    ((s += (s.empty() ? "" : " ") + std::to_string(values)), ...);
+    ((s += JoinedText(values) + " "), ...);
+    if (!s.empty()) s.pop_back();
     return s;
 }
 
