@@ -12,27 +12,23 @@ struct StructureAnswers {
     std::deque<int> buttons;         // IDC_REPAIR; IDCANCEL when none is left
     Editor* e;
     int doubleClick = -1;  // the line double-clicked in the next dialog before it is answered
-    std::string went;      // the chunk then selected in the main window, and where the keys were
+    std::string went;      // the chunk then selected in the main window, and whether the keys stayed
 };
 
 // The Check Structure dialog of this thread, once it takes input: read, then
 // answered. A timer on the main window, its id the answers.
 void AnswerStructureDialog(HWND, UINT, UINT_PTR id, DWORD) {
     StructureAnswers& answers = *reinterpret_cast<StructureAnswers*>(id);
-    HWND dialog = ThreadDialog("Check Structure");
+    HWND dialog = ThreadDialog("Check Structure"), list = GetDlgItem(dialog, IDC_STRUCTURE_LIST);
     if (!dialog) return;
     std::string lines;
-    for (const std::string& line : ListViewLines(GetDlgItem(dialog, IDC_STRUCTURE_LIST), 1)) lines += line + "\n";
+    for (const std::string& line : ListViewLines(list, 1)) lines += line + "\n";
     answers.looks.push_back(WindowText(GetDlgItem(dialog, IDC_STRUCTURE_SUMMARY)) + "|" + lines + "|" +
                             (IsWindowEnabled(GetDlgItem(dialog, IDC_REPAIR)) ? "R" : "-"));
-    if (answers.doubleClick >= 0) {
-        DoubleClickLine(GetDlgItem(dialog, IDC_STRUCTURE_LIST), answers.doubleClick);
-        answers.doubleClick = -1;
-        answers.went = std::to_string(SelectedTreeChunk(answers.e)) +
-                       (GetActiveWindow() == dialog && GetFocus() == GetDlgItem(dialog, IDC_STRUCTURE_LIST)
-                            ? " (keys in the dialog)"
-                            : " (keys elsewhere)");
-    }
+    if (answers.doubleClick >= 0) DoubleClickLine(list, std::exchange(answers.doubleClick, -1));
+    if (answers.went.empty() && GetFocus() == list)  // once the keys are back in the dialog, where the tree went
+        answers.went =
+            std::to_string(SelectedTreeChunk(answers.e)) + (GetActiveWindow() == dialog ? " (keys in the dialog)" : "");
     int answer = answers.buttons.empty() ? IDCANCEL : answers.buttons.front();
     if (!answers.buttons.empty()) answers.buttons.pop_front();
     SendMessageA(GetDlgItem(dialog, answer), BM_CLICK, 0, 0);
