@@ -59,6 +59,7 @@ TEST(FindReplace, EachCriterionFindsAndReplacesItsValues) {
         {LookIntegers | LookFloats, "40..50", "", "-1", "3 4", "3:FF FF FF FF 4:00 00 80 BF"},
         {LookUnknownScalars, "-1", "", "0x10", "8", "8:10 00 00 00"},
         {LookUnknownScalars, "4294967295", "", "4294967295", "8", ""},
+        {LookEverything, "lava", "", "x", "2 7", "2:'x_biome' 7:'x Lake\\0tail'"},  // a text finds no number
         {LookEverything, "42", "", "abc", "3 4 5",
          "Nothing was replaced: the chunk at Biome/2 refuses it: \"abc\" is not a whole number from -2147483648 to "
          "2147483647."},
