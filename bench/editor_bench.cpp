@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/commands.h"
-#include "app/editor.h"
+#include "base/editor.h"
 #include "app/shell.h"
 #include "chunk_types.h"
 #include "dtb_kit.h"
@@ -128,9 +128,9 @@ void TimeEdits(Editor* e, double* insert, double* remove, double* undo, double* 
     while (middle > 0 && !IsNodeType(doc->Chunks[middle].Type)) --middle;
     int32_t parent = ParentOfChunk(doc, middle);
     int32_t added = InsertNewChunk(doc, middle, parent, LocationAfter, true, 0, "7");
-    *insert = Time([&] { ShowEditedTable(e, added); });
+    *insert = Time([&] { AfterChange(e, ChangedTable, added); });
     int32_t at = RemoveSubtree(doc, added, parent, true);
-    *remove = Time([&] { ShowEditedTable(e, at); });
+    *remove = Time([&] { AfterChange(e, ChangedTable, at); });
     MarkSaved(doc);  // the document is as it was
     *undo = Time([] { Command(IDM_UNDO); });
     *redo = Time([] { Command(IDM_REDO); });

@@ -201,6 +201,17 @@ Splice SpliceOf(const uint8_t* ops, size_t size, bool forwards) {
     return s;
 }
 
+// The records notes rewrite in place.
+int32_t RewrittenBy(const uint8_t* ops, size_t size) {
+    int32_t n = 0;
+    for (const uint8_t* p = ops; p < ops + size;) {
+        Note note = ReadNote(p);
+        p = note.end;
+        n += note.kind == Before && note.index >= 0;
+    }
+    return n;
+}
+
 void CountSplice(Journal& j, const Splice& s) {
     if (s.Kind == SpliceNone) return;
     j.Last = s;
@@ -241,6 +252,7 @@ bool Commit(Journal& j, int32_t at) {
     }
     CountSplice(j, SpliceOf(j.Open, j.OpenSize, true));
     ++j.Changes;
+    j.Rewritten = RewrittenBy(j.Open, j.OpenSize);
     uint8_t* ops = static_cast<uint8_t*>(std::realloc(j.Open, j.OpenSize));  // no slack kept
     j.Entries[j.Count++] = {ops ? ops : j.Open, j.OpenSize, at};
     j.Done = j.Count;
@@ -254,14 +266,13 @@ bool Commit(Journal& j, int32_t at) {
 // The values the open change touches, as the user counts them: the records
 // it inserts or removes, or else the records it rewrites.
 int64_t ValuesOfOpen(const Journal& j) {
-    int64_t moved = 0, rewritten = 0;
+    int64_t moved = 0;
     for (const uint8_t* p = j.Open; p < j.Open + j.OpenSize;) {
         Note n = ReadNote(p);
         p = n.end;
         if (n.kind == Inserted || n.kind == Removing) moved += n.count;
-        if (n.kind == Before && n.index >= 0) rewritten += 1;
     }
-    return moved ? moved : rewritten;
+    return moved ? moved : RewrittenBy(j.Open, j.OpenSize);
 }
 
 // A change too large to undo, asked about before it stands. True when it
@@ -286,6 +297,7 @@ int32_t Walk(Document* doc, bool forwards, int32_t* show) {
     if (Apply(doc, entry, forwards) != 0) return -1;
     CountSplice(j, SpliceOf(entry.Ops, entry.Size, forwards));
     ++j.Changes;
+    j.Rewritten = RewrittenBy(entry.Ops, entry.Size);
     j.Done += forwards ? 1 : -1;
     doc->Modified = j.Done != j.SavedAt;
     *show = entry.At < 0 ? -2 : std::min(entry.At, doc->ChunkCount - 1);

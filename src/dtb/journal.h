@@ -59,6 +59,9 @@ struct Journal {
     // Every change done, undone or redone, counted the same way: for what
     // describes the document and goes stale with any change of it.
     uint32_t Changes;
+    // The records the latest of them rewrote in place (a view that shows
+    // one value afresh where one changed, every value where many did).
+    int32_t Rewritten;
 };
 
 // The oldest entries are dropped to keep the journal within this. A single

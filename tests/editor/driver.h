@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "dtb_kit.h"
 
 struct Box {

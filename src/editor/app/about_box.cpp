@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "shell.h"
-#include "window_place.h"
+#include "base/window_place.h"
 
 bool DonatePagePath(const char* programPath, char* path, size_t size) {
     static const char kPage[] = "donate.htm";

@@ -1,10 +1,9 @@
-// The commands of the main window, each in its fixed order of steps. After
-// an edit the views follow the table's change (the tree changes only the
-// items that differ; the list redraws what it shows), and every command that
-// can change the document ends through AfterCommand, which refreshes the
-// header boxes and then the title. What the user typed is committed before
-// any command that uses the document or drops the view it was typed in; a
-// typed value that is refused stops the command, so it is never lost unseen.
+// The commands of the main window, each in its fixed order of steps, each
+// ending through AfterChange (after_change.cpp), which brings the views, the
+// header boxes, the title and commands and the windows that describe the
+// document up to date. What the user typed is committed before any command
+// that uses the document or drops the view it was typed in; a typed value
+// that is refused stops the command, so it is never lost unseen.
 #include "commands.h"
 
 #include <windowsx.h>
@@ -15,39 +14,23 @@
 
 #include "journal.h"
 
+#include "base/editor.h"
 #include "document/file_commands.h"
 #include "document/recent_files.h"
-#include "document/structure_check.h"
-#include "report.h"
 #include "editing/editing.h"
-#include "editor.h"
+#include "report.h"
 #include "shell.h"
 #include "views/compare_window.h"
 #include "views/find_dialog.h"
+#include "views/structure_check.h"
 #include "views/views.h"
 
 namespace {
 
-// A rebuilt view has no selection, so the pane belongs to no chunk. After
-// an edit (edited) the tree changes only what differs; the list, which
-// holds no lines of its own, is always filled afresh.
-void RebuildView(Editor* e, bool edited = false) {
-    if (!e->ShowAsTree) {
-        FillChunkList(e);
-    } else if (edited) {
-        FollowChunkTree(e);
-    } else {
-        BuildChunkTree(e);
-    }
-    e->CurrentChunk = -1;
-    ClearDetailPane(e);
-}
-
-// The Data box into its chunk; the title then says whether that changed the
-// document. False after a refusal.
+// The Data box into its chunk. False after a refusal.
 bool CommitDataBox(Editor* e) {
     bool committed = ApplyDetailEdit(e);
-    UpdateTitle(e);
+    AfterChange(e, ChangedTyped);
     return committed;
 }
 
@@ -55,7 +38,7 @@ bool CommitDataBox(Editor* e) {
 // the table, or drops the document.
 bool CommitEdits(Editor* e) {
     bool committed = ApplyDetailEdit(e) && ReadHeaderFields(e);
-    UpdateTitle(e);
+    AfterChange(e, ChangedTyped);
     return committed;
 }
 
@@ -72,24 +55,17 @@ bool TakeToggle(Editor* e, WORD notification, int id, bool* flag) {
     return true;
 }
 
-// Every command that may change the document ends here, in this order: the
-// header boxes show the stored header and key (unless the document was left
-// as it was: then they keep what is typed), then the title and the states
-// of the commands follow the document.
-void AfterCommand(Editor* e, bool changed = true) {
-    if (changed) ShowHeaderFields(e);
-    UpdateTitleAndCommands(e);
-}
-
-// New, Open and Revert end alike: a document that changed is shown afresh.
-// One left as it was keeps the views and what is typed in the boxes.
-void AfterDocumentChange(Editor* e, int32_t result) {
-    if (result == 0) {
-        ForgetStaleMatches(e, true);
-        ForgetStaleDifferences(e, true);
-        RebuildView(e);
-    }
-    AfterCommand(e, result == 0);
+// New, Open and Revert end alike: a next document (result 0) replaces the
+// one shown, once the views have let go of its table, and is shown afresh.
+// None leaves the views and what is typed in the boxes as they were. A file
+// whose counts disagree with its chunks is said so once it is shown, as the
+// tree then shows chunks under nodes they may not belong to.
+void TakeDocument(Editor* e, int32_t result, Document* next) {
+    if (result != 0) return AfterChange(e, ChangedNothing);
+    EmptyViews(e);
+    AdoptDocument(e, next);
+    AfterChange(e, ChangedDocument);
+    TellStructureFaults(e);
 }
 
 bool TreeHasFocus(Editor* e) {
@@ -100,10 +76,7 @@ bool TreeHasFocus(Editor* e) {
 }  // namespace
 
 void CommandExit(Editor* e) {
-    if (!CommitEdits(e) || !ConfirmDiscard(e)) {
-        AfterCommand(e, false);
-        return;
-    }
+    if (!CommitEdits(e) || !ConfirmDiscard(e)) return AfterChange(e, ChangedNothing);
     if (e->WindowIcon) {
         DestroyIcon(e->WindowIcon);
         e->WindowIcon = nullptr;
@@ -123,57 +96,47 @@ void CommandListSelection(Editor* e, WORD notification) {
     ShowChunkDetail(e, e->CurrentChunk);
 }
 
+// In the tree the chunk selected before stays selected, when it has an item.
 void CommandShowIdentifiers(Editor* e, WORD notification) {
     if (!TakeToggle(e, notification, IDC_SHOW_IDENTIFIERS, &e->ShowIdentifiers)) return;
     int32_t chunk = e->ShowAsTree ? SelectedTreeChunk(e) : -1;
-    RebuildView(e);
+    AfterChange(e, ChangedView);
     if (e->ShowAsTree) SelectTreeChunk(e, chunk);
 }
 
 void CommandShowAsTree(Editor* e, WORD notification) {
-    if (!TakeToggle(e, notification, IDC_SHOW_AS_TREE, &e->ShowAsTree)) return;
-    UpdateTitleAndCommands(e);
-    RebuildView(e);
+    if (TakeToggle(e, notification, IDC_SHOW_AS_TREE, &e->ShowAsTree)) AfterChange(e, ChangedView);
 }
 
+// The file is opened anew after a save; should that fail, the title says so.
 void CommandSave(Editor* e) {
     if (!CommitEdits(e)) return;
     SaveDocument(e);
-    // The file is opened anew after a save; should that fail, the title says so.
-    AfterCommand(e);
+    AfterChange(e, ChangedHeader);
 }
 
 void CommandSaveAs(Editor* e) {
     if (!CommitEdits(e)) return;
     SaveDocumentAs(e);
-    AfterCommand(e);
+    AfterChange(e, ChangedHeader);
 }
 
 void CommandClose(Editor* e) {
-    if (!CommitEdits(e) || !ConfirmDiscard(e)) {
-        AfterCommand(e, false);
-        return;
-    }
-    CloseDocument(e);
-    ForgetStaleMatches(e, true);
-    ForgetStaleDifferences(e, true);
+    if (!CommitEdits(e) || !ConfirmDiscard(e)) return AfterChange(e, ChangedNothing);
     EmptyViews(e);
-    AfterCommand(e);
+    CloseDocument(e);
+    AfterChange(e, ChangedDocument);
 }
 
-// What is typed counts among the changes Open offers to save. A file whose
-// counts disagree with its chunks is said so once it is shown, as the tree
-// then shows chunks under nodes they may not belong to.
+// What is typed counts among the changes Open offers to save.
 void CommandOpen(Editor* e) {
-    int32_t result = CommitEdits(e) ? OpenDocument(e) : -1;
-    AfterDocumentChange(e, result);
-    if (result == 0 && e->Doc.FileHandle != kNoFile) TellStructureFaults(e);
+    Document next;
+    TakeDocument(e, CommitEdits(e) ? OpenDocument(e, &next) : -1, &next);
 }
 
 void CommandOpenPath(Editor* e, const char* path) {
-    int32_t result = CommitEdits(e) ? OpenDocumentPath(e, path) : -1;
-    AfterDocumentChange(e, result);
-    if (result == 0 && e->Doc.FileHandle != kNoFile) TellStructureFaults(e);
+    Document next;
+    TakeDocument(e, CommitEdits(e) ? OpenDocumentPath(e, path, &next) : -1, &next);
 }
 
 void CommandOpenRecent(Editor* e, int32_t k) {
@@ -253,34 +216,18 @@ bool CommandContextMenu(Editor* e, HWND control, LPARAM at) {
     return true;
 }
 
-void ShowChunk(Editor* e, int32_t chunk) {
-    if (chunk < 0) return;
-    if (e->ShowAsTree) {
-        if (!SelectTreeChunk(e, chunk)) SelectTreeChunk(e, chunk - 1);
-        return;
-    }
-    SendToControl(e, IDC_CHUNK_LIST, LB_SETCURSEL, static_cast<WPARAM>(chunk), 0);
-    e->CurrentChunk = chunk;
-    ShowChunkDetail(e, chunk);
-}
-
-// Values replaced in place move no chunk, so the tree keeps its open nodes;
-// but it does not follow a changed text, so every item it holds is written
-// afresh.
-void ShowReplacedValues(Editor* e, int32_t chunk) {
-    RebuildView(e, true);
-    if (e->ShowAsTree) RefreshTreeTexts(e);
-    ShowChunk(e, chunk);
-    AfterCommand(e);
-}
-
 void CommandGoTo(Editor* e) {
-    if (!CommitDataBox(e)) return;
-    ShowChunk(e, AskChunkPath(e));
+    if (CommitDataBox(e)) ShowChunk(e, AskChunkPath(e));
 }
 
 void CommandFindReplace(Editor* e) { OpenFindDialog(e); }
-void CommandCompareWith(Editor* e) { OpenCompareWindow(e); }
+
+// The document is compared as the user sees it, the Data box's edit too.
+void CommandCompareWith(Editor* e) {
+    if (!CommitDataBox(e)) return;
+    char path[kFileNameSize] = "";
+    if (ChooseDtbFile(e, path, false, nullptr, "Compare With...") == FileChosen) OpenCompareWindow(e, path);
+}
 
 void CommandAbout(Editor* e) { DialogBoxParamA(e->Instance, "AboutDlg", e->Window, AboutDialogProc, 0); }
 
@@ -305,7 +252,7 @@ void CommandEnter(Editor* e) {
         CommitDataBox(e);
     } else if (focus && (focus == ControlOf(e, IDC_HEADER0_BOX) || focus == ControlOf(e, IDC_HEADER36_BOX) ||
                          focus == ControlOf(e, IDC_KEY_BOX))) {
-        AfterCommand(e, ReadHeaderFields(e));
+        AfterChange(e, ReadHeaderFields(e) ? ChangedHeader : ChangedNothing);
     } else {
         CommandFind(e);
     }
@@ -329,34 +276,28 @@ bool CommandPutBack(Editor* e, HWND box) {
     return true;
 }
 
-void CommandRevert(Editor* e) { AfterDocumentChange(e, RevertDocument(e)); }
+void CommandRevert(Editor* e) {
+    Document next;
+    TakeDocument(e, RevertDocument(e, &next), &next);
+}
 
+// An edit refused, cancelled or declined changed nothing: the views keep
+// their selection.
 void CommandInsert(Editor* e) {
     if (!CommitEdits(e)) return;
     int32_t chunk = InsertChunk(e);
-    if (chunk >= 0) ShowEditedTable(e, chunk);
-    AfterCommand(e);
+    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
 }
 
-// A refused or declined removal changed nothing: the views keep their selection.
 void CommandRemove(Editor* e) {
     if (!CommitEdits(e)) return;
     int32_t chunk = RemoveChunk(e);
-    if (chunk >= 0) ShowEditedTable(e, chunk);
-    AfterCommand(e);
-}
-
-void ShowEditedTable(Editor* e, int32_t chunk) {
-    RebuildView(e, true);
-    SelectTreeChunk(e, chunk);
+    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
 }
 
 void CommandNew(Editor* e) {
-    if (!CommitEdits(e) || !ConfirmDiscard(e)) {
-        AfterCommand(e, false);
-        return;
-    }
-    AfterDocumentChange(e, NewDocument(e));
+    Document next;
+    TakeDocument(e, CommitEdits(e) && ConfirmDiscard(e) ? NewDocument(e, &next) : -1, &next);
 }
 
 void CommandCopy(Editor* e) {
@@ -371,9 +312,7 @@ void CommandCopy(Editor* e) {
 void CommandCut(Editor* e) {
     if (TreeHasFocus(e)) {
         if (!CommitEdits(e)) return;
-        CopyToClipboard(e, true);
-        if (e->ShowAsTree) RebuildView(e, true);
-        AfterCommand(e);
+        AfterChange(e, CopyToClipboard(e, true) ? ChangedTable : ChangedNothing);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_CUT, 0, 0);
     }
@@ -383,26 +322,28 @@ namespace {
 
 // Undo and Redo end as an edit does, with the chunk the change was about
 // selected and shown (in the tree with its path open) and the header boxes
-// as restored. A change of the header or key leaves the views alone.
+// as restored. A change of the header or key leaves the views alone; one
+// that moved no chunk rewrote one value or many.
 void WalkJournal(Editor* e, bool forwards) {
     if (!CommitEdits(e)) return;
     int32_t show = -1;
+    const uint32_t steps = e->Doc.History.Steps;
     if ((forwards ? RedoChange(&e->Doc, &show) : UndoChange(&e->Doc, &show)) != 0) {
         e->User.Beep(e->User.Context, MB_OK);
-    } else if (show != kShowHeader) {
-        RebuildView(e, true);
-        ShowChunk(e, show);
-        if (e->ShowAsTree) RefreshTreeChunk(e, show);  // a value taken back: the one change the tree does not follow
+        return AfterChange(e, ChangedNothing);
     }
-    AfterCommand(e);
+    ChangeKind what = show == kShowHeader                   ? ChangedHeader
+                      : e->Doc.History.Steps != steps       ? ChangedTable
+                      : e->Doc.History.Rewritten > 1        ? ChangedValues
+                                                            : ChangedValue;
+    AfterChange(e, what, show);
 }
 
 }  // namespace
 
 void CommandCheckStructure(Editor* e) {
     if (!CommitEdits(e)) return;
-    if (RunStructureCheck(e, ShowChunk)) ShowEditedTable(e, -1);
-    AfterCommand(e);
+    AfterChange(e, RunStructureCheck(e) ? ChangedTable : ChangedNothing);
 }
 
 void CommandUndo(Editor* e) { WalkJournal(e, false); }
@@ -413,8 +354,7 @@ void CommandPaste(Editor* e) {
     if (TreeHasFocus(e)) {
         if (!CommitEdits(e)) return;
         int32_t chunk = PasteFromClipboard(e);
-        if (chunk >= 0) ShowEditedTable(e, chunk);
-        AfterCommand(e);
+        AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_PASTE, 0, 0);
     }

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "editor.h"
+#include "base/editor.h"
 
 void CommandExit(Editor* e);
 void CommandListSelection(Editor* e, WORD notification);
@@ -59,13 +59,3 @@ void CommandGoTo(Editor* e);
 // Opens the modeless Find and Replace dialog, or brings it forward.
 void CommandFindReplace(Editor* e);
 void CommandCompareWith(Editor* e);
-// The chunk a change or a search was about, in the view shown: in the tree
-// its item (or a hidden identifier's node) with its path opened, in the
-// list its line.
-void ShowChunk(Editor* e, int32_t chunk);
-// The views after values were replaced in place, chunk selected.
-void ShowReplacedValues(Editor* e, int32_t chunk);
-
-// The view's refresh after a table edit: the view is rebuilt and, in the
-// tree, chunk selected (-1 selects nothing). Insert and Remove end with it.
-void ShowEditedTable(Editor* e, int32_t chunk);

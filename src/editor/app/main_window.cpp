@@ -7,7 +7,7 @@
 #include "document/recent_files.h"
 #include "report.h"
 #include "shell.h"
-#include "window_place.h"
+#include "base/window_place.h"
 #include "views/views.h"
 
 namespace {
@@ -181,7 +181,7 @@ LRESULT TreeNotice(Editor* e, const NMHDR* header) {
     case TVN_SELCHANGINGA:
     case TVN_SELCHANGINGW: {
         bool committed = ApplyDetailEdit(e);
-        UpdateTitle(e);
+        AfterChange(e, ChangedTyped);
         return committed ? FALSE : TRUE;
     }
     case TVN_SELCHANGEDA:

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "editor.h"
+#include "base/editor.h"
 
 // Everything before the main window runs: common controls, the document and
 // its memory, the view flags, the shortcuts and their hook, the clipboard
@@ -24,15 +24,17 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The step every change ends with (the Editor's AfterChange hook; editor.h
+// says what it refreshes, in which order).
+void AfterChange(Editor* e, ChangeKind what, int32_t show = -1);
+
 // Caption, file commands, Insert and Remove, and which view is shown.
 void UpdateTitleAndCommands(Editor* e);
 // Undo and Redo grayed when there is nothing to walk; a value typed and not
 // yet stored can be undone.
 void UpdateUndoCommands(Editor* e);
-// After any change to the document: the caption (the title, then the file,
-// " [read-only]" when it is open for reading only, then " *" while the
-// document has unsaved changes), and the windows that describe the document
-// let go of what went stale.
+// The caption alone: the title, then the file (" [read-only]" when it is
+// open for reading only), then " *" while the document has unsaved changes.
 void UpdateTitle(Editor* e);
 
 // The page beside the program: the program's folder (up to its last path

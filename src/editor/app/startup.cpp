@@ -15,6 +15,7 @@ bool StartEditor(Editor* e, HINSTANCE instance, const UserSeams& user, const Blo
     e->Doc.ReporterContext = e;
     e->Doc.Confirm = ConfirmWithUser;
     e->Doc.ConfirmContext = e;
+    e->AfterChange = AfterChange;
     e->CurrentChunk = e->PaneChunk = -1;
     // Its message has been shown (no main window owns it yet); every part of
     // the editor takes the table and the pool as given, so the run ends here.

@@ -4,10 +4,6 @@
 #include "journal.h"
 #include "report.h"
 #include "shell.h"
-#include "views/compare_window.h"
-#include "views/find_dialog.h"
-
-const char kProgramTitle[] = "KLV DTB Editor v1.0d";
 
 void UpdateTitle(Editor* e) {
     HWND window = e->Window;
@@ -23,8 +19,6 @@ void UpdateTitle(Editor* e) {
     char shown[512];
     GetWindowTextA(window, shown, sizeof shown);
     if (std::strcmp(shown, caption) != 0) SetWindowTextA(window, caption);
-    ForgetStaleMatches(e, false);
-    ForgetStaleDifferences(e, false);
 }
 
 void UpdateUndoCommands(Editor* e) {

@@ -3,14 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
 #include "report.h"
 #include "recent_files.h"
 #include "safe_save.h"
-#include "views/views.h"
 
 namespace {
 
@@ -63,17 +62,6 @@ bool ReadNextDocument(Document* next) {
     return ReadDocument(next) == 0 || next->ChunkCount > 0;
 }
 
-// next becomes the document: only now are the old one's table, history and
-// file let go, and the views, which show the old table, emptied.
-void AdoptDocument(Editor* e, Document* next) {
-    EmptyViews(e);
-    if (e->Doc.FileHandle != kNoFile && e->Doc.FileHandle != next->FileHandle) CloseHandle(FileOf(e));
-    // A step for the views and lists that follow the table: the table is another.
-    next->History.Steps = e->Doc.History.Steps + 1;
-    next->History.Changes = e->Doc.History.Changes + 1;
-    FreeDocument(&e->Doc);
-    e->Doc = *next;
-}
 
 // Whether path names the document's open file, which a second handle could
 // not open for writing: a command on that file goes through the open handle.
@@ -162,38 +150,45 @@ FileChoice ChooseDtbFile(Editor* e, char* path, bool forSaving, bool* readOnly, 
     return FileDialogFailed;
 }
 
-int32_t NewDocument(Editor* e) {
+void AdoptDocument(Editor* e, Document* next) {
+    if (e->Doc.FileHandle != kNoFile && e->Doc.FileHandle != next->FileHandle) CloseHandle(FileOf(e));
+    // A step for the views and lists that follow the table: the table is another.
+    next->History.Steps = e->Doc.History.Steps + 1;
+    next->History.Changes = e->Doc.History.Changes + 1;
+    FreeDocument(&e->Doc);
+    e->Doc = *next;
+    AddRecentFile(e, e->Doc.FileName);
+}
+
+int32_t NewDocument(Editor* e, Document* next) {
     char path[kFileNameSize];
     std::memcpy(path, e->Doc.FileName, sizeof path);
     if (ChooseDtbFile(e, path, true, nullptr, "Save DTB File As...") != FileChosen) return -1;
-    Document next;
-    if (!StartNextDocument(e, &next)) return -1;
+    if (!StartNextDocument(e, next)) return -1;
     bool created = false;
     if (IsOpenFile(e, path)) {
-        next.FileHandle = e->Doc.FileHandle;
+        next->FileHandle = e->Doc.FileHandle;
     } else {
-        next.FileHandle = OpenDocumentFile(path, true, false);
+        next->FileHandle = OpenDocumentFile(path, true, false);
         created = GetLastError() != ERROR_ALREADY_EXISTS;
     }
-    if (next.FileHandle == kNoFile) {
+    if (next->FileHandle == kNoFile) {
         ReportFormat(&e->Doc, ReportError, "New failed: Could not create file %s (%d)", path,
                      static_cast<int>(GetLastError()));
-        FreeDocument(&next);
+        FreeDocument(next);
         return -1;
     }
     // A file that existed keeps its bytes until a save. An empty one, new or
     // not, gets the empty document at once: the editor never leaves behind a
     // file it would refuse to open.
     LARGE_INTEGER size = {};
-    if (GetFileSizeEx(reinterpret_cast<HANDLE>(next.FileHandle), &size) && size.QuadPart == 0 &&
-        WriteDocumentTo(&next, next.FileHandle, nullptr) != 0) {  // it has said why
-        DropNextDocument(e, &next);
+    if (GetFileSizeEx(reinterpret_cast<HANDLE>(next->FileHandle), &size) && size.QuadPart == 0 &&
+        WriteDocumentTo(next, next->FileHandle, nullptr) != 0) {  // it has said why
+        DropNextDocument(e, next);
         if (created) DeleteFileA(path);
         return -1;
     }
-    std::memcpy(next.FileName, path, sizeof path);
-    AdoptDocument(e, &next);
-    AddRecentFile(e, e->Doc.FileName);
+    std::memcpy(next->FileName, path, sizeof path);
     return 0;
 }
 
@@ -228,16 +223,13 @@ bool OpenNextFile(Editor* e, Document* next, const char* path, bool readOnly) {
 // Reads path whole before anything of the document shown goes: 0 when it
 // is the document now, -1 (reported) with the document, its file, its
 // unsaved changes and its history as they were.
-int32_t OpenFilePath(Editor* e, const char* path, bool readOnly) {
-    Document next;
-    if (!StartNextDocument(e, &next)) return -1;
-    if (!OpenNextFile(e, &next, path, readOnly) || !ReadNextDocument(&next)) {
-        DropNextDocument(e, &next);
+int32_t OpenFilePath(Editor* e, const char* path, bool readOnly, Document* next) {
+    if (!StartNextDocument(e, next)) return -1;
+    if (!OpenNextFile(e, next, path, readOnly) || !ReadNextDocument(next)) {
+        DropNextDocument(e, next);
         return -1;
     }
-    std::snprintf(next.FileName, sizeof next.FileName, "%s", path);
-    AdoptDocument(e, &next);
-    AddRecentFile(e, e->Doc.FileName);
+    std::snprintf(next->FileName, sizeof next->FileName, "%s", path);
     return 0;
 }
 
@@ -246,16 +238,16 @@ int32_t OpenFilePath(Editor* e, const char* path, bool readOnly) {
 // Unsaved changes are offered for saving first; No opens the other file
 // without them, but they go only once that file is read. Without any
 // changes nothing can be lost, so nothing is asked.
-int32_t OpenDocument(Editor* e) {
+int32_t OpenDocument(Editor* e, Document* next) {
     if (!ConfirmDiscard(e)) return -1;
     char path[kFileNameSize];
     std::memcpy(path, e->Doc.FileName, sizeof path);
     bool readOnly = false;
     if (ChooseDtbFile(e, path, false, &readOnly, "Load DTB File...") != FileChosen) return -1;
-    return OpenFilePath(e, path, readOnly);
+    return OpenFilePath(e, path, readOnly, next);
 }
 
-int32_t OpenDocumentPath(Editor* e, const char* path) {
+int32_t OpenDocumentPath(Editor* e, const char* path, Document* next) {
     if (!ConfirmDiscard(e)) return -1;
     char full[kFileNameSize];
     DWORD length = GetFullPathNameA(path, kFileNameSize, full, nullptr);
@@ -263,16 +255,16 @@ int32_t OpenDocumentPath(Editor* e, const char* path) {
         ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(length ? ERROR_FILENAME_EXCED_RANGE : GetLastError()));
         return -1;
     }
-    return OpenFilePath(e, full, false);
+    return OpenFilePath(e, full, false, next);
 }
 
 // The file is read again through its open handle; should that fail, the
 // document stays as it was, unsaved changes and all.
-int32_t RevertDocument(Editor* e) {
-    if (e->Doc.FileHandle == kNoFile) return 0;
+int32_t RevertDocument(Editor* e, Document* next) {
+    if (e->Doc.FileHandle == kNoFile) return -1;
     if (AskUser(e, "Current file will be reverted to last save.  Continue?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return -1;
-    return OpenFilePath(e, e->Doc.FileName, e->Doc.ReadOnly);
+    return OpenFilePath(e, e->Doc.FileName, e->Doc.ReadOnly, next);
 }
 
 int32_t SaveDocument(Editor* e) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/editor.h"
+#include "base/editor.h"
 
 // The open (forSaving false) or save dialog under title, on path
 // (kFileNameSize bytes), which holds the name to start from and receives the
@@ -15,18 +15,24 @@
 enum FileChoice : int32_t { FileChosen = 0, FileCancelled = -1, FileDialogFailed = -2 };
 FileChoice ChooseDtbFile(Editor* e, char* path, bool forSaving, bool* readOnly, const char* title);
 
-// New, Open and Revert: 0 when the document was replaced (the shell then
-// rebuilds the views), -1 when it was left as it was. The next document is
-// read whole before the one shown goes, so a cancel or a failure (a file
-// that cannot be opened, or read up to its first chunk) leaves the
-// document, its file, its unsaved changes and its history as they were.
-int32_t NewDocument(Editor* e);
-int32_t OpenDocument(Editor* e);
+// New, Open and Revert make the next document in next, beside the one
+// shown, and return 0; the shell then lets its views go of the old table
+// and adopts it (AdoptDocument). -1 when there is none: a cancel or a
+// failure (a file that cannot be opened, or read up to its first chunk)
+// leaves the document, its file, its unsaved changes and its history as
+// they were. Unsaved changes are offered for saving first (not by Revert,
+// which asks whether to drop them).
+int32_t NewDocument(Editor* e, Document* next);
+int32_t OpenDocument(Editor* e, Document* next);
 // Open of a file the user named elsewhere (the command line, a drop, the
 // recent files): the same offer to save, checks and messages, without the dialog.
 // A relative path is taken from the current folder.
-int32_t OpenDocumentPath(Editor* e, const char* path);
-int32_t RevertDocument(Editor* e);
+int32_t OpenDocumentPath(Editor* e, const char* path, Document* next);
+int32_t RevertDocument(Editor* e, Document* next);
+// next becomes the document: only now do the old one's table, history and
+// file (unless next reads through it) go. The views must have let go of
+// the old table before.
+void AdoptDocument(Editor* e, Document* next);
 
 // Save: the document into the open file, which is never put at risk (the
 // core's SaveDocumentSafely). Refused for a file opened read-only; asks

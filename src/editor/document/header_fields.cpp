@@ -2,7 +2,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "chunk_types.h"
 #include "file_commands.h"
 #include "report.h"

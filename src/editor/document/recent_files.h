@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/editor.h"
+#include "base/editor.h"
 
 // Reads the list from the registry and adds it to the File menu; the menu's
 // items as they are now stay its fixed part.

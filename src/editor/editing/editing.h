@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "display_text.h"
 
 // The Insert dialog's in/out record. The dialog changes nothing in the

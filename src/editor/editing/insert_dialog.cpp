@@ -4,7 +4,7 @@
 // choose again; the caller places the chunk once it has closed with OK.
 #include <cstring>
 
-#include "app/window_place.h"
+#include "base/window_place.h"
 #include "editing.h"
 #include "report.h"
 #include "text_convert.h"

@@ -9,14 +9,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/commands.h"
-#include "app/shell.h"
-#include "app/window_place.h"
+#include "base/result_list.h"
+#include "base/window_place.h"
 #include "chunk_path.h"
 #include "chunk_types.h"
 #include "display_text.h"
-#include "document/file_commands.h"
 #include "dtb_file.h"
+#include "file_layer.h"
 #include "find_dialog.h"
 #include "report.h"
 #include "text_convert.h"
@@ -177,7 +176,6 @@ void ShowLines(CompareState* s) {
 
 // The line's place in the document selected there.
 void Activate(CompareState* s, int32_t line) {
-    ForgetStaleDifferences(s->E, false);
     if (!LineIsCurrent(s, line)) return;
     int32_t place = s->C.Lines.Items[line].PlaceA;
     if (place < 0 || place >= s->E->Doc.ChunkCount) return;
@@ -195,13 +193,14 @@ bool ReadOther(Editor* e, const char* path, Comparison* c) {
     other->ReporterContext = e->Doc.ReporterContext;
     if (AllocateDocument(other) != 0) return false;
     c->HasOther = true;
-    other->FileHandle = OpenDocumentFile(path, false, true);
+    const FileLayer& files = FilesOf(other);
+    other->FileHandle = FileOpenRead(path);
     if (other->FileHandle == kNoFile) {
-        ReportOpenFailed(&e->Doc, path, static_cast<int32_t>(GetLastError()));
+        ReportOpenFailed(&e->Doc, path, files.LastError(files.Context));
         return false;
     }
     int32_t result = ReadDocument(other);
-    CloseHandle(reinterpret_cast<HANDLE>(other->FileHandle));
+    files.Close(files.Context, other->FileHandle);
     other->FileHandle = kNoFile;
     return result == 0 || other->ChunkCount > 0;
 }
@@ -325,13 +324,7 @@ bool CompareWindowOf(HWND window) { return StateOf(window) != nullptr; }
 
 // A file that cannot be compared (not there, not a DTB file) is said so,
 // and no window opens for it: an open one keeps what it showed.
-void OpenCompareWindow(Editor* e) {
-    // The document is compared as the user sees it, the Data box's edit too.
-    bool committed = ApplyDetailEdit(e);
-    UpdateTitle(e);
-    if (!committed) return;
-    char path[kFileNameSize] = "";
-    if (ChooseDtbFile(e, path, false, nullptr, "Compare With...") != FileChosen) return;
+void OpenCompareWindow(Editor* e, const char* path) {
     Comparison c;
     if (!Compare(e, path, &c)) return Forget(&c);
     if (!e->CompareWindow) {

@@ -5,10 +5,11 @@
 
 #include <windows.h>
 
-#include "app/editor.h"
+#include "base/editor.h"
 
-// Asks for the other file and shows the window (or refreshes the open one).
-void OpenCompareWindow(Editor* e);
+// Compares the document with the file at path and shows the window (or
+// refreshes the open one).
+void OpenCompareWindow(Editor* e, const char* path);
 // The window's record lives behind its window; nullptr for any other window.
 bool CompareWindowOf(HWND window);
 // After any command: once the chunks the lines name may have moved (or the

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "chunk_types.h"
 #include "display_text.h"
 #include "document.h"

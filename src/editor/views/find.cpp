@@ -1,5 +1,5 @@
 // Find: the search box's text, folded by the code page in use, searched from the selection on or back.
-#include "app/editor.h"
+#include "base/editor.h"
 #include "display_text.h"
 #include "views.h"
 

@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/commands.h"
-#include "app/shell.h"
-#include "app/window_place.h"
+#include "base/window_place.h"
 #include "chunk_types.h"
 #include "find_dialog.h"
 #include "find_replace.h"
@@ -118,7 +116,7 @@ FindOptions ReadOptions(FindReplaceDialog* d, const std::string& pattern) {
 Finder* StartAction(FindReplaceDialog* d, const std::string& pattern) {
     Editor* e = d->E;
     bool committed = ApplyDetailEdit(e);
-    UpdateTitle(e);
+    e->AfterChange(e, ChangedTyped, -1);
     if (!committed) return nullptr;
     SetStatus(d, "");
     e->LastSearch = SearchedDialog;
@@ -237,7 +235,7 @@ void Replace(FindReplaceDialog* d) {
     if (result == WalkDeclined) SetStatus(d, "Nothing was replaced.");
     if (result != WalkDone) return;  // a refusal has been told
     if (replaced) {
-        ShowReplacedValues(d->E, chunk);
+        d->E->AfterChange(d->E, ChangedValue, chunk);
         d->LastFound = chunk;
     }
     FindOnce(d, false);
@@ -256,7 +254,7 @@ void ReplaceAll(FindReplaceDialog* d) {
     if (result == WalkStopped) SetStatus(d, "Stopped: nothing was replaced.");
     if (result == WalkDeclined) SetStatus(d, "Nothing was replaced.");
     if (result != WalkDone) return;
-    if (replaced > 0) ShowReplacedValues(d->E, SelectionOf(d->E));
+    if (replaced > 0) d->E->AfterChange(d->E, ChangedValues, SelectionOf(d->E));
     char status[64];
     std::snprintf(status, sizeof status, replaced == 1 ? "%d value replaced." : "%d values replaced.", replaced);
     SetStatus(d, status);
@@ -289,7 +287,6 @@ BOOL InitFindDialog(HWND dialog, Editor* e) {
 
 // The list's Enter and double-click, and the default button's Enter.
 void Activate(FindReplaceDialog* d, int32_t chunk) {
-    ForgetStaleMatches(d->E, false);
     if (chunk < 0) return;
     d->LastFound = chunk;
     ShowChunk(d->E, chunk);

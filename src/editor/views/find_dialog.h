@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "chunk_path.h"
 
 // Asks for a path (the selection's preselected) until one names a chunk or
@@ -48,17 +48,6 @@ FindReplaceDialog* FindDialogOf(HWND window);
 // it was, and Find All's list is emptied once the chunks it names may have
 // moved (or the document is another), so that it never selects a wrong chunk.
 void ForgetStaleMatches(Editor* e, bool documentReplaced);
-
-// A results list of no data of its own (find_results.cpp), shared with the
-// Compare window: columns sized as percents of the list's template width;
-// the notices, cells filled by fill, give the line asked for or -1.
-void AddResultColumns(HWND dialog, HWND list, int widthUnits, const char* const* names, const int* percents, int count);
-// Each column as wide as its title and its longest cell among the first
-// lines, but no wider than two fifths of the list.
-void FitResultColumns(HWND list, int columns, int32_t lines, void (*fill)(const void* owner, LVITEMA* item),
-                      const void* owner);
-int32_t ResultListNotice(const NMHDR* header, void (*fill)(const void* owner, LVITEMA* item), const void* owner);
-int32_t SelectedResultLine(HWND list);  // -1 for none
 
 // Find All's list.
 void InitFoundList(FindReplaceDialog* d);

@@ -1,7 +1,7 @@
 // Edit > Go To: a path typed or pasted, the chunk it names selected.
 #include <string>
 
-#include "app/window_place.h"
+#include "base/window_place.h"
 #include "display_text.h"
 #include "find_dialog.h"
 #include "report.h"

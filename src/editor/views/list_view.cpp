@@ -3,7 +3,7 @@
 // filling the list costs the same for ten chunks as for a million.
 #include <cstring>
 
-#include "app/editor.h"
+#include "base/editor.h"
 #include "chunk_types.h"
 #include "display_text.h"
 #include "views.h"

@@ -1,6 +1,6 @@
 // Where the dialogs that select chunks open: beside the chunk views, so that
 // the chunk they select stays in sight.
-#include "app/window_place.h"
+#include "base/window_place.h"
 #include "views.h"
 
 void PlaceBesideViews(Editor* e, HWND dialog) {

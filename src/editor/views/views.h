@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/editor.h"
+#include "base/editor.h"
 
 // List view (IDC_CHUNK_LIST): one line per chunk, the chunk index at its end.
 // The list stores nothing: line n is chunk n, drawn (and read with
@@ -79,6 +79,11 @@ void ClearDetailPane(Editor* e);
 // for the commands that drop the table the views show, so that no line,
 // item or pane names a chunk of the old table.
 void EmptyViews(Editor* e);
+
+// The chunk a change or a search was about, in the view shown: in the tree
+// its item (a hidden identifier's node for it) with its path opened and the
+// keys in the tree, in the list its line. -1 shows nothing.
+void ShowChunk(Editor* e, int32_t chunk);
 
 // A dialog that selects chunks (Find and Replace, Go To) opens beside the
 // chunk view shown, or where it hides least of the selection.

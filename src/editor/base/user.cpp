@@ -1,9 +1,13 @@
-// The platform's own seams: message boxes, file dialogs, the shell, beeps and context menus.
+// How the editor meets its user: the program title, the platform's own seams
+// (message boxes, file dialogs, the shell, beeps and context menus), and the
+// messages and questions, owned by the window the user is in.
 #include "editor.h"
 
 #include <shellapi.h>
 
 #include "report.h"
+
+const char kProgramTitle[] = "KLV DTB Editor v1.0d";
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The editor's one window-state record: the document it shows, the main
-// window and what its controls need to remember, and the seams through which
-// it asks or tells the user. The main window owns it (its DWLP_USER), and
-// every part of the window layer is handed it.
+// window and what its controls need to remember, the seams through which it
+// asks or tells the user, and the one step every change ends with. The main
+// window owns it (its DWLP_USER), and every part of the window layer is
+// handed it; this folder is the bottom layer every other one includes.
 #pragma once
 
 #include <windows.h>
@@ -70,6 +71,28 @@ struct RecentFiles {
 // The search F3 and Shift+F3 repeat in the main window: the one run last.
 enum SearchKind : int32_t { SearchedNothing = 0, SearchedBox, SearchedDialog };
 
+// What a command or an edit did, for the one step that brings up to date
+// everything that depends on the document (AfterChange below).
+enum ChangeKind : int32_t {
+    ChangedNothing = 0,  // the document is as it was: what is typed stays in the boxes
+    ChangedTyped,        // the Data box was stored (its line or item shows it already)
+    ChangedHeader,       // the header boxes were stored, or the file saved
+    ChangedValue,        // one value rewritten in place, the chunk shown
+    ChangedValues,       // values rewritten in place, any number of them
+    ChangedTable,        // chunks came, went or moved: the views follow the table
+    ChangedDocument,     // another document, or none: the views are built afresh
+    ChangedView,         // the view shown or its options; the document is as it was
+};
+
+struct Editor;
+// The shell's step after every change (app/after_change.cpp), in this
+// order: the views (with chunk show selected, -1 for none), the header
+// boxes, the title and the states of the commands, then every window that
+// describes the document (Find's status and list, the Compare list). The
+// views and dialogs that change the document end through it, never
+// refreshing or emptying any of these themselves.
+typedef void (*AfterChangeHook)(Editor* e, ChangeKind what, int32_t show);
+
 struct Editor {
     Document Doc;
     UserSeams User;
@@ -103,6 +126,7 @@ struct Editor {
     RECT GoToPlace;
     RECT ComparePlace;
     const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
+    AfterChangeHook AfterChange;
 };
 
 // The editor whose main window is window (or nullptr).

@@ -1,16 +1,17 @@
 // The structure check in the editor: the warning on open and the Check
 // Structure dialog, whose lines select their places, with its Repair button.
-#include "document/structure_check.h"
+#include "structure_check.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "app/window_place.h"
+#include "base/result_list.h"
+#include "base/window_place.h"
 #include "chunk_path.h"
 #include "report.h"
 #include "tree_check.h"
-#include "views/find_dialog.h"
+#include "views.h"
 
 namespace {
 
@@ -44,7 +45,6 @@ struct Faults {
 
 struct StructureDialog {
     Editor* E;
-    void (*Show)(Editor* e, int32_t chunk);
     Faults F;
 };
 
@@ -59,7 +59,7 @@ void FillCell(const void* owner, LVITEMA* item) {
 void GoToPlace(HWND dialog, StructureDialog* d, int32_t line) {
     if (line < 0 || static_cast<size_t>(line) >= d->F.All.size()) return;
     KeepKeys keep(dialog);
-    d->Show(d->E, d->F.All[static_cast<size_t>(line)].Chunk);
+    ShowChunk(d->E, d->F.All[static_cast<size_t>(line)].Chunk);
 }
 
 BOOL InitStructureDialog(HWND dialog, StructureDialog* d) {
@@ -130,8 +130,8 @@ void TellStructureFaults(Editor* e) {
     TellUser(e, text, MB_ICONWARNING);
 }
 
-bool RunStructureCheck(Editor* e, void (*show)(Editor* e, int32_t chunk)) {
-    StructureDialog d = {e, show, Faults(&e->Doc)};
+bool RunStructureCheck(Editor* e) {
+    StructureDialog d = {e, Faults(&e->Doc)};
     INT_PTR chosen =
         DialogBoxParamA(e->Instance, "StructureDlg", e->Window, StructureDialogProc, reinterpret_cast<LPARAM>(&d));
     return chosen == IDC_REPAIR && RepairTreeCounts(&e->Doc) > 0;
