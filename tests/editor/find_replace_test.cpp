@@ -139,6 +139,7 @@ TEST_F(FindReplace, ReplaceAllIsOneChange) {
     Command(IDM_UNDO);
     EXPECT_EQ(Table(), once + "33'data\\sky.dds' 35'XabcX' 18'last'") << "one Undo takes back all of Replace All";
     EXPECT_EQ(Status(), "") << "the status still tells of a change taken back";
+    EXPECT_EQ(TreeItems()[15], "15:0:35:XabcX") << "the tree still shows a value taken back";
     Command(IDM_UNDO);
     EXPECT_EQ(Table(), kTestTable);
     Command(IDM_SAVE);
