@@ -12,7 +12,7 @@
 
 #include "clipboard_block.h"
 #include "dtb_kit.h"
-#include "find_match.h"
+#include "find_replace.h"
 #include "find_replace.h"
 #include "journal.h"
 #include "tree_edit.h"

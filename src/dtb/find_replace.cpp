@@ -48,7 +48,15 @@ namespace {
 // Walks report progress this often.
 const int32_t kProgressStep = 1 << 16;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+// The fold of A-Z alone, for a front end that knows no code page.
+const CaseFold& AsciiFold() {
+    static const CaseFold fold = [] {
+        CaseFold f;
+        for (int c = 0; c < 256; ++c) f.lower[c] = static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        return f;
+    }();
+    return fold;
+}
 
 // "42", "-1.5", "0x2A": the whole text, as strtod reads it, never NaN.
 bool ReadNumber(const std::string& text, double* value) {
@@ -127,9 +135,13 @@ size_t FindPlain(const Finder* f, const char* text, size_t length, size_t offset
     if (f->Options.MatchCase) {
         return std::string_view(text, length).find(p, offset);
     }
+    const uint8_t* lower = f->Options.Fold->lower;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text);
+    const uint8_t first = static_cast<uint8_t>(p[0]);
     for (size_t at = offset; at + p.size() <= length; ++at) {
-        size_t k = 0;
-        while (k < p.size() && Lower(text[at + k]) == p[k]) ++k;
+        if (lower[bytes[at]] != first) continue;
+        size_t k = 1;
+        while (k < p.size() && lower[bytes[at + k]] == static_cast<uint8_t>(p[k])) ++k;
         if (k == p.size()) return at;
     }
     return std::string::npos;
@@ -189,7 +201,10 @@ bool Matches(const Finder* f, const Document* doc, int32_t chunk) {
     const ChunkRecord& r = doc->Chunks[chunk];
     if (f->Options.Type != kAnyType && r.Type != f->Options.Type) return false;
     uint32_t look = LookInOfChunk(doc, chunk) & f->Options.LookIn;
-    if (look & (LookTexts | LookNames)) return TextMatches(f, TextOf(doc, chunk));
+    if (look & (LookTexts | LookNames)) {
+        if (r.Type < 64 && (f->Options.SkippedTypes >> r.Type & 1)) return false;
+        return TextMatches(f, TextOf(doc, chunk));
+    }
     return look != 0 && NumberMatches(f, r, look);
 }
 
@@ -443,7 +458,8 @@ Finder* MakeFinder(const Document* doc, const FindOptions& options) {
             kind = ReportError;
         }
     } else if (!options.MatchCase) {
-        for (char& c : f->Pattern) c = Lower(c);
+        if (!f->Options.Fold) f->Options.Fold = &AsciiFold();
+        for (char& c : f->Pattern) c = static_cast<char>(f->Options.Fold->lower[static_cast<uint8_t>(c)]);
     }
     if (refusal) {
         Report(doc, kind, refusal);
@@ -477,6 +493,7 @@ int32_t FindNextMatch(const Finder* f, const Document* doc, int32_t from, bool b
         for (int32_t k = 0; k < span; ++k) {
             i += step;
             if (i >= end || i < f->First) {
+                if (!f->Options.Wrap) break;
                 i = backwards ? end - 1 : f->First;
                 *wrapped = true;
             }
@@ -514,4 +531,27 @@ WalkResult ReplaceInChunk(const Finder* f, Document* doc, int32_t chunk, const c
     *replaced = 0;
     if (chunk < f->First || chunk >= EndNow(f, doc)) return WalkDone;
     return Guarded(doc, [&] { return ReplaceRange(f, doc, chunk, chunk + 1, replacement, replaced, Progress()); });
+}
+
+FindOptions SearchBoxOptions(const char* text, bool identifiersSearched, const CaseFold* fold) {
+    const uint32_t kNeverSearched = 7;  // the search box has never looked at these payloads
+    FindOptions o;
+    o.Pattern = text;
+    o.LookIn = identifiersSearched ? uint32_t(LookTexts | LookNames) : uint32_t(LookTexts);
+    o.SkippedTypes = uint64_t(1) << kNeverSearched | (identifiersSearched ? 0 : uint64_t(1) << kTypeIdentifier);
+    o.Fold = fold;
+    o.Wrap = false;
+    return o;
+}
+
+int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold,
+                      bool backwards) {
+    if (!*text) return -1;
+    Finder* finder = MakeFinder(doc, SearchBoxOptions(text, identifiersSearched, fold));
+    if (!finder) return -1;
+    bool wrapped = false;
+    int32_t found = FindNextMatch(finder, doc, backwards ? start + 1 : start - 1, backwards, &wrapped);
+    FreeFinder(finder);
+    if (found < 0) Report(doc, ReportExclamation, "Could not find string.");
+    return found;
 }

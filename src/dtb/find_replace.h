@@ -25,18 +25,45 @@ enum LookIn : uint32_t {
 
 const int64_t kAnyType = -1;
 
+// The lower case of every 8-bit character in one code page: the front end
+// gives the platform's own for the code page in use.
+struct CaseFold {
+    uint8_t lower[256];
+};
+
 struct FindOptions {
     const char* Pattern = "";  // the text, the pattern, or for numbers "42" or "10..20"
     uint32_t LookIn = LookTexts;
     int64_t Type = kAnyType;  // only chunks of this type code
-    bool MatchCase = false;   // letters A-Z and a-z are told apart (other bytes always are)
+    // Texts of these type codes (bit t for type t) are passed over.
+    uint64_t SkippedTypes = 0;
+    bool MatchCase = false;   // letters are told apart (other bytes always are)
     bool WholeValue = false;  // the pattern must match the whole text, not part of it
     bool Regex = false;       // Pattern is a regular expression (Perl syntax)
+    // How a text that is not a regular expression folds its letters when
+    // case does not matter; null: A-Z alone (a regular expression always
+    // folds by the library's own rule).
+    const CaseFold* Fold = nullptr;
+    bool Wrap = true;  // Find Next goes round at an end of the range
     // The chunks looked at: [First, End) of the table (a subtree's span, or
     // 0 and -1 for the whole document).
     int32_t First = 0;
     int32_t End = -1;
 };
+
+// The search box's find as a preset of the options: text in the texts of
+// types 2, 5, 18 and 32-35 (never 7's payloads; type 5 only when
+// identifiersSearched: the identifiers are shown, or the list is), letter
+// case folded by fold, forwards or backwards from the selection without
+// going round.
+FindOptions SearchBoxOptions(const char* text, bool identifiersSearched, const CaseFold* fold);
+
+// The search box's Find: the first match from start on (backwards: from
+// start down to chunk 0; start is the chunk after the selected one, or
+// before it). An empty text returns -1 at once, without a message; no match
+// returns -1 after the notice "Could not find string.".
+int32_t FindNextChunk(Document* doc, int32_t start, const char* text, bool identifiersSearched, const CaseFold* fold,
+                      bool backwards = false);
 
 // Called every few thousand chunks with how far a walk has come; returning
 // false stops the walk (a stopped Replace All changes nothing).
@@ -63,9 +90,9 @@ void FreeFinder(Finder* finder);
 bool ChunkMatches(const Finder* finder, const Document* doc, int32_t chunk);
 
 // The next match after from (before it when backwards) within the options'
-// range, wrapping round its ends once; from -1 starts at the range's start
-// (its end, backwards). -1 when nothing matches; *wrapped tells whether the
-// search passed an end to find it.
+// range, wrapping round its ends once when the options Wrap; from -1 starts
+// at the range's start (its end, backwards). -1 when nothing matches;
+// *wrapped tells whether the search passed an end to find it.
 int32_t FindNextMatch(const Finder* finder, const Document* doc, int32_t from, bool backwards, bool* wrapped);
 
 // Declined: the change was too large to undo and the user chose not to make it.

@@ -2,7 +2,6 @@
 #include <string>
 #include "display_text.h"
 #include "dtb_kit.h"
-#include "find_match.h"
 #include "tree_shape.h"
 
 // Every text is cut to its buffer and reports its whole length, as snprintf does; a cut list line keeps its index, so
@@ -63,38 +62,4 @@ TEST(ChunkText, ControlBytesWrittenOutForOneLine) {
         cuts += std::to_string(EscapeControlBytes(stored.data(), 8, out, size, false)) + ":" + out + " ";
     EXPECT_EQ(cuts, "10: 10:one 10:one 10:one\\r 10:one\\r 10:one\\r\\n 10:one\\r\\nt 10:one\\r\\ntw ");
     EXPECT_EQ(doc.payload(2), stored);
-}
-
-TEST(FindMatch, SearchesTextChunksForwardWithoutWrappingIgnoringCase) {
-    TestDocument doc;
-    std::string far(5000, 'a');
-    far.replace(4000, 5, "N\311EDL");  // far past any view's buffer; \311 is 0xC9
-    // 0 node, 1 its identifier, 2 xabcx, 3 integer, 4 type 7, 5 abc again, ...
-    DtbBuilder b;
-    b.Top(4).Node(16, 1, 0).Text(5, "ABCnode").Text(33, "xabcx").Scalar(0, 1).Text(7, "abc").Text(2, "--aBc");
-    doc.Load(b.Text(32, far).Text(32, std::string("ab\0needle", 9)).Text(18, "caf\xC9"));
-    // Start is the chunk after the selection (from 3, never 7); \351 is 0xE9.
-    const struct {
-        int32_t start;
-        const char* text;
-        bool identifiers;
-        int32_t found;
-    } cases[] = {{0, "ABC", true, 1},      {2, "ABC", true, 2},     {3, "ABC", true, 5},       {-5, "node", true, 1},
-                 {0, "node", false, -1},   {0, "ABCnode", true, 1}, {0, "ABCnodeX", true, -1}, {0, "1", true, -1},
-                 {0, "n\351edl", true, 6}, {7, "needle", true, -1}, {0, "CAF\xE9", true, 8}};
-    CaseFold fold;  // the code page's own, as the editor asks the platform: A-Z, and one letter beyond ASCII
-    for (int c = 0; c < 256; ++c) fold.lower[c] = static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    fold.lower[0xC9] = 0xE9;
-    for (const auto& c : cases)
-        EXPECT_EQ(FindNextChunk(doc.get(), c.start, c.text, c.identifiers, &fold), c.found) << c.text;
-    // Backwards, from the chunk before the selection down to the first (from the last without one).
-    std::string back;
-    for (int32_t start : {8, 4, 1, 0, 99})
-        back += std::to_string(FindNextChunk(doc.get(), start, "ABC", true, &fold, true)) + " ";
-    EXPECT_EQ(back, "5 2 1 -1 5 ");
-    EXPECT_EQ(FindNextChunk(doc.get(), 0, "", true, &fold), -1);  // silently
-    doc->ChunkCount = 8;  // the record behind the table is gone, whatever its memory still holds
-    EXPECT_EQ(FindNextChunk(doc.get(), 0, "CAF", true, &fold), -1);
-    const std::string none = "3:Could not find string.\n";
-    EXPECT_EQ(doc.log(), none + none + none + none + none + none);
 }

@@ -332,10 +332,10 @@ void WalkJournal(Editor* e, bool forwards) {
         e->User.Beep(e->User.Context, MB_OK);
         return AfterChange(e, ChangedNothing);
     }
-    ChangeKind what = show == kShowHeader                   ? ChangedHeader
-                      : e->Doc.History.Steps != steps       ? ChangedTable
-                      : e->Doc.History.Rewritten > 1        ? ChangedValues
-                                                            : ChangedValue;
+    ChangeKind what = show == kShowHeader             ? ChangedHeader
+                      : e->Doc.History.Steps != steps ? ChangedTable
+                      : e->Doc.History.Rewritten > 1  ? ChangedValues
+                                                      : ChangedValue;
     AfterChange(e, what, show);
 }
 

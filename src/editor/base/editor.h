@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "document.h"
-#include "find_match.h"
+#include "find_replace.h"
 #include "resource.h"
 #include "tree_shape.h"
 

@@ -73,4 +73,3 @@ int32_t ResultListNotice(const NMHDR* header, void (*fill)(const void* owner, LV
 int32_t SelectedResultLine(HWND list) {
     return static_cast<int32_t>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
-

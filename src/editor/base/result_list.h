@@ -19,4 +19,3 @@ void FitResultColumns(HWND list, int columns, int32_t lines, void (*fill)(const 
 // an activation gives its line, anything else -1.
 int32_t ResultListNotice(const NMHDR* header, void (*fill)(const void* owner, LVITEMA* item), const void* owner);
 int32_t SelectedResultLine(HWND list);  // -1 for none
-

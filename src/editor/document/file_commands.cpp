@@ -62,7 +62,6 @@ bool ReadNextDocument(Document* next) {
     return ReadDocument(next) == 0 || next->ChunkCount > 0;
 }
 
-
 // Whether path names the document's open file, which a second handle could
 // not open for writing: a command on that file goes through the open handle.
 bool IsOpenFile(const Editor* e, const char* path) {

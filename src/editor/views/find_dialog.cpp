@@ -103,6 +103,7 @@ FindOptions ReadOptions(FindReplaceDialog* d, const std::string& pattern) {
     options.MatchCase = Ticked(w, IDC_MATCH_CASE);
     options.WholeValue = Ticked(w, IDC_WHOLE_VALUE);
     options.Regex = Ticked(w, IDC_REGULAR_EXPRESSION);
+    options.Fold = &d->E->Fold;  // letters fold as the search box folds them
     if (Ticked(w, IDC_SCOPE_SUBTREE)) {
         ChooseSubtree(d);
         options.First = d->ScopeRoot < 0 ? 0 : d->ScopeRoot;
