@@ -24,8 +24,11 @@ bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b, int32_
 }
 
 // The header's count is judged by what it says of the file: a count that
-// follows the top-level chunks there are is no difference of its own.
+// follows the top-level chunks there are is no difference of its own, and
+// neither is a count both files say alike (a top-level chunk added or
+// removed shows as itself).
 bool SameHeader(const Document* a, const PairingSide& sa, const Document* b, const PairingSide& sb) {
+    if (std::memcmp(a->HeaderBytes, b->HeaderBytes, kHeaderSize) == 0) return true;
     for (int k = 0; k < kHeaderSize; ++k)
         if ((k < 1 || k > 2) && a->HeaderBytes[k] != b->HeaderBytes[k]) return false;
     return TopLevelCountOf(*a) - sa.Shape.TopLevelCount == TopLevelCountOf(*b) - sb.Shape.TopLevelCount;

@@ -141,6 +141,9 @@ TEST(TreeDiff, KeyAndHeader) {
     EXPECT_EQ(Lines(Base(0), Base(0, {9, 2, 0, 0, 0, 0, 0})), Lines_{"~ header"});
     EXPECT_EQ(Lines(Base(0), Base(0, {0, 3, 0, 0, 0, 0, 0}).Scalar(0, 8)), Lines_{"+ 2  Integer(0x00) 8"});
     EXPECT_EQ(Lines(Base(0), Base(0, {0, 3, 0, 0, 0, 0, 0})), Lines_{"~ header"});
+    // Headers alike are no difference, whatever the chunks after them.
+    EXPECT_EQ(Lines(DtbBuilder().Top(3).Scalar(0, 1), DtbBuilder().Top(3).Scalar(0, 1).Scalar(0, 2)),
+              Lines_{"+ 1  Integer(0x00) 2"});
 }
 
 // Past the alignment's bound the middles pair by position, and a chain as
