@@ -206,13 +206,13 @@ int32_t MergeDocuments(const Document* base, const Document* ours, const Documen
                 EnsureRoom(merged, static_cast<int32_t>(bytes), static_cast<int32_t>(slots) + 1) == 0;
     if (done) {
         const Document* header = SameOwnHeader(base, ours) ? theirs : ours;
-        if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
-            m.Conflict(-1, -1, -1);
-            if (favor == FavorTheirs) header = theirs;
-        }
-        std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
         merged->Key = ours->Key == base->Key ? theirs->Key : ours->Key;
         try {
+            if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
+                m.Conflict(-1, -1, -1);
+                if (favor == FavorTheirs) header = theirs;
+            }
+            std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
             done = m.Run();
         } catch (const std::bad_alloc&) {
             done = false;
