@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,10 @@ std::string ValueText(const Document* doc, int32_t chunk) {
     return text;
 }
 
-// The differences of a and b as the lines a user reads them; places gets where each one is in a, as [path].
+// The differences of a and b as the lines a user reads them; places gets where each one is in a, as [path],
+// and log the messages through a's hook.
 std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_t keyB = 0,
-                               std::string* places = nullptr) {
+                               std::string* places = nullptr, std::string* log = nullptr) {
     TestDocument da, db;
     da.Load(a);
     db.Load(b);
@@ -62,6 +64,7 @@ std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_
         }
     }
     FreeDifferences(&list);
+    if (log) *log = da.log();
     return lines;
 }
 
@@ -80,7 +83,7 @@ DtbBuilder Base(uint16_t listCount = 4, const std::vector<uint8_t>& header = {0,
 }
 
 // Base with the list holding these integers.
-DtbBuilder List(std::initializer_list<uint32_t> values) {
+DtbBuilder List(const std::vector<uint32_t>& values) {
     DtbBuilder b = Base(static_cast<uint16_t>(values.size()));
     for (uint32_t v : values) b.Scalar(0, v);
     return b;
@@ -146,15 +149,27 @@ TEST(TreeDiff, KeyAndHeader) {
               Lines_{"+ 1  Integer(0x00) 2"});
 }
 
-// Past the alignment's bound the middles pair by position, and a chain as
-// deep as a file allows takes no stack.
+// A list as long as a node allows aligns by its few differences; past the
+// alignment's bound the middles pair by position, and a warning says so. A
+// chain as deep as a file allows takes no stack.
 TEST(TreeDiff, BoundsHold) {
-    DtbBuilder a = DtbBuilder().Top(1).Node(16, 3000, 0), b = DtbBuilder().Top(1).Node(16, 3000, 0);
-    for (int k = 0; k < 3000; ++k) {
-        a.Scalar(0, static_cast<uint32_t>(k));
-        b.Scalar(0, static_cast<uint32_t>(k == 0 ? 9999 : k - 1));  // one insertion, seen only by an alignment
-    }
-    EXPECT_EQ(Lines(a, b).size(), 3000u);
+    std::vector<uint32_t> a(65534), b;
+    std::iota(a.begin(), a.end(), 0);
+    b = a;
+    b.insert(b.begin(), 99999);
+    b[60000] = 7;
+    EXPECT_EQ(Lines(List(a), List(b)),
+              (Lines_{"+ 1/0  Integer(0x00) 99999", "~ 1/59999  Integer(0x00) 59999 -> Integer(0x00) 7"}));
+
+    // 5,001 values changed are 10,002 siblings removed and added.
+    a.resize(5001), b = a;
+    for (uint32_t& v : b) v += 5001;
+    std::string log;
+    EXPECT_EQ(Lines(List(a), List(b), 0, nullptr, &log).back(), "~ 1/5000  Integer(0x00) 5000 -> Integer(0x00) 10001");
+    EXPECT_EQ(log,
+              "2:The children of 1 differ by more than 10000 siblings removed and added, too many to align: they are "
+              "compared by position.\n");
+
     DtbBuilder deepA = DtbBuilder().Top(1), deepB = DtbBuilder().Top(1);
     for (int k = 0; k < 100000; ++k) {
         deepA.Node(16, 1, k);
