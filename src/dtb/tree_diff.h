@@ -10,8 +10,10 @@
 // between two aligned pairs pairs in order where the shape agrees (value,
 // payload or node: a type change within a shape is a change), the rest is
 // added or removed. Pairs that would cross (siblings that swapped places)
-// are undone until the order agrees: the moved ones show as removed and
-// added.
+// are undone until the order agrees, named pairs kept first: the moved ones
+// show as removed and added. Comparing b with a pairs the same chunks as a
+// with b; equally good pairings are told apart by the lists' contents, never
+// by which file holds them.
 //
 // The alignment costs about the siblings removed and added times the two
 // middles' length, and is bounded: past kAlignEditLimit (10,000) removed and

@@ -85,14 +85,15 @@ void PairLeftovers(const PairingSide& A, const std::vector<int32_t>& a, const st
     }
 }
 
-// Keeps the largest set of pairs whose order agrees on both sides; the rest
-// (siblings that swapped places) become a removal and an addition.
-void KeepOrdered(std::vector<int32_t>* pairOfA) {
+// Keeps, among the pairs of the positions in a that consider says, the
+// largest set whose order agrees on both sides.
+template <typename Consider>
+void KeepLongestRun(std::vector<int32_t>* pairOfA, Consider consider) {
     std::vector<int32_t>& pairs = *pairOfA;
     std::vector<int32_t> tails;  // positions in a, by the length of the run they end
     std::vector<int32_t> before(pairs.size(), -1);
     for (size_t i = 0; i < pairs.size(); ++i) {
-        if (pairs[i] < 0) continue;
+        if (pairs[i] < 0 || !consider(i)) continue;
         auto at = std::lower_bound(tails.begin(), tails.end(), pairs[i],
                                    [&](int32_t t, int32_t v) { return pairs[static_cast<size_t>(t)] < v; });
         if (at != tails.begin()) before[i] = at[-1];
@@ -106,7 +107,26 @@ void KeepOrdered(std::vector<int32_t>* pairOfA) {
     for (int32_t i = tails.empty() ? -1 : tails.back(); i >= 0; i = before[static_cast<size_t>(i)])
         kept[static_cast<size_t>(i)] = true;
     for (size_t i = 0; i < pairs.size(); ++i)
-        if (!kept[i]) pairs[i] = -1;
+        if (consider(i) && !kept[i]) pairs[i] = -1;
+}
+
+// Undoes pairs that cross (siblings that swapped places): they become a
+// removal and an addition. A name is the surer sign of the same node, so
+// named pairs keep their order first and the others give way to them; the
+// others never cross each other, as the alignment made them in order.
+void KeepOrdered(const std::vector<bool>& named, std::vector<int32_t>* pairOfA) {
+    std::vector<int32_t>& pairs = *pairOfA;
+    KeepLongestRun(pairOfA, [&](size_t i) { return named[i]; });
+    std::vector<int32_t> nextNamed(pairs.size() + 1, INT32_MAX);  // the b position of the next named pair
+    for (size_t i = pairs.size(); i-- > 0;) nextNamed[i] = named[i] && pairs[i] >= 0 ? pairs[i] : nextNamed[i + 1];
+    int32_t lastNamed = -1;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (pairs[i] < 0) continue;
+        if (named[i])
+            lastNamed = pairs[i];
+        else if (pairs[i] < lastNamed || pairs[i] > nextNamed[i + 1])
+            pairs[i] = -1;
+    }
 }
 
 // The fewest removals and additions that turn x into y, found from both ends
@@ -213,10 +233,12 @@ private:
 PairingResult PairOneWay(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
                          const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
     pairOfA->assign(a.size(), -1);
+    std::vector<bool> named(a.size(), false);
     std::vector<Named> namedA, namedB;
     std::vector<int32_t> ua, ub;  // positions of the unnamed siblings
     for (size_t i = 0; i < a.size(); ++i) {
         PayloadView name = NameOfItem(A, a[i]);
+        named[i] = name.Length > 0;
         if (name.Length)
             namedA.push_back({name, static_cast<int32_t>(i)});
         else
@@ -282,8 +304,18 @@ PairingResult PairOneWay(const PairingSide& A, const std::vector<int32_t>& a, co
             result = PairingByPosition;
         }
     }
-    KeepOrdered(pairOfA);
+    KeepOrdered(named, pairOfA);
     return result;
+}
+
+// Whether list a comes first in an order of lists that does not depend on
+// which side holds them: by length, then by their subtrees' hashes.
+bool ComesFirst(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
+                const std::vector<int32_t>& b) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    for (size_t i = 0; i < a.size(); ++i)
+        if (A.Hash[a[i]] != B.Hash[b[i]]) return A.Hash[a[i]] < B.Hash[b[i]];
+    return true;
 }
 
 }  // namespace
@@ -363,7 +395,16 @@ bool SameSubtree(const PairingSide& a, int32_t itemA, const PairingSide& b, int3
 PairingResult PairSiblings(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
                            const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
     try {
-        return PairOneWay(A, a, B, b, pairOfA);
+        // Ties between equally good pairings are settled by which list comes
+        // first, never by which side a list is on: pairing b with a must give
+        // the same pairs, or two comparisons of the same files would disagree.
+        if (ComesFirst(A, a, B, b)) return PairOneWay(A, a, B, b, pairOfA);
+        std::vector<int32_t> pairOfB;
+        PairingResult result = PairOneWay(B, b, A, a, &pairOfB);
+        pairOfA->assign(a.size(), -1);
+        for (size_t j = 0; j < pairOfB.size(); ++j)
+            if (pairOfB[j] >= 0) (*pairOfA)[static_cast<size_t>(pairOfB[j])] = static_cast<int32_t>(j);
+        return result;
     } catch (const std::bad_alloc&) {
         return PairingFailed;
     }

@@ -48,7 +48,7 @@ enum PairingResult : int32_t {
 
 // Pairs sibling list a (items of side A) with list b (of side B): pairOfA[i]
 // is the position in b paired with a[i], or -1. The pairs keep the order of
-// both lists.
+// both lists, and pairing b with a gives the same pairs the other way round.
 PairingResult PairSiblings(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
                            const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA);
 
