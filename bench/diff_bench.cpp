@@ -1,6 +1,7 @@
 // Comparing and merging files of a million chunks that differ in a thousand
-// places: the cost should follow the file once, not the differences times
-// the file.
+// places, and one list as long as a node allows with a few edits: the cost
+// should follow the file once, not the differences times the file, nor the
+// product of two lists' lengths.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -111,7 +112,60 @@ void BM_Merge(benchmark::State& st) {
     FreeConflicts(&conflicts);
 }
 
+// One node of distinct integers, 65,534 of them in the base; edits(k, out)
+// appends what stands at position k instead of the base's value.
+const int32_t kWide = 65534;
+template <typename Edits>
+Document* WideList(int32_t count, Edits edits) {
+    DtbBuilder b = DtbBuilder().Top(1).Node(16, static_cast<uint16_t>(count), 0);
+    for (int32_t k = 0; k < kWide; ++k) edits(k, &b);
+    return Loaded(b);
+}
+void Keep(int32_t k, DtbBuilder* b) { b->Scalar(0, static_cast<uint32_t>(k)); }
+// Ten values changed, every 6,000th from the 3,000th, and one inserted near
+// the front: 65,535 siblings.
+void TenAndOne(int32_t k, DtbBuilder* b) {
+    if (k == 100) b->Scalar(0, 0xABCDEF);
+    b->Scalar(0, static_cast<uint32_t>(k % 6000 == 3000 && k < 60000 ? ~k : k));
+}
+Document* WideBase() {
+    static Document* d = WideList(kWide, Keep);
+    return d;
+}
+
+void BM_DiffWideList(benchmark::State& st) {
+    Document* a = WideBase();
+    static Document* b = WideList(kWide + 1, TenAndOne);
+    DifferenceList list = {};
+    for (auto _ : st)
+        if (CompareDocuments(a, b, &list) != 0) std::abort();
+    st.counters["differences"] = list.Count;
+    FreeDifferences(&list);
+}
+
+// Ours inserts one value at the front and changes the last; theirs changes
+// ten in between.
+void BM_MergeWideList(benchmark::State& st) {
+    Document* base = WideBase();
+    static Document* ours = WideList(kWide + 1, [](int32_t k, DtbBuilder* b) {
+        if (k == 0) b->Scalar(0, 0xABCDEF);
+        b->Scalar(0, static_cast<uint32_t>(k == kWide - 1 ? ~k : k));
+    });
+    static Document* theirs = WideList(kWide, [](int32_t k, DtbBuilder* b) {
+        b->Scalar(0, static_cast<uint32_t>(k % 6000 == 3000 && k < 60000 ? ~k : k));
+    });
+    TestDocument out;
+    MergeConflicts conflicts = {};
+    for (auto _ : st)
+        if (MergeDocuments(base, ours, theirs, FavorNone, out.get(), &conflicts) != 0) std::abort();
+    st.counters["conflicts"] = conflicts.Count;
+    st.counters["chunks"] = out->ChunkCount;
+    FreeConflicts(&conflicts);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Diff)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Merge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DiffWideList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeWideList)->Unit(benchmark::kMillisecond);

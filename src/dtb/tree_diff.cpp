@@ -24,8 +24,11 @@ bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b, int32_
 }
 
 // The header's count is judged by what it says of the file: a count that
-// follows the top-level chunks there are is no difference of its own.
+// follows the top-level chunks there are is no difference of its own, and
+// neither is a count both files say alike (a top-level chunk added or
+// removed shows as itself).
 bool SameHeader(const Document* a, const PairingSide& sa, const Document* b, const PairingSide& sb) {
+    if (std::memcmp(a->HeaderBytes, b->HeaderBytes, kHeaderSize) == 0) return true;
     for (int k = 0; k < kHeaderSize; ++k)
         if ((k < 1 || k > 2) && a->HeaderBytes[k] != b->HeaderBytes[k]) return false;
     return TopLevelCountOf(*a) - sa.Shape.TopLevelCount == TopLevelCountOf(*b) - sb.Shape.TopLevelCount;
@@ -46,12 +49,22 @@ struct Frame {
     size_t next = 0;
 };
 
-void PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, int32_t parentB, Frame* f) {
+// The lists too different to align: the first one's parent item in the
+// first document, and how many.
+struct Unaligned {
+    int32_t first = -1;
+    int32_t count = 0;
+};
+
+bool PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, int32_t parentB, Frame* f,
+               Unaligned* unaligned) {
     f->parentA = parentA;
     ChildItems(sa, parentA, &f->a);
     ChildItems(sb, parentB, &f->b);
     std::vector<int32_t> pairOfA;
-    PairSiblings(sa, f->a, sb, f->b, &pairOfA);
+    PairingResult paired = PairSiblings(sa, f->a, sb, f->b, &pairOfA);
+    if (paired == PairingFailed) return false;
+    if (paired == PairingByPosition && unaligned->count++ == 0) unaligned->first = parentA;
     std::vector<bool> pairedB(f->b.size(), false);
     for (int32_t p : pairOfA)
         if (p >= 0) pairedB[static_cast<size_t>(p)] = true;
@@ -65,6 +78,7 @@ void PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, in
             f->entries.push_back({static_cast<int32_t>(i++), static_cast<int32_t>(j++), -1});
         }
     }
+    return true;
 }
 
 // The chunk of the first document nearest to where an addition would go.
@@ -74,9 +88,9 @@ int32_t PlaceOfAddition(const PairingSide& sa, const Frame& f, const Frame::Entr
     return item >= 0 ? sa.Shape.Items[item].Chunk : -1;
 }
 
-bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list) {
+bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list, Unaligned* unaligned) {
     std::vector<Frame> stack(1);
-    PlanFrame(sa, -1, sb, -1, &stack.back());
+    if (!PlanFrame(sa, -1, sb, -1, &stack.back(), unaligned)) return false;
     while (!stack.empty()) {
         Frame& f = stack.back();
         if (f.next == f.entries.size()) {
@@ -101,7 +115,7 @@ bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list) {
         if (sa.Hash[itemA] == sb.Hash[itemB] && SameSubtree(sa, itemA, sb, itemB)) continue;
         if (sa.Shape.Items[itemA].HasChildren && sb.Shape.Items[itemB].HasChildren) {
             stack.emplace_back();  // f is stale from here on
-            PlanFrame(sa, itemA, sb, itemB, &stack.back());
+            if (!PlanFrame(sa, itemA, sb, itemB, &stack.back(), unaligned)) return false;
         }
     }
     return true;
@@ -118,12 +132,21 @@ int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* l
         return -1;
     }
     bool done = true;
+    Unaligned unaligned;
     try {
         if (a->Key != b->Key) done = Add(list, DifferenceKey, -1, -1, -1);
         if (done && !SameHeader(a, sa, b, sb)) done = Add(list, DifferenceHeader, -1, -1, -1);
-        done = done && Walk(sa, sb, list);
+        done = done && Walk(sa, sb, list, &unaligned);
     } catch (const std::bad_alloc&) {
         done = false;
+    }
+    if (done && unaligned.count > 0) {
+        char lists[kMessageSize / 2];
+        NameSiblingLists(sa, unaligned.first, unaligned.count - 1, lists, sizeof lists);
+        ReportFormat(a, ReportWarning,
+                     "%s differ by more than %d siblings removed and added, too many to align: they are compared "
+                     "by position.",
+                     lists, kAlignEditLimit);
     }
     FreeSide(&sa);
     FreeSide(&sb);

@@ -33,6 +33,8 @@ struct Merger {
     Document* merged;
     MergeConflicts* conflicts;
     const char* failure = nullptr;
+    int32_t unalignedFirst = -1;  // base item of the first list too different to align, and how many
+    int32_t unalignedCount = 0;
 
     void Conflict(int32_t itemB, int32_t itemO, int32_t itemT) {
         if (conflicts->Count == conflicts->Capacity) {
@@ -79,13 +81,29 @@ struct Merger {
         }
     }
 
-    void Plan(int32_t pb, int32_t po, int32_t pt, Frame* f) {
+    // False when memory runs out.
+    bool Plan(int32_t pb, int32_t po, int32_t pt, Frame* f) {
         std::vector<int32_t> lb, lo, lt, bo, bt;
         ChildItems(b, pb, &lb);
         ChildItems(o, po, &lo);
         ChildItems(t, pt, &lt);
-        PairSiblings(b, lb, o, lo, &bo);
-        PairSiblings(b, lb, t, lt, &bt);
+        PairingResult ours = PairSiblings(b, lb, o, lo, &bo);
+        PairingResult theirs = PairSiblings(b, lb, t, lt, &bt);
+        if (ours == PairingFailed || theirs == PairingFailed) return false;
+        // Pairs by position could shift every later one and merge edits
+        // into the wrong siblings: such a list is one stretch, which one
+        // side takes whole unless both changed it.
+        if (ours == PairingByPosition || theirs == PairingByPosition) {
+            int32_t before = conflicts->Count;
+            Stretch(lb, lo, lt, bo, bt, 0, lb.size(), 0, lo.size(), 0, lt.size(), &f->actions);
+            if (conflicts->Count == before) return true;
+            if (pb >= 0) {  // the list's own node says where it is better than its first child
+                conflicts->Count = before;
+                Conflict(pb, po, pt);
+            }
+            if (unalignedCount++ == 0) unalignedFirst = pb;
+            return true;
+        }
         size_t b0 = 0, o0 = 0, t0 = 0;
         for (size_t i = 0; i <= lb.size(); ++i) {
             bool anchor = i < lb.size() && bo[i] >= 0 && bt[i] >= 0;
@@ -96,6 +114,7 @@ struct Merger {
             if (anchor) f->actions.push_back({MergeAnchor, lb[i], lo[o1], lt[t1]});
             b0 = i + 1, o0 = o1 + 1, t0 = t1 + 1;
         }
+        return true;
     }
 
     int32_t Append(const PairingSide& side, int32_t item, int64_t count) {
@@ -137,7 +156,7 @@ struct Merger {
 
     bool Run() {
         std::vector<Frame> stack(1);
-        Plan(-1, -1, -1, &stack.back());
+        if (!Plan(-1, -1, -1, &stack.back())) return false;
         while (!stack.empty()) {
             Frame& f = stack.back();
             if (f.next == f.actions.size()) {
@@ -170,7 +189,7 @@ struct Merger {
             if (side->Shape.Items[item].HasChildren) {
                 stack.emplace_back();  // f is stale from here on
                 stack.back().out = out;
-                Plan(a.B, a.O, a.T, &stack.back());
+                if (!Plan(a.B, a.O, a.T, &stack.back())) return false;
             }
         }
         return true;
@@ -206,17 +225,25 @@ int32_t MergeDocuments(const Document* base, const Document* ours, const Documen
                 EnsureRoom(merged, static_cast<int32_t>(bytes), static_cast<int32_t>(slots) + 1) == 0;
     if (done) {
         const Document* header = SameOwnHeader(base, ours) ? theirs : ours;
-        if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
-            m.Conflict(-1, -1, -1);
-            if (favor == FavorTheirs) header = theirs;
-        }
-        std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
         merged->Key = ours->Key == base->Key ? theirs->Key : ours->Key;
         try {
+            if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
+                m.Conflict(-1, -1, -1);
+                if (favor == FavorTheirs) header = theirs;
+            }
+            std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
             done = m.Run();
         } catch (const std::bad_alloc&) {
             done = false;
         }
+    }
+    if (done && m.unalignedCount > 0) {
+        char lists[kMessageSize / 2];
+        NameSiblingLists(m.b, m.unalignedFirst, m.unalignedCount - 1, lists, sizeof lists);
+        ReportFormat(merged, ReportWarning,
+                     "%s were changed on both sides, one of them by more than %d siblings removed and added, too "
+                     "many to align: %s one conflict.",
+                     lists, kAlignEditLimit, m.unalignedCount > 1 ? "each list is" : "they are");
     }
     FreeSide(&m.b);
     FreeSide(&m.o);

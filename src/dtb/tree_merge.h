@@ -8,7 +8,10 @@
 // two anchors, the stretch that one side left as the base had it takes the
 // other side's; two sides that made it the same agree; anything else is a
 // conflict. So is one chunk changed in two different ways, and the header's
-// own bytes changed in two different ways.
+// own bytes changed in two different ways. A list whose alignment with the
+// base gives up (tree_pairing.h) is one stretch: one side's whole list when
+// the other left it as the base had it, else one conflict, which a warning
+// through merged's hook explains.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +25,9 @@ enum MergeFavor : int32_t {
 };
 
 // Where two changes met: the first chunk of the place in each document, -1
-// where that document has none there; all three -1 for the header.
+// where that document has none there; all three -1 for the header. A list of
+// siblings too different to align is one place, named by its node (at the
+// top level, by its first chunks).
 struct MergeConflict {
     int32_t Base;
     int32_t Ours;

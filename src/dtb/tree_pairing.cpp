@@ -1,10 +1,12 @@
 #include "tree_pairing.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "chunk_path.h"
 #include "chunk_types.h"
 #include "report.h"
 
@@ -83,14 +85,15 @@ void PairLeftovers(const PairingSide& A, const std::vector<int32_t>& a, const st
     }
 }
 
-// Keeps the largest set of pairs whose order agrees on both sides; the rest
-// (siblings that swapped places) become a removal and an addition.
-void KeepOrdered(std::vector<int32_t>* pairOfA) {
+// Keeps, among the pairs of the positions in a that consider says, the
+// largest set whose order agrees on both sides.
+template <typename Consider>
+void KeepLongestRun(std::vector<int32_t>* pairOfA, Consider consider) {
     std::vector<int32_t>& pairs = *pairOfA;
     std::vector<int32_t> tails;  // positions in a, by the length of the run they end
     std::vector<int32_t> before(pairs.size(), -1);
     for (size_t i = 0; i < pairs.size(); ++i) {
-        if (pairs[i] < 0) continue;
+        if (pairs[i] < 0 || !consider(i)) continue;
         auto at = std::lower_bound(tails.begin(), tails.end(), pairs[i],
                                    [&](int32_t t, int32_t v) { return pairs[static_cast<size_t>(t)] < v; });
         if (at != tails.begin()) before[i] = at[-1];
@@ -104,7 +107,215 @@ void KeepOrdered(std::vector<int32_t>* pairOfA) {
     for (int32_t i = tails.empty() ? -1 : tails.back(); i >= 0; i = before[static_cast<size_t>(i)])
         kept[static_cast<size_t>(i)] = true;
     for (size_t i = 0; i < pairs.size(); ++i)
-        if (!kept[i]) pairs[i] = -1;
+        if (consider(i) && !kept[i]) pairs[i] = -1;
+}
+
+// Undoes pairs that cross (siblings that swapped places): they become a
+// removal and an addition. A name is the surer sign of the same node, so
+// named pairs keep their order first and the others give way to them; the
+// others never cross each other, as the alignment made them in order.
+void KeepOrdered(const std::vector<bool>& named, std::vector<int32_t>* pairOfA) {
+    std::vector<int32_t>& pairs = *pairOfA;
+    KeepLongestRun(pairOfA, [&](size_t i) { return named[i]; });
+    std::vector<int32_t> nextNamed(pairs.size() + 1, INT32_MAX);  // the b position of the next named pair
+    for (size_t i = pairs.size(); i-- > 0;) nextNamed[i] = named[i] && pairs[i] >= 0 ? pairs[i] : nextNamed[i + 1];
+    int32_t lastNamed = -1;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (pairs[i] < 0) continue;
+        if (named[i])
+            lastNamed = pairs[i];
+        else if (pairs[i] < lastNamed || pairs[i] > nextNamed[i + 1])
+            pairs[i] = -1;
+    }
+}
+
+// The fewest removals and additions that turn x into y, found from both ends
+// at once (a middle stretch of the best path, then each half the same way),
+// so that the memory is the lists' length and the time their length times
+// the removals and additions. The pairs of equal elements it keeps are
+// written to pairOfX.
+class Alignment {
+public:
+    Alignment(const std::vector<uint64_t>& x, const std::vector<uint64_t>& y, std::vector<int32_t>* pairOfX)
+        : x_(x), y_(y), pairOfX_(*pairOfX), offset_(static_cast<int32_t>(y.size()) + 1) {
+        forward_.resize(x.size() + y.size() + 3);
+        backward_.resize(x.size() + y.size() + 3);
+    }
+
+    // False when more than limit removals and additions are needed.
+    bool Run(int32_t limit) {
+        return Align(0, static_cast<int32_t>(x_.size()), 0, static_cast<int32_t>(y_.size()), limit);
+    }
+
+private:
+    // Each half of a best path needs at most half of its removals and
+    // additions: the halves cannot pass the limit, and the depth is about
+    // the logarithm of their number.
+    bool Align(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t limit) {
+        for (; x0 < x1 && y0 < y1 && x_[x0] == y_[y0]; ++x0, ++y0) pairOfX_[x0] = y0;
+        for (; x0 < x1 && y0 < y1 && x_[x1 - 1] == y_[y1 - 1]; --x1, --y1) pairOfX_[x1 - 1] = y1 - 1;
+        if (x0 == x1 || y0 == y1) return (x1 - x0) + (y1 - y0) <= limit;
+        int32_t midX = 0, midY = 0;
+        if (!Middle(x0, x1, y0, y1, limit, &midX, &midY)) return false;
+        Align(x0, midX, y0, midY, INT32_MAX);
+        Align(midX, x1, midY, y1, INT32_MAX);
+        return true;
+    }
+
+    // A point on a best path through [x0, x1) x [y0, y1), on diagonals
+    // k = x - y: forward_[k] is the furthest x a path from the start reaches
+    // on k with the removals and additions so far, backward_[k] the nearest
+    // x a path from the end reaches. Where they meet, the path is best.
+    bool Middle(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t limit, int32_t* midX, int32_t* midY) {
+        int32_t* forward = forward_.data() + offset_;
+        int32_t* backward = backward_.data() + offset_;
+        const int32_t lowest = x0 - y1, highest = x1 - y0;  // the diagonals inside the box
+        const int32_t startK = x0 - y0, endK = x1 - y1;
+        const bool odd = ((startK - endK) & 1) != 0;
+        int32_t fLow = startK, fHigh = startK, bLow = endK, bHigh = endK;
+        forward[startK] = x0;
+        backward[endK] = x1;
+        for (int32_t cost = 1;; ++cost) {
+            // Each round adds a removal or an addition at each end: a path
+            // found from the start now needs 2 * cost - 1, from the end 2 * cost.
+            if (2 * static_cast<int64_t>(cost) - 1 > limit) return false;
+            if (fLow > lowest)
+                forward[--fLow - 1] = -1;
+            else
+                ++fLow;
+            if (fHigh < highest)
+                forward[++fHigh + 1] = -1;
+            else
+                --fHigh;
+            for (int32_t k = fHigh; k >= fLow; k -= 2) {
+                int32_t x = forward[k - 1] < forward[k + 1] ? forward[k + 1] : forward[k - 1] + 1;
+                int32_t y = x - k;
+                for (; x < x1 && y < y1 && x_[x] == y_[y]; ++x, ++y) continue;
+                forward[k] = x;
+                if (odd && bLow <= k && k <= bHigh && backward[k] <= x) {
+                    *midX = x, *midY = y;
+                    return true;
+                }
+            }
+            if (2 * static_cast<int64_t>(cost) > limit) return false;
+            if (bLow > lowest)
+                backward[--bLow - 1] = INT32_MAX;
+            else
+                ++bLow;
+            if (bHigh < highest)
+                backward[++bHigh + 1] = INT32_MAX;
+            else
+                --bHigh;
+            for (int32_t k = bHigh; k >= bLow; k -= 2) {
+                int32_t x = backward[k - 1] < backward[k + 1] ? backward[k - 1] : backward[k + 1] - 1;
+                int32_t y = x - k;
+                for (; x > x0 && y > y0 && x_[x - 1] == y_[y - 1]; --x, --y) continue;
+                backward[k] = x;
+                if (!odd && fLow <= k && k <= fHigh && x <= forward[k]) {
+                    *midX = x, *midY = y;
+                    return true;
+                }
+            }
+        }
+    }
+
+    const std::vector<uint64_t>& x_;
+    const std::vector<uint64_t>& y_;
+    std::vector<int32_t>& pairOfX_;
+    const int32_t offset_;  // of diagonal 0 in the two below: the lowest, -m, has a guard before it
+    std::vector<int32_t> forward_, backward_;
+};
+
+// Named nodes pair by name, the k-th of a name on one side with the k-th on
+// the other; the rest pair as a sequence. The sequence's common start and end
+// pair as they stand, the middles by the alignment of equal subtrees, and
+// what that leaves between two of its pairs by shape.
+PairingResult PairOneWay(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
+                         const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
+    pairOfA->assign(a.size(), -1);
+    std::vector<bool> named(a.size(), false);
+    std::vector<Named> namedA, namedB;
+    std::vector<int32_t> ua, ub;  // positions of the unnamed siblings
+    for (size_t i = 0; i < a.size(); ++i) {
+        PayloadView name = NameOfItem(A, a[i]);
+        named[i] = name.Length > 0;
+        if (name.Length)
+            namedA.push_back({name, static_cast<int32_t>(i)});
+        else
+            ua.push_back(static_cast<int32_t>(i));
+    }
+    for (size_t j = 0; j < b.size(); ++j) {
+        PayloadView name = NameOfItem(B, b[j]);
+        if (name.Length)
+            namedB.push_back({name, static_cast<int32_t>(j)});
+        else
+            ub.push_back(static_cast<int32_t>(j));
+    }
+
+    auto byName = [](const Named& x, const Named& y) {
+        int c = CompareNames(x.name, y.name);
+        return c != 0 ? c < 0 : x.position < y.position;
+    };
+    std::sort(namedA.begin(), namedA.end(), byName);
+    std::sort(namedB.begin(), namedB.end(), byName);
+    for (size_t i = 0, j = 0; i < namedA.size() && j < namedB.size();) {
+        int c = CompareNames(namedA[i].name, namedB[j].name);
+        if (c == 0) (*pairOfA)[static_cast<size_t>(namedA[i].position)] = namedB[j].position;
+        if (c <= 0) ++i;
+        if (c >= 0) ++j;
+    }
+
+    auto same = [&](size_t i, size_t j) { return A.Hash[a[ua[i]]] == B.Hash[b[ub[j]]]; };
+    const size_t n = ua.size();
+    const size_t m = ub.size();
+    size_t start = 0;
+    while (start < n && start < m && same(start, start)) {
+        (*pairOfA)[ua[start]] = ub[start];
+        ++start;
+    }
+    size_t end = 0;
+    while (end < n - start && end < m - start && same(n - 1 - end, m - 1 - end)) {
+        (*pairOfA)[ua[n - 1 - end]] = ub[m - 1 - end];
+        ++end;
+    }
+    const size_t rows = n - start - end;
+    const size_t cols = m - start - end;
+    PairingResult result = PairingAligned;
+    if (rows > 0 && cols > 0) {
+        std::vector<uint64_t> x(rows), y(cols);
+        for (size_t i = 0; i < rows; ++i) x[i] = A.Hash[a[ua[start + i]]];
+        for (size_t j = 0; j < cols; ++j) y[j] = B.Hash[b[ub[start + j]]];
+        std::vector<int32_t> pairOfX(rows, -1);
+        if (Alignment(x, y, &pairOfX).Run(kAlignEditLimit)) {
+            size_t gapI = 0, gapJ = 0;
+            for (size_t i = 0; i < rows; ++i) {
+                if (pairOfX[i] < 0) continue;
+                size_t j = static_cast<size_t>(pairOfX[i]);
+                PairLeftovers(A, a, ua, start + gapI, start + i, B, b, ub, start + gapJ, start + j, pairOfA);
+                (*pairOfA)[ua[start + i]] = ub[start + j];
+                gapI = i + 1;
+                gapJ = j + 1;
+            }
+            PairLeftovers(A, a, ua, start + gapI, start + rows, B, b, ub, start + gapJ, start + cols, pairOfA);
+        } else {
+            for (size_t k = 0; k < rows && k < cols; ++k)
+                if (ShapeOf(A, a[ua[start + k]]) == ShapeOf(B, b[ub[start + k]]))
+                    (*pairOfA)[ua[start + k]] = ub[start + k];
+            result = PairingByPosition;
+        }
+    }
+    KeepOrdered(named, pairOfA);
+    return result;
+}
+
+// Whether list a comes first in an order of lists that does not depend on
+// which side holds them: by length, then by their subtrees' hashes.
+bool ComesFirst(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
+                const std::vector<int32_t>& b) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    for (size_t i = 0; i < a.size(); ++i)
+        if (A.Hash[a[i]] != B.Hash[b[i]]) return A.Hash[a[i]] < B.Hash[b[i]];
+    return true;
 }
 
 }  // namespace
@@ -181,83 +392,40 @@ bool SameSubtree(const PairingSide& a, int32_t itemA, const PairingSide& b, int3
     }
 }
 
-void PairSiblings(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
-                  const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
-    pairOfA->assign(a.size(), -1);
-    std::vector<Named> namedA, namedB;
-    std::vector<int32_t> ua, ub;  // positions of the unnamed siblings
-    for (size_t i = 0; i < a.size(); ++i) {
-        PayloadView name = NameOfItem(A, a[i]);
-        if (name.Length)
-            namedA.push_back({name, static_cast<int32_t>(i)});
-        else
-            ua.push_back(static_cast<int32_t>(i));
+PairingResult PairSiblings(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
+                           const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
+    try {
+        // Ties between equally good pairings are settled by which list comes
+        // first, never by which side a list is on: pairing b with a must give
+        // the same pairs, or two comparisons of the same files would disagree.
+        if (ComesFirst(A, a, B, b)) return PairOneWay(A, a, B, b, pairOfA);
+        std::vector<int32_t> pairOfB;
+        PairingResult result = PairOneWay(B, b, A, a, &pairOfB);
+        pairOfA->assign(a.size(), -1);
+        for (size_t j = 0; j < pairOfB.size(); ++j)
+            if (pairOfB[j] >= 0) (*pairOfA)[static_cast<size_t>(pairOfB[j])] = static_cast<int32_t>(j);
+        return result;
+    } catch (const std::bad_alloc&) {
+        return PairingFailed;
     }
-    for (size_t j = 0; j < b.size(); ++j) {
-        PayloadView name = NameOfItem(B, b[j]);
-        if (name.Length)
-            namedB.push_back({name, static_cast<int32_t>(j)});
-        else
-            ub.push_back(static_cast<int32_t>(j));
-    }
+}
 
-    // Named nodes: the k-th of a name on one side with the k-th on the other.
-    auto byName = [](const Named& x, const Named& y) {
-        int c = CompareNames(x.name, y.name);
-        return c != 0 ? c < 0 : x.position < y.position;
-    };
-    std::sort(namedA.begin(), namedA.end(), byName);
-    std::sort(namedB.begin(), namedB.end(), byName);
-    for (size_t i = 0, j = 0; i < namedA.size() && j < namedB.size();) {
-        int c = CompareNames(namedA[i].name, namedB[j].name);
-        if (c == 0) (*pairOfA)[static_cast<size_t>(namedA[i].position)] = namedB[j].position;
-        if (c <= 0) ++i;
-        if (c >= 0) ++j;
+void NameSiblingLists(const PairingSide& side, int32_t parentItem, int32_t more, char* out, size_t outSize) {
+    char path[kMessageSize / 2] = "";
+    if (parentItem >= 0) {
+        const int32_t chunk = side.Shape.Items[parentItem].Chunk;
+        PathIndex index = {};
+        if (BuildPathIndex(side.Doc, &index) != 0 || FormatChunkPath(side.Doc, &index, chunk, path, sizeof path) < 0)
+            std::snprintf(path, sizeof path, "#%d", chunk);
+        FreePathIndex(&index);
     }
-
-    // The rest as a sequence: the common start and end, then the middle.
-    auto same = [&](size_t i, size_t j) { return A.Hash[a[ua[i]]] == B.Hash[b[ub[j]]]; };
-    const size_t n = ua.size();
-    const size_t m = ub.size();
-    size_t start = 0;
-    while (start < n && start < m && same(start, start)) {
-        (*pairOfA)[ua[start]] = ub[start];
-        ++start;
-    }
-    size_t end = 0;
-    while (end < n - start && end < m - start && same(n - 1 - end, m - 1 - end)) {
-        (*pairOfA)[ua[n - 1 - end]] = ub[m - 1 - end];
-        ++end;
-    }
-    const size_t rows = n - start - end;
-    const size_t cols = m - start - end;
-    if (rows == 0 || cols == 0) return KeepOrdered(pairOfA);
-    if (static_cast<int64_t>(rows) * static_cast<int64_t>(cols) > kAlignCellLimit) {
-        for (size_t k = 0; k < rows && k < cols; ++k)
-            if (ShapeOf(A, a[ua[start + k]]) == ShapeOf(B, b[ub[start + k]])) (*pairOfA)[ua[start + k]] = ub[start + k];
-        return KeepOrdered(pairOfA);
-    }
-    // length[i][j]: the longest common run of the middles' suffixes from i and j.
-    const size_t width = cols + 1;
-    std::vector<int32_t> length((rows + 1) * width, 0);
-    for (size_t i = rows; i-- > 0;)
-        for (size_t j = cols; j-- > 0;)
-            length[i * width + j] = same(start + i, start + j)
-                                        ? length[(i + 1) * width + j + 1] + 1
-                                        : std::max(length[(i + 1) * width + j], length[i * width + j + 1]);
-    size_t i = 0, j = 0, gapI = 0, gapJ = 0;
-    while (i < rows && j < cols) {
-        if (same(start + i, start + j) && length[i * width + j] == length[(i + 1) * width + j + 1] + 1) {
-            PairLeftovers(A, a, ua, start + gapI, start + i, B, b, ub, start + gapJ, start + j, pairOfA);
-            (*pairOfA)[ua[start + i]] = ub[start + j];
-            gapI = ++i;
-            gapJ = ++j;
-        } else if (length[(i + 1) * width + j] >= length[i * width + j + 1]) {
-            ++i;
-        } else {
-            ++j;
-        }
-    }
-    PairLeftovers(A, a, ua, start + gapI, start + rows, B, b, ub, start + gapJ, start + cols, pairOfA);
-    KeepOrdered(pairOfA);
+    const char* plural = more == 1 ? "" : "s";
+    if (parentItem < 0 && more > 0)
+        std::snprintf(out, outSize, "The top-level chunks and the children of %d node%s", more, plural);
+    else if (parentItem < 0)
+        std::snprintf(out, outSize, "The top-level chunks");
+    else if (more > 0)
+        std::snprintf(out, outSize, "The children of %s and those of %d more node%s", path, more, plural);
+    else
+        std::snprintf(out, outSize, "The children of %s", path);
 }
