@@ -106,8 +106,7 @@ std::string ValueText(const Document* doc, int32_t chunk) {
 
 // "FILE<TAB>path<TAB>label<TAB>": how every line about a chunk starts.
 std::string LineHead(const Document* doc, const PathIndex* index, const char* file, int32_t chunk) {
-    std::string path = WholeText([&](char* out, size_t size) { return FormatChunkPath(doc, index, chunk, out, size); });
-    return std::string(file) + "\t" + path + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
+    return std::string(file) + "\t" + PathText(doc, index, chunk) + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
 }
 
 bool Found(const Document* doc, const Finder* finder, std::vector<int32_t>* found, PathIndex* index) {

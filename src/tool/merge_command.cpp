@@ -31,12 +31,8 @@ std::string HeaderText(const Document* doc) {
 // through their path indexes, made once for all the conflicts.
 std::string PlaceOf(const Document* const docs[3], const PathIndex paths[3], const MergeConflict& c) {
     const int32_t chunks[3] = {c.Base, c.Ours, c.Theirs};
-    for (int k = 0; k < 3; ++k) {
-        if (chunks[k] < 0) continue;
-        std::string path = WholeText(
-            [&](char* out, size_t size) { return FormatChunkPath(docs[k], &paths[k], chunks[k], out, size); });
-        return EscapedText(path.data(), path.size());
-    }
+    for (int k = 0; k < 3; ++k)
+        if (chunks[k] >= 0) return PathText(docs[k], &paths[k], chunks[k]);
     return "header";
 }
 

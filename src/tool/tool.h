@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "chunk_path.h"
 #include "document.h"
 
 // Exit codes.
@@ -31,6 +32,10 @@ bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter 
 // bytes, returning the whole length; negative for none): a path or a value
 // is never cut to the views' buffer. "" for none.
 std::string WholeText(const std::function<int32_t(char* out, size_t outSize)>& make);
+
+// A chunk's path as every command prints it: exactly as it reads back, so
+// never escaped again (its own escapes keep it on one line). "" for none.
+std::string PathText(const Document* doc, const PathIndex* index, int32_t chunk);
 
 // text with backslash, tab, CR, LF and the other control bytes written as
 // \\, \t, \r, \n and \xHH, so that one text stays on one line and reads

@@ -62,5 +62,9 @@ int main(int argc, char** argv) {
     ok &= SaveFile(dir + "mod_theirs.dtb", mod(42, "sky", true));
     ok &= SaveFile(dir + "mod_clash.dtb", mod(44, "sky", false));
     ok &= SaveFile(dir + "mod_both.dtb", mod(43, "a\tb", true));
+    // A name that a path writes escaped: a/b is a\/b.
+    for (int32_t value : {1, 2, 3})
+        ok &= SaveFile(dir + "slash" + std::to_string(value) + ".dtb",
+                       DtbBuilder().Top(1).Node(16, 2, 1).Text(5, "a/b").Scalar(0, value).File(0));
     return ok ? 0 : 1;
 }
