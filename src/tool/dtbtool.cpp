@@ -59,9 +59,11 @@ void ToStderr(void*, const char* text, ReportKind) { std::fprintf(stderr, "%s\n"
 
 }  // namespace
 
-bool StartDocument(Document* doc) {
+bool StartDocument(Document* doc, ReportHook report, void* context) {
     InitDocument(doc);
-    doc->Reporter = ToStderr;
+    doc->Reporter = report ? report : ToStderr;
+    doc->ReporterContext = context;
+    doc->History.KeepsNone = true;  // nothing here is undone: a change costs no memory for it
     return AllocateDocument(doc) == 0;
 }
 

@@ -153,10 +153,7 @@ void ReplaceIn(const Criteria& c, Document* doc, const Finder* finder, const cha
 
 void RunOne(const Criteria& c, bool replacing, const char* file, FileResult* r) {
     Document doc;
-    InitDocument(&doc);
-    doc.Reporter = ToResult;
-    doc.ReporterContext = r;
-    r->Failed = AllocateDocument(&doc) != 0 || !LoadFile(&doc, file);
+    r->Failed = !StartDocument(&doc, ToResult, r) || !LoadFile(&doc, file);
     Finder* finder = r->Failed ? nullptr : MakeFinder(&doc, c.Options);
     if (finder && replacing) ReplaceIn(c, &doc, finder, file, r);
     if (finder && !replacing) FindIn(&doc, finder, file, r);

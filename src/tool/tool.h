@@ -14,9 +14,10 @@ const int kExitOk = 0;
 const int kExitRefused = 1;  // a file was refused or could not be read or written
 const int kExitUsage = 2;
 
-// A document state whose messages go to stderr, with its memory allocated.
-// Returns false (after the message) when the memory cannot be had.
-bool StartDocument(Document* doc);
+// A document state with its memory allocated, whose messages go to report
+// (nullptr: stderr) and which keeps no undo history. Returns false (after
+// the message) when the memory cannot be had.
+bool StartDocument(Document* doc, ReportHook report = nullptr, void* context = nullptr);
 
 // Opens and reads path into the document. Returns false after the message.
 bool LoadFile(Document* doc, const char* path);
