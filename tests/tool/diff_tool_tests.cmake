@@ -37,6 +37,10 @@ dtbtool_case(diff_escaped_path 1 ARGS diff ${FIX}/slash1.dtb ${FIX}/slash2.dtb Q
   STDOUT_MATCH "^~ ${SLASH}Integer\\(0x00\\) 1 -> Integer\\(0x00\\) 2\n$")
 dtbtool_case(diff_escaped_path_json 1 ARGS diff ${FIX}/slash1.dtb ${FIX}/slash2.dtb --json QUIET
   STDOUT_MATCH "^{\"kind\":\"changed\",\"path\":\"a\\\\\\\\/b/1\",")
-dtbtool_case(merge_escaped_path 1 ARGS merge ${FIX}/slash1.dtb ${FIX}/slash2.dtb ${FIX}/slash3.dtb -o ${FIX}/never.dtb
+# As git's merge driver, OUT is git's temporary: --name says which file it stands for.
+dtbtool_case(merge_escaped_path_named 1 ARGS merge ${FIX}/slash1.dtb ${FIX}/slash2.dtb ${FIX}/slash3.dtb
+  -o ${FIX}/.merge_file_x --name data/mod.dtb
   STDOUT_MATCH "^! ${SLASH}base Integer\\(0x00\\) 1 \\| ours Integer\\(0x00\\) 2 \\| theirs Integer\\(0x00\\) 3\n$"
-  STDERR "^1 conflict: [^\n]*never.dtb not written\n$")
+  STDERR "^1 conflict: data/mod.dtb not written\n$")
+dtbtool_case(merge_named_save 2 ARGS merge ${FIX}/slash1.dtb ${FIX}/slash2.dtb ${FIX}/slash2.dtb
+  -o ${FIX}/no/such/folder/x.dtb --name data/mod.dtb STDERR "^SAVE FAILED: Could not create file data/mod.dtb \\([0-9]+\\)\n$")
