@@ -50,6 +50,14 @@ const char kUsage[] =
     "                              each conflict is listed (! path  base | ours | theirs)\n"
     "                              and nothing is written (exit status 1) unless --favor\n"
     "                              settles them; 2 on trouble; messages call OUT NAME\n"
+    "  get FILE PATH...            print the chunk at each path as list does (label, tab,\n"
+    "                              value, tab, chunk index); exit status 1 and the reason\n"
+    "                              for a path that names no chunk\n"
+    "  set FILE PATH VALUE [PATH VALUE...] [--hex]\n"
+    "                              store each VALUE in the chunk at its PATH as the\n"
+    "                              editor's Data box reads it (--hex: as bytes, as its Hex\n"
+    "                              box reads them) and save; a refused value or a path\n"
+    "                              that names no chunk changes nothing (exit status 1)\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -120,6 +128,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "replace")) result = ReplaceCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "diff")) result = DiffCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "merge")) result = MergeCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "get")) result = GetCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "set")) result = SetCommand(argc - 2, argv + 2);
     if (result == -1) {
         std::fputs(kUsage, stderr);
         return kExitUsage;

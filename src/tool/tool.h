@@ -38,6 +38,10 @@ std::string WholeText(const std::function<int32_t(char* out, size_t outSize)>& m
 // never escaped again (its own escapes keep it on one line). "" for none.
 std::string PathText(const Document* doc, const PathIndex* index, int32_t chunk);
 
+// Prints the chunk's line as list does, and a line feed. False after the
+// message when memory runs out.
+bool PrintChunkLine(const Document* doc, int32_t chunk);
+
 // text with backslash, tab, CR, LF and the other control bytes written as
 // \\, \t, \r, \n and \xHH, so that one text stays on one line and reads
 // back unambiguously; PrintEscaped writes it to stdout.
@@ -54,3 +58,5 @@ int FindCommand(int argc, char** argv);
 int ReplaceCommand(int argc, char** argv);
 int DiffCommand(int argc, char** argv);
 int MergeCommand(int argc, char** argv);
+int GetCommand(int argc, char** argv);
+int SetCommand(int argc, char** argv);

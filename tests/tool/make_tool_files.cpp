@@ -1,5 +1,6 @@
 // Writes the files the dtbtool tests run on, each one a case the tool must
 // handle, made with the same builder as the core tests.
+#include <random>
 #include <string>
 
 #include "chunk_types.h"
@@ -22,6 +23,26 @@ static std::vector<uint8_t> QuickFile(const DtbBuilder& b, uint32_t key) {
     SeedCipher(&cipher, key);
     ApplyCipher(&cipher, file.data(), 4, static_cast<int64_t>(b.plain.size()));
     return file;
+}
+
+// A node with a name made of what a path must escape (/ [ ] \ and control
+// bytes), digits, '#' and a high byte, often shared by its siblings, over
+// numbers that each chunk holds alone and texts that need escaping too.
+static void NamedSubtree(DtbBuilder& b, std::mt19937& rng, uint32_t& number, int depth) {
+    static const char* const kPieces[] = {"/", "[", "]", "\\", "1", "07", "#", "\xE9", "a", "\x01", "x"};
+    std::string name;
+    for (uint32_t n = 1 + rng() % 2; n > 0; --n) name += kPieces[rng() % 11];
+    const uint16_t children = depth > 0 ? static_cast<uint16_t>(rng() % 5) : 0;
+    b.Node(16 + rng() % 2, static_cast<uint16_t>(children + 1), static_cast<int32_t>(number++)).Text(5, name);
+    for (uint16_t k = 0; k < children; ++k) {
+        if (rng() % 3 == 0) {
+            NamedSubtree(b, rng, number, depth - 1);
+        } else if (rng() % 2) {
+            b.Scalar(0, number++);
+        } else {
+            b.Text(2, "t\\" + std::to_string(number++) + (rng() % 2 ? "\t/" : "]"));
+        }
+    }
 }
 
 int main(int argc, char** argv) {
@@ -81,6 +102,18 @@ int main(int argc, char** argv) {
         ok &= SaveFile(dir + "slash" + std::to_string(value) + ".dtb",
                        DtbBuilder().Top(1).Node(16, 2, 1).Text(5, "a/b").Scalar(0, value).File(0));
 
+    // For the paths that every command prints: more top-level chunks than a
+    // node can hold children, named nodes on both sides of the 65,535th.
+    std::mt19937 rng(29);
+    uint32_t number = 0;
+    DtbBuilder paths = DtbBuilder().Top(65535);
+    for (int32_t k = 0; k < 100; ++k) NamedSubtree(paths, rng, number, 3);
+    while (number < 70000) paths.Scalar(0, number++);
+    for (int32_t k = 0; k < 100; ++k) NamedSubtree(paths, rng, number, 3);
+    ok &= SaveFile(dir + "paths.dtb", paths.File(0x600D));
+    DtbBuilder names = DtbBuilder().Top(200);  // as few as a merge takes
+    for (int32_t k = 0; k < 200; ++k) NamedSubtree(names, rng, number, 3);
+    ok &= SaveFile(dir + "names.dtb", names.File(0x600D));
     // A change larger than the editor's undo can hold: 1,200,000 values,
     // written in place (one builder call a value takes seconds as well).
     DtbBuilder values = DtbBuilder().Top(65535);
