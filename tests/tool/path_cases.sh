@@ -3,10 +3,11 @@
 # they were printed for; set changes a file wholly or not at all.
 #   path_cases.sh TOOL FILES SCRATCH
 # FILES holds paths.dtb (names that need escaping, more than 65,535
-# top-level chunks) and names.dtb (such names alone, few enough to merge).
+# top-level chunks), names.dtb (such names alone, few enough to merge) and
+# chain.dtb (30,000 levels deep).
 set -uo pipefail
 export LC_ALL=C
-tool=$1 file=$2/paths.dtb dir=$3
+tool=$1 file=$2/paths.dtb chain=$2/chain.dtb dir=$3
 rm -rf "$dir" && mkdir -p "$dir" && cd "$dir" || exit 1
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
@@ -67,6 +68,11 @@ cp "$file" dashes.dtb
 [ $? = 1 ] && grep -q 'refuses "--": In Hex' set.err || fail "-- as hex bytes: $(cat set.err)"
 "$tool" set dashes.dtb "$first" --hex 2> set.err
 [ $? = 1 ] && grep -q 'refuses "--hex": An Integer' set.err || fail "--hex as an integer: $(cat set.err)"
+
+# find prints each match as it is made: the first lines of a chain whose
+# paths add up to gigabytes come at once, and a closed pipe ends the run.
+lines=$(timeout 20 "$tool" find "$chain" --name level --whole | head -2 | cut -f2)
+[ "$lines" = $'level/0\nlevel/level/0' ] || fail "find on the chain printed: ${lines:0:200}"
 
 [ $failures = 0 ] && echo ok
 exit $((failures > 0))
