@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "chunk_types.h"
 #include "report.h"
@@ -15,10 +15,6 @@
 #include "tree_edit.h"
 
 namespace {
-
-bool SameName(PayloadView a, PayloadView b) {
-    return a.Length == b.Length && std::memcmp(a.Text, b.Text, a.Length) == 0;
-}
 
 bool IsDigits(const char* text, size_t length) {
     if (length == 0) return false;
@@ -86,8 +82,9 @@ struct Step {
 };
 
 // Reads the step that starts at *p, up to an unescaped '/' or the end, and
-// leaves *p there. False with why set when the step is malformed.
-bool ReadStep(const char** p, Step* step, std::string* why) {
+// leaves *p there. False with why set when the step is malformed. A node
+// holds at most kMostChildren children; the top level has no such bound.
+bool ReadStep(const char** p, bool topLevel, Step* step, std::string* why) {
     const char* s = *p;
     const char* end = s;
     while (*end && *end != '/') end += (*end == '\\' && end[1]) ? 2 : 1;
@@ -97,8 +94,8 @@ bool ReadStep(const char** p, Step* step, std::string* why) {
         return false;
     }
     if (IsDigits(s, static_cast<size_t>(end - s))) {
-        long value = std::strtol(s, nullptr, 10);
-        if (end - s > 9 || value > kMostChildren) {
+        long long value = end - s > 10 ? LLONG_MAX : std::strtoll(s, nullptr, 10);
+        if (value > (topLevel ? INT32_MAX : kMostChildren)) {
             *why = "The position " + std::string(s, end) + " is past any chunk's.";
             return false;
         }
@@ -144,30 +141,52 @@ bool ReadStep(const char** p, Step* step, std::string* why) {
     return true;
 }
 
-// The child of parentItem (-1: the top level) that step names, or -1 with why.
+// Orders named items by parent, then name, then position (items of one
+// parent ascend as their positions do).
+struct NameOrder {
+    const Document* doc;
+    const TreeItem* items;
+    int Compare(int32_t parentItem, PayloadView name, int32_t item) const {
+        if (parentItem != items[item].ParentItem) return parentItem < items[item].ParentItem ? -1 : 1;
+        PayloadView other = NodeNameOf(doc, items[item].Chunk);
+        int order = std::memcmp(name.Text, other.Text, std::min(name.Length, other.Length));
+        if (order != 0) return order;
+        return name.Length == other.Length ? 0 : name.Length < other.Length ? -1 : 1;
+    }
+    bool operator()(int32_t a, int32_t b) const {
+        int order = Compare(items[a].ParentItem, NodeNameOf(doc, items[a].Chunk), b);
+        return order != 0 ? order < 0 : a < b;
+    }
+};
+
+// The child of parentItem (-1: the top level) that step names, or -1 with
+// why. The path up to the step, [path, upTo), is copied into a refusal only:
+// copied at each step, it would cost a deep path its depth squared.
 int32_t ChildForStep(const Document* doc, const PathIndex* index, int32_t parentItem, const Step& step,
-                     const std::string& where, std::string* why) {
-    const TreeItem* items = index->Shape.Items;
-    int32_t child = parentItem == -1 ? (index->Shape.ItemCount ? 0 : -1) : items[parentItem].FirstChild;
+                     const char* path, const char* upTo, std::string* why) {
+    const int32_t first = index->SiblingsAt[parentItem + 1];
+    const int32_t count = index->SiblingsAt[parentItem + 2] - first;
     int32_t found = -1;
-    for (int32_t k = 0; child != -1; child = items[child].NextSibling, ++k) {
-        if (step.position != -1 && k != step.position) continue;
-        if (step.named) {
-            PayloadView name = NodeNameOf(doc, items[child].Chunk);
-            if (name.Length == 0 || !SameName(name, {step.name.data(), step.name.size()})) {
-                if (step.position != -1) break;
-                continue;
-            }
+    if (!step.named) {
+        found = step.position < count ? index->Siblings[first + step.position] : -1;
+    } else {
+        const NameOrder order = {doc, index->Shape.Items};
+        const PayloadView name = {step.name.data(), step.name.size()};
+        const int32_t* end = index->Named + index->NamedCount;
+        const int32_t* at = std::lower_bound(static_cast<const int32_t*>(index->Named), end, 0, [&](int32_t item, int) {
+            return order.Compare(parentItem, name, item) > 0;
+        });
+        for (; at != end && order.Compare(parentItem, name, *at) == 0; ++at) {
+            if (step.position != -1 && index->Position[*at] != step.position) continue;
             if (found != -1) {
-                *why = "Several nodes at " + where + " are named \"" + step.name +
+                *why = "Several nodes at \"" + std::string(path, upTo) + "\" are named \"" + step.name +
                        "\": add the position of the one meant, as in name[position].";
                 return -1;
             }
+            found = *at;
         }
-        found = child;
-        if (step.position != -1) break;
     }
-    if (found == -1) *why = "There is no chunk at " + where + ".";
+    if (found == -1) *why = "There is no chunk at \"" + std::string(path, upTo) + "\".";
     return found;
 }
 
@@ -182,43 +201,51 @@ int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
     if (BuildTreeShape(doc, true, &index->Shape) != 0) return -1;
     const int32_t count = index->Shape.ItemCount;
     const TreeItem* items = index->Shape.Items;
-    index->Position = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (count ? count : 1)));
-    index->Shared = static_cast<bool*>(std::calloc(count ? count : 1, sizeof(bool)));
-    std::vector<int32_t> named;
-    try {
-        if (!index->Position || !index->Shared) throw std::bad_alloc();
-        for (int32_t i = -1; i < count; ++i) {  // -1: the top level
-            int32_t child = i == -1 ? (count ? 0 : -1) : items[i].FirstChild;
-            for (int32_t k = 0; child != -1; child = items[child].NextSibling) index->Position[child] = k++;
-        }
-        for (int32_t i = 0; i < count; ++i)
-            if (NodeNameOf(doc, items[i].Chunk).Length) named.push_back(i);
-    } catch (const std::bad_alloc&) {
+    const size_t slots = static_cast<size_t>(count) + 2;
+    index->Position = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
+    index->Shared = static_cast<bool*>(std::calloc(slots, sizeof(bool)));
+    index->Siblings = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
+    index->SiblingsAt = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
+    index->Named = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
+    index->NamedCount = 0;
+    if (!index->Position || !index->Shared || !index->Siblings || !index->SiblingsAt || !index->Named) {
         FreePathIndex(index);
         ReportOutOfMemory(doc);
         return -1;
     }
-    // Siblings with one name end up side by side.
-    auto before = [&](int32_t a, int32_t b) {
-        if (items[a].ParentItem != items[b].ParentItem) return items[a].ParentItem < items[b].ParentItem;
-        PayloadView x = NodeNameOf(doc, items[a].Chunk);
-        PayloadView y = NodeNameOf(doc, items[b].Chunk);
-        int order = std::memcmp(x.Text, y.Text, std::min(x.Length, y.Length));
-        return order != 0 ? order < 0 : x.Length < y.Length;
-    };
-    std::sort(named.begin(), named.end(), before);
-    for (size_t k = 1; k < named.size(); ++k) {
-        if (!before(named[k - 1], named[k])) index->Shared[named[k - 1]] = index->Shared[named[k]] = true;
+    // Every item is some parent's child, so the parents' runs fill Siblings.
+    index->SiblingsAt[0] = 0;
+    for (int32_t i = -1; i < count; ++i) {  // -1: the top level
+        int32_t at = index->SiblingsAt[i + 1];
+        int32_t k = 0;
+        for (int32_t child = i == -1 ? (count ? 0 : -1) : items[i].FirstChild; child != -1;
+             child = items[child].NextSibling, ++k) {
+            index->Position[child] = k;
+            index->Siblings[at + k] = child;
+        }
+        index->SiblingsAt[i + 2] = at + k;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        if (NodeNameOf(doc, items[i].Chunk).Length) index->Named[index->NamedCount++] = i;
+    const NameOrder order = {doc, items};
+    int32_t* named = index->Named;
+    std::sort(named, named + index->NamedCount, order);
+    for (int32_t k = 1; k < index->NamedCount; ++k) {
+        if (order.Compare(items[named[k - 1]].ParentItem, NodeNameOf(doc, items[named[k - 1]].Chunk), named[k]) == 0)
+            index->Shared[named[k - 1]] = index->Shared[named[k]] = true;
     }
     return 0;
 }
 
 void FreePathIndex(PathIndex* index) {
     FreeTreeShape(&index->Shape);
-    std::free(index->Position);
+    for (int32_t** block : {&index->Position, &index->Siblings, &index->SiblingsAt, &index->Named}) {
+        std::free(*block);
+        *block = nullptr;
+    }
     std::free(index->Shared);
-    index->Position = nullptr;
     index->Shared = nullptr;
+    index->NamedCount = 0;
 }
 
 int32_t FormatChunkPath(const Document* doc, const PathIndex* index, int32_t chunk, char* out, size_t outSize) {
@@ -258,8 +285,8 @@ int32_t FindChunkByPath(const Document* doc, const PathIndex* index, const char*
             Step step;
             if (item != -1 && !IsNodeType(doc->Chunks[index->Shape.Items[item].Chunk].Type))
                 return Refuse("\"" + std::string(path, p - 1) + "\" is not a node: nothing is under it.", why, whySize);
-            if (!ReadStep(&p, &step, &reason)) return Refuse(reason, why, whySize);
-            item = ChildForStep(doc, index, item, step, "\"" + std::string(path, p) + "\"", &reason);
+            if (!ReadStep(&p, item == -1, &step, &reason)) return Refuse(reason, why, whySize);
+            item = ChildForStep(doc, index, item, step, path, p, &reason);
             if (item == -1) return Refuse(reason, why, whySize);
             if (!*p) return index->Shape.Items[item].Chunk;
             ++p;

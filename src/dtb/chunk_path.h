@@ -24,14 +24,20 @@
 #include "document.h"
 #include "tree_shape.h"
 
-// What paths are made from: the tree's shape, and for each of its items
-// the position among its siblings and whether its name is shared. Built in
-// one pass (and a sort of the names), so that formatting a path costs its
-// depth, however wide the file.
+// What paths are made from and read by: the tree's shape, and for each of
+// its items the position among its siblings and whether its name is shared;
+// the children of each parent side by side, and the named nodes in order of
+// parent and name. Built in one pass (and a sort of the names), so that
+// formatting a path costs its depth, however wide the file, and reading one
+// its depth times the logarithm of the names.
 struct PathIndex {
     TreeShape Shape;
-    int32_t* Position;  // per item
-    bool* Shared;       // per item: a named node whose name a sibling node also has
+    int32_t* Position;    // per item
+    bool* Shared;         // per item: a named node whose name a sibling node also has
+    int32_t* Siblings;    // every item, the top level first, then the children of item 0, 1, ...
+    int32_t* SiblingsAt;  // where the children of item i start in Siblings: [i + 1]; the top level's: [0]
+    int32_t* Named;       // the items of named nodes, by parent, then name, then position
+    int32_t NamedCount;
 };
 
 // 0, or -1 after a report when memory runs out (the index is then empty).

@@ -72,7 +72,7 @@ void PutRecord(const Document* doc, Journal& j, const ChunkRecord& r) {
 
 void NoteRun(Document* doc, NoteKind kind, int32_t index, int32_t count) {
     Journal& j = doc->History;
-    if (j.Depth == 0) return;
+    if (j.Depth == 0 || j.KeepsNone) return;
     size_t size = kHeadSize + 4;
     for (int32_t i = index; i < index + count; ++i) size += sizeof(ChunkRecord) + PayloadSize(doc->Chunks[i]);
     if (!Room(j, size)) return;
@@ -83,7 +83,7 @@ void NoteRun(Document* doc, NoteKind kind, int32_t index, int32_t count) {
 
 void NoteSnapshot(Document* doc, NoteKind kind, int32_t index) {
     Journal& j = doc->History;
-    if (j.Depth == 0) return;
+    if (j.Depth == 0 || j.KeepsNone) return;
     size_t size = kHeadSize + (index < 0 ? kHeaderSnapshotSize : sizeof(ChunkRecord) + PayloadSize(doc->Chunks[index]));
     if (!Room(j, size)) return;
     PutHead(j, kind, index);
@@ -316,6 +316,13 @@ void BeginChange(Document* doc) {
 bool EndChange(Document* doc, bool changed, int32_t at) {
     Journal& j = doc->History;
     if (j.Depth == 0 || --j.Depth > 0) return true;
+    if (j.KeepsNone) {
+        if (!changed) return true;
+        CountSplice(j, {SpliceMany, 0, 0, 0});  // no notes say what moved
+        ++j.Changes;
+        doc->Modified = true;
+        return true;
+    }
     bool stands = true, told = false;
     if (changed && !j.Lost && j.OpenSize > Limit(j)) {
         told = doc->Confirm != nullptr;
@@ -361,10 +368,12 @@ void ClearJournal(Document* doc) {
     std::free(j.Entries);
     std::free(j.Open);
     const size_t limit = j.Limit;
+    const bool keepsNone = j.KeepsNone;
     const uint32_t steps = j.Steps, changes = j.Changes;
     const Splice last = j.Last;
     j = Journal();
     j.Limit = limit;
+    j.KeepsNone = keepsNone;
     j.Steps = steps;
     j.Changes = changes;
     j.Last = last;

@@ -44,6 +44,10 @@ struct Journal {
     int32_t SavedAt;  // the Done of the saved state; -1 once no walk leads back to it
     size_t Bytes;     // of all entries' notes
     size_t Limit;     // 0: kJournalLimit
+    // For a document whose changes nobody will undo (a command-line run):
+    // nothing is noted or kept, so no change costs memory for its undo or
+    // is too large for it. Changes are still counted, and Modified set.
+    bool KeepsNone;
 
     // The change being recorded.
     int32_t Depth;

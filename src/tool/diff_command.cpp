@@ -30,10 +30,6 @@ std::string KeyText(const Document& doc) {
     return HexOf(key, 4);
 }
 
-std::string PathOf(const Document* doc, const PathIndex& index, int32_t chunk) {
-    return WholeText([&](char* out, size_t size) { return FormatChunkPath(doc, &index, chunk, out, size); });
-}
-
 // The label and the value, whole, as list shows them (unescaped).
 std::string ValueOf(const Document* doc, int32_t chunk) {
     return WholeText([&](char* out, size_t size) { return FormatChunkText(doc, chunk, out, size, " ", true); });
@@ -64,7 +60,7 @@ struct Printer {
             std::printf("%s\n", line.dump().c_str());
             return;
         }
-        std::printf("%c %s  ", mark, EscapedText(path.data(), path.size()).c_str());
+        std::printf("%c %s  ", mark, path.c_str());
         if (old) std::fputs(EscapedText(old->data(), old->size()).c_str(), stdout);
         if (old && now) std::fputs(" -> ", stdout);
         if (now) std::fputs(EscapedText(now->data(), now->size()).c_str(), stdout);
@@ -94,15 +90,15 @@ int Compare(Document* a, Document* b, const Printer& out) {
             break;
         case DifferenceAdded:
             now = ValueOf(b, d.ChunkB);
-            out.Line('+', "added", PathOf(b, pathsB, d.ChunkB), nullptr, &now);
+            out.Line('+', "added", PathText(b, &pathsB, d.ChunkB), nullptr, &now);
             break;
         case DifferenceRemoved:
             old = ValueOf(a, d.ChunkA);
-            out.Line('-', "removed", PathOf(a, pathsA, d.ChunkA), &old, nullptr);
+            out.Line('-', "removed", PathText(a, &pathsA, d.ChunkA), &old, nullptr);
             break;
         case DifferenceChanged:
             old = ValueOf(a, d.ChunkA), now = ValueOf(b, d.ChunkB);
-            out.Line('~', "changed", PathOf(a, pathsA, d.ChunkA), &old, &now);
+            out.Line('~', "changed", PathText(a, &pathsA, d.ChunkA), &old, &now);
             break;
         }
     }

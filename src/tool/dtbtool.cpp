@@ -45,11 +45,19 @@ const char kUsage[] =
     "  diff A B [--json]           print what differs from A to B, by the tree: + path  value,\n"
     "                              - path  value, ~ path  old -> new (--json: one JSON\n"
     "                              object a line); exit status 0 same, 1 different, 2 trouble\n"
-    "  merge BASE OURS THEIRS -o OUT [--favor ours|theirs]\n"
+    "  merge BASE OURS THEIRS -o OUT [--favor ours|theirs] [--name NAME]\n"
     "                              merge the changes OURS and THEIRS made to BASE into OUT;\n"
     "                              each conflict is listed (! path  base | ours | theirs)\n"
     "                              and nothing is written (exit status 1) unless --favor\n"
-    "                              settles them; 2 on trouble\n"
+    "                              settles them; 2 on trouble; messages call OUT NAME\n"
+    "  get FILE PATH...            print the chunk at each path as list does (label, tab,\n"
+    "                              value, tab, chunk index); exit status 1 and the reason\n"
+    "                              for a path that names no chunk\n"
+    "  set FILE PATH VALUE [PATH VALUE...] [--hex]\n"
+    "                              store each VALUE in the chunk at its PATH as the\n"
+    "                              editor's Data box reads it (--hex: as bytes, as its Hex\n"
+    "                              box reads them) and save; a refused value or a path\n"
+    "                              that names no chunk changes nothing (exit status 1)\n"
     "  --help                      this text\n"
     "\n"
     "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
@@ -59,9 +67,11 @@ void ToStderr(void*, const char* text, ReportKind) { std::fprintf(stderr, "%s\n"
 
 }  // namespace
 
-bool StartDocument(Document* doc) {
+bool StartDocument(Document* doc, ReportHook report, void* context) {
     InitDocument(doc);
-    doc->Reporter = ToStderr;
+    doc->Reporter = report ? report : ToStderr;
+    doc->ReporterContext = context;
+    doc->History.KeepsNone = true;  // nothing here is undone: a change costs no memory for it
     return AllocateDocument(doc) == 0;
 }
 
@@ -118,6 +128,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "replace")) result = ReplaceCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "diff")) result = DiffCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "merge")) result = MergeCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "get")) result = GetCommand(argc - 2, argv + 2);
+    if (!std::strcmp(command, "set")) result = SetCommand(argc - 2, argv + 2);
     if (result == -1) {
         std::fputs(kUsage, stderr);
         return kExitUsage;

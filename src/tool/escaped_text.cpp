@@ -1,5 +1,5 @@
 // Texts as the commands print them: whole, and on one line (the escaping
-// that list, find, diff and merge share).
+// that list, find, diff and merge share), and paths as they print them.
 #include <cstdio>
 
 #include "display_text.h"
@@ -15,6 +15,10 @@ std::string WholeText(const std::function<int32_t(char* out, size_t outSize)>& m
     }
     text.resize(static_cast<size_t>(n));
     return text;
+}
+
+std::string PathText(const Document* doc, const PathIndex* index, int32_t chunk) {
+    return WholeText([&](char* out, size_t size) { return FormatChunkPath(doc, index, chunk, out, size); });
 }
 
 std::string EscapedText(const char* text, size_t n) {

@@ -1,6 +1,7 @@
 // dtbtool find and replace: the core's Find and Replace over many files.
 // Files are read (and for replace written) on two threads, each file whole
-// or not at all; what each file says is printed in the order given.
+// or not at all; what each file says is printed in the order given, a
+// file's matches as they are made.
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -84,13 +85,18 @@ bool ReadCriteria(int argc, char** argv, bool replacing, Criteria* c) {
     return true;
 }
 
-// What one file gave: its lines for stdout and stderr, in order.
+// How a file went.
+struct Outcome {
+    bool Matched = false;
+    bool Failed = false;
+};
+
+// What one file gives: its messages for stderr, and for replace its lines
+// for stdout (find prints its lines as it makes them).
 struct FileResult {
     std::string Out;
     std::string Err;
-    bool Matched = false;
     bool Failed = false;
-    bool Ready = false;
 };
 
 void ToResult(void* context, const char* text, ReportKind) {
@@ -106,22 +112,43 @@ std::string ValueText(const Document* doc, int32_t chunk) {
 
 // "FILE<TAB>path<TAB>label<TAB>": how every line about a chunk starts.
 std::string LineHead(const Document* doc, const PathIndex* index, const char* file, int32_t chunk) {
-    std::string path = WholeText([&](char* out, size_t size) { return FormatChunkPath(doc, index, chunk, out, size); });
-    return std::string(file) + "\t" + path + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
+    return std::string(file) + "\t" + PathText(doc, index, chunk) + "\t" + LabelOfType(doc->Chunks[chunk].Type) + "\t";
 }
 
 bool Found(const Document* doc, const Finder* finder, std::vector<int32_t>* found, PathIndex* index) {
     return FindAllMatches(finder, doc, found, Progress()) == WalkDone && BuildPathIndex(doc, index) == 0;
 }
 
-void FindIn(Document* doc, const Finder* finder, const char* file, FileResult* r) {
-    std::vector<int32_t> found;
-    PathIndex index = {};
-    r->Failed = !Found(doc, finder, &found, &index);
-    for (int32_t chunk : r->Failed ? std::vector<int32_t>() : found)
-        r->Out += LineHead(doc, &index, file, chunk) + ValueText(doc, chunk) + "\n";
-    r->Matched = !found.empty();
-    FreePathIndex(&index);
+// The files take turns at the output in the order given: file i prints
+// once every file before it has, while the next is already being read.
+struct Turns {
+    std::mutex Lock;
+    std::condition_variable Passed;
+    size_t Turn = 0;
+    void Await(size_t i) {
+        std::unique_lock<std::mutex> hold(Lock);
+        Passed.wait(hold, [&] { return Turn == i; });
+    }
+    void Pass() {
+        {
+            std::lock_guard<std::mutex> hold(Lock);
+            ++Turn;
+        }
+        Passed.notify_all();
+    }
+};
+
+// Prints one line a match as it is made: a deep file's paths add up to far
+// more than the file, so its output is never held whole.
+void PrintMatches(const Document* doc, const std::vector<int32_t>& found, const PathIndex* index, const char* file,
+                  FileResult* r) {
+    for (int32_t chunk : found) {
+        std::string line = LineHead(doc, index, file, chunk) + ValueText(doc, chunk) + "\n";
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) {
+            r->Failed = true;  // the reader went away: nobody sees the rest
+            return;
+        }
+    }
 }
 
 // Replaces in memory; saves, or with --dry-run lists each value as it is
@@ -152,17 +179,27 @@ void ReplaceIn(const Criteria& c, Document* doc, const Finder* finder, const cha
             std::string(file) + ": " + std::to_string(replaced) + (c.DryRun ? " would be replaced\n" : " replaced\n");
 }
 
-void RunOne(const Criteria& c, bool replacing, const char* file, FileResult* r) {
+// File i, read and searched (or replaced) before its turn, printed in it.
+void RunOne(const Criteria& c, bool replacing, size_t i, Turns* turns, Outcome* outcome) {
+    const char* file = c.Files[i];
+    FileResult r;
     Document doc;
-    InitDocument(&doc);
-    doc.Reporter = ToResult;
-    doc.ReporterContext = r;
-    r->Failed = AllocateDocument(&doc) != 0 || !LoadFile(&doc, file);
-    Finder* finder = r->Failed ? nullptr : MakeFinder(&doc, c.Options);
-    if (finder && replacing) ReplaceIn(c, &doc, finder, file, r);
-    if (finder && !replacing) FindIn(&doc, finder, file, r);
-    r->Failed = r->Failed || !finder;
-    if (r->Failed && replacing) r->Err.insert(0, std::string(file) + ": not changed: ");
+    r.Failed = !StartDocument(&doc, ToResult, &r) || !LoadFile(&doc, file);
+    Finder* finder = r.Failed ? nullptr : MakeFinder(&doc, c.Options);
+    std::vector<int32_t> found;
+    PathIndex index = {};
+    if (finder && replacing) ReplaceIn(c, &doc, finder, file, &r);
+    if (finder && !replacing) r.Failed = !Found(&doc, finder, &found, &index);
+    r.Failed = r.Failed || !finder;
+    if (r.Failed && replacing) r.Err.insert(0, std::string(file) + ": not changed: ");
+    turns->Await(i);
+    std::fputs(r.Out.c_str(), stdout);
+    if (!r.Failed && !replacing) PrintMatches(&doc, found, &index, file, &r);
+    std::fputs(r.Err.c_str(), stderr);
+    turns->Pass();
+    outcome->Matched = !found.empty();
+    outcome->Failed = r.Failed;
+    FreePathIndex(&index);
     FreeFinder(finder);
     FreeDocument(&doc);
 }
@@ -182,36 +219,24 @@ void SweepFolders(const std::vector<const char*>& files) {
     }
 }
 
-// Runs every file on two threads and prints each file's result as soon as
-// it and all before it are done.
+// Runs every file on two threads, each file printed as soon as all before
+// it are.
 int RunAll(const Criteria& c, bool replacing) {
     if (replacing && !c.DryRun) SweepFolders(c.Files);
-    std::vector<FileResult> results(c.Files.size());
+    std::vector<Outcome> results(c.Files.size());
     std::atomic<size_t> next(0);
-    std::mutex lock;
-    std::condition_variable done;
+    Turns turns;
     auto work = [&] {
-        for (size_t i; (i = next++) < results.size();) {
-            FileResult r;
-            RunOne(c, replacing, c.Files[i], &r);
-            std::lock_guard<std::mutex> hold(lock);
-            results[i] = std::move(r);
-            results[i].Ready = true;
-            done.notify_one();
-        }
+        for (size_t i; (i = next++) < results.size();) RunOne(c, replacing, i, &turns, &results[i]);
     };
     std::vector<std::thread> workers;
     for (unsigned k = 0; k < std::min<size_t>(2, results.size()); ++k) workers.emplace_back(work);
+    for (std::thread& t : workers) t.join();
     bool matched = false, failed = false;
-    for (FileResult& r : results) {
-        std::unique_lock<std::mutex> hold(lock);
-        done.wait(hold, [&] { return r.Ready; });
-        std::fputs(r.Out.c_str(), stdout);
-        std::fputs(r.Err.c_str(), stderr);
+    for (const Outcome& r : results) {
         matched = matched || r.Matched;
         failed = failed || r.Failed;
     }
-    for (std::thread& t : workers) t.join();
     if (std::fflush(stdout) != 0) failed = true;
     if (replacing) return failed ? kExitRefused : kExitOk;
     return failed ? kExitUsage : matched ? kExitOk : kExitRefused;

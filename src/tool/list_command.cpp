@@ -24,6 +24,15 @@ void PrintListLine(const char* line, size_t n) {
 
 }  // namespace
 
+bool PrintChunkLine(const Document* doc, int32_t chunk) {
+    bool printed = PrintWhole(
+        doc, chunk,
+        [](const Document* d, int32_t c, char* out, size_t size) { return FormatListLine(d, c, out, size); },
+        PrintListLine);
+    if (printed) std::fputc('\n', stdout);
+    return printed;
+}
+
 // dtbtool list FILE. Returns -1 on a usage error.
 int ListCommand(int argc, char** argv) {
     if (argc != 1) return -1;
@@ -38,13 +47,7 @@ int ListCommand(int argc, char** argv) {
         std::printf("key %s\n", hex);
         FormatHexBytes(doc.HeaderBytes, kHeaderSize, hex);
         std::printf("header %s\n", hex);
-        for (int32_t i = 0; loaded && i < doc.ChunkCount; ++i) {
-            loaded = PrintWhole(
-                &doc, i,
-                [](const Document* d, int32_t c, char* out, size_t size) { return FormatListLine(d, c, out, size); },
-                PrintListLine);
-            if (loaded) std::fputc('\n', stdout);
-        }
+        for (int32_t i = 0; loaded && i < doc.ChunkCount; ++i) loaded = PrintChunkLine(&doc, i);
     }
     FreeDocument(&doc);
     return loaded && std::fflush(stdout) == 0 ? kExitOk : kExitRefused;

@@ -1,6 +1,6 @@
-// dtbtool merge BASE OURS THEIRS -o OUT [--favor ours|theirs]: the changes of
-// two files to their base, combined; every conflict listed and nothing
-// written unless a favor settles them.
+// dtbtool merge BASE OURS THEIRS -o OUT [--favor ours|theirs] [--name NAME]:
+// the changes of two files to their base, combined; every conflict listed
+// and nothing written unless a favor settles them.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -31,13 +31,33 @@ std::string HeaderText(const Document* doc) {
 // through their path indexes, made once for all the conflicts.
 std::string PlaceOf(const Document* const docs[3], const PathIndex paths[3], const MergeConflict& c) {
     const int32_t chunks[3] = {c.Base, c.Ours, c.Theirs};
-    for (int k = 0; k < 3; ++k) {
-        if (chunks[k] < 0) continue;
-        std::string path = WholeText(
-            [&](char* out, size_t size) { return FormatChunkPath(docs[k], &paths[k], chunks[k], out, size); });
-        return EscapedText(path.data(), path.size());
-    }
+    for (int k = 0; k < 3; ++k)
+        if (chunks[k] >= 0) return PathText(docs[k], &paths[k], chunks[k]);
     return "header";
+}
+
+// The files' messages, with OUT's path given as NAME: as git's merge driver,
+// OUT is a temporary whose name means nothing to the user. A message names
+// a file between blanks (or its ends), so only a whole word is taken.
+struct Naming {
+    std::string Out;
+    std::string Name;
+};
+
+void ToStderrNamed(void* context, const char* message, ReportKind) {
+    const Naming& n = *static_cast<const Naming*>(context);
+    std::string text = message;
+    size_t at = 0;
+    while (!n.Out.empty() && (at = text.find(n.Out, at)) != std::string::npos) {
+        const size_t end = at + n.Out.size();
+        if ((at > 0 && text[at - 1] != ' ') || (end < text.size() && text[end] != ' ')) {
+            ++at;
+            continue;
+        }
+        text.replace(at, n.Out.size(), n.Name);
+        at += n.Name.size();
+    }
+    std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 }  // namespace
@@ -45,11 +65,14 @@ std::string PlaceOf(const Document* const docs[3], const PathIndex paths[3], con
 int MergeCommand(int argc, char** argv) {
     const char* files[3] = {};
     const char* out = nullptr;
+    const char* name = nullptr;
     MergeFavor favor = FavorNone;
     int named = 0;
     for (int k = 0; k < argc; ++k) {
         if (!std::strcmp(argv[k], "-o") && k + 1 < argc) {
             out = argv[++k];
+        } else if (!std::strcmp(argv[k], "--name") && k + 1 < argc) {
+            name = argv[++k];
         } else if (!std::strcmp(argv[k], "--favor") && k + 1 < argc) {
             ++k;
             if (!std::strcmp(argv[k], "ours"))
@@ -65,9 +88,10 @@ int MergeCommand(int argc, char** argv) {
         }
     }
     if (named != 3 || !out) return -1;
+    Naming naming = {out, name ? name : out};
     Document docs[4];
     bool ok = true;
-    for (Document& d : docs) ok = StartDocument(&d) && ok;
+    for (Document& d : docs) ok = StartDocument(&d, ToStderrNamed, &naming) && ok;
     for (int k = 0; ok && k < 3; ++k) ok = LoadFile(&docs[k], files[k]);
     int status = 2;
     MergeConflicts conflicts = {};
@@ -90,7 +114,7 @@ int MergeCommand(int argc, char** argv) {
         for (PathIndex& index : paths) FreePathIndex(&index);
         if (conflicts.Count && favor == FavorNone) {
             std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count, conflicts.Count == 1 ? "" : "s",
-                         out);
+                         naming.Name.c_str());
             status = 1;
         } else {
             status = SaveDocumentSafely(&docs[3], out, nullptr) == 0 ? 0 : 2;

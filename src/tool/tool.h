@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "chunk_path.h"
 #include "document.h"
 
 // Exit codes.
@@ -13,9 +14,10 @@ const int kExitOk = 0;
 const int kExitRefused = 1;  // a file was refused or could not be read or written
 const int kExitUsage = 2;
 
-// A document state whose messages go to stderr, with its memory allocated.
-// Returns false (after the message) when the memory cannot be had.
-bool StartDocument(Document* doc);
+// A document state with its memory allocated, whose messages go to report
+// (nullptr: stderr) and which keeps no undo history. Returns false (after
+// the message) when the memory cannot be had.
+bool StartDocument(Document* doc, ReportHook report = nullptr, void* context = nullptr);
 
 // Opens and reads path into the document. Returns false after the message.
 bool LoadFile(Document* doc, const char* path);
@@ -31,6 +33,14 @@ bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter 
 // bytes, returning the whole length; negative for none): a path or a value
 // is never cut to the views' buffer. "" for none.
 std::string WholeText(const std::function<int32_t(char* out, size_t outSize)>& make);
+
+// A chunk's path as every command prints it: exactly as it reads back, so
+// never escaped again (its own escapes keep it on one line). "" for none.
+std::string PathText(const Document* doc, const PathIndex* index, int32_t chunk);
+
+// Prints the chunk's line as list does, and a line feed. False after the
+// message when memory runs out.
+bool PrintChunkLine(const Document* doc, int32_t chunk);
 
 // text with backslash, tab, CR, LF and the other control bytes written as
 // \\, \t, \r, \n and \xHH, so that one text stays on one line and reads
@@ -48,3 +58,5 @@ int FindCommand(int argc, char** argv);
 int ReplaceCommand(int argc, char** argv);
 int DiffCommand(int argc, char** argv);
 int MergeCommand(int argc, char** argv);
+int GetCommand(int argc, char** argv);
+int SetCommand(int argc, char** argv);

@@ -121,3 +121,18 @@ TEST(ChunkPath, RandomTreesReadBack) {
         FreePathIndex(&index);
     }
 }
+
+// The top level holds whatever the table does: positions past a node's 65,535 children read there, not under a node.
+TEST(ChunkPath, TopLevelPositionsPassANodesBound) {
+    TestDocument doc;
+    DtbBuilder b = DtbBuilder().Top(65535);
+    for (int32_t i = 0; i < 70000; ++i) b.Scalar(0, static_cast<uint32_t>(i));
+    doc.Load(b.Node(16, 2, 1).Text(5, "last").Scalar(0, 9));
+    PathIndex index = {};
+    ASSERT_EQ(BuildPathIndex(doc.get(), &index), 0);
+    EXPECT_EQ(Resolve(doc, index, "65536") + " " + Resolve(doc, index, "last/1") + " " + PathOf(doc, index, 70002),
+              "65536 70002 last/1");
+    EXPECT_EQ(Resolve(doc, index, "70001"), "There is no chunk at \"70001\".");
+    EXPECT_EQ(Resolve(doc, index, "last/65536"), "The position 65536 is past any chunk's.");
+    FreePathIndex(&index);
+}

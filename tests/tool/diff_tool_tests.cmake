@@ -30,3 +30,17 @@ if(NOT WIN32)
     ${CMAKE_CURRENT_BINARY_DIR}/git_cases)
   set_tests_properties(dtbtool_git PROPERTIES FIXTURES_REQUIRED tool_files)
 endif()
+
+# A path is printed as it is typed back, escaped once: a\/b names the node a/b.
+set(SLASH "a\\\\/b/1  ")
+dtbtool_case(diff_escaped_path 1 ARGS diff ${FIX}/slash1.dtb ${FIX}/slash2.dtb QUIET
+  STDOUT_MATCH "^~ ${SLASH}Integer\\(0x00\\) 1 -> Integer\\(0x00\\) 2\n$")
+dtbtool_case(diff_escaped_path_json 1 ARGS diff ${FIX}/slash1.dtb ${FIX}/slash2.dtb --json QUIET
+  STDOUT_MATCH "^{\"kind\":\"changed\",\"path\":\"a\\\\\\\\/b/1\",")
+# As git's merge driver, OUT is git's temporary: --name says which file it stands for.
+dtbtool_case(merge_escaped_path_named 1 ARGS merge ${FIX}/slash1.dtb ${FIX}/slash2.dtb ${FIX}/slash3.dtb
+  -o ${FIX}/.merge_file_x --name data/mod.dtb
+  STDOUT_MATCH "^! ${SLASH}base Integer\\(0x00\\) 1 \\| ours Integer\\(0x00\\) 2 \\| theirs Integer\\(0x00\\) 3\n$"
+  STDERR "^1 conflict: data/mod.dtb not written\n$")
+dtbtool_case(merge_named_save 2 ARGS merge ${FIX}/slash1.dtb ${FIX}/slash2.dtb ${FIX}/slash2.dtb
+  -o ${FIX}/no/such/folder/x.dtb --name data/mod.dtb STDERR "^SAVE FAILED: Could not create file data/mod.dtb \\([0-9]+\\)\n$")

@@ -38,3 +38,9 @@ dtbtool_case(replace_dry_run 0 ARGS replace ${FIX}/rep4.dtb --value 42 --with 43
   AFTER replace_prepare_rep4)
 files_equal(replace_dry_run_keeps ${SAMPLE} ${FIX}/rep4.dtb replace_dry_run)
 dtbtool_case(replace_no_with 2 ARGS replace ${SAMPLE} --text a STDERR "and --with")
+
+# Nothing here is undone, so a change past what the editor's undo holds is
+# made without a word about it.
+dtbtool_case(replace_prepare_many 0 ARGS copy ${FIX}/many_values.dtb ${FIX}/many.dtb QUIET)
+dtbtool_case(replace_past_undo 0 ARGS replace ${FIX}/many.dtb --value 5 --with 6 QUIET
+  STDOUT_MATCH "many.dtb: 1200000 replaced\n$" AFTER replace_prepare_many)

@@ -1,13 +1,48 @@
 // Writes the files the dtbtool tests run on, each one a case the tool must
 // handle, made with the same builder as the core tests.
+#include <random>
 #include <string>
 
+#include "chunk_types.h"
+#include "cipher.h"
 #include "dtb_kit.h"
 
 static std::vector<uint8_t> CutShort(const DtbBuilder& b, uint32_t key) {
     std::vector<uint8_t> file = b.File(key);
     file.resize(file.size() - 3);
     return file;
+}
+
+// The file enciphered the reader's way: byte by byte, as the builder does
+// it, megabytes take seconds.
+static std::vector<uint8_t> QuickFile(const DtbBuilder& b, uint32_t key) {
+    std::vector<uint8_t> file(4);
+    WriteU32(file.data(), key);
+    file.insert(file.end(), b.plain.begin(), b.plain.end());
+    CipherState cipher;
+    SeedCipher(&cipher, key);
+    ApplyCipher(&cipher, file.data(), 4, static_cast<int64_t>(b.plain.size()));
+    return file;
+}
+
+// A node with a name made of what a path must escape (/ [ ] \ and control
+// bytes), digits, '#' and a high byte, often shared by its siblings, over
+// numbers that each chunk holds alone and texts that need escaping too.
+static void NamedSubtree(DtbBuilder& b, std::mt19937& rng, uint32_t& number, int depth) {
+    static const char* const kPieces[] = {"/", "[", "]", "\\", "1", "07", "#", "\xE9", "a", "\x01", "x"};
+    std::string name;
+    for (uint32_t n = 1 + rng() % 2; n > 0; --n) name += kPieces[rng() % 11];
+    const uint16_t children = depth > 0 ? static_cast<uint16_t>(rng() % 5) : 0;
+    b.Node(16 + rng() % 2, static_cast<uint16_t>(children + 1), static_cast<int32_t>(number++)).Text(5, name);
+    for (uint16_t k = 0; k < children; ++k) {
+        if (rng() % 3 == 0) {
+            NamedSubtree(b, rng, number, depth - 1);
+        } else if (rng() % 2) {
+            b.Scalar(0, number++);
+        } else {
+            b.Text(2, "t\\" + std::to_string(number++) + (rng() % 2 ? "\t/" : "]"));
+        }
+    }
 }
 
 int main(int argc, char** argv) {
@@ -62,5 +97,29 @@ int main(int argc, char** argv) {
     ok &= SaveFile(dir + "mod_theirs.dtb", mod(42, "sky", true));
     ok &= SaveFile(dir + "mod_clash.dtb", mod(44, "sky", false));
     ok &= SaveFile(dir + "mod_both.dtb", mod(43, "a\tb", true));
+    // A name that a path writes escaped: a/b is a\/b.
+    for (int32_t value : {1, 2, 3})
+        ok &= SaveFile(dir + "slash" + std::to_string(value) + ".dtb",
+                       DtbBuilder().Top(1).Node(16, 2, 1).Text(5, "a/b").Scalar(0, value).File(0));
+
+    // For the paths that every command prints: more top-level chunks than a
+    // node can hold children, named nodes on both sides of the 65,535th.
+    std::mt19937 rng(29);
+    uint32_t number = 0;
+    DtbBuilder paths = DtbBuilder().Top(65535);
+    for (int32_t k = 0; k < 100; ++k) NamedSubtree(paths, rng, number, 3);
+    while (number < 70000) paths.Scalar(0, number++);
+    for (int32_t k = 0; k < 100; ++k) NamedSubtree(paths, rng, number, 3);
+    ok &= SaveFile(dir + "paths.dtb", paths.File(0x600D));
+    DtbBuilder names = DtbBuilder().Top(200);  // as few as a merge takes
+    for (int32_t k = 0; k < 200; ++k) NamedSubtree(names, rng, number, 3);
+    ok &= SaveFile(dir + "names.dtb", names.File(0x600D));
+    // A change larger than the editor's undo can hold: 1,200,000 values,
+    // written in place (one builder call a value takes seconds as well).
+    DtbBuilder values = DtbBuilder().Top(65535);
+    values.plain.resize(values.plain.size() + 8 * 1200000);
+    for (uint8_t* p = values.plain.data() + kHeaderSize; p < values.plain.data() + values.plain.size(); p += 8)
+        WriteU32(p, 0), WriteU32(p + 4, 5);
+    ok &= SaveFile(dir + "many_values.dtb", QuickFile(values, 8));
     return ok ? 0 : 1;
 }

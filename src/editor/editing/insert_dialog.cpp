@@ -9,7 +9,7 @@
 #include "report.h"
 #include "text_convert.h"
 #include "tree_edit.h"
-#include "views/value_forms.h"
+#include "value_forms.h"
 
 namespace {
 

@@ -49,51 +49,6 @@ Commit Refuse(Editor* e, const char* why) {
     return Refused;
 }
 
-const char kHexBytesForm[] =
-    "In Hex, a text takes pairs of hex digits, such as 1C 05 00, with blanks only between bytes.";
-
-// Reads the Data box into value (n bytes) by the chunk's form, or in Hex as
-// exactly the chunk's bytes.
-Commit ReadValue(Editor* e, const ChunkRecord& r, const char* text, size_t length, uint8_t* value) {
-    int32_t n = IsNodeType(r.Type) ? 6 : 4;
-    if (e->ShowHex) {
-        uint8_t typed[kValueTextSize];
-        if (length / 2 >= sizeof typed || ReadHexRun(text, length, typed) != n)
-            return Refuse(e, n == 6 ? "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00."
-                                    : "In Hex, this chunk takes exactly four hex bytes, such as 01 02 0A FF.");
-        std::memcpy(value, typed, static_cast<size_t>(n));
-    } else if (IsScalarType(r.Type)) {
-        if (!ReadScalarText(r.Type, text, value)) return Refuse(e, ValueFormOfType(r.Type, true));
-    } else if (!ReadHexBytesText(text, 6, value)) {
-        return Refuse(e, ValueFormOfType(r.Type, true));
-    }
-    return n == 4 || std::memcmp(value, r.Value, 2) == 0 ? Written : Refuse(e, kChildCountIsKept);
-}
-
-// The payload the Data box holds: the bytes typed in Hex, or the text with
-// each line break in the form it had in the chunk. nullptr after a refusal.
-uint8_t* ReadPayload(Editor* e, const ChunkRecord& r, const char* text, size_t length, size_t* n) {
-    const uint8_t* stored = e->Doc.Pool + r.PoolOffset;
-    if (!e->ShowHex) {
-        uint8_t* payload = EditTextToPayload(text, length, stored, static_cast<size_t>(r.Length), n);
-        if (!payload) ReportOutOfMemory(&e->Doc);
-        return payload;
-    }
-    uint8_t* bytes = static_cast<uint8_t*>(std::malloc(length / 2 + 1));
-    if (!bytes) {
-        ReportOutOfMemory(&e->Doc);
-        return nullptr;
-    }
-    int32_t count = ReadHexRun(text, length, bytes);
-    if (count < 0) {
-        std::free(bytes);
-        Refuse(e, kHexBytesForm);
-        return nullptr;
-    }
-    *n = static_cast<size_t>(count);
-    return bytes;
-}
-
 // Writes the Data box into chunk when the user changed it. A text that was
 // only shown is never read back: a float with more than six decimals would
 // not survive it.
@@ -108,24 +63,15 @@ Commit WriteDetailIntoChunk(Editor* e, int32_t chunk) {
         ReportOutOfMemory(&e->Doc);
         return Refused;
     }
-    Commit result = Unchanged;
-    const ChunkRecord& r = e->Doc.Chunks[chunk];
-    if (shape != ShapePool) {
-        uint8_t value[6];
-        std::memcpy(value, r.Value, sizeof value);
-        result = ReadValue(e, r, text, length, value);
-        if (result == Written) result = WriteChunkValue(&e->Doc, chunk, value) == WriteDone ? Written : Unchanged;
-    } else {
-        size_t n = 0;
-        uint8_t* payload = ReadPayload(e, r, text, length, &n);
-        if (!payload || n > INT32_MAX) {
-            if (payload) ReportOutOfMemory(&e->Doc);  // no payload is that long
-            result = Refused;
-        } else {
-            WriteResult written = WriteChunkPayload(&e->Doc, chunk, payload, static_cast<int32_t>(n));
-            result = written == WriteDone ? Written : written == WriteUnchanged ? Unchanged : Refused;
-        }
-        std::free(payload);
+    TypedValue value;
+    const char* why = "";
+    Commit result = Refused;
+    ValueRead read = ReadTypedValue(&e->Doc, chunk, text, length, e->ShowHex, &value, &why);
+    if (read == ValueRefused) Refuse(e, why);
+    if (read == ValueReadDone) {
+        WriteResult written = WriteTypedValue(&e->Doc, chunk, value);
+        result = written == WriteDone ? Written : written == WriteUnchanged ? Unchanged : Refused;
+        FreeTypedValue(&value);
     }
     std::free(text);
     // The box now says what the chunk holds; only a new edit is written again.
