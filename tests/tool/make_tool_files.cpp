@@ -1,5 +1,6 @@
 // Writes the files the dtbtool tests run on, each one a case the tool must
 // handle, made with the same builder as the core tests.
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -16,9 +17,9 @@ static std::vector<uint8_t> CutShort(const DtbBuilder& b, uint32_t key) {
 // The file enciphered the reader's way: byte by byte, as the builder does
 // it, megabytes take seconds.
 static std::vector<uint8_t> QuickFile(const DtbBuilder& b, uint32_t key) {
-    std::vector<uint8_t> file(4);
+    std::vector<uint8_t> file(4 + b.plain.size());
     WriteU32(file.data(), key);
-    file.insert(file.end(), b.plain.begin(), b.plain.end());
+    std::copy(b.plain.begin(), b.plain.end(), file.begin() + 4);
     CipherState cipher;
     SeedCipher(&cipher, key);
     ApplyCipher(&cipher, file.data(), 4, static_cast<int64_t>(b.plain.size()));
