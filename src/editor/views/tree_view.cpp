@@ -8,6 +8,8 @@
 // items that differ rather than building the control afresh.
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "base/editor.h"
 #include "chunk_types.h"
@@ -152,6 +154,151 @@ bool IsOpen(HWND tree, HeldItem* held) {
     return held->Open != 0;
 }
 
+// One edit followed: the items the control held before it, in pre-order,
+// and what each item of the new shape becomes. The buffers go with it.
+struct FollowedEdit {
+    std::vector<HeldItem> Held;
+    std::vector<uint8_t> Fate;       // per new shape item
+    std::vector<int32_t> LastChild;  // per new item holding children: the last one put in so far
+};
+
+// The items the control holds, read off the old shape before it goes:
+// each with its chunk after the edit, its parent and whether it was opened.
+void ReadHeldItems(Editor* e, HWND tree, const Splice* s, bool reuse, FollowedEdit* edit) {
+    const TreeModel& model = e->Tree;
+    const TreeShape& shape = model.Shape;
+    std::vector<int32_t> heldOf(static_cast<size_t>(shape.ItemCount), -1);  // per old shape item
+    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+        if (!model.Items[i]) continue;
+        const TreeItem& t = shape.Items[i];
+        int32_t parent = t.ParentItem >= 0 ? heldOf[static_cast<size_t>(t.ParentItem)] : -1;
+        HeldItem held = {MovedChunk(s, t.Chunk),
+                         model.Keys[i],
+                         model.Items[i],
+                         parent,
+                         t.Depth,
+                         t.FirstChild >= 0 && model.Items[t.FirstChild] != nullptr,
+                         false,
+                         -1,
+                         -1};
+        if (!reuse && held.HeldChildren) IsOpen(tree, &held);
+        heldOf[static_cast<size_t>(i)] = static_cast<int32_t>(edit->Held.size());
+        edit->Held.push_back(held);
+    }
+}
+
+// Which items of the new shape the control is to hold, which held items
+// keep their place (the same chunk under the same parent), and which nodes
+// are to be opened. Both lists stand in table order, so one walk pairs them.
+void ChooseFates(HWND tree, const TreeShape& shape, bool reuse, FollowedEdit* edit) {
+    std::vector<HeldItem>& held = edit->Held;
+    std::vector<uint8_t>& fate = edit->Fate;
+    const size_t n = held.size();
+    size_t k = 0;
+    for (int32_t j = 0; j < shape.ItemCount; ++j) {
+        const TreeItem& t = shape.Items[j];
+        if (t.ParentItem >= 0 && !(fate[static_cast<size_t>(t.ParentItem)] & kHoldsChildren)) continue;
+        uint8_t& now = fate[static_cast<size_t>(j)];
+        now = kHeld;
+        while (k < n && held[k].Chunk < t.Chunk) ++k;
+        if (k == n || held[k].Chunk != t.Chunk) continue;
+        HeldItem& old = held[k];
+        int32_t oldParentNow = old.Parent < 0 ? -1 : held[static_cast<size_t>(old.Parent)].ReusedAs;
+        bool sameParent = old.Parent < 0 ? t.ParentItem < 0 : oldParentNow >= 0 && oldParentNow == t.ParentItem;
+        if (reuse && sameParent) old.ReusedAs = j;
+        if (old.HeldChildren && t.FirstChild >= 0 && (old.ReusedAs == j || IsOpen(tree, &old)))
+            now |= kHoldsChildren | (old.ReusedAs == j ? 0 : kToOpen);
+    }
+}
+
+// What goes: each held item that stays not, with what it holds. The deep
+// ones first, cut every kCutDepth levels, then those whose parents stay.
+void DeleteGoneItems(TreeModel* model, HWND tree, std::vector<HeldItem>* heldItems) {
+    std::vector<HeldItem>& held = *heldItems;
+    model->Rebuilding = true;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = held.size(); i-- > 0;) {
+            const HeldItem& old = held[i];
+            if (old.ReusedAs >= 0) continue;
+            bool cut = old.Depth % kCutDepth == kCutDepth - 1;
+            bool top = old.Parent < 0 || held[static_cast<size_t>(old.Parent)].ReusedAs >= 0;
+            if (pass == 1 && top && old.Parent >= 0) {  // its parent may close with it, asked while it is open
+                IsOpen(tree, &held[static_cast<size_t>(old.Parent)]);
+                held[static_cast<size_t>(old.Parent)].LostChild = true;
+            }
+            if (pass == 0 ? cut : top && !cut)
+                SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(old.Handle));
+        }
+    }
+    model->Rebuilding = false;
+}
+
+// What stays takes its new chunk; what comes is put in after its sibling
+// before it. False when the control runs out of memory.
+bool PlaceItems(Editor* e, HWND tree, FollowedEdit* edit) {
+    TreeModel& model = e->Tree;
+    const TreeShape& shape = model.Shape;
+    const std::vector<HeldItem>& held = edit->Held;
+    const size_t n = held.size();
+    int32_t lastTop = -1;
+    int32_t placed = 0;
+    size_t k = 0;
+    for (int32_t j = 0; j < shape.ItemCount; ++j) {
+        if (!edit->Fate[static_cast<size_t>(j)]) continue;
+        const TreeItem& t = shape.Items[j];
+        edit->LastChild[static_cast<size_t>(j)] = -1;
+        int32_t& before = t.ParentItem >= 0 ? edit->LastChild[static_cast<size_t>(t.ParentItem)] : lastTop;
+        while (k < n && held[k].Chunk < t.Chunk) ++k;
+        if (k < n && held[k].ReusedAs == j) {
+            model.Items[j] = held[k].Handle;
+            model.Keys[j] = held[k].Key;
+            model.ChunkOfKey[held[k].Key] = t.Chunk;
+        } else {
+            HTREEITEM parent = t.ParentItem >= 0 ? model.Items[t.ParentItem] : TVI_ROOT;
+            if (!InsertItem(e, tree, parent, before >= 0 ? model.Items[before] : TVI_FIRST, j)) return false;
+        }
+        before = j;
+        ++placed;
+    }
+    model.Held = placed;
+    return true;
+}
+
+// A node whose last child went loses its button and its open state in some
+// controls: it is a node all the same, which can be opened, and open still
+// when it holds children again. Then the nodes to open are opened.
+void OpenNodesAgain(TreeModel* model, HWND tree, FollowedEdit* edit) {
+    for (const HeldItem& old : edit->Held) {
+        int32_t j = old.ReusedAs;
+        if (j < 0 || !old.LostChild) continue;
+        uint8_t& fate = edit->Fate[static_cast<size_t>(j)];
+        TVITEMA button = {};
+        button.mask = TVIF_HANDLE | TVIF_CHILDREN;
+        button.hItem = model->Items[j];
+        button.cChildren = model->Shape.Items[j].HasChildren;
+        if (!(fate & kHoldsChildren)) {
+            button.mask |= TVIF_STATE;
+            button.stateMask = TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+        }
+        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&button));
+        if ((fate & kHoldsChildren) && old.Open == 1) fate |= kToOpen;
+    }
+    for (int32_t j = 0; j < model->Shape.ItemCount; ++j)
+        if (edit->Fate[static_cast<size_t>(j)] & kToOpen)
+            SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(model->Items[j]));
+}
+
+// Should the new shape not be had, the caller deletes every item: the
+// deep ones go here first, cut as above.
+void LetGoOfDeepItems(TreeModel* model, HWND tree, const std::vector<HeldItem>& held) {
+    model->Rebuilding = true;
+    for (size_t i = held.size(); i-- > 0;)
+        if (held[i].Depth % kCutDepth == kCutDepth - 1)
+            SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(held[i].Handle));
+    model->Rebuilding = false;
+    model->Shape.ItemCount = 0;
+}
+
 // The control brought to what a build afresh would make of the edited table
 // with the same nodes open, as far as they still exist. With reuse, only
 // what differs changes: an item whose chunk is still there under the same
@@ -162,37 +309,13 @@ bool IsOpen(HWND tree, HeldItem* held) {
 // memory runs out.
 bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     TreeModel& model = e->Tree;
-    const TreeShape& shape = model.Shape;
-    int32_t count = 0;
-    for (int32_t i = 0; i < shape.ItemCount; ++i) count += model.Items[i] != nullptr;
-    HeldItem* held = static_cast<HeldItem*>(std::malloc(static_cast<size_t>(count + 1) * sizeof(HeldItem)));
-    // The held index of each shape item, while the old shape is read.
-    int32_t* heldOf = static_cast<int32_t*>(std::malloc(static_cast<size_t>(shape.ItemCount + 1) * sizeof(int32_t)));
-    if (!held || !heldOf) {
-        std::free(held);
-        std::free(heldOf);
+    FollowedEdit edit;
+    try {
+        ReadHeldItems(e, tree, s, reuse, &edit);
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    int32_t n = 0;
-    for (int32_t i = 0; i < shape.ItemCount; ++i) {
-        heldOf[i] = -1;
-        if (!model.Items[i]) continue;
-        const TreeItem& t = shape.Items[i];
-        int32_t parent = t.ParentItem >= 0 ? heldOf[t.ParentItem] : -1;
-        held[n] = {MovedChunk(s, t.Chunk),
-                   model.Keys[i],
-                   model.Items[i],
-                   parent,
-                   t.Depth,
-                   t.FirstChild >= 0 && model.Items[t.FirstChild] != nullptr,
-                   false,
-                   -1,
-                   -1};
-        if (!reuse && held[n].HeldChildren) IsOpen(tree, &held[n]);
-        heldOf[i] = n++;
-    }
-    std::free(heldOf);
-    BusyCursor busy(n > kManyItems);
+    BusyCursor busy(edit.Held.size() > static_cast<size_t>(kManyItems));
     if (!reuse) {
         DeleteAllItems(&model, tree);
     } else {
@@ -200,108 +323,26 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
         model.Rebuilding = false;
     }
-    uint8_t* fate = nullptr;
-    int32_t* lastChild = nullptr;  // of each item holding children: the last one put in so far
-    bool follows =
-        BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 && ReserveHandles(&model, shape.ItemCount) &&
-        (fate = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(shape.ItemCount) + 1, 1))) &&
-        (lastChild = static_cast<int32_t*>(std::malloc((static_cast<size_t>(shape.ItemCount) + 1) * sizeof(int32_t))));
-    if (!follows) {  // the caller deletes everything, once the deep items have gone
-        model.Rebuilding = true;
-        for (int32_t i = n - 1; reuse && i >= 0; --i)
-            if (held[i].Depth % kCutDepth == kCutDepth - 1)
-                SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(held[i].Handle));
-        model.Rebuilding = false;
+    bool shaped =
+        BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 && ReserveHandles(&model, model.Shape.ItemCount);
+    try {
+        if (shaped) edit.Fate.assign(static_cast<size_t>(model.Shape.ItemCount), 0);
+        if (shaped) edit.LastChild.assign(static_cast<size_t>(model.Shape.ItemCount), -1);
+    } catch (const std::bad_alloc&) {
+        shaped = false;
+    }
+    if (!shaped) {
+        if (reuse) LetGoOfDeepItems(&model, tree, edit.Held);
         model.Shape.ItemCount = 0;
-        std::free(fate);
-        std::free(held);
         return false;
     }
-
-    // Which items the control holds, and which of them stay. Both lists
-    // stand in table order, so one walk pairs them.
-    int32_t k = 0;
-    for (int32_t j = 0; j < shape.ItemCount; ++j) {
-        const TreeItem& t = shape.Items[j];
-        if (t.ParentItem >= 0 && !(fate[t.ParentItem] & kHoldsChildren)) continue;
-        fate[j] = kHeld;
-        while (k < n && held[k].Chunk < t.Chunk) ++k;
-        if (k == n || held[k].Chunk != t.Chunk) continue;
-        HeldItem& old = held[k];
-        int32_t oldParentNow = old.Parent < 0 ? -1 : held[old.Parent].ReusedAs;
-        bool sameParent = old.Parent < 0 ? t.ParentItem < 0 : oldParentNow >= 0 && oldParentNow == t.ParentItem;
-        if (reuse && sameParent) old.ReusedAs = j;
-        if (old.HeldChildren && t.FirstChild >= 0 && (old.ReusedAs == j || IsOpen(tree, &old)))
-            fate[j] |= kHoldsChildren | (old.ReusedAs == j ? 0 : kToOpen);
-    }
-
-    // What goes: each item that stays not, with what it holds. The deep
-    // ones first, cut as above, then those whose parents stay.
-    model.Rebuilding = true;
-    for (int32_t pass = 0; reuse && pass < 2; ++pass) {
-        for (int32_t i = n - 1; i >= 0; --i) {
-            const HeldItem& old = held[i];
-            if (old.ReusedAs >= 0) continue;
-            bool cut = old.Depth % kCutDepth == kCutDepth - 1;
-            bool top = old.Parent < 0 || held[old.Parent].ReusedAs >= 0;
-            if (pass == 1 && top && old.Parent >= 0) {  // its parent may close with it, asked while it is open
-                IsOpen(tree, &held[old.Parent]);
-                held[old.Parent].LostChild = true;
-            }
-            if (pass == 0 ? cut : top && !cut)
-                SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(old.Handle));
-        }
-    }
-    model.Rebuilding = false;
-
-    // What stays takes its new chunk; what comes is put in after its
-    // sibling before it.
-    int32_t lastTop = -1;
-    int32_t placed = 0;
-    k = 0;
-    for (int32_t j = 0; follows && j < shape.ItemCount; ++j) {
-        if (!fate[j]) continue;
-        const TreeItem& t = shape.Items[j];
-        lastChild[j] = -1;
-        int32_t& before = t.ParentItem >= 0 ? lastChild[t.ParentItem] : lastTop;
-        while (k < n && held[k].Chunk < t.Chunk) ++k;
-        if (k < n && held[k].ReusedAs == j) {
-            model.Items[j] = held[k].Handle;
-            model.Keys[j] = held[k].Key;
-            model.ChunkOfKey[held[k].Key] = t.Chunk;
-        } else {
-            HTREEITEM parent = t.ParentItem >= 0 ? model.Items[t.ParentItem] : TVI_ROOT;
-            follows = InsertItem(e, tree, parent, before >= 0 ? model.Items[before] : TVI_FIRST, j);
-        }
-        before = j;
-        ++placed;
-    }
-    model.Held = placed;
-    for (int32_t i = 0; follows && i < n; ++i) {
-        // A node whose last child went loses its button and its open state
-        // in some controls: it is a node all the same, which can be opened,
-        // and open still when it holds children again.
-        int32_t j = held[i].ReusedAs;
-        if (j < 0 || !held[i].LostChild) continue;
-        TVITEMA button = {};
-        button.mask = TVIF_HANDLE | TVIF_CHILDREN;
-        button.hItem = model.Items[j];
-        button.cChildren = shape.Items[j].HasChildren;
-        if (!(fate[j] & kHoldsChildren)) {
-            button.mask |= TVIF_STATE;
-            button.stateMask = TVIS_EXPANDED | TVIS_EXPANDEDONCE;
-        }
-        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&button));
-        if ((fate[j] & kHoldsChildren) && held[i].Open == 1) fate[j] |= kToOpen;
-    }
-    for (int32_t j = 0; follows && j < shape.ItemCount; ++j)
-        if (fate[j] & kToOpen) SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(model.Items[j]));
+    ChooseFates(tree, model.Shape, reuse, &edit);
+    if (reuse) DeleteGoneItems(&model, tree, &edit.Held);
+    if (!PlaceItems(e, tree, &edit)) return false;
+    OpenNodesAgain(&model, tree, &edit);
     // The node right before the edit may be named by what it changed.
-    if (follows && s && s->Kind == SpliceRun && s->At > 0) RefreshTreeChunk(e, s->At - 1);
-    std::free(lastChild);
-    std::free(fate);
-    std::free(held);
-    return follows;
+    if (s && s->Kind == SpliceRun && s->At > 0) RefreshTreeChunk(e, s->At - 1);
+    return true;
 }
 
 // Puts the children of shape item i into the control, once.
