@@ -39,10 +39,10 @@ TEST_F(Desktop, FilesFromTheCommandLineAndFromExplorer) {
     SetCurrentDirectoryA(current);
     e.StartFile = nullptr;
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not open file " + folder + "\\missing.dtb (2)"});
-    EXPECT_TRUE(Text(0) == kTitle && TreeItems().empty());
+    EXPECT_EQ(Joined(Text(0), TreeItems().size()), kTitle + " 0");
     const std::string longer = folder + "\\" + std::string(300, 'x') + ".dtb";  // said so, never cut to another file
     SendMessageA(window, WM_DROPFILES, Dropped({longer}), 0);
-    EXPECT_TRUE(BoxTexts().back() == "Could not open file " + longer + " (206)" && Text(0) == kTitle);
+    EXPECT_EQ(Joined(BoxTexts().back(), Text(0)), "Could not open file " + longer + " (206) " + kTitle);
     user.boxes.pop_back();
     SendMessageA(window, WM_DROPFILES, Dropped({path}), 0);
     EXPECT_EQ(Text(0), kTitle + " - " + path);
@@ -115,14 +115,14 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
                          TRUE);
     POINT at = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
     ClientToScreen(tree, &at);
-    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), MAKELPARAM(at.x, at.y));         // a right click on chunk 3
-    EXPECT_TRUE(SelectedChunk() == 3 && ClipboardBytes(e.ClipboardFormat).at(0) == 5);  // its five chunks
-    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), LPARAM(-1));                     // Shift+F10: chunk 3 goes
+    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), MAKELPARAM(at.x, at.y));          // a right click on chunk 3
+    EXPECT_EQ(Joined(SelectedChunk(), ClipboardBytes(e.ClipboardFormat).at(0)), "3 5");  // its five chunks
+    SendMessageA(window, WM_CONTEXTMENU, WPARAM(tree), LPARAM(-1));                      // Shift+F10: chunk 3 goes
     Pump();
     EXPECT_EQ(e.Doc.ChunkCount, 11);
     ASSERT_EQ(user.menus.size(), 2u);
     EXPECT_EQ(user.menus[0].first, "&Insert...|&Remove\tDel||&Copy\tCtrl+C|Cu&t\tCtrl+X|&Paste\tCtrl+V");
-    EXPECT_TRUE(user.menus[0].second.x == at.x && user.menus[1].second.y > at.y);
+    EXPECT_EQ(Joined(user.menus[0].second.x - at.x, user.menus[1].second.y > at.y), "0 1");
     HMENU menu = GetMenu(window);
     EXPECT_EQ(MenuText(menu, IDM_COPY) + "|" + MenuText(menu, IDM_CUT) + "|" + MenuText(menu, IDM_PASTE),
               "&Copy...\tCtrl+C|Cu&t...\tCtrl+X|&Paste...\tCtrl+V");

@@ -38,7 +38,7 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
         if (view) Click(view);
     }
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({kTreeView, kTreeView, kSelect, kSelect, kHidden, kHidden}));
-    for (const Box& box : user.boxes) EXPECT_TRUE(box.owner == window && box.flags == MB_ICONINFORMATION);
+    for (const Box& box : user.boxes) EXPECT_EQ(Joined(box.owner == window, box.flags), "1 64") << box.text;
     user.boxes.clear();
     // The dialog offers what the selection allows; a refused OK keeps it open
     // with what it holds, and the location chosen next is the one used.
@@ -55,7 +55,8 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({"Select a Chunk Type.",
                                                     "An Integer takes a whole number from "
                                                     "-2147483648 to 2147483647, or up to eight hex digits after 0x."}));
-    EXPECT_TRUE(user.boxes[0].owner && user.boxes[0].owner != window && user.boxes[0].flags == MB_ICONINFORMATION);
+    EXPECT_EQ(Joined(user.boxes[0].owner && user.boxes[0].owner != window, user.boxes[0].flags), "1 64")
+        << "the refusal is not the Insert dialog's own";
     EXPECT_EQ(Table(), Edited("(4)#1 5'alpha' ", "(5)#1 5'alpha' 0:9 "));
     EXPECT_EQ(e.Doc.PoolUsed, used);  // Cancel leaves the pool as it was
     // A parent at 65535 takes no more: the user is told while choosing.
@@ -65,7 +66,7 @@ TEST_F(Editing, GuardsAndTheDialogRefuseBeforeAnythingChanges) {
     Answer(IDC_INSERT_UNDER, "Integer - 0", "1");
     Command(IDM_INSERT);
     EXPECT_EQ(user.boxes.back().text, "The top level already holds 65535 chunks; no more can be added.");
-    EXPECT_TRUE(TopLevelCountOf(e.Doc) == 65535 && ChildCountOf(e.Doc.Chunks[11]) == 1 && e.Doc.ChunkCount == 19);
+    EXPECT_EQ(Joined(TopLevelCountOf(e.Doc), ChildCountOf(e.Doc.Chunks[11]), e.Doc.ChunkCount), "65535 1 19");
 }
 
 // The new chunk goes where the dialog says and is selected; a removal takes
@@ -107,7 +108,7 @@ TEST_F(Editing, EditsCountOnceInTheRightParent) {
     Command(IDM_SAVE);
     user.answers.push_back(IDYES);
     Command(IDM_REVERT);
-    EXPECT_TRUE(Table() == edited && user.boxes.size() == 1u && user.beeps == 0);
+    EXPECT_EQ(Joined(Table(), user.boxes.size(), user.beeps), edited + " 1 0");
 }
 
 // A block is another program's memory: one that is not exactly one whole
@@ -122,14 +123,15 @@ TEST_F(Editing, RefusalsOnlyBeep) {
         Select(-1);
         Command(IDM_PASTE);
     }
-    EXPECT_TRUE(user.beeps == 1 && Table() == Edited("9 16", "10 16") + " 0:5");
+    EXPECT_EQ(Joined(user.beeps, Table()), "1 " + Edited("9 16", "10 16") + " 0:5");
     PutOnClipboard(CF_TEXT, {'t', 0});  // text alone; nothing to copy or cut
     for (int command : {IDM_PASTE, IDM_COPY, IDM_CUT}) Select(-1), Command(command);
     Click(IDC_SHOW_AS_TREE);  // the list: the tree cannot have the focus, so ask the commands directly
     Select(0);
     PutOnClipboard(e.ClipboardFormat, kNodeBlock);
     EXPECT_FALSE(CopyToClipboard(&e, false) || CopyToClipboard(&e, true) || PasteFromClipboard(&e) >= 0);
-    EXPECT_TRUE(user.beeps == 7 && ClipboardBytes(e.ClipboardFormat) == kNodeBlock && e.Doc.ChunkCount == 18);
+    EXPECT_EQ(Joined(user.beeps, e.Doc.ChunkCount), "7 18");
+    EXPECT_EQ(ClipboardBytes(e.ClipboardFormat), kNodeBlock);
     EXPECT_TRUE(user.boxes.empty());
 }
 

@@ -57,7 +57,8 @@ TEST_F(FileCommands, ACancelledOrFailedOpenLeavesEverythingAsItWas) {
     EXPECT_EQ(TreeItems()[2], "2:1:0:43");
     EXPECT_EQ(Header(), "1C|09 00|DE AD BE EF|CD AB 34 12");
     EXPECT_FALSE(Grayed(IDM_SAVE));
-    EXPECT_TRUE(ReadFile(text) == std::vector<uint8_t>(7327, 'x') && ReadFile(empty).empty());
+    EXPECT_EQ(ReadFile(text), std::vector<uint8_t>(7327, 'x'));
+    EXPECT_EQ(ReadFile(empty).size(), 0u);
     std::vector<std::string> said = BoxTexts();
     for (std::string& box : said)
         if (box.rfind("Unknown chunk ", 0) == 0) box = "Unknown chunk";  // its bytes are the cipher's
@@ -76,7 +77,7 @@ TEST_F(FileCommands, ACancelledOrFailedOpenLeavesEverythingAsItWas) {
     Edit(2, "44");
     OpenFile(path);
     EXPECT_EQ(Text(0), kTitle + " - " + path);
-    EXPECT_TRUE(Grayed(IDM_UNDO) && TreeItems()[2] == "2:1:0:43");
+    EXPECT_EQ(Joined(Grayed(IDM_UNDO), TreeItems()[2]), "1 2:1:0:43");
     EXPECT_EQ(FileRows(spoilt)[2], "0:2A 00 00 00");
     EXPECT_TRUE(OthersCanWrite(spoilt)) << "the document's old file is still held";
 }
@@ -104,7 +105,7 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
     EXPECT_EQ(user.boxes[0].flags, UINT(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
     Command(IDM_SAVE_AS);  // another file: no question, and that file is whole
     EXPECT_TRUE(user.dialogFlags.back() & OFN_OVERWRITEPROMPT);
-    EXPECT_TRUE(user.boxes.size() == 2u && FileRows(other).size() == 17u);
+    EXPECT_EQ(Joined(user.boxes.size(), FileRows(other).size()), "2 17");
     OpenFile(file);
     Command(IDM_SAVE);  // Yes: the file now holds what was shown
     EXPECT_EQ(FileRows(file).size(), 17u);
@@ -113,7 +114,7 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
         SetFileAttributesA(path.c_str(), ticked ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
         user.readOnly = ticked;
         OpenFile(path);
-        EXPECT_TRUE(Text(0) == kTitle + " - " + path + " [read-only]" && !OthersCanWrite(path));
+        EXPECT_EQ(Joined(Text(0), OthersCanWrite(path)), kTitle + " - " + path + " [read-only] 0");
         Edit(2, "44");
         user.choices.push_back({other, 0});
         Command(IDM_SAVE);
@@ -122,8 +123,9 @@ TEST_F(FileCommands, PartOrReadOnlyFilesAreNeverSavedOverUnasked) {
                                               "under another name.");
         EXPECT_EQ(user.boxes.back().flags, UINT(MB_OK | MB_ICONERROR));
         Command(IDM_SAVE_AS);  // elsewhere it goes
-        EXPECT_TRUE(ReadFile(path) == TestFile() && NoTemporaries());
-        EXPECT_TRUE(Text(0) == kTitle + " - " + other && FileRows(other)[2] == "0:2C 00 00 00");
+        EXPECT_EQ(ReadFile(path), TestFile());
+        EXPECT_TRUE(NoTemporaries());
+        EXPECT_EQ(Joined(Text(0), FileRows(other)[2]), kTitle + " - " + other + " 0:2C 00 00 00");
         Command(IDM_CLOSE);
     }
 }
@@ -147,12 +149,13 @@ TEST_F(FileCommands, SaveGoesThroughWhereverTheFileCouldBeOpened) {
         Command(IDM_SAVE);
         EXPECT_EQ(FileRows(path)[2], std::string("0:2") + "BC"[value[1] - '3'] + " 00 00 00");
     }
-    EXPECT_TRUE(GetFileAttributesA(stale) == INVALID_FILE_ATTRIBUTES &&
-                ReadFile(path + ".new") == std::vector<uint8_t>({1, 2, 3}));
+    EXPECT_EQ(GetFileAttributesA(stale), INVALID_FILE_ATTRIBUTES) << "a crash's leftover was not removed";
+    EXPECT_EQ(ReadFile(path + ".new"), std::vector<uint8_t>({1, 2, 3}));
     std::free(stale);
     EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     Command(IDM_CLOSE);
-    EXPECT_TRUE(NoTemporaries() && user.boxes.empty());
+    EXPECT_TRUE(NoTemporaries());
+    EXPECT_EQ(user.boxes.size(), 0u);
 }
 
 }  // namespace

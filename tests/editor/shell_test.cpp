@@ -8,11 +8,12 @@ namespace {
 using Shell = EditorTest;
 
 TEST_F(Shell, StartsInTreeModeWithNothingOpen) {
-    EXPECT_TRUE(Text(0) == kTitle && Grayed(IDM_SAVE) && Grayed(IDM_SAVE_AS) && Grayed(IDM_REVERT) &&
-                Grayed(IDM_CLOSE));
+    EXPECT_EQ(Joined(Text(0), Grayed(IDM_SAVE), Grayed(IDM_SAVE_AS), Grayed(IDM_REVERT), Grayed(IDM_CLOSE)),
+              kTitle + " 1 1 1 1");
     EXPECT_FALSE(Grayed(IDM_OPEN) || IsWindowEnabled(Control(IDM_INSERT)) || IsWindowEnabled(Control(IDM_REMOVE)));
-    EXPECT_TRUE(IsWindowVisible(Control(IDC_CHUNK_TREE)) && !IsWindowVisible(Control(IDC_CHUNK_LIST)) &&
-                IsDlgButtonChecked(window, IDC_SHOW_AS_TREE) && IsDlgButtonChecked(window, IDC_SHOW_IDENTIFIERS));
+    EXPECT_EQ(Joined(IsWindowVisible(Control(IDC_CHUNK_TREE)), IsWindowVisible(Control(IDC_CHUNK_LIST)),
+                     IsDlgButtonChecked(window, IDC_SHOW_AS_TREE), IsDlgButtonChecked(window, IDC_SHOW_IDENTIFIERS)),
+              "1 0 1 1");
     EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(Control(IDC_CHUNK_TREE), TVSIL_NORMAL)), 36);
     EXPECT_TRUE(PaneLocked());  // no chunk to type into
     // Without its memory the editor says so, in a box no window owns yet, and goes no further.
@@ -20,10 +21,12 @@ TEST_F(Shell, StartsInTreeModeWithNothingOpen) {
                                              nullptr};
     Editor starved;
     EXPECT_FALSE(StartEditor(&starved, GetModuleHandleA(nullptr), TestSeams(&user), &kNoMemory));
-    EXPECT_TRUE(BoxTexts() == std::vector<std::string>{"Could not allocate memory."} && !user.boxes[0].owner);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Could not allocate memory."});
+    EXPECT_EQ(user.boxes[0].owner, nullptr);
     // The About box's page beside the program, never one by a relative name.
     char page[MAX_PATH] = "";
-    EXPECT_TRUE(DonatePagePath("Z:/a.b/x.exe", page, sizeof page) && std::string(page) == "Z:/a.b/donate.htm");
+    EXPECT_TRUE(DonatePagePath("Z:/a.b/x.exe", page, sizeof page));
+    EXPECT_EQ(std::string(page), "Z:/a.b/donate.htm");
     for (const char* bad : {"x.exe", "", "sub\\x.exe"}) EXPECT_FALSE(DonatePagePath(bad, page, sizeof page));
 }
 
@@ -56,16 +59,16 @@ TEST_F(Shell, UnsavedWorkIsNeverDroppedUnasked) {
     Edit(2, "12abc");  // refused: nothing ends, nothing is asked
     Command(IDM_CLOSE);
     Command(IDM_EXIT);
-    EXPECT_TRUE(IsWindowVisible(window) && e.Doc.FileHandle != kNoFile);
+    EXPECT_EQ(Joined(IsWindowVisible(window), e.Doc.FileHandle != kNoFile), "1 1") << "a refused value let it end";
     Type(IDC_DATA_BOX, "8");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     user.answers.insert(user.answers.end(), {IDYES, IDYES});
     Command(IDM_CLOSE);  // Yes, and the save fails: nothing is closed
     Command(IDM_NEW);
-    EXPECT_TRUE(e.Doc.FileHandle != kNoFile && e.Doc.Modified && user.dialogFlags.size() == 4u);
+    EXPECT_EQ(Joined(e.Doc.FileHandle != kNoFile, e.Doc.Modified, user.dialogFlags.size()), "1 1 4");
     EXPECT_EQ(BoxTexts()[3],
               path + " is read-only, so it cannot be saved over. Save As saves a copy under another name.");
-    EXPECT_TRUE(user.boxes[3].flags == (MB_OK | MB_ICONERROR) && FileRows(path)[2] == "0:07 00 00 00");
+    EXPECT_EQ(Joined(user.boxes[3].flags == (MB_OK | MB_ICONERROR), FileRows(path)[2]), "1 0:07 00 00 00");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -104,7 +107,7 @@ TEST_F(Shell, Keys) {
     SendMessageA(Control(IDC_FIND_BOX), EM_SETSEL, 0, 2);
     PressKeys({VK_CONTROL, 'X'});
     EXPECT_TRUE(PumpUntil([&] { return Text(IDC_FIND_BOX) == "phaalpha" && ClipboardBytes(CF_TEXT).size() == 2; }));
-    EXPECT_TRUE(user.boxes.empty() && e.Doc.ChunkCount == 17);
+    EXPECT_EQ(Joined(user.boxes.size(), e.Doc.ChunkCount), "0 17");
 }
 
 // The About box opens with the focus on OK: Enter closes it and opens no page.

@@ -13,7 +13,7 @@ protected:
 };
 
 TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
-    EXPECT_TRUE(Grayed(IDM_UNDO) && Grayed(IDM_REDO));
+    EXPECT_EQ(Joined(Grayed(IDM_UNDO), Grayed(IDM_REDO)), "1 1");
     const struct {
         int32_t selected;
         int command;  // 0: a value typed into the Data box, stored by selecting another chunk
@@ -38,14 +38,15 @@ TEST_F(Undo, EveryChangeIsUndoneAndRedoneWithItsChunkShown) {
         EXPECT_EQ(SelectedChunk(), step.undone < 0 ? shown : step.undone);
         EXPECT_EQ(Marked(), &step != steps);  // only the first change undone gives the file as it was read
         Command(IDM_REDO);
-        EXPECT_TRUE(State() == states.back() && !Grayed(IDM_UNDO) && Grayed(IDM_REDO));
+        EXPECT_EQ(Joined(State(), Grayed(IDM_UNDO), Grayed(IDM_REDO)), states.back() + " 0 1");
         EXPECT_EQ(SelectedChunk(), step.redone < 0 ? shown : step.redone);
     }
     EXPECT_FALSE(Marked());  // saved at the last step
     while (!Grayed(IDM_UNDO)) Command(IDM_UNDO);
-    EXPECT_TRUE(State() == states[0] && Marked() && user.beeps == 0);
+    EXPECT_EQ(Joined(State(), Marked(), user.beeps), states[0] + " 1 0");
     Command(IDM_SAVE);
-    EXPECT_TRUE(ReadFile(path) == TestFile() && Grayed(IDM_UNDO) && !Grayed(IDM_REDO));
+    EXPECT_EQ(ReadFile(path), TestFile());
+    EXPECT_EQ(Joined(Grayed(IDM_UNDO), Grayed(IDM_REDO)), "1 0");
 }
 
 // A change whose undo would pass the history's limit is asked about before
@@ -57,7 +58,7 @@ TEST_F(Undo, AChangeTooLargeToUndoIsAskedAboutFirst) {
     const std::string before = State();
     user.answers.insert(user.answers.end(), {IDNO, IDYES});
     Command(IDM_REMOVE);
-    EXPECT_TRUE(State() == before && SelectedChunk() == 0) << "No still removed the subtree, or lost the selection";
+    EXPECT_EQ(Joined(State(), SelectedChunk()), before + " 0") << "No still removed the subtree, or lost the selection";
     Command(IDM_REMOVE);
     EXPECT_EQ(Joined(e.Doc.ChunkCount, Grayed(IDM_UNDO), Marked(), user.boxes.size()), "8 1 1 2")
         << "the change was told again after it was made";

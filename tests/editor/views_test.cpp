@@ -29,20 +29,21 @@ TEST_F(Views, ListAndTreeShowTheTable) {
     EXPECT_EQ(Items(),
               " 0:0:16:alpha(1)+ 2:1:0:42 3:1:17:beta(2)+ 5:2:19:(3)+ 6:3:0:7 7:2:32:one\\ntwo 8:1:1:1.500000" +
                   items.substr(items.find(" 9:")));
-    EXPECT_TRUE(SelectedChunk() == 6 && GetFocus() == Control(IDC_CHUNK_TREE) && Text(IDC_DATA_BOX) == "7");
+    EXPECT_EQ(Joined(SelectedChunk(), GetFocus() == Control(IDC_CHUNK_TREE), Text(IDC_DATA_BOX)), "6 1 7");
     Click(IDC_SHOW_IDENTIFIERS);
     Edit(4, "pane");              // an identifier edited: its node's name follows
     Click(IDC_SHOW_IDENTIFIERS);  // a chunk that lost its item: nothing selected, nothing to type into
-    EXPECT_TRUE(SelectedChunk() == -1 && Pane() == "|" && PaneLocked() && TreeItems()[2] == "3:1:17:pane(2)+");
+    EXPECT_EQ(Joined(SelectedChunk(), Pane(), PaneLocked(), TreeItems()[2]), "-1 | 1 3:1:17:pane(2)+");
     Click(IDC_SHOW_AS_TREE);
-    EXPECT_TRUE(IsWindowVisible(Control(IDC_CHUNK_LIST)) && !IsWindowVisible(Control(IDC_CHUNK_TREE)));
+    EXPECT_EQ(Joined(IsWindowVisible(Control(IDC_CHUNK_LIST)), IsWindowVisible(Control(IDC_CHUNK_TREE))), "1 0");
     std::vector<std::string> lines = ListLines();
     ASSERT_EQ(lines.size(), 17u);
     EXPECT_EQ(lines[12], "String(0x07)\tLevel 3\t12");  // its index, not the 3 of its text
     for (int32_t i = 0; i < 17; ++i) EXPECT_TRUE(Select(i));
     EXPECT_EQ(Text(IDC_DATA_BOX), "last");
     Click(IDC_SHOW_IDENTIFIERS);  // the list does not change, but no line is current
-    EXPECT_TRUE(ListLines() == lines && e.CurrentChunk == -1 && Pane() == "|" && PaneLocked());
+    EXPECT_EQ(ListLines(), lines);
+    EXPECT_EQ(Joined(e.CurrentChunk, Pane(), PaneLocked()), "-1 | 1");
     // A typed letter goes to the next line whose type starts with it, either case, round the end; none: stays.
     HWND list = Control(IDC_CHUNK_LIST);
     SendMessageA(list, LB_SETCURSEL, 0, 0);
@@ -103,7 +104,7 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
         EXPECT_EQ(BoxTexts()[0],
                   "An Integer takes a whole number from -2147483648 to 2147483647, or up to eight hex "
                   "digits after 0x. Press Esc to put back the stored value.");
-        EXPECT_TRUE(user.boxes[0].flags == (MB_OK | MB_ICONINFORMATION) && NodeNumberOf(e.Doc.Chunks[0]) == 7);
+        EXPECT_EQ(Joined(user.boxes[0].flags == (MB_OK | MB_ICONINFORMATION), NodeNumberOf(e.Doc.Chunks[0])), "1 7");
         Edit(2, "77");
         Select(8);
         EXPECT_EQ(list ? ListLines()[2] : TreeItems()[2], list ? "Integer(0x00)\t77\t2" : "2:1:0:77");
@@ -114,14 +115,15 @@ TEST_F(Views, PaneAndHeaderTakeWhatIsTypedOrSayWhyNot) {
     Command(IDM_SAVE);
     EXPECT_EQ(Text(IDC_KEY_BOX) + "|" + Text(IDC_HEADER0_BOX), "EF BE AD DE|2A");
     std::vector<std::string> saved = FileRows(path);
-    EXPECT_TRUE(saved.back() == "header 2A 09 00 DE AD BE EF" && e.Doc.Key == 0xDEADBEEF);
+    EXPECT_EQ(Joined(saved.back(), e.Doc.Key), "header 2A 09 00 DE AD BE EF 3735928559");
     user.boxes.clear();
     Type(IDC_HEADER0_BOX, "zz");
     Command(IDM_SAVE);  // refused: the field keeps its byte, the box its text, the file what it had
     EXPECT_EQ(BoxTexts(),
               std::vector<std::string>({"Header byte 0 takes one or two hex digits, such as 1C, or hex after "
                                         "0x (such as 0x1C). Press Esc to put back the stored value."}));
-    EXPECT_TRUE(Text(IDC_HEADER0_BOX) == "zz" && e.Doc.HeaderBytes[0] == 0x2A && FileRows(path) == saved);
+    EXPECT_EQ(Joined(Text(IDC_HEADER0_BOX), e.Doc.HeaderBytes[0]), "zz 42");
+    EXPECT_EQ(FileRows(path), saved);
 }
 
 // Values whose text does not read back as themselves, and texts longer than
@@ -137,10 +139,11 @@ TEST_F(Views, UnusualFilesAreShownAsTheyAre) {
     OpenFile(file);
     for (int32_t chunk = 0; chunk < 6; ++chunk) Select(chunk);
     Select(2);
-    EXPECT_TRUE(PaneLocked() && Text(IDC_LENGTH_BOX) == "7 - shown to its first zero byte, read-only (Hex edits it)");
+    EXPECT_EQ(Joined(PaneLocked(), Text(IDC_LENGTH_BOX)),
+              "1 7 - shown to its first zero byte, read-only (Hex edits it)");
     SendMessageA(Control(IDC_DATA_BOX), WM_CHAR, 'X', 0);  // a key typed goes nowhere
     Select(1);                                             // a lone carriage return is a line, and can be typed over
-    EXPECT_TRUE(!PaneLocked() && Text(IDC_LENGTH_BOX) + Text(IDC_DATA_BOX) == "3a\r\nb");
+    EXPECT_EQ(Joined(PaneLocked(), Text(IDC_LENGTH_BOX), Text(IDC_DATA_BOX)), "0 3 a\r\nb");
     Command(IDM_SAVE);
     EXPECT_EQ(ReadFile(file), bytes);
     const int kLevels = 16000;
@@ -171,17 +174,21 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
     };
     auto stored = [&] { return !SendMessageA(box, EM_GETMODIFY, 0, 0) || !user.boxes.empty(); };
     Edit(2, "77");
-    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && user.boxes.empty());
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored));
+    EXPECT_EQ(Joined(SelectedChunk(), user.boxes.size()), "2 0");
     Type(IDC_DATA_BOX, "12abc");
-    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == 2 && Text(IDC_DATA_BOX) == "12abc");
-    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "77"; }) && Select(8));
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored));
+    EXPECT_EQ(Joined(SelectedChunk(), Text(IDC_DATA_BOX)), "2 12abc") << "a refused value left its chunk or its box";
+    EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "77"; }));
+    EXPECT_TRUE(Select(8));
     for (int32_t chunk : {7, 1}) {
         Select(chunk);
         std::string was = Text(IDC_DATA_BOX);
         SendMessageA(box, EM_SETSEL, 100, 100);
         EXPECT_TRUE(press(IDC_DATA_BOX, {VK_CONTROL, VK_RETURN}, [&] { return Text(IDC_DATA_BOX) == was + "\r\n"; }));
         SendMessageA(box, EM_REPLACESEL, TRUE, LPARAM("3"));
-        EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored) && SelectedChunk() == chunk);
+        EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, stored));
+        EXPECT_EQ(SelectedChunk(), chunk);
     }
     Type(IDC_HEADER0_BOX, "16");
     Type(IDC_KEY_BOX, "1");
@@ -202,7 +209,8 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
                  {2, "4D 00 00 00", "01 02 03 04", "01 02 03 04", "4"},
                  {0, "04 00 01 00 00 00", "04 00 09 00 00 00", "04 00 09 00 00 00", "6"}};
     for (const auto& hex : hexes) {
-        EXPECT_TRUE(Select(hex.chunk) && Text(IDC_DATA_BOX) == hex.shown) << hex.shown;
+        Select(hex.chunk);
+        EXPECT_EQ(Text(IDC_DATA_BOX), hex.shown);
         Type(IDC_DATA_BOX, hex.typed);
         EXPECT_TRUE(press(IDC_DATA_BOX, {VK_RETURN}, [&] { return Text(IDC_DATA_BOX) == hex.stored; }));
         EXPECT_EQ(Text(IDC_LENGTH_BOX), hex.length);
@@ -212,8 +220,9 @@ TEST_F(Views, PaneKeysLineBreaksAndHex) {
     EXPECT_TRUE(press(IDC_DATA_BOX, {VK_ESCAPE}, [&] { return Text(IDC_DATA_BOX) == "04 00 09 00 00 00"; }));
     Command(IDM_UNDO);
     Click(IDC_SHOW_HEX);
-    EXPECT_TRUE(Select(7) && PaneLocked() &&
-                Text(IDC_LENGTH_BOX) == "4 - shown to its first zero byte, read-only (Hex edits it)");
+    Select(7);
+    EXPECT_EQ(Joined(PaneLocked(), Text(IDC_LENGTH_BOX)),
+              "1 4 - shown to its first zero byte, read-only (Hex edits it)");
     Command(IDM_SAVE);
     rows = FileRows(path);
     EXPECT_EQ(rows[0] + "|" + rows[2] + "|" + rows[7],
