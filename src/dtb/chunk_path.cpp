@@ -10,7 +10,7 @@
 #include <string>
 
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 

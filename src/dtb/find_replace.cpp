@@ -13,8 +13,8 @@
 
 #include "chunk_path.h"
 #include "chunk_types.h"
+#include "document.h"
 #include "journal.h"
-#include "report.h"
 #include "text_convert.h"
 
 struct Finder {

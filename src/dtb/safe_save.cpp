@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
-#include "report.h"
 
 namespace {
 

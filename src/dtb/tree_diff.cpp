@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 #include "tree_pairing.h"
 
 namespace {

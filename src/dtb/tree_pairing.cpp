@@ -8,7 +8,7 @@
 
 #include "chunk_path.h"
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 
 namespace {
 

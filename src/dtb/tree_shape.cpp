@@ -7,7 +7,7 @@
 
 #include "chunk_types.h"
 #include "display_text.h"
-#include "report.h"
+#include "document.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "chunk_types.h"
 #include "display_text.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 
 const char kChildCountIsKept[] =

@@ -11,7 +11,6 @@
 #include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
-#include "report.h"
 #include "tool.h"
 
 namespace {

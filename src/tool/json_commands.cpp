@@ -7,7 +7,6 @@
 #include "document.h"
 #include "file_layer.h"
 #include "json_form.h"
-#include "report.h"
 #include "safe_save.h"
 #include "tool.h"
 

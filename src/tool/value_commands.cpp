@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chunk_path.h"
-#include "report.h"
+#include "document.h"
 #include "safe_save.h"
 #include "tool.h"
 #include "value_forms.h"

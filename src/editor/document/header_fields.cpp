@@ -5,7 +5,7 @@
 #include "base/editor.h"
 #include "chunk_types.h"
 #include "file_commands.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 

@@ -17,7 +17,7 @@
 #include "dtb_file.h"
 #include "file_layer.h"
 #include "find_dialog.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_diff.h"
 #include "views.h"
