@@ -73,7 +73,7 @@ int Compare(Document* a, Document* b, const Printer& out) {
         FreePathIndex(&pathsA);
         return kExitTrouble;
     }
-    for (int32_t k = 0; k < list.Count; ++k) {
+    for (int32_t k = 0; k < list.Count(); ++k) {
         const Difference& d = list.Items[k];
         std::string old, now;
         switch (d.Kind) {
@@ -99,7 +99,7 @@ int Compare(Document* a, Document* b, const Printer& out) {
             break;
         }
     }
-    int status = list.Count ? kExitDifferent : kExitDone;
+    int status = list.Count() ? kExitDifferent : kExitDone;
     FreeDifferences(&list);
     FreePathIndex(&pathsA);
     FreePathIndex(&pathsB);

@@ -95,8 +95,8 @@ bool ReadArguments(int argc, char** argv, MergeArguments* m) {
 // One line a conflict: its place, then the three values.
 void PrintConflicts(const Document* const inputs[3], const MergeConflicts& conflicts) {
     PathIndex paths[3] = {};
-    for (int s = 0; s < 3 && conflicts.Count > 0; ++s) BuildPathIndex(inputs[s], &paths[s]);
-    for (int32_t k = 0; k < conflicts.Count; ++k) {
+    for (int s = 0; s < 3 && conflicts.Count() > 0; ++s) BuildPathIndex(inputs[s], &paths[s]);
+    for (int32_t k = 0; k < conflicts.Count(); ++k) {
         const MergeConflict& c = conflicts.Items[k];
         const bool header = c.Base < 0 && c.Ours < 0 && c.Theirs < 0;
         const int32_t chunks[3] = {c.Base, c.Ours, c.Theirs};
@@ -123,9 +123,9 @@ int MergeCommand(int argc, char** argv) {
     if (ok && MergeDocuments(&docs[0], &docs[1], &docs[2], m.Favor, &docs[3], &conflicts) == 0) {
         const Document* const inputs[3] = {&docs[0], &docs[1], &docs[2]};
         PrintConflicts(inputs, conflicts);
-        if (conflicts.Count && m.Favor == FavorNone) {
-            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count,
-                         conflicts.Count == 1 ? "" : "s", naming.Name.c_str());
+        if (conflicts.Count() && m.Favor == FavorNone) {
+            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count(),
+                         conflicts.Count() == 1 ? "" : "s", naming.Name.c_str());
             status = kExitDifferent;
         } else {
             status = SaveDocumentSafely(&docs[3], m.Out, nullptr) == 0 ? kExitDone : kExitTrouble;

@@ -18,7 +18,7 @@ int TreeCommand(int argc, char** argv) {
     if (!StartDocument(&doc)) return kExitRefused;
     TreeShape shape = {};
     bool done = LoadFile(&doc, argv[0]) && BuildTreeShape(&doc, !hide, &shape) == 0;
-    for (int32_t k = 0; done && k < shape.ItemCount; ++k) {
+    for (int32_t k = 0; done && k < shape.ItemCount(); ++k) {
         const TreeItem& item = shape.Items[k];
         for (int32_t d = 0; d < item.Depth; ++d) std::fputs("  ", stdout);
         done = PrintWhole(

@@ -43,7 +43,7 @@ std::vector<std::string> Lines(const DtbBuilder& a, const DtbBuilder& b, uint32_
     std::vector<std::string> lines;
     if (CompareDocuments(da.get(), db.get(), &list) != 0) return {"failed"};
     Paths pathA(da.get()), pathB(db.get());
-    for (int32_t k = 0; k < list.Count; ++k) {
+    for (int32_t k = 0; k < list.Count(); ++k) {
         const Difference& d = list.Items[k];
         if (places) *places += "[" + pathA(d.PlaceA) + "]";
         switch (d.Kind) {
@@ -78,8 +78,8 @@ std::vector<std::string> Held(const DtbBuilder& x, const DtbBuilder& y, bool swa
     DifferenceList list = {};
     if (CompareDocuments(dx.get(), dy.get(), &list) != 0) return {"failed"};
     std::vector<std::string> held;
-    for (const Difference* d = list.Items; d < list.Items + list.Count; ++d)
-        held.push_back(swapped ? Joined(d->ChunkB, d->ChunkA) : Joined(d->ChunkA, d->ChunkB));
+    for (const Difference& d : list.Items)
+        held.push_back(swapped ? Joined(d.ChunkB, d.ChunkA) : Joined(d.ChunkA, d.ChunkB));
     FreeDifferences(&list);
     std::sort(held.begin(), held.end());
     return held;
@@ -181,7 +181,7 @@ TEST(TreeDiff, RandomFilesCompareAlikeBothWays) {
         b->Key = a->Key;
         bool bytesAgree = a.Saved() == b.Saved();
         same += bytesAgree;
-        EXPECT_EQ(list.Count == 1, bytesAgree) << "round " << round;
+        EXPECT_EQ(list.Count() == 1, bytesAgree) << "round " << round;
         EXPECT_EQ(list.Items[0].Kind, DifferenceKey);
         FreeDifferences(&list);
         EXPECT_EQ(Held(x, y, false), Held(y, x, true)) << "round " << round;

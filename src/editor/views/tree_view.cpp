@@ -51,13 +51,13 @@ void DeleteAllItems(TreeModel* model, HWND tree) {
     model->Rebuilding = true;
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
     const TreeShape& shape = model->Shape;
-    for (int32_t i = shape.ItemCount - 1; i >= 0; --i)
+    for (int32_t i = shape.ItemCount() - 1; i >= 0; --i)
         if (model->Items[i] && shape.Items[i].Depth % kCutDepth == kCutDepth - 1)
             SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(model->Items[i]));
     SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     model->Held = 0;
     model->KeyCount = 0;
-    model->Shape.ItemCount = 0;
+    model->Shape.Items.clear();
     model->Shape.TopLevelCount = 0;
     model->Rebuilding = false;
 }
@@ -164,17 +164,17 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     TreeModel& model = e->Tree;
     const TreeShape& shape = model.Shape;
     int32_t count = 0;
-    for (int32_t i = 0; i < shape.ItemCount; ++i) count += model.Items[i] != nullptr;
+    for (int32_t i = 0; i < shape.ItemCount(); ++i) count += model.Items[i] != nullptr;
     HeldItem* held = static_cast<HeldItem*>(std::malloc(static_cast<size_t>(count + 1) * sizeof(HeldItem)));
     // The held index of each shape item, while the old shape is read.
-    int32_t* heldOf = static_cast<int32_t*>(std::malloc(static_cast<size_t>(shape.ItemCount + 1) * sizeof(int32_t)));
+    int32_t* heldOf = static_cast<int32_t*>(std::malloc(static_cast<size_t>(shape.ItemCount() + 1) * sizeof(int32_t)));
     if (!held || !heldOf) {
         std::free(held);
         std::free(heldOf);
         return false;
     }
     int32_t n = 0;
-    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+    for (int32_t i = 0; i < shape.ItemCount(); ++i) {
         heldOf[i] = -1;
         if (!model.Items[i]) continue;
         const TreeItem& t = shape.Items[i];
@@ -202,17 +202,17 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     }
     uint8_t* fate = nullptr;
     int32_t* lastChild = nullptr;  // of each item holding children: the last one put in so far
-    bool follows =
-        BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 && ReserveHandles(&model, shape.ItemCount) &&
-        (fate = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(shape.ItemCount) + 1, 1))) &&
-        (lastChild = static_cast<int32_t*>(std::malloc((static_cast<size_t>(shape.ItemCount) + 1) * sizeof(int32_t))));
+    bool follows = BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 &&
+                   ReserveHandles(&model, shape.ItemCount()) &&
+                   (fate = static_cast<uint8_t*>(std::calloc(shape.Items.size() + 1, 1))) &&
+                   (lastChild = static_cast<int32_t*>(std::malloc((shape.Items.size() + 1) * sizeof(int32_t))));
     if (!follows) {  // the caller deletes everything, once the deep items have gone
         model.Rebuilding = true;
         for (int32_t i = n - 1; reuse && i >= 0; --i)
             if (held[i].Depth % kCutDepth == kCutDepth - 1)
                 SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(held[i].Handle));
         model.Rebuilding = false;
-        model.Shape.ItemCount = 0;
+        model.Shape.Items.clear();
         std::free(fate);
         std::free(held);
         return false;
@@ -221,7 +221,7 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     // Which items the control holds, and which of them stay. Both lists
     // stand in table order, so one walk pairs them.
     int32_t k = 0;
-    for (int32_t j = 0; j < shape.ItemCount; ++j) {
+    for (int32_t j = 0; j < shape.ItemCount(); ++j) {
         const TreeItem& t = shape.Items[j];
         if (t.ParentItem >= 0 && !(fate[t.ParentItem] & kHoldsChildren)) continue;
         fate[j] = kHeld;
@@ -259,7 +259,7 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
     int32_t lastTop = -1;
     int32_t placed = 0;
     k = 0;
-    for (int32_t j = 0; follows && j < shape.ItemCount; ++j) {
+    for (int32_t j = 0; follows && j < shape.ItemCount(); ++j) {
         if (!fate[j]) continue;
         const TreeItem& t = shape.Items[j];
         lastChild[j] = -1;
@@ -294,7 +294,7 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
         SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&button));
         if ((fate[j] & kHoldsChildren) && held[i].Open == 1) fate[j] |= kToOpen;
     }
-    for (int32_t j = 0; follows && j < shape.ItemCount; ++j)
+    for (int32_t j = 0; follows && j < shape.ItemCount(); ++j)
         if (fate[j] & kToOpen) SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(model.Items[j]));
     // The node right before the edit may be named by what it changed.
     if (follows && s && s->Kind == SpliceRun && s->At > 0) RefreshTreeChunk(e, s->At - 1);
@@ -316,9 +316,9 @@ void BuildAfresh(Editor* e, HWND tree) {
     TreeModel& model = e->Tree;
     DeleteAllItems(&model, tree);
     if (BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) != 0 ||
-        !ReserveHandles(&model, model.Shape.ItemCount))
-        model.Shape.ItemCount = 0;
-    if (model.Shape.ItemCount > 0) InsertSiblings(e, tree, TVI_ROOT, 0);
+        !ReserveHandles(&model, model.Shape.ItemCount()))
+        model.Shape.Items.clear();
+    if (model.Shape.ItemCount() > 0) InsertSiblings(e, tree, TVI_ROOT, 0);
 }
 
 }  // namespace
@@ -417,7 +417,7 @@ void RefreshTreeChunk(Editor* e, int32_t chunk) {
 void RefreshTreeTexts(Editor* e) {
     const TreeShape& shape = e->Tree.Shape;
     char text[kTextSize], shown[kTextSize];
-    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+    for (int32_t i = 0; i < shape.ItemCount(); ++i) {
         if (!e->Tree.Items[i]) continue;
         FormatTreeItemText(&e->Doc, shape.Items[i].Chunk, text, sizeof text, true);
         TVITEMA held = {};
