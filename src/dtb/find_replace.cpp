@@ -228,7 +228,7 @@ bool Replaced(const Finder* f, const Document* doc, int32_t chunk, const std::st
             WriteU32(value, bits);
         } else if (ReadIntegerText(with.c_str(), &integer)) {
             WriteU32(value + (look == LookNodeNumbers ? 2 : 0), static_cast<uint32_t>(integer));
-        } else if (look == LookUnknownScalars && ParseWholeNumber(with.c_str(), &bits)) {
+        } else if (look == LookUnknownScalars && ReadWholeNumberText(with.c_str(), &bits)) {
             WriteU32(value, bits);
         } else {
             *why = "\"" + with + "\" is not a whole number from -2147483648 to 2147483647";

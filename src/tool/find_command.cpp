@@ -61,7 +61,7 @@ bool ReadCriteria(int argc, char** argv, bool replacing, Criteria* c) {
             criterion(LookNames, false);
         } else if (!std::strcmp(a, "--type")) {
             uint32_t type;
-            if (!ParseWholeNumber(value, &type) || ShapeOfType(type) == ShapeUnknown) {
+            if (!ReadWholeNumberText(value, &type) || ShapeOfType(type) == ShapeUnknown) {
                 std::fprintf(stderr, "dtbtool: --type takes a chunk type code such as 5 or 0x20, not \"%s\"\n", value);
                 return false;
             }
