@@ -87,7 +87,7 @@ void BM_Diff(benchmark::State& st) {
     DifferenceList list = {};
     for (auto _ : st)
         if (CompareDocuments(a, b, &list) != 0) std::abort();
-    st.counters["differences"] = list.Count;
+    st.counters["differences"] = list.Count();
     // What the comparison holds besides the two documents: per chunk of each,
     // a shape item and a subtree hash (the sibling lists are small beside them).
     double held = static_cast<double>(a->ChunkCount + b->ChunkCount) * (sizeof(TreeItem) + sizeof(uint64_t));
@@ -107,7 +107,7 @@ void BM_Merge(benchmark::State& st) {
     MergeConflicts conflicts = {};
     for (auto _ : st)
         if (MergeDocuments(base, ours, theirs, FavorNone, out.get(), &conflicts) != 0) std::abort();
-    st.counters["conflicts"] = conflicts.Count;
+    st.counters["conflicts"] = conflicts.Count();
     st.counters["chunks"] = out->ChunkCount;
     FreeConflicts(&conflicts);
 }
@@ -139,7 +139,7 @@ void BM_DiffWideList(benchmark::State& st) {
     DifferenceList list = {};
     for (auto _ : st)
         if (CompareDocuments(a, b, &list) != 0) std::abort();
-    st.counters["differences"] = list.Count;
+    st.counters["differences"] = list.Count();
     FreeDifferences(&list);
 }
 
@@ -158,7 +158,7 @@ void BM_MergeWideList(benchmark::State& st) {
     MergeConflicts conflicts = {};
     for (auto _ : st)
         if (MergeDocuments(base, ours, theirs, FavorNone, out.get(), &conflicts) != 0) std::abort();
-    st.counters["conflicts"] = conflicts.Count;
+    st.counters["conflicts"] = conflicts.Count();
     st.counters["chunks"] = out->ChunkCount;
     FreeConflicts(&conflicts);
 }

@@ -16,6 +16,7 @@
 #include "app/shell.h"
 #include "chunk_types.h"
 #include "dtb_kit.h"
+#include "journal.h"
 #include "tree_edit.h"
 #include "views/find_dialog.h"
 #include "views/views.h"

@@ -66,7 +66,7 @@ void BM_TreeShape(benchmark::State& st) {
         if (BuildTreeShape(s, true, &shape) != 0) std::abort();
         benchmark::DoNotOptimize(shape.Items);
     }
-    st.counters["items"] = shape.ItemCount;
+    st.counters["items"] = shape.ItemCount();
     FreeTreeShape(&shape);
 }
 
@@ -92,7 +92,7 @@ void BM_TreeShape_DeepChain(benchmark::State& st) {
         if (BuildTreeShape(s, true, &shape) != 0) std::abort();
         benchmark::DoNotOptimize(shape.Items);
     }
-    st.counters["depth"] = shape.Items[shape.ItemCount - 1].Depth;
+    st.counters["depth"] = shape.Items[shape.ItemCount() - 1].Depth;
     FreeTreeShape(&shape);
 }
 

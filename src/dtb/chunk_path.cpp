@@ -10,7 +10,7 @@
 #include <string>
 
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 
@@ -170,12 +170,11 @@ int32_t ChildForStep(const Document* doc, const PathIndex* index, int32_t parent
     if (!step.named) {
         found = step.position < count ? index->Siblings[first + step.position] : -1;
     } else {
-        const NameOrder order = {doc, index->Shape.Items};
+        const NameOrder order = {doc, index->Shape.Items.data()};
         const PayloadView name = {step.name.data(), step.name.size()};
-        const int32_t* end = index->Named + index->NamedCount;
-        const int32_t* at = std::lower_bound(static_cast<const int32_t*>(index->Named), end, 0, [&](int32_t item, int) {
-            return order.Compare(parentItem, name, item) > 0;
-        });
+        const auto end = index->Named.end();
+        auto at = std::lower_bound(index->Named.begin(), end, 0,
+                                   [&](int32_t item, int) { return order.Compare(parentItem, name, item) > 0; });
         for (; at != end && order.Compare(parentItem, name, *at) == 0; ++at) {
             if (step.position != -1 && index->Position[*at] != step.position) continue;
             if (found != -1) {
@@ -190,31 +189,17 @@ int32_t ChildForStep(const Document* doc, const PathIndex* index, int32_t parent
     return found;
 }
 
-int32_t Refuse(const std::string& reason, char* why, size_t whySize) {
-    std::snprintf(why, whySize, "%s", reason.c_str());
-    return -1;
-}
-
-}  // namespace
-
-int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
-    if (BuildTreeShape(doc, true, &index->Shape) != 0) return -1;
-    const int32_t count = index->Shape.ItemCount;
-    const TreeItem* items = index->Shape.Items;
+// Everything but the shape, which is built already.
+void FillPathIndex(const Document* doc, PathIndex* index) {
+    const int32_t count = index->Shape.ItemCount();
+    const TreeItem* items = index->Shape.Items.data();
     const size_t slots = static_cast<size_t>(count) + 2;
-    index->Position = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
-    index->Shared = static_cast<bool*>(std::calloc(slots, sizeof(bool)));
-    index->Siblings = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
-    index->SiblingsAt = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
-    index->Named = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * slots));
-    index->NamedCount = 0;
-    if (!index->Position || !index->Shared || !index->Siblings || !index->SiblingsAt || !index->Named) {
-        FreePathIndex(index);
-        ReportOutOfMemory(doc);
-        return -1;
-    }
+    index->Position.assign(slots, 0);
+    index->Shared.assign(slots, false);
+    index->Siblings.assign(slots, 0);
+    index->SiblingsAt.assign(slots, 0);
+    index->Named.clear();
     // Every item is some parent's child, so the parents' runs fill Siblings.
-    index->SiblingsAt[0] = 0;
     for (int32_t i = -1; i < count; ++i) {  // -1: the top level
         int32_t at = index->SiblingsAt[i + 1];
         int32_t k = 0;
@@ -226,33 +211,42 @@ int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
         index->SiblingsAt[i + 2] = at + k;
     }
     for (int32_t i = 0; i < count; ++i)
-        if (NodeNameOf(doc, items[i].Chunk).Length) index->Named[index->NamedCount++] = i;
+        if (NodeNameOf(doc, items[i].Chunk).Length) index->Named.push_back(i);
     const NameOrder order = {doc, items};
-    int32_t* named = index->Named;
-    std::sort(named, named + index->NamedCount, order);
-    for (int32_t k = 1; k < index->NamedCount; ++k) {
+    std::vector<int32_t>& named = index->Named;
+    std::sort(named.begin(), named.end(), order);
+    for (size_t k = 1; k < named.size(); ++k) {
         if (order.Compare(items[named[k - 1]].ParentItem, NodeNameOf(doc, items[named[k - 1]].Chunk), named[k]) == 0)
             index->Shared[named[k - 1]] = index->Shared[named[k]] = true;
     }
-    return 0;
 }
 
-void FreePathIndex(PathIndex* index) {
-    FreeTreeShape(&index->Shape);
-    for (int32_t** block : {&index->Position, &index->Siblings, &index->SiblingsAt, &index->Named}) {
-        std::free(*block);
-        *block = nullptr;
-    }
-    std::free(index->Shared);
-    index->Shared = nullptr;
-    index->NamedCount = 0;
+int32_t Refuse(const std::string& reason, char* why, size_t whySize) {
+    std::snprintf(why, whySize, "%s", reason.c_str());
+    return -1;
 }
+
+}  // namespace
+
+int32_t BuildPathIndex(const Document* doc, PathIndex* index) {
+    if (BuildTreeShape(doc, true, &index->Shape) != 0) return -1;
+    try {
+        FillPathIndex(doc, index);
+        return 0;
+    } catch (const std::bad_alloc&) {
+        FreePathIndex(index);
+        ReportOutOfMemory(doc);
+        return -1;
+    }
+}
+
+void FreePathIndex(PathIndex* index) { *index = PathIndex(); }
 
 int32_t FormatChunkPath(const Document* doc, const PathIndex* index, int32_t chunk, char* out, size_t outSize) {
     out[0] = '\0';
     int32_t item = ItemOfChunk(&index->Shape, chunk);
     if (item == -1) return -1;
-    const TreeItem* items = index->Shape.Items;
+    const TreeItem* items = index->Shape.Items.data();
     size_t total = 0;
     for (int32_t i = item; i != -1; i = items[i].ParentItem)
         total += WriteStep(doc, index, i, nullptr, 0) + (items[i].ParentItem != -1 ? 1 : 0);

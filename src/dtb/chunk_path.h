@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "document.h"
 #include "tree_shape.h"
@@ -32,12 +33,11 @@
 // its depth times the logarithm of the names.
 struct PathIndex {
     TreeShape Shape;
-    int32_t* Position;    // per item
-    bool* Shared;         // per item: a named node whose name a sibling node also has
-    int32_t* Siblings;    // every item, the top level first, then the children of item 0, 1, ...
-    int32_t* SiblingsAt;  // where the children of item i start in Siblings: [i + 1]; the top level's: [0]
-    int32_t* Named;       // the items of named nodes, by parent, then name, then position
-    int32_t NamedCount;
+    std::vector<int32_t> Position;    // per item
+    std::vector<bool> Shared;         // per item: a named node whose name a sibling node also has
+    std::vector<int32_t> Siblings;    // every item, the top level first, then the children of item 0, 1, ...
+    std::vector<int32_t> SiblingsAt;  // where the children of item i start in Siblings: [i + 1]; the top level's: [0]
+    std::vector<int32_t> Named;       // the items of named nodes, by parent, then name, then position
 };
 
 // 0, or -1 after a report when memory runs out (the index is then empty).

@@ -5,6 +5,7 @@
 #include "chunk_types.h"
 #include "display_text.h"
 #include "document.h"
+#include "journal.h"
 #include "tree_edit.h"
 
 namespace {

@@ -109,5 +109,7 @@ int32_t ChunkIndexFromListLine(const char* line) {
     const char* end = line + std::strlen(line);
     const char* p = end;
     while (p > line && p[-1] >= '0' && p[-1] <= '9') --p;
-    return ParseDecimal(p);
+    int64_t index = 0;
+    ReadDecimalText(p, 0, INT32_MAX, &index);
+    return static_cast<int32_t>(index);
 }

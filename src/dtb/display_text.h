@@ -39,5 +39,5 @@ int32_t FormatChunkText(const Document* doc, int32_t index, char* out, size_t ou
 int32_t FormatListLine(const Document* doc, int32_t index, char* out, size_t outSize, bool escaped = false);
 
 // The chunk index written at the end of a list line: the run of decimal
-// digits that ends the text (0 when there is none).
+// digits that ends the text (0 when there is none, or it is past any index).
 int32_t ChunkIndexFromListLine(const char* line);

@@ -1,12 +1,12 @@
 #include "document.h"
 
 #include <climits>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "report.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define DTB_ADDRESS_SANITIZER 1
@@ -139,7 +139,8 @@ int32_t AllocateDocument(Document* doc) {
 }
 
 void FreeDocument(Document* doc) {
-    ClearJournal(doc);
+    ReleaseHistory(&doc->History);
+    doc->Modified = false;
     const BlockAllocator& memory = Memory(doc);
     if (doc->Pool) memory.Free(memory.Context, doc->Pool);
     if (doc->Chunks) memory.Free(memory.Context, doc->Chunks);
@@ -147,6 +148,20 @@ void FreeDocument(Document* doc) {
     doc->Chunks = nullptr;
     doc->PoolCapacity = doc->PoolUsed = 0;
     doc->ChunkCapacity = doc->ChunkCount = 0;
+}
+
+void ReleaseHistory(Journal* history) {
+    Journal& j = *history;
+    for (int32_t k = 0; k < j.Count; ++k) std::free(j.Entries[k].Ops);
+    std::free(j.Entries);
+    std::free(j.Open);
+    Journal kept = {};
+    kept.Limit = j.Limit;
+    kept.KeepsNone = j.KeepsNone;
+    kept.Steps = j.Steps;
+    kept.Changes = j.Changes;
+    kept.Last = j.Last;
+    j = kept;
 }
 
 int32_t EnsureRoom(Document* doc, int32_t poolBytes, int32_t tableSlots) {
@@ -223,4 +238,25 @@ PayloadView ShownPayload(const Document* doc, const ChunkRecord& record) {
     size_t length = static_cast<size_t>(record.Length);
     const void* zero = std::memchr(text, 0, length);
     return {text, zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : length};
+}
+
+const char kOutOfMemory[] = "Could not allocate memory.";
+
+void Report(const Document* doc, ReportKind kind, const char* text) {
+    if (doc->Reporter) doc->Reporter(doc->ReporterContext, text, kind);
+}
+
+void ReportOutOfMemory(const Document* doc) { Report(doc, ReportError, kOutOfMemory); }
+
+void ReportOpenFailed(const Document* doc, const char* path, int32_t code) {
+    ReportFormat(doc, ReportError, "Could not open file %s (%d)", path, code);
+}
+
+void ReportFormat(const Document* doc, ReportKind kind, const char* format, ...) {
+    char text[kMessageSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    Report(doc, kind, text);
 }

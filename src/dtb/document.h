@@ -8,8 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "journal.h"
-
 // A file handle is the platform's own value (a HANDLE on Windows, a
 // descriptor elsewhere), carried as an opaque pointer-sized value so that
 // the core never needs the platform headers; kNoFile is none.
@@ -41,6 +39,61 @@ struct ChunkRecord {
     int32_t Length;       // pool types: payload size
     uint32_t PoolOffset;  // pool types: first payload byte in Pool
     int32_t SlotLength;   // pool types: bytes reserved at PoolOffset
+};
+
+// The history of changes that Undo and Redo walk (journal.h records and
+// walks it; the document owns its memory). Each entry holds the notes of
+// one change, never a copy of the document.
+struct JournalEntry {
+    uint8_t* Ops;  // the notes, in the order they were made
+    size_t Size;
+    int32_t At;  // the chunk the change was about (-1: the header or key)
+};
+
+// What a change did to the table, for views that follow the table's edits
+// without being built afresh.
+enum SpliceKind : int32_t {
+    SpliceNone = 0,  // no record came or went (a value, a count, the header)
+    SpliceRun = 1,   // Removed records at At gave way to Inserted ones
+    SpliceMany = 2,  // more than one run, or not known: a view had best be built afresh
+};
+struct Splice {
+    SpliceKind Kind;
+    int32_t At;
+    int32_t Removed;
+    int32_t Inserted;
+};
+
+struct Journal {
+    JournalEntry* Entries;
+    int32_t Count;
+    int32_t Capacity;
+    int32_t Done;     // entries [0, Done) are applied; the rest can be redone
+    int32_t SavedAt;  // the Done of the saved state; -1 once no walk leads back to it
+    size_t Bytes;     // of all entries' notes
+    size_t Limit;     // 0: kJournalLimit
+    // For a document whose changes nobody will undo (a command-line run):
+    // nothing is noted or kept, so no change costs memory for its undo or
+    // is too large for it. Changes are still counted, and Modified set.
+    bool KeepsNone;
+
+    // The change being recorded.
+    int32_t Depth;
+    uint8_t* Open;
+    size_t OpenSize;
+    size_t OpenCapacity;
+    bool Lost;  // the open change could not be recorded whole
+
+    // The changes done, undone or redone that moved records, counted since
+    // the document was made and never reset, and the splice of the latest.
+    uint32_t Steps;
+    Splice Last;
+    // Every change done, undone or redone, counted the same way: for what
+    // describes the document and goes stale with any change of it.
+    uint32_t Changes;
+    // The records the latest of them rewrote in place (a view that shows
+    // one value afresh where one changed, every value where many did).
+    int32_t Rewritten;
 };
 
 struct FileLayer;       // file_layer.h
@@ -94,8 +147,12 @@ const int32_t kUsualReserve = 4;
 
 // Creates both blocks (4096 pool bytes, 256 records). 0, or -1 after a report.
 int32_t AllocateDocument(Document* doc);
-// Releases both blocks; does not close the file.
+// Releases both blocks and the history; does not close the file.
 void FreeDocument(Document* doc);
+// Frees the history's entries and buffers, keeping its settings (Limit,
+// KeepsNone) and its counts of changes (Steps, Last, Changes), which views
+// compare across the document's whole life.
+void ReleaseHistory(Journal* history);
 
 // Makes sure poolBytes more payload bytes and tableSlots more records fit.
 // On failure the previous blocks are kept whole, so the document stays usable.
@@ -137,3 +194,22 @@ struct BlockAllocator {
     void (*Free)(void* context, void* block);
     void* Context;
 };
+
+// Messages from the core to the user, through the document's report hook.
+extern const char kOutOfMemory[];  // "Could not allocate memory."
+
+// Message texts are formatted into buffers of this size, as the editor's are.
+const int kMessageSize = 512;
+
+void Report(const Document* doc, ReportKind kind, const char* text);
+void ReportOutOfMemory(const Document* doc);
+// "Could not open file PATH (CODE)": every front end's words for a file it
+// could not open, code being the platform's own.
+void ReportOpenFailed(const Document* doc, const char* path, int32_t code);
+
+// printf-style; the result is cut to kMessageSize - 1 characters.
+void ReportFormat(const Document* doc, ReportKind kind, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;

@@ -7,7 +7,7 @@
 #include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
-#include "report.h"
+#include "journal.h"
 #include "text_convert.h"
 
 namespace {
@@ -103,6 +103,57 @@ bool TakeChunk(Document* doc, const uint8_t* p, int32_t remaining, int64_t left,
     return true;
 }
 
+// The key's four bytes, or false after a report; what did arrive of a
+// short key replaces the key's first bytes.
+bool ReadKey(Document* doc, const FileLayer& files) {
+    uint8_t key[4];
+    int32_t got = 0;
+    if (files.Read(files.Context, doc->FileHandle, key, 4, &got) && got >= 4) {
+        doc->Key = ReadU32(key);
+        return true;
+    }
+    int32_t code = files.LastError(files.Context);
+    for (int32_t i = 0; i < got; ++i) {
+        doc->Key &= ~(0xFFu << (8 * i));
+        doc->Key |= static_cast<uint32_t>(key[i]) << (8 * i);
+    }
+    ReportFormat(doc, ReportError, "Could not read key from file (%d)", code);
+    return false;
+}
+
+// The file has ended, carry bytes after the last whole chunk (or inside the
+// header, when it was not taken): what was not loaded is said, and keeps the
+// document incomplete.
+void EndOfFile(Document* doc, int32_t carry, bool headerTaken) {
+    if (carry > 0)
+        ReportFormat(doc, ReportWarning,
+                     "The file ends inside %s: its last %d bytes were not loaded and will not be saved.",
+                     headerTaken ? "a chunk" : "its header", carry);
+    // A save would write a header the file never had: as much a change of
+    // the file as a lost chunk, and asked about the same way.
+    else if (!headerTaken)
+        Report(doc, ReportWarning,
+               "The file ends after its key: it has no header, and a save will write seven zero bytes for one.");
+    doc->Incomplete = carry > 0 || !headerTaken;
+}
+
+// Takes the whole chunks of bytes [*pos, avail) into the table; *pos ends at
+// the first one that is not whole, and wanted is its size when known.
+// length and taken are the file's and the stream's, as ReadDocument keeps
+// them. False after a report.
+bool TakeWholeChunks(Document* doc, const uint8_t* bytes, int32_t avail, int32_t* pos, int64_t length, int64_t taken,
+                     int64_t* wanted) {
+    int32_t at = *pos;
+    ChunkCut cut = ChunkWhole;
+    while (at < avail && cut == ChunkWhole) {
+        int64_t left = length < 0 ? -1 : length - 4 - taken - at;
+        if (!TakeChunk(doc, bytes + at, avail - at, left, taken + at, &cut, wanted)) return false;
+        if (cut == ChunkWhole) at += static_cast<int32_t>(*wanted);
+    }
+    *pos = at;
+    return true;
+}
+
 }  // namespace
 
 int32_t ReadDocument(Document* doc) {
@@ -111,19 +162,7 @@ int32_t ReadDocument(Document* doc) {
     ClearJournal(doc);
     doc->Incomplete = true;
     const FileLayer& files = FilesOf(doc);
-    uint8_t key[4];
-    int32_t got = 0;
-    bool ok = files.Read(files.Context, doc->FileHandle, key, 4, &got);
-    if (!ok || got < 4) {
-        int32_t code = files.LastError(files.Context);
-        for (int32_t i = 0; i < got; ++i) {  // what did arrive replaces the key's first bytes
-            doc->Key &= ~(0xFFu << (8 * i));
-            doc->Key |= static_cast<uint32_t>(key[i]) << (8 * i);
-        }
-        ReportFormat(doc, ReportError, "Could not read key from file (%d)", code);
-        return -1;
-    }
-    doc->Key = ReadU32(key);
+    if (!ReadKey(doc, files)) return -1;
     CipherState cipher;  // the reader's own: where the keystream stands in this file
     SeedCipher(&cipher, doc->Key);
     doc->ChunkCount = 0;
@@ -140,22 +179,13 @@ int32_t ReadDocument(Document* doc) {
     int32_t carry = 0;
     bool headerTaken = false;
     for (;;) {
+        int32_t got = 0;
         if (!files.Read(files.Context, doc->FileHandle, buffer.bytes + carry, buffer.capacity - carry, &got)) {
             ReportFormat(doc, ReportError, "Error reading from file (%d)", files.LastError(files.Context));
             return -1;
         }
         if (got == 0) {
-            if (carry > 0)
-                ReportFormat(doc, ReportWarning,
-                             "The file ends inside %s: its last %d bytes were not loaded and will not be saved.",
-                             headerTaken ? "a chunk" : "its header", carry);
-            // A save would write a header the file never had: as much a
-            // change of the file as a lost chunk, and asked about the same way.
-            else if (!headerTaken)
-                Report(doc, ReportWarning,
-                       "The file ends after its key: it has no header, and a save will write "
-                       "seven zero bytes for one.");
-            doc->Incomplete = carry > 0 || !headerTaken;
+            EndOfFile(doc, carry, headerTaken);
             return 0;
         }
         ApplyCipher(&cipher, buffer.bytes, carry, got);
@@ -171,12 +201,7 @@ int32_t ReadDocument(Document* doc) {
             pos = kHeaderSize;
         }
         int64_t wanted = 0;
-        ChunkCut cut = ChunkWhole;
-        while (pos < avail && cut == ChunkWhole) {
-            int64_t left = length < 0 ? -1 : length - 4 - taken - pos;
-            if (!TakeChunk(doc, buffer.bytes + pos, avail - pos, left, taken + pos, &cut, &wanted)) return -1;
-            if (cut == ChunkWhole) pos += static_cast<int32_t>(wanted);
-        }
+        if (!TakeWholeChunks(doc, buffer.bytes, avail, &pos, length, taken, &wanted)) return -1;
         taken += pos;
         carry = avail - pos;
         std::memmove(buffer.bytes, buffer.bytes + pos, static_cast<size_t>(carry));

@@ -3,9 +3,9 @@
 
 #include "chunk_types.h"
 #include "cipher.h"
+#include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
-#include "report.h"
 
 namespace {
 

@@ -7,14 +7,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "chunk_path.h"
 #include "chunk_types.h"
+#include "document.h"
 #include "journal.h"
-#include "report.h"
 #include "text_convert.h"
 
 struct Finder {
@@ -227,7 +228,7 @@ bool Replaced(const Finder* f, const Document* doc, int32_t chunk, const std::st
             WriteU32(value, bits);
         } else if (ReadIntegerText(with.c_str(), &integer)) {
             WriteU32(value + (look == LookNodeNumbers ? 2 : 0), static_cast<uint32_t>(integer));
-        } else if (look == LookUnknownScalars && ParseWholeNumber(with.c_str(), &bits)) {
+        } else if (look == LookUnknownScalars && ReadWholeNumberText(with.c_str(), &bits)) {
             WriteU32(value, bits);
         } else {
             *why = "\"" + with + "\" is not a whole number from -2147483648 to 2147483647";
@@ -405,6 +406,37 @@ const char* WhyNotValid(boost::regex_constants::error_type code, const std::stri
     }
 }
 
+// Fills f from options. nullptr, or the refusal (with its kind) when the
+// options cannot find anything; reason holds a refusal made up here.
+const char* Compile(const FindOptions& options, Finder* f, std::string* reason, ReportKind* kind) {
+    f->Options = options;
+    f->Pattern = options.Pattern ? options.Pattern : "";
+    f->Options.Pattern = f->Pattern.c_str();
+    f->First = std::max(0, options.First);
+    f->End = options.End;
+    *kind = ReportInformation;
+    if (f->Pattern.empty()) return "Type what to find.";
+    f->IsNumber = ReadRange(f->Pattern, f);
+    if (!f->IsNumber && !(options.LookIn & (LookTexts | LookNames)))
+        return "Numbers are found by value: type a number such as 42 or a range such as 10..20.";
+    if (options.Regex) {
+        try {
+            auto flags = boost::regex::perl | (options.MatchCase ? boost::regex::normal : boost::regex::icase);
+            f->Expression.assign(f->Pattern, flags);
+        } catch (const boost::regex_error& e) {
+            // The position counts from 0, as the library's does.
+            *reason = "The pattern is not valid at position " + std::to_string(e.position()) + ": " +
+                      WhyNotValid(e.code(), f->Pattern, e.position()) + ".";
+            *kind = ReportError;
+            return reason->c_str();
+        }
+    } else if (!options.MatchCase) {
+        if (!f->Options.Fold) f->Options.Fold = &AsciiFold();
+        for (char& c : f->Pattern) c = static_cast<char>(f->Options.Fold->lower[static_cast<uint8_t>(c)]);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 uint32_t LookInOfChunk(const Document* doc, int32_t chunk) {
@@ -423,50 +455,19 @@ uint32_t LookInOfChunk(const Document* doc, int32_t chunk) {
 }
 
 Finder* MakeFinder(const Document* doc, const FindOptions& options) {
-    Finder* f = new (std::nothrow) Finder;
-    if (!f) {
-        ReportOutOfMemory(doc);
-        return nullptr;
-    }
-    f->Options = options;
-    f->Pattern = options.Pattern ? options.Pattern : "";
-    f->Options.Pattern = f->Pattern.c_str();
-    f->First = std::max(0, options.First);
-    f->End = options.End;
-    const char* refusal = nullptr;
-    ReportKind kind = ReportInformation;
     std::string reason;
-    if (f->Pattern.empty()) {
-        refusal = "Type what to find.";
-    } else {
-        f->IsNumber = ReadRange(f->Pattern, f);
-        if (!f->IsNumber && !(options.LookIn & (LookTexts | LookNames)))
-            refusal = "Numbers are found by value: type a number such as 42 or a range such as 10..20.";
+    const char* refusal = kOutOfMemory;
+    ReportKind kind = ReportError;
+    try {
+        std::unique_ptr<Finder> f(new Finder);
+        refusal = Compile(options, f.get(), &reason, &kind);
+        if (!refusal) return f.release();
+    } catch (const std::bad_alloc&) {
+        refusal = kOutOfMemory;
+        kind = ReportError;
     }
-    if (!refusal && options.Regex) {
-        try {
-            auto flags = boost::regex::perl | (options.MatchCase ? boost::regex::normal : boost::regex::icase);
-            f->Expression.assign(f->Pattern, flags);
-        } catch (const boost::regex_error& e) {
-            // The position counts from 0, as the library's does.
-            reason = "The pattern is not valid at position " + std::to_string(e.position()) + ": " +
-                     WhyNotValid(e.code(), f->Pattern, e.position()) + ".";
-            refusal = reason.c_str();
-            kind = ReportError;
-        } catch (const std::bad_alloc&) {
-            refusal = kOutOfMemory;
-            kind = ReportError;
-        }
-    } else if (!options.MatchCase) {
-        if (!f->Options.Fold) f->Options.Fold = &AsciiFold();
-        for (char& c : f->Pattern) c = static_cast<char>(f->Options.Fold->lower[static_cast<uint8_t>(c)]);
-    }
-    if (refusal) {
-        Report(doc, kind, refusal);
-        delete f;
-        return nullptr;
-    }
-    return f;
+    Report(doc, kind, refusal);
+    return nullptr;
 }
 
 void FreeFinder(Finder* finder) { delete finder; }

@@ -7,7 +7,6 @@
 
 #include "chunk_types.h"
 #include "document.h"
-#include "report.h"
 
 const char kTooLargeToUndo[] = "This change is too large to be undone.";
 
@@ -363,19 +362,6 @@ void MarkSaved(Document* doc) {
 }
 
 void ClearJournal(Document* doc) {
-    Journal& j = doc->History;
-    FreeEntries(j, 0, j.Count);
-    std::free(j.Entries);
-    std::free(j.Open);
-    const size_t limit = j.Limit;
-    const bool keepsNone = j.KeepsNone;
-    const uint32_t steps = j.Steps, changes = j.Changes;
-    const Splice last = j.Last;
-    j = Journal();
-    j.Limit = limit;
-    j.KeepsNone = keepsNone;
-    j.Steps = steps;
-    j.Changes = changes;
-    j.Last = last;
+    ReleaseHistory(&doc->History);
     doc->Modified = false;
 }

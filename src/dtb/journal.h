@@ -1,7 +1,8 @@
-// The journal of changes that Undo and Redo walk. Each entry holds what one
-// change took out of the document and put in (records with their payload
-// bytes, a node's or the header's count, the header and the key), never a
-// copy of the document, so its memory follows the edits.
+// The journal of changes that Undo and Redo walk (its record, Journal, is
+// the document's: document.h). Each entry holds what one change took out of
+// the document and put in (records with their payload bytes, a node's or
+// the header's count, the header and the key), never a copy of the
+// document, so its memory follows the edits.
 //
 // The edit operations record themselves: between BeginChange and EndChange
 // the core notes every run of records inserted or removed and every record
@@ -14,59 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct Document;
-
-struct JournalEntry {
-    uint8_t* Ops;  // the notes, in the order they were made
-    size_t Size;
-    int32_t At;  // the chunk the change was about (-1: the header or key)
-};
-
-// What a change did to the table, for views that follow the table's edits
-// without being built afresh.
-enum SpliceKind : int32_t {
-    SpliceNone = 0,  // no record came or went (a value, a count, the header)
-    SpliceRun = 1,   // Removed records at At gave way to Inserted ones
-    SpliceMany = 2,  // more than one run, or not known: a view had best be built afresh
-};
-struct Splice {
-    SpliceKind Kind;
-    int32_t At;
-    int32_t Removed;
-    int32_t Inserted;
-};
-
-struct Journal {
-    JournalEntry* Entries;
-    int32_t Count;
-    int32_t Capacity;
-    int32_t Done;     // entries [0, Done) are applied; the rest can be redone
-    int32_t SavedAt;  // the Done of the saved state; -1 once no walk leads back to it
-    size_t Bytes;     // of all entries' notes
-    size_t Limit;     // 0: kJournalLimit
-    // For a document whose changes nobody will undo (a command-line run):
-    // nothing is noted or kept, so no change costs memory for its undo or
-    // is too large for it. Changes are still counted, and Modified set.
-    bool KeepsNone;
-
-    // The change being recorded.
-    int32_t Depth;
-    uint8_t* Open;
-    size_t OpenSize;
-    size_t OpenCapacity;
-    bool Lost;  // the open change could not be recorded whole
-
-    // The changes done, undone or redone that moved records, counted since
-    // the document was made and never reset, and the splice of the latest.
-    uint32_t Steps;
-    Splice Last;
-    // Every change done, undone or redone, counted the same way: for what
-    // describes the document and goes stale with any change of it.
-    uint32_t Changes;
-    // The records the latest of them rewrote in place (a view that shows
-    // one value afresh where one changed, every value where many did).
-    int32_t Rewritten;
-};
+#include "document.h"
 
 // The oldest entries are dropped to keep the journal within this. A single
 // change larger than it cannot be undone: before it stands, the document's

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
-#include "report.h"
 
 namespace {
 
@@ -50,9 +50,50 @@ int32_t WriteWholeDocument(Document* doc, NativeHandle file, int64_t* size, void
     return WriteDocumentTo(doc, file, size);
 }
 
+// Writes the content into the open temporary and closes it; false after a
+// report. *size: the bytes written.
+bool WriteTemporary(Document* doc, const char* path, NativeHandle file, const Content& content, int64_t* size) {
+    const FileLayer& files = FilesOf(doc);
+    bool written = content.write(doc, file, size, content.context) == 0;  // reports its own failure
+    if (written && !files.Flush(files.Context, file)) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
+        written = false;
+    }
+    if (!files.Close(files.Context, file) && written) {
+        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
+        written = false;
+    }
+    return written;
+}
+
+// The written temporary becomes the file at target: swapped in, or where
+// another program holds the file, copied into it. 0, or -1 after a report;
+// *keepTemporary when the temporary is the file now or its only whole copy.
+int32_t PutInPlace(Document* doc, const char* path, const char* target, const char* temporary, int64_t size,
+                   const Content& content, NativeHandle* held, bool* keepTemporary) {
+    const FileLayer& files = FilesOf(doc);
+    if (held && *held != kNoFile) {
+        files.Close(files.Context, *held);
+        *held = kNoFile;
+    }
+    *keepTemporary = false;
+    switch (files.ReplaceWith(files.Context, temporary, target)) {
+    case Replaced:
+        *keepTemporary = true;  // it is the file now
+        return 0;
+    case ReplaceInUse: {
+        Rewrite rewrite = RewriteInPlace(doc, path, target, temporary, size, content);
+        *keepTemporary = rewrite == RewriteBroken;  // it is the only whole copy
+        return rewrite == Rewritten ? 0 : -1;
+    }
+    case ReplaceFailed:
+        ReportFormat(doc, ReportError, kReplaceFailed, path, files.LastError(files.Context));
+        break;
+    }
+    return -1;
+}
+
 int32_t Save(Document* doc, const char* path, NativeHandle* held, const Content& content, bool sweep) {
-    ContentWriter write = content.write;
-    void* context = content.context;
     const FileLayer& files = FilesOf(doc);
     char* target = nullptr;
     SaveTargetKind kind = files.InspectSaveTarget(files.Context, path, &target);
@@ -74,39 +115,11 @@ int32_t Save(Document* doc, const char* path, NativeHandle* held, const Content&
         return -1;
     }
     int64_t size = 0;
-    bool written = write(doc, file, &size, context) == 0;  // reports its own failure
-    if (written && !files.Flush(files.Context, file)) {
-        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
-        written = false;
-    }
-    if (!files.Close(files.Context, file) && written) {
-        ReportFormat(doc, ReportError, kWriteFailed, path, files.LastError(files.Context));
-        written = false;
-    }
     int32_t result = -1;
-    bool deleteTemporary = true;
-    if (written) {
-        if (held && *held != kNoFile) {
-            files.Close(files.Context, *held);
-            *held = kNoFile;
-        }
-        switch (files.ReplaceWith(files.Context, temporary, target)) {
-        case Replaced:
-            result = 0;
-            deleteTemporary = false;  // it is the file now
-            break;
-        case ReplaceInUse: {
-            Rewrite rewrite = RewriteInPlace(doc, path, target, temporary, size, content);
-            result = rewrite == Rewritten ? 0 : -1;
-            deleteTemporary = rewrite != RewriteBroken;  // else it is the only whole copy
-            break;
-        }
-        case ReplaceFailed:
-            ReportFormat(doc, ReportError, kReplaceFailed, path, files.LastError(files.Context));
-            break;
-        }
-    }
-    if (deleteTemporary) files.Delete(files.Context, temporary);
+    bool keepTemporary = false;
+    if (WriteTemporary(doc, path, file, content, &size))
+        result = PutInPlace(doc, path, target, temporary, size, content, held, &keepTemporary);
+    if (!keepTemporary) files.Delete(files.Context, temporary);
     std::free(temporary);
     std::free(target);
     return result;

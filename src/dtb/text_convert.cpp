@@ -28,46 +28,6 @@ int32_t HexDigitValue(char c) {
     return 0;
 }
 
-uint32_t ParseHexNumber(const char* text) {
-    // Reading forward from the last x gives the same value as summing digit
-    // times 16^k from the end: the shifts drop the same high digits.
-    const char* from = text;
-    for (const char* p = text; *p; ++p)
-        if (*p == 'x' || *p == 'X') from = p + 1;
-    uint32_t value = 0;
-    for (const char* p = from; *p; ++p) value = (value << 4) | static_cast<uint32_t>(HexDigitValue(*p));
-    return value;
-}
-
-int32_t ParseHexBytes(const char* text, int32_t count, uint8_t* bytes) {
-    int32_t written = 0;
-    bool high = true;
-    int32_t pending = 0;
-    for (const char* p = text; *p && written < count; ++p) {
-        if (*p == ' ') continue;
-        if (high) {
-            pending = HexDigitValue(*p) << 4;
-        } else {
-            bytes[written++] = static_cast<uint8_t>(pending | HexDigitValue(*p));
-        }
-        high = !high;
-    }
-    return 0;
-}
-
-int32_t ParseDecimal(const char* text) {
-    const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    // Past 2^31 every digit only keeps the value clamped, so it stops there.
-    const int64_t past = static_cast<int64_t>(INT32_MAX) + 1;
-    int64_t value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) value = std::min(past, value * 10 + (*p - '0'));
-    if (negative) value = -value;
-    return static_cast<int32_t>(std::min<int64_t>(INT32_MAX, std::max<int64_t>(INT32_MIN, value)));
-}
-
 namespace {
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
@@ -97,10 +57,9 @@ bool ReadHexAfterX(const Span& t, int bits, uint32_t* value) {
     for (; p < t.end; ++p)
         if (!IsHexDigit(*p)) return false;
     if (digits == t.end || (t.end - significant) * 4 > bits) return false;
-    // Only hex digits follow the x, so the defined walk from the end reads them all.
-    char number[16];
-    std::snprintf(number, sizeof number, "%.*s", static_cast<int>(t.end - significant), significant);
-    *value = ParseHexNumber(number);
+    uint32_t v = 0;
+    for (p = significant; p < t.end; ++p) v = v << 4 | static_cast<uint32_t>(HexDigitValue(*p));
+    *value = v;
     return true;
 }
 
@@ -124,18 +83,28 @@ bool ReadDecimalIn(const Span& t, int64_t low, int64_t high, int64_t* value) {
 
 }  // namespace
 
-bool ReadIntegerText(const char* text, int32_t* value) {
-    Span t(text);
-    uint32_t bits = 0;
-    int64_t v = 0;
-    if (t.HoldsX()) {
-        if (!ReadHexAfterX(t, 32, &bits)) return false;
-        *value = static_cast<int32_t>(bits);
-        return true;
+bool ReadDecimalText(const char* text, int64_t low, int64_t high, int64_t* value) {
+    return ReadDecimalIn(Span(text), low, high, value);
+}
+
+bool ReadHexNumberText(const char* text, int32_t bits, uint32_t* value) {
+    return ReadHexAfterX(Span(text), bits, value);
+}
+
+int32_t ReadHexBytesText(const char* text, size_t length, uint8_t* bytes) {
+    int32_t count = 0;
+    size_t i = 0;
+    while (i < length) {
+        if (IsBlank(text[i])) {
+            ++i;
+        } else if (i + 1 < length && IsHexDigit(text[i]) && IsHexDigit(text[i + 1])) {
+            bytes[count++] = static_cast<uint8_t>(HexDigitValue(text[i]) << 4 | HexDigitValue(text[i + 1]));
+            i += 2;
+        } else {
+            return -1;
+        }
     }
-    if (!ReadDecimalIn(t, INT32_MIN, INT32_MAX, &v)) return false;
-    *value = static_cast<int32_t>(v);
-    return true;
+    return count;
 }
 
 bool ReadFloatText(const char* text, uint32_t* bits) {
@@ -171,18 +140,44 @@ bool ReadFloatText(const char* text, uint32_t* bits) {
     return true;
 }
 
-bool ReadHexBytesText(const char* text, int32_t count, uint8_t* bytes) {
+bool ReadLenientHexBytesText(const char* text, int32_t count, uint8_t* bytes) {
     // The digits alone: a pair may be split by a blank, a tab or a line break.
-    char digits[2 * 8 + 1];
+    uint8_t read[8];
     int32_t n = 0;
     for (const char* p = text; *p; ++p) {
         if (IsBlank(*p)) continue;
-        if (!IsHexDigit(*p) || n == 2 * count || n == 16) return false;
-        digits[n++] = *p;
+        if (!IsHexDigit(*p) || n == 2 * count || n == 2 * static_cast<int32_t>(sizeof read)) return false;
+        if (n % 2 == 0)
+            read[n / 2] = static_cast<uint8_t>(HexDigitValue(*p) << 4);
+        else
+            read[n / 2] = static_cast<uint8_t>(read[n / 2] | HexDigitValue(*p));
+        ++n;
     }
     if (n == 0 || n % 2 != 0) return false;
-    digits[n] = '\0';
-    ParseHexBytes(digits, count, bytes);
+    std::memcpy(bytes, read, static_cast<size_t>(n / 2));
+    return true;
+}
+
+bool ReadIntegerText(const char* text, int32_t* value) {
+    Span t(text);
+    uint32_t bits = 0;
+    int64_t v = 0;
+    if (t.HoldsX()) {
+        if (!ReadHexAfterX(t, 32, &bits)) return false;
+        *value = static_cast<int32_t>(bits);
+        return true;
+    }
+    if (!ReadDecimalIn(t, INT32_MIN, INT32_MAX, &v)) return false;
+    *value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool ReadWholeNumberText(const char* text, uint32_t* value) {
+    Span t(text);
+    int64_t v = 0;
+    if (t.HoldsX()) return ReadHexAfterX(t, 32, value);
+    if (!ReadDecimalIn(t, 0, UINT32_MAX, &v)) return false;
+    *value = static_cast<uint32_t>(v);
     return true;
 }
 
@@ -192,7 +187,7 @@ bool ReadNumberEntry(const char* text, int32_t width, uint8_t* field) {
     if (t.HoldsX()) {
         if (!ReadHexAfterX(t, 8 * width, &v)) return false;
     } else if (t.Holds(' ')) {
-        return ReadHexBytesText(text, width, field);
+        return ReadLenientHexBytesText(text, width, field);
     } else {
         int64_t limit = (int64_t{1} << (8 * width)) - 1;  // unsigned; negative down to the signed limit
         int64_t d = 0;
@@ -203,18 +198,11 @@ bool ReadNumberEntry(const char* text, int32_t width, uint8_t* field) {
     return true;
 }
 
-bool ParseWholeNumber(const char* text, uint32_t* value) {
-    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* p = hex ? text + 2 : text;
-    uint64_t v = 0;
-    int digits = 0;
-    for (; *p; ++p, ++digits) {
-        if (hex ? !IsHexDigit(*p) : !IsDigit(*p)) return false;
-        v = hex ? v << 4 | static_cast<uint64_t>(HexDigitValue(*p)) : v * 10 + static_cast<uint64_t>(*p - '0');
-        if (v > UINT32_MAX) return false;
-    }
-    if (digits == 0) return false;
-    *value = static_cast<uint32_t>(v);
+bool ReadKeyText(const char* text, uint32_t* key) {
+    uint8_t bytes[4];
+    WriteU32(bytes, *key);
+    if (!ReadNumberEntry(text, 4, bytes)) return false;
+    *key = ReadU32(bytes);
     return true;
 }
 
@@ -230,22 +218,6 @@ bool ReadHeaderByteText(const char* text, uint8_t* byte) {
     }
     *byte = static_cast<uint8_t>(value);
     return true;
-}
-
-int32_t ReadHexRun(const char* text, size_t length, uint8_t* bytes) {
-    int32_t count = 0;
-    size_t i = 0;
-    while (i < length) {
-        if (IsBlank(text[i])) {
-            ++i;
-        } else if (i + 1 < length && IsHexDigit(text[i]) && IsHexDigit(text[i + 1])) {
-            bytes[count++] = static_cast<uint8_t>(HexDigitValue(text[i]) << 4 | HexDigitValue(text[i + 1]));
-            i += 2;
-        } else {
-            return -1;
-        }
-    }
-    return count;
 }
 
 bool IsPlainTextPayload(const uint8_t* bytes, size_t length) {
@@ -353,7 +325,7 @@ bool ReadScalarText(uint32_t type, const char* text, uint8_t* value) {
         if (!ReadFloatText(text, &bits)) return false;
         WriteU32(value, bits);
     } else {
-        return ReadHexBytesText(text, 4, value);
+        return ReadLenientHexBytesText(text, 4, value);
     }
     return true;
 }

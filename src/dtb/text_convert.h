@@ -16,52 +16,66 @@ void FormatHexBytes(const uint8_t* bytes, int32_t count, char* text);
 // 0-15 for a hex digit, 0 for anything else.
 int32_t HexDigitValue(char c);
 
-// The value of the characters after the last "x" or "X" (all of them when
-// there is none), each taken as a hex digit, modulo 2^32.
-uint32_t ParseHexNumber(const char* text);
+// Typed values: one reader for each form, strict. A reader takes the whole
+// text, less the white space around it, as its form or refuses it, leaving
+// its output as it was. The forms:
+// - decimal integer: an optional sign, then decimal digits;
+// - hex number: an optional 0, then x or X, then hex digits (leading zeros
+//   allowed);
+// - hex bytes: pairs of hex digits, white space between bytes but never
+//   inside one ("1C 05", "1C05");
+// - float: a sign, digits with an optional point, an optional exponent;
+// - key: the number entry rule's reading of four bytes (ReadKeyText).
+// The one exception is ReadLenientHexBytesText, for the entry rule that lets
+// a blank split a byte.
 
-// Reads hex digit pairs into at most count bytes, skipping blanks anywhere;
-// bytes past the last written one keep their values. Returns 0.
-int32_t ParseHexBytes(const char* text, int32_t count, uint8_t* bytes);
+// A decimal integer from low to high.
+bool ReadDecimalText(const char* text, int64_t low, int64_t high, int64_t* value);
 
-// atoi-like: leading white space, one sign, digits up to the first other
-// character; no digits gives 0; out of range clamps to the 32-bit limits.
-int32_t ParseDecimal(const char* text);
+// A hex number whose value fits in bits bits (at most 32).
+bool ReadHexNumberText(const char* text, int32_t bits, uint32_t* value);
 
-// Typed values, read strictly: the whole text (less white space around it)
-// must be the form, or nothing is stored and the result is false with the
-// output unchanged. Hex after an x: an optional 0, then x or X, then hex
-// digits, as many as the value holds (leading zeros allowed).
+// Hex bytes in the length bytes of text (a zero byte is no white space);
+// nothing at all is no bytes. bytes needs room for length / 2. Returns how
+// many were read, or -1 (bytes then hold no meaning).
+int32_t ReadHexBytesText(const char* text, size_t length, uint8_t* bytes);
 
-// An Integer or node number: decimal from -2147483648 to 2147483647, or the
-// 32-bit pattern in hex after an x.
-bool ReadIntegerText(const char* text, int32_t* value);
-
-// A Float: a decimal number (sign, digits with an optional point, an
-// optional exponent) within the range of a float, or the float's bit
-// pattern in hex after an x.
+// A float: within the range of a float, or its bit pattern as a hex number.
 bool ReadFloatText(const char* text, uint32_t* bits);
 
-// Hex digit pairs, white space anywhere, one to count (at most 8) bytes;
-// writes only the bytes typed, from bytes[0] on.
-bool ReadHexBytesText(const char* text, int32_t count, uint8_t* bytes);
+// The lenient exception, as the Data box's entry rule for a node's and an
+// unknown scalar's bytes and the number entry rule's byte run read them:
+// hex digit pairs with white space anywhere, also between the two digits of
+// a byte ("1 2" is the byte 12). One to count (at most 8) bytes, written
+// from bytes[0] on.
+bool ReadLenientHexBytesText(const char* text, int32_t count, uint8_t* bytes);
 
-// A typed number for a field of width bytes (1 or 4), by the entry rule: hex
-// after an x; else hex byte pairs when the text holds a blank; else decimal,
-// which may be negative (stored as its two's complement) or reach the
-// field's unsigned limit. The field receives the result least significant
-// byte first; byte pairs write only the bytes typed, in the order typed.
+// The readers below choose among the forms.
+
+// An Integer or node number: a decimal integer from -2147483648 to
+// 2147483647, or the 32-bit pattern as a hex number.
+bool ReadIntegerText(const char* text, int32_t* value);
+
+// A whole number from 0 to 4294967295: a decimal integer or a hex number.
+bool ReadWholeNumberText(const char* text, uint32_t* value);
+
+// A typed number for a field of width bytes (1 or 4), by the entry rule: a
+// hex number when the text holds an x; else lenient hex bytes when it holds
+// a blank; else a decimal integer, which may be negative (stored as its two's
+// complement) or reach the field's unsigned limit. The field receives the
+// result least significant byte first; byte pairs write only the bytes
+// typed, in the order typed.
 bool ReadNumberEntry(const char* text, int32_t width, uint8_t* field);
 
-// Header byte 0 as typed: one or two hex digits, as its box shows it (1C),
-// or hex after an x. False, with byte unchanged, for anything else.
-bool ReadHeaderByteText(const char* text, uint8_t* byte);
+// The key as its box takes it: the entry rule for a field of four bytes
+// holding the key least significant byte first, so a byte run typed in the
+// order the box shows replaces only the bytes typed. False, with key
+// unchanged, for anything else.
+bool ReadKeyText(const char* text, uint32_t* key);
 
-// Bytes typed in hex: pairs of hex digits, white space between bytes but
-// never inside one ("1C 05", "1C05"); nothing at all is no bytes. bytes
-// needs room for length / 2. Returns how many were read, or -1 for an odd
-// digit or any other character (bytes then hold no meaning).
-int32_t ReadHexRun(const char* text, size_t length, uint8_t* bytes);
+// Header byte 0 as typed: one or two hex digits, as its box shows it (1C),
+// or a hex number. False, with byte unchanged, for anything else.
+bool ReadHeaderByteText(const char* text, uint8_t* byte);
 
 // Payload text in an edit box, whose only line break is CR LF.
 //
@@ -82,14 +96,9 @@ char* PayloadToEditText(const uint8_t* bytes, size_t length, size_t* textLength)
 uint8_t* EditTextToPayload(const char* text, size_t textLength, const uint8_t* original, size_t originalLength,
                            size_t* length);
 
-// A whole number from 0 to 4294967295 written out exactly: decimal digits,
-// or "0x" and hex digits, with nothing before or after. False,
-// with value unchanged, for anything else.
-bool ParseWholeNumber(const char* text, uint32_t* value);
-
 // The value bytes of a scalar chunk of type read from typed text, strictly:
-// an Integer by ReadIntegerText, a Float by ReadFloatText,
-// the unknown scalars as one to four hex bytes, written from value[0] on.
+// an Integer by ReadIntegerText, a Float by ReadFloatText, the unknown
+// scalars as one to four lenient hex bytes, written from value[0] on.
 // False, with value unchanged, for text that is not the type's form or a
 // type that is not scalar.
 bool ReadScalarText(uint32_t type, const char* text, uint8_t* value);

@@ -51,7 +51,7 @@ int32_t CheckTreeCounts(const Document* doc, CountFaultHook hook, void* context)
     int32_t item = 0;
     for (int32_t i = 0; i < doc->ChunkCount; ++i) {
         const ChunkRecord& r = doc->Chunks[i];
-        if (item >= shape.ItemCount || shape.Items[item].Chunk != i) {  // only unknown types have no item
+        if (item >= shape.ItemCount() || shape.Items[item].Chunk != i) {  // only unknown types have no item
             add(FaultUnknownType, i, static_cast<int32_t>(r.Type), 0);
             continue;
         }
@@ -114,7 +114,7 @@ int32_t RepairTreeCounts(Document* doc) {
     int32_t changed = 0;
     int32_t first = -1;
     BeginChange(doc);
-    for (int32_t k = 0; k < shape.ItemCount; ++k) {
+    for (int32_t k = 0; k < shape.ItemCount(); ++k) {
         const TreeItem& t = shape.Items[k];
         ChunkRecord& r = doc->Chunks[t.Chunk];
         if (!IsNodeType(r.Type) || t.Placed >= ChildCountOf(r)) continue;

@@ -1,26 +1,17 @@
 #include "tree_diff.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 #include "tree_pairing.h"
 
 namespace {
 
-bool Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b, int32_t place) {
-    if (list->Count == list->Capacity) {
-        int32_t capacity = list->Capacity ? list->Capacity * 2 : 64;
-        void* grown = std::realloc(list->Items, static_cast<size_t>(capacity) * sizeof(Difference));
-        if (!grown) return false;
-        list->Items = static_cast<Difference*>(grown);
-        list->Capacity = capacity;
-    }
-    list->Items[list->Count++] = {kind, a, b, place};
-    return true;
+void Add(DifferenceList* list, DifferenceKind kind, int32_t a, int32_t b, int32_t place) {
+    list->Items.push_back({kind, a, b, place});
 }
 
 // The header's count is judged by what it says of the file: a count that
@@ -59,8 +50,7 @@ struct Unaligned {
 bool PlanFrame(const PairingSide& sa, int32_t parentA, const PairingSide& sb, int32_t parentB, Frame* f,
                Unaligned* unaligned) {
     f->parentA = parentA;
-    ChildItems(sa, parentA, &f->a);
-    ChildItems(sb, parentB, &f->b);
+    if (!ChildItems(sa, parentA, &f->a) || !ChildItems(sb, parentB, &f->b)) return false;
     std::vector<int32_t> pairOfA;
     PairingResult paired = PairSiblings(sa, f->a, sb, f->b, &pairOfA);
     if (paired == PairingFailed) return false;
@@ -103,14 +93,14 @@ bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list, Un
         int32_t chunkA = itemA >= 0 ? sa.Shape.Items[itemA].Chunk : -1;
         int32_t chunkB = itemB >= 0 ? sb.Shape.Items[itemB].Chunk : -1;
         if (itemB < 0) {
-            if (!Add(list, DifferenceRemoved, chunkA, -1, chunkA)) return false;
+            Add(list, DifferenceRemoved, chunkA, -1, chunkA);
             continue;
         }
         if (itemA < 0) {
-            if (!Add(list, DifferenceAdded, -1, chunkB, PlaceOfAddition(sa, f, e))) return false;
+            Add(list, DifferenceAdded, -1, chunkB, PlaceOfAddition(sa, f, e));
             continue;
         }
-        if (!SameChunk(sa, itemA, sb, itemB) && !Add(list, DifferenceChanged, chunkA, chunkB, chunkA)) return false;
+        if (!SameChunk(sa, itemA, sb, itemB)) Add(list, DifferenceChanged, chunkA, chunkB, chunkA);
         // Equal subtrees hold nothing to report; the hash says so at once.
         if (sa.Hash[itemA] == sb.Hash[itemB] && SameSubtree(sa, itemA, sb, itemB)) continue;
         if (sa.Shape.Items[itemA].HasChildren && sb.Shape.Items[itemB].HasChildren) {
@@ -121,26 +111,35 @@ bool Walk(const PairingSide& sa, const PairingSide& sb, DifferenceList* list, Un
     return true;
 }
 
+// The key, the header, then the trees. False when a pairing runs out of
+// memory; the list's own growth throws.
+bool Compare(const PairingSide& sa, const PairingSide& sb, DifferenceList* list, Unaligned* unaligned) {
+    const Document* a = sa.Doc;
+    const Document* b = sb.Doc;
+    if (a->Key != b->Key) Add(list, DifferenceKey, -1, -1, -1);
+    if (!SameHeader(a, sa, b, sb)) Add(list, DifferenceHeader, -1, -1, -1);
+    return Walk(sa, sb, list, unaligned);
+}
+
 }  // namespace
 
 int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* list) {
-    list->Count = 0;
+    list->Items.clear();
     PairingSide sa, sb;
-    if (PrepareSide(a, &sa) != 0) return -1;
-    if (PrepareSide(b, &sb) != 0) {
-        FreeSide(&sa);
-        return -1;
-    }
-    bool done = true;
+    if (PrepareSide(a, &sa) != 0 || PrepareSide(b, &sb) != 0) return -1;
     Unaligned unaligned;
+    bool done;
     try {
-        if (a->Key != b->Key) done = Add(list, DifferenceKey, -1, -1, -1);
-        if (done && !SameHeader(a, sa, b, sb)) done = Add(list, DifferenceHeader, -1, -1, -1);
-        done = done && Walk(sa, sb, list, &unaligned);
+        done = Compare(sa, sb, list, &unaligned);
     } catch (const std::bad_alloc&) {
         done = false;
     }
-    if (done && unaligned.count > 0) {
+    if (!done) {
+        list->Items.clear();
+        ReportOutOfMemory(a);
+        return -1;
+    }
+    if (unaligned.count > 0) {
         char lists[kMessageSize / 2];
         NameSiblingLists(sa, unaligned.first, unaligned.count - 1, lists, sizeof lists);
         ReportFormat(a, ReportWarning,
@@ -148,17 +147,7 @@ int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* l
                      "by position.",
                      lists, kAlignEditLimit);
     }
-    FreeSide(&sa);
-    FreeSide(&sb);
-    if (!done) {
-        list->Count = 0;
-        ReportOutOfMemory(a);
-        return -1;
-    }
     return 0;
 }
 
-void FreeDifferences(DifferenceList* list) {
-    std::free(list->Items);
-    std::memset(list, 0, sizeof *list);
-}
+void FreeDifferences(DifferenceList* list) { *list = DifferenceList(); }

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "document.h"
 
@@ -51,12 +52,11 @@ struct Difference {
 // The key first, then the header, then the chunks' differences in the order
 // of the documents.
 struct DifferenceList {
-    Difference* Items;
-    int32_t Count;
-    int32_t Capacity;
+    std::vector<Difference> Items;
+    int32_t Count() const { return static_cast<int32_t>(Items.size()); }
 };
 
-// Compares a with b into list (zero-filled first; its memory is reused).
+// Compares a with b into list (its memory is reused).
 // 0, or -1 after a report (through a's hook) when memory runs out.
 int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* list);
 void FreeDifferences(DifferenceList* list);

@@ -6,7 +6,6 @@
 #include "chunk_types.h"
 #include "document.h"
 #include "journal.h"
-#include "report.h"
 #include "text_convert.h"
 
 const char kParentFullMessage[] = "This node already holds 65535 chunks; no more can be added.";

@@ -1,12 +1,11 @@
 #include "tree_merge.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 #include "tree_pairing.h"
 
 namespace {
@@ -27,6 +26,10 @@ struct Frame {
     int64_t written = 0;
 };
 
+bool SameOwnHeader(const Document* x, const Document* y) {
+    return x->HeaderBytes[0] == y->HeaderBytes[0] && std::memcmp(x->HeaderBytes + 3, y->HeaderBytes + 3, 4) == 0;
+}
+
 struct Merger {
     PairingSide b, o, t;
     MergeFavor favor;
@@ -37,16 +40,9 @@ struct Merger {
     int32_t unalignedCount = 0;
 
     void Conflict(int32_t itemB, int32_t itemO, int32_t itemT) {
-        if (conflicts->Count == conflicts->Capacity) {
-            int32_t capacity = conflicts->Capacity ? conflicts->Capacity * 2 : 16;
-            void* grown = std::realloc(conflicts->Items, static_cast<size_t>(capacity) * sizeof(MergeConflict));
-            if (!grown) throw std::bad_alloc();
-            conflicts->Items = static_cast<MergeConflict*>(grown);
-            conflicts->Capacity = capacity;
-        }
-        conflicts->Items[conflicts->Count++] = {itemB < 0 ? -1 : b.Shape.Items[itemB].Chunk,
-                                                itemO < 0 ? -1 : o.Shape.Items[itemO].Chunk,
-                                                itemT < 0 ? -1 : t.Shape.Items[itemT].Chunk};
+        conflicts->Items.push_back({itemB < 0 ? -1 : b.Shape.Items[itemB].Chunk,
+                                    itemO < 0 ? -1 : o.Shape.Items[itemO].Chunk,
+                                    itemT < 0 ? -1 : t.Shape.Items[itemT].Chunk});
     }
 
     // The stretch [from, to) of side's list is the base's [baseFrom, baseTo), untouched.
@@ -84,9 +80,7 @@ struct Merger {
     // False when memory runs out.
     bool Plan(int32_t pb, int32_t po, int32_t pt, Frame* f) {
         std::vector<int32_t> lb, lo, lt, bo, bt;
-        ChildItems(b, pb, &lb);
-        ChildItems(o, po, &lo);
-        ChildItems(t, pt, &lt);
+        if (!ChildItems(b, pb, &lb) || !ChildItems(o, po, &lo) || !ChildItems(t, pt, &lt)) return false;
         PairingResult ours = PairSiblings(b, lb, o, lo, &bo);
         PairingResult theirs = PairSiblings(b, lb, t, lt, &bt);
         if (ours == PairingFailed || theirs == PairingFailed) return false;
@@ -94,11 +88,11 @@ struct Merger {
         // into the wrong siblings: such a list is one stretch, which one
         // side takes whole unless both changed it.
         if (ours == PairingByPosition || theirs == PairingByPosition) {
-            int32_t before = conflicts->Count;
+            const size_t before = conflicts->Items.size();
             Stretch(lb, lo, lt, bo, bt, 0, lb.size(), 0, lo.size(), 0, lt.size(), &f->actions);
-            if (conflicts->Count == before) return true;
+            if (conflicts->Items.size() == before) return true;
             if (pb >= 0) {  // the list's own node says where it is better than its first child
-                conflicts->Count = before;
+                conflicts->Items.resize(before);
                 Conflict(pb, po, pt);
             }
             if (unalignedCount++ == 0) unalignedFirst = pb;
@@ -136,8 +130,8 @@ struct Merger {
 
     // A subtree taken whole: its counts become the children it has.
     bool CopySubtree(const PairingSide& side, int32_t item) {
-        const TreeItem* items = side.Shape.Items;
-        for (int32_t x = item; x < side.Shape.ItemCount && (x == item || items[x].Depth > items[item].Depth); ++x)
+        const TreeItem* items = side.Shape.Items.data();
+        for (int32_t x = item; x < side.Shape.ItemCount() && (x == item || items[x].Depth > items[item].Depth); ++x)
             if (Append(side, x, items[x].HasChildren ? items[x].Placed : 0) < 0) return false;
         return true;
     }
@@ -152,6 +146,18 @@ struct Merger {
         }
         *item = oursSame ? a.T : a.O;
         return oursSame ? &t : &o;
+    }
+
+    // The key is ours unless only theirs changed it; the header's own bytes
+    // merge as one value.
+    void Start(const Document* base, const Document* ours, const Document* theirs) {
+        merged->Key = ours->Key == base->Key ? theirs->Key : ours->Key;
+        const Document* header = SameOwnHeader(base, ours) ? theirs : ours;
+        if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
+            Conflict(-1, -1, -1);
+            if (favor == FavorTheirs) header = theirs;
+        }
+        std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
     }
 
     bool Run() {
@@ -196,23 +202,16 @@ struct Merger {
     }
 };
 
-bool SameOwnHeader(const Document* x, const Document* y) {
-    return x->HeaderBytes[0] == y->HeaderBytes[0] && std::memcmp(x->HeaderBytes + 3, y->HeaderBytes + 3, 4) == 0;
-}
-
 }  // namespace
 
 int32_t MergeDocuments(const Document* base, const Document* ours, const Document* theirs, MergeFavor favor,
                        Document* merged, MergeConflicts* conflicts) {
-    conflicts->Count = 0;
+    conflicts->Items.clear();
     Merger m;
     m.favor = favor;
     m.merged = merged;
     m.conflicts = conflicts;
-    m.b = m.o = m.t = PairingSide{};
     if (PrepareSide(base, &m.b) != 0 || PrepareSide(ours, &m.o) != 0 || PrepareSide(theirs, &m.t) != 0) {
-        FreeSide(&m.b);
-        FreeSide(&m.o);
         ReportOutOfMemory(merged);
         return -1;
     }
@@ -223,31 +222,12 @@ int32_t MergeDocuments(const Document* base, const Document* ours, const Documen
     merged->PoolUsed = 0;
     bool done = slots < INT32_MAX && bytes < INT32_MAX &&
                 EnsureRoom(merged, static_cast<int32_t>(bytes), static_cast<int32_t>(slots) + 1) == 0;
-    if (done) {
-        const Document* header = SameOwnHeader(base, ours) ? theirs : ours;
-        merged->Key = ours->Key == base->Key ? theirs->Key : ours->Key;
-        try {
-            if (!SameOwnHeader(base, ours) && !SameOwnHeader(base, theirs) && !SameOwnHeader(ours, theirs)) {
-                m.Conflict(-1, -1, -1);
-                if (favor == FavorTheirs) header = theirs;
-            }
-            std::memcpy(merged->HeaderBytes, header->HeaderBytes, kHeaderSize);
-            done = m.Run();
-        } catch (const std::bad_alloc&) {
-            done = false;
-        }
+    try {
+        if (done) m.Start(base, ours, theirs);
+        done = done && m.Run();
+    } catch (const std::bad_alloc&) {
+        done = false;
     }
-    if (done && m.unalignedCount > 0) {
-        char lists[kMessageSize / 2];
-        NameSiblingLists(m.b, m.unalignedFirst, m.unalignedCount - 1, lists, sizeof lists);
-        ReportFormat(merged, ReportWarning,
-                     "%s were changed on both sides, one of them by more than %d siblings removed and added, too "
-                     "many to align: %s one conflict.",
-                     lists, kAlignEditLimit, m.unalignedCount > 1 ? "each list is" : "they are");
-    }
-    FreeSide(&m.b);
-    FreeSide(&m.o);
-    FreeSide(&m.t);
     if (!done) {
         merged->ChunkCount = 0;
         merged->PoolUsed = 0;
@@ -257,10 +237,15 @@ int32_t MergeDocuments(const Document* base, const Document* ours, const Documen
             ReportOutOfMemory(merged);
         return -1;
     }
+    if (m.unalignedCount > 0) {
+        char lists[kMessageSize / 2];
+        NameSiblingLists(m.b, m.unalignedFirst, m.unalignedCount - 1, lists, sizeof lists);
+        ReportFormat(merged, ReportWarning,
+                     "%s were changed on both sides, one of them by more than %d siblings removed and added, too "
+                     "many to align: %s one conflict.",
+                     lists, kAlignEditLimit, m.unalignedCount > 1 ? "each list is" : "they are");
+    }
     return 0;
 }
 
-void FreeConflicts(MergeConflicts* conflicts) {
-    std::free(conflicts->Items);
-    std::memset(conflicts, 0, sizeof *conflicts);
-}
+void FreeConflicts(MergeConflicts* conflicts) { *conflicts = MergeConflicts(); }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "document.h"
 
@@ -35,9 +36,8 @@ struct MergeConflict {
 };
 
 struct MergeConflicts {
-    MergeConflict* Items;
-    int32_t Count;
-    int32_t Capacity;
+    std::vector<MergeConflict> Items;
+    int32_t Count() const { return static_cast<int32_t>(Items.size()); }
 };
 
 // Builds the merge into merged (an allocated document whose table and pool

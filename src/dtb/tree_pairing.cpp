@@ -8,7 +8,7 @@
 
 #include "chunk_path.h"
 #include "chunk_types.h"
-#include "report.h"
+#include "document.h"
 
 namespace {
 
@@ -68,21 +68,6 @@ int CompareNames(PayloadView x, PayloadView y) {
     int c = std::memcmp(x.Text, y.Text, std::min(x.Length, y.Length));
     if (c != 0) return c;
     return x.Length < y.Length ? -1 : x.Length > y.Length ? 1 : 0;
-}
-
-// Within a stretch that the alignment left unpaired, what still has the same
-// shape on both sides pairs in order: a value or a type that changed.
-void PairLeftovers(const PairingSide& A, const std::vector<int32_t>& a, const std::vector<int32_t>& ua, size_t i0,
-                   size_t i1, const PairingSide& B, const std::vector<int32_t>& b, const std::vector<int32_t>& ub,
-                   size_t j0, size_t j1, std::vector<int32_t>* pairOfA) {
-    size_t j = j0;
-    for (size_t i = i0; i < i1 && j < j1; ++i) {
-        size_t k = j;
-        while (k < j1 && ShapeOf(A, a[ua[i]]) != ShapeOf(B, b[ub[k]])) ++k;
-        if (k == j1) continue;
-        (*pairOfA)[ua[i]] = static_cast<int32_t>(ub[k]);
-        j = k + 1;
-    }
 }
 
 // Keeps, among the pairs of the positions in a that consider says, the
@@ -226,84 +211,123 @@ private:
     std::vector<int32_t> forward_, backward_;
 };
 
-// Named nodes pair by name, the k-th of a name on one side with the k-th on
-// the other; the rest pair as a sequence. The sequence's common start and end
-// pair as they stand, the middles by the alignment of equal subtrees, and
-// what that leaves between two of its pairs by shape.
-PairingResult PairOneWay(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
-                         const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
-    pairOfA->assign(a.size(), -1);
-    std::vector<bool> named(a.size(), false);
-    std::vector<Named> namedA, namedB;
-    std::vector<int32_t> ua, ub;  // positions of the unnamed siblings
-    for (size_t i = 0; i < a.size(); ++i) {
-        PayloadView name = NameOfItem(A, a[i]);
-        named[i] = name.Length > 0;
-        if (name.Length)
-            namedA.push_back({name, static_cast<int32_t>(i)});
-        else
-            ua.push_back(static_cast<int32_t>(i));
-    }
-    for (size_t j = 0; j < b.size(); ++j) {
-        PayloadView name = NameOfItem(B, b[j]);
-        if (name.Length)
-            namedB.push_back({name, static_cast<int32_t>(j)});
-        else
-            ub.push_back(static_cast<int32_t>(j));
-    }
+// One list's siblings split by whether they are named: the named with
+// their names, by name and then position, and the positions of the others.
+struct NameSplit {
+    std::vector<Named> named;
+    std::vector<int32_t> unnamed;
+};
 
-    auto byName = [](const Named& x, const Named& y) {
+NameSplit SplitByName(const PairingSide& side, const std::vector<int32_t>& list) {
+    NameSplit split;
+    for (size_t i = 0; i < list.size(); ++i) {
+        PayloadView name = NameOfItem(side, list[i]);
+        if (name.Length)
+            split.named.push_back({name, static_cast<int32_t>(i)});
+        else
+            split.unnamed.push_back(static_cast<int32_t>(i));
+    }
+    std::sort(split.named.begin(), split.named.end(), [](const Named& x, const Named& y) {
         int c = CompareNames(x.name, y.name);
         return c != 0 ? c < 0 : x.position < y.position;
-    };
-    std::sort(namedA.begin(), namedA.end(), byName);
-    std::sort(namedB.begin(), namedB.end(), byName);
-    for (size_t i = 0, j = 0; i < namedA.size() && j < namedB.size();) {
-        int c = CompareNames(namedA[i].name, namedB[j].name);
-        if (c == 0) (*pairOfA)[static_cast<size_t>(namedA[i].position)] = namedB[j].position;
+    });
+    return split;
+}
+
+// The k-th node of a name on one side pairs with the k-th on the other.
+void PairByName(const NameSplit& a, const NameSplit& b, std::vector<int32_t>* pairOfA) {
+    for (size_t i = 0, j = 0; i < a.named.size() && j < b.named.size();) {
+        int c = CompareNames(a.named[i].name, b.named[j].name);
+        if (c == 0) (*pairOfA)[static_cast<size_t>(a.named[i].position)] = b.named[j].position;
         if (c <= 0) ++i;
         if (c >= 0) ++j;
     }
+}
 
-    auto same = [&](size_t i, size_t j) { return A.Hash[a[ua[i]]] == B.Hash[b[ub[j]]]; };
-    const size_t n = ua.size();
-    const size_t m = ub.size();
+// The unnamed siblings of both lists as two sequences: the k-th of A's is
+// a[ua[k]], a position in list a.
+struct Sequences {
+    const PairingSide& A;
+    const std::vector<int32_t>& a;
+    const std::vector<int32_t>& ua;
+    const PairingSide& B;
+    const std::vector<int32_t>& b;
+    const std::vector<int32_t>& ub;
+    uint64_t HashA(size_t i) const { return A.Hash[a[ua[i]]]; }
+    uint64_t HashB(size_t j) const { return B.Hash[b[ub[j]]]; }
+    bool SameShape(size_t i, size_t j) const { return ShapeOf(A, a[ua[i]]) == ShapeOf(B, b[ub[j]]); }
+    void Pair(size_t i, size_t j, std::vector<int32_t>* pairOfA) const { (*pairOfA)[ua[i]] = ub[j]; }
+};
+
+// Within a stretch that the alignment left unpaired, what still has the same
+// shape on both sides pairs in order: a value or a type that changed.
+void PairLeftovers(const Sequences& s, size_t i0, size_t i1, size_t j0, size_t j1, std::vector<int32_t>* pairOfA) {
+    size_t j = j0;
+    for (size_t i = i0; i < i1 && j < j1; ++i) {
+        size_t k = j;
+        while (k < j1 && !s.SameShape(i, k)) ++k;
+        if (k == j1) continue;
+        s.Pair(i, k, pairOfA);
+        j = k + 1;
+    }
+}
+
+// The middles, rows and cols long from start on: aligned by equal subtrees,
+// what that leaves between two of its pairs by shape; or, past the limit,
+// by position where the shape agrees.
+PairingResult PairMiddles(const Sequences& s, size_t start, size_t rows, size_t cols, std::vector<int32_t>* pairOfA) {
+    std::vector<uint64_t> x(rows), y(cols);
+    for (size_t i = 0; i < rows; ++i) x[i] = s.HashA(start + i);
+    for (size_t j = 0; j < cols; ++j) y[j] = s.HashB(start + j);
+    std::vector<int32_t> pairOfX(rows, -1);
+    if (!Alignment(x, y, &pairOfX).Run(kAlignEditLimit)) {
+        for (size_t k = 0; k < rows && k < cols; ++k)
+            if (s.SameShape(start + k, start + k)) s.Pair(start + k, start + k, pairOfA);
+        return PairingByPosition;
+    }
+    size_t gapI = 0, gapJ = 0;
+    for (size_t i = 0; i < rows; ++i) {
+        if (pairOfX[i] < 0) continue;
+        size_t j = static_cast<size_t>(pairOfX[i]);
+        PairLeftovers(s, start + gapI, start + i, start + gapJ, start + j, pairOfA);
+        s.Pair(start + i, start + j, pairOfA);
+        gapI = i + 1;
+        gapJ = j + 1;
+    }
+    PairLeftovers(s, start + gapI, start + rows, start + gapJ, start + cols, pairOfA);
+    return PairingAligned;
+}
+
+// The common start and end pair as they stand, the middles as above.
+PairingResult PairSequences(const Sequences& s, std::vector<int32_t>* pairOfA) {
+    const size_t n = s.ua.size();
+    const size_t m = s.ub.size();
     size_t start = 0;
-    while (start < n && start < m && same(start, start)) {
-        (*pairOfA)[ua[start]] = ub[start];
+    while (start < n && start < m && s.HashA(start) == s.HashB(start)) {
+        s.Pair(start, start, pairOfA);
         ++start;
     }
     size_t end = 0;
-    while (end < n - start && end < m - start && same(n - 1 - end, m - 1 - end)) {
-        (*pairOfA)[ua[n - 1 - end]] = ub[m - 1 - end];
+    while (end < n - start && end < m - start && s.HashA(n - 1 - end) == s.HashB(m - 1 - end)) {
+        s.Pair(n - 1 - end, m - 1 - end, pairOfA);
         ++end;
     }
     const size_t rows = n - start - end;
     const size_t cols = m - start - end;
-    PairingResult result = PairingAligned;
-    if (rows > 0 && cols > 0) {
-        std::vector<uint64_t> x(rows), y(cols);
-        for (size_t i = 0; i < rows; ++i) x[i] = A.Hash[a[ua[start + i]]];
-        for (size_t j = 0; j < cols; ++j) y[j] = B.Hash[b[ub[start + j]]];
-        std::vector<int32_t> pairOfX(rows, -1);
-        if (Alignment(x, y, &pairOfX).Run(kAlignEditLimit)) {
-            size_t gapI = 0, gapJ = 0;
-            for (size_t i = 0; i < rows; ++i) {
-                if (pairOfX[i] < 0) continue;
-                size_t j = static_cast<size_t>(pairOfX[i]);
-                PairLeftovers(A, a, ua, start + gapI, start + i, B, b, ub, start + gapJ, start + j, pairOfA);
-                (*pairOfA)[ua[start + i]] = ub[start + j];
-                gapI = i + 1;
-                gapJ = j + 1;
-            }
-            PairLeftovers(A, a, ua, start + gapI, start + rows, B, b, ub, start + gapJ, start + cols, pairOfA);
-        } else {
-            for (size_t k = 0; k < rows && k < cols; ++k)
-                if (ShapeOf(A, a[ua[start + k]]) == ShapeOf(B, b[ub[start + k]]))
-                    (*pairOfA)[ua[start + k]] = ub[start + k];
-            result = PairingByPosition;
-        }
-    }
+    return rows > 0 && cols > 0 ? PairMiddles(s, start, rows, cols, pairOfA) : PairingAligned;
+}
+
+// Named nodes pair by name; the rest pair as a sequence; then pairs that
+// cross are undone.
+PairingResult PairOneWay(const PairingSide& A, const std::vector<int32_t>& a, const PairingSide& B,
+                         const std::vector<int32_t>& b, std::vector<int32_t>* pairOfA) {
+    pairOfA->assign(a.size(), -1);
+    const NameSplit splitA = SplitByName(A, a);
+    const NameSplit splitB = SplitByName(B, b);
+    PairByName(splitA, splitB, pairOfA);
+    PairingResult result = PairSequences({A, a, splitA.unnamed, B, b, splitB.unnamed}, pairOfA);
+    std::vector<bool> named(a.size(), false);
+    for (const Named& n : splitA.named) named[static_cast<size_t>(n.position)] = true;
     KeepOrdered(named, pairOfA);
     return result;
 }
@@ -322,20 +346,18 @@ bool ComesFirst(const PairingSide& A, const std::vector<int32_t>& a, const Pairi
 
 int32_t PrepareSide(const Document* doc, PairingSide* side) {
     side->Doc = doc;
-    side->Shape = TreeShape{};
-    side->Hash = nullptr;
     if (BuildTreeShape(doc, true, &side->Shape) != 0) return -1;
-    const int32_t n = side->Shape.ItemCount;
-    side->Hash = static_cast<uint64_t*>(std::malloc(static_cast<size_t>(n > 0 ? n : 1) * sizeof(uint64_t)));
-    if (!side->Hash) {
+    try {
+        side->Hash.assign(side->Shape.Items.size(), 0);
+    } catch (const std::bad_alloc&) {
         FreeSide(side);
         ReportOutOfMemory(doc);
         return -1;
     }
     // Children come after their parent, so one backward pass has every
     // child's hash ready when its parent is reached.
-    const TreeItem* items = side->Shape.Items;
-    for (int32_t i = n - 1; i >= 0; --i) {
+    const TreeItem* items = side->Shape.Items.data();
+    for (int32_t i = side->Shape.ItemCount() - 1; i >= 0; --i) {
         uint64_t h = OwnHash(doc, items[i]);
         for (int32_t c = items[i].FirstChild; c != -1; c = items[c].NextSibling) h = Combine(h, side->Hash[c]);
         side->Hash[i] = h;
@@ -343,17 +365,18 @@ int32_t PrepareSide(const Document* doc, PairingSide* side) {
     return 0;
 }
 
-void FreeSide(PairingSide* side) {
-    FreeTreeShape(&side->Shape);
-    std::free(side->Hash);
-    side->Hash = nullptr;
-}
+void FreeSide(PairingSide* side) { *side = PairingSide(); }
 
-void ChildItems(const PairingSide& side, int32_t parentItem, std::vector<int32_t>* out) {
+bool ChildItems(const PairingSide& side, int32_t parentItem, std::vector<int32_t>* out) {
     out->clear();
-    const TreeItem* items = side.Shape.Items;
-    int32_t first = parentItem == -1 ? (side.Shape.ItemCount > 0 ? 0 : -1) : items[parentItem].FirstChild;
-    for (int32_t c = first; c != -1; c = items[c].NextSibling) out->push_back(c);
+    const TreeItem* items = side.Shape.Items.data();
+    int32_t first = parentItem == -1 ? (side.Shape.ItemCount() > 0 ? 0 : -1) : items[parentItem].FirstChild;
+    try {
+        for (int32_t c = first; c != -1; c = items[c].NextSibling) out->push_back(c);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 bool SameChunk(const PairingSide& a, int32_t itemA, const PairingSide& b, int32_t itemB) {
@@ -377,15 +400,15 @@ bool SameChunk(const PairingSide& a, int32_t itemA, const PairingSide& b, int32_
 }
 
 bool SameSubtree(const PairingSide& a, int32_t itemA, const PairingSide& b, int32_t itemB) {
-    const TreeItem* ia = a.Shape.Items;
-    const TreeItem* ib = b.Shape.Items;
+    const TreeItem* ia = a.Shape.Items.data();
+    const TreeItem* ib = b.Shape.Items.data();
     const int32_t depthA = ia[itemA].Depth;
     const int32_t depthB = ib[itemB].Depth;
     for (int32_t k = 0;; ++k) {
         int32_t x = itemA + k;
         int32_t y = itemB + k;
-        bool inA = x < a.Shape.ItemCount && (k == 0 || ia[x].Depth > depthA);
-        bool inB = y < b.Shape.ItemCount && (k == 0 || ib[y].Depth > depthB);
+        bool inA = x < a.Shape.ItemCount() && (k == 0 || ia[x].Depth > depthA);
+        bool inB = y < b.Shape.ItemCount() && (k == 0 || ib[y].Depth > depthB);
         if (inA != inB) return false;
         if (!inA) return true;
         if (ia[x].Depth - depthA != ib[y].Depth - depthB || !SameChunk(a, x, b, y)) return false;

@@ -21,9 +21,9 @@ const int32_t kAlignEditLimit = 10000;
 // One document as the pairing reads it: its shape with identifiers shown (a
 // node's name is its child 0) and per item a hash of its whole subtree.
 struct PairingSide {
-    const Document* Doc;
+    const Document* Doc = nullptr;
     TreeShape Shape;
-    uint64_t* Hash;
+    std::vector<uint64_t> Hash;
 };
 
 // Builds both; 0, or -1 after a report when memory runs out.
@@ -31,7 +31,9 @@ int32_t PrepareSide(const Document* doc, PairingSide* side);
 void FreeSide(PairingSide* side);
 
 // The items of the children of parentItem (-1: the top level), in order.
-void ChildItems(const PairingSide& side, int32_t parentItem, std::vector<int32_t>* out);
+// False when memory runs out, unreported: the comparison or merge that asked
+// says so through the document it answers to.
+bool ChildItems(const PairingSide& side, int32_t parentItem, std::vector<int32_t>* out);
 
 // Type and value (scalars), type, number and the count's disagreement with
 // the children there are (nodes), type and every payload byte (texts).
@@ -41,7 +43,7 @@ bool SameChunk(const PairingSide& a, int32_t itemA, const PairingSide& b, int32_
 bool SameSubtree(const PairingSide& a, int32_t itemA, const PairingSide& b, int32_t itemB);
 
 enum PairingResult : int32_t {
-    PairingFailed = -1,     // memory ran out; nothing is reported
+    PairingFailed = -1,     // memory ran out; unreported, as for ChildItems
     PairingAligned = 0,     // every pair by names and the alignment
     PairingByPosition = 1,  // the middles differ past kAlignEditLimit
 };

@@ -2,97 +2,104 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "chunk_types.h"
 #include "display_text.h"
-#include "report.h"
+#include "document.h"
 
 namespace {
 
-bool ReserveItems(TreeShape* shape, int32_t count) {
-    if (count <= shape->Capacity) return true;
-    void* grown = std::realloc(shape->Items, static_cast<size_t>(count) * sizeof(TreeItem));
-    if (!grown) return false;
-    shape->Items = static_cast<TreeItem*>(grown);
-    shape->Capacity = count;
-    return true;
-}
+// One pass over the table, front to back: the parent chain is followed
+// through the items already placed, so nesting depth costs no stack.
+class ShapeBuilder {
+public:
+    ShapeBuilder(const Document* doc, bool identifiersShown, TreeShape* shape)
+        : doc_(doc), identifiersShown_(identifiersShown), shape_(*shape), items_(shape->Items) {}
+
+    void Run() {
+        items_.clear();
+        shape_.TopLevelCount = 0;
+        items_.reserve(static_cast<size_t>(doc_->ChunkCount));
+        for (int32_t i = 0; i < doc_->ChunkCount; ++i) {
+            CloseFullNodes();
+            if (skip_) {  // a hidden identifier: counted, not shown
+                if (p_ != -1) items_[parentItem_].Placed += 1;
+                skip_ = false;
+                continue;
+            }
+            if (ShapeOfType(doc_->Chunks[i].Type) != ShapeUnknown) Place(i);
+        }
+    }
+
+private:
+    // A node left here is never current again, so the climbs of the whole
+    // build pass each node at most once.
+    void CloseFullNodes() {
+        while (p_ != -1 && items_[parentItem_].Placed + 1 > ChildCountOf(doc_->Chunks[p_])) {
+            lastChild_ = parentItem_;
+            parentItem_ = items_[parentItem_].ParentItem;
+            p_ = parentItem_ == -1 ? -1 : items_[parentItem_].Chunk;
+        }
+    }
+
+    // Chunk i as the next child of the current parent; a node becomes the
+    // current parent itself.
+    void Place(int32_t i) {
+        const uint32_t type = doc_->Chunks[i].Type;
+        const bool node = IsNodeType(type);
+        const int32_t item = static_cast<int32_t>(items_.size());
+        const int32_t depth = parentItem_ == -1 ? 0 : items_[parentItem_].Depth + 1;
+        items_.push_back({i, p_, parentItem_, -1, -1, depth, type, node, 0});  // within the reserve: never throws
+        if (lastChild_ != -1) {
+            items_[lastChild_].NextSibling = item;
+        } else if (parentItem_ != -1) {
+            items_[parentItem_].FirstChild = item;
+        }
+        if (p_ != -1) {
+            items_[parentItem_].Placed += 1;
+        } else {
+            shape_.TopLevelCount += 1;
+        }
+        lastChild_ = item;
+        if (node) {
+            skip_ = !identifiersShown_ && i + 1 < doc_->ChunkCount && doc_->Chunks[i + 1].Type == kTypeIdentifier;
+            parentItem_ = item;
+            p_ = i;
+            lastChild_ = -1;
+        }
+    }
+
+    const Document* doc_;
+    const bool identifiersShown_;
+    TreeShape& shape_;
+    std::vector<TreeItem>& items_;
+    int32_t parentItem_ = -1;  // the current parent; -1 is the top level
+    int32_t p_ = -1;           // its chunk index
+    int32_t lastChild_ = -1;   // the current parent's last item so far
+    bool skip_ = false;
+};
 
 }  // namespace
 
 int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape) {
-    shape->ItemCount = 0;
-    shape->TopLevelCount = 0;
-    if (!ReserveItems(shape, doc->ChunkCount)) {
+    try {
+        ShapeBuilder(doc, identifiersShown, shape).Run();
+        return 0;
+    } catch (const std::bad_alloc&) {
+        FreeTreeShape(shape);
         ReportOutOfMemory(doc);
         return -1;
     }
-    const ChunkRecord* chunks = doc->Chunks;
-    TreeItem* items = shape->Items;
-    int32_t parentItem = -1;  // the current parent; -1 is the top level
-    int32_t p = -1;           // its chunk index
-    int32_t lastChild = -1;   // the current parent's last item so far
-    bool skip = false;
-    for (int32_t i = 0; i < doc->ChunkCount; ++i) {
-        // Close full nodes. A node left here is never current again, so the
-        // climbs of the whole build pass each node at most once.
-        while (p != -1 && items[parentItem].Placed + 1 > ChildCountOf(chunks[p])) {
-            lastChild = parentItem;
-            parentItem = items[parentItem].ParentItem;
-            p = parentItem == -1 ? -1 : items[parentItem].Chunk;
-        }
-        if (skip) {  // a hidden identifier: counted, not shown
-            if (p != -1) items[parentItem].Placed += 1;
-            skip = false;
-            continue;
-        }
-        uint32_t type = chunks[i].Type;
-        ChunkShape kind = ShapeOfType(type);
-        if (kind == ShapeUnknown) continue;
-
-        int32_t item = shape->ItemCount++;
-        TreeItem& t = items[item];
-        t.Chunk = i;
-        t.Parent = p;
-        t.ParentItem = parentItem;
-        t.FirstChild = -1;
-        t.NextSibling = -1;
-        t.Depth = parentItem == -1 ? 0 : items[parentItem].Depth + 1;
-        t.Image = type;
-        t.HasChildren = kind == ShapeNode;
-        t.Placed = 0;
-        if (lastChild != -1) {
-            items[lastChild].NextSibling = item;
-        } else if (parentItem != -1) {
-            items[parentItem].FirstChild = item;
-        }
-        if (p != -1) {
-            items[parentItem].Placed += 1;
-        } else {
-            shape->TopLevelCount += 1;
-        }
-        lastChild = item;
-        if (kind == ShapeNode) {
-            skip = !identifiersShown && i + 1 < doc->ChunkCount && chunks[i + 1].Type == kTypeIdentifier;
-            parentItem = item;
-            p = i;
-            lastChild = -1;
-        }
-    }
-    return 0;
 }
 
-void FreeTreeShape(TreeShape* shape) {
-    std::free(shape->Items);
-    std::memset(shape, 0, sizeof *shape);
-}
+void FreeTreeShape(TreeShape* shape) { *shape = TreeShape(); }
 
 int32_t ItemOfChunk(const TreeShape* shape, int32_t chunk) {
     // Items stand in table order, so their chunk indices ascend.
     int32_t low = 0;
-    int32_t high = shape->ItemCount;
+    int32_t high = shape->ItemCount();
     while (low < high) {
         int32_t middle = low + (high - low) / 2;
         if (shape->Items[middle].Chunk < chunk) {
@@ -101,7 +108,7 @@ int32_t ItemOfChunk(const TreeShape* shape, int32_t chunk) {
             high = middle;
         }
     }
-    return low < shape->ItemCount && shape->Items[low].Chunk == chunk ? low : -1;
+    return low < shape->ItemCount() && shape->Items[low].Chunk == chunk ? low : -1;
 }
 
 PayloadView NodeNameOf(const Document* doc, int32_t chunk) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "document.h"
 
@@ -26,10 +27,9 @@ struct TreeItem {
 // there is one, is the first top-level item; the others follow through
 // NextSibling.
 struct TreeShape {
-    TreeItem* Items;
-    int32_t ItemCount;
-    int32_t Capacity;
-    int32_t TopLevelCount;  // items at the top level
+    std::vector<TreeItem> Items;
+    int32_t TopLevelCount = 0;  // items at the top level
+    int32_t ItemCount() const { return static_cast<int32_t>(Items.size()); }
 };
 
 // Builds the shape from the table in one pass; with identifiersShown false,
@@ -39,8 +39,8 @@ struct TreeShape {
 // disagree with the table are no error: a node the table leaves short has
 // fewer children, chunks beyond all counts stand at the top level, and
 // chunks of an unknown type get no item and are not counted. Returns 0, or -1
-// after a report when memory runs out (the shape is then empty). The shape
-// starts zero-filled; its memory is reused by the next build.
+// after a report when memory runs out (the shape is then empty). Its memory
+// is reused by the next build, until FreeTreeShape gives it back.
 int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape);
 void FreeTreeShape(TreeShape* shape);
 

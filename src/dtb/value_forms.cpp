@@ -6,7 +6,7 @@
 
 #include "chunk_types.h"
 #include "display_text.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 
 const char kChildCountIsKept[] =
@@ -41,13 +41,13 @@ ValueRead ReadFixedValue(const ChunkRecord& r, const char* text, size_t length, 
     const int32_t n = IsNodeType(r.Type) ? 6 : 4;
     if (hex) {
         uint8_t typed[kValueTextSize];
-        if (length / 2 >= sizeof typed || ReadHexRun(text, length, typed) != n) {
+        if (length / 2 >= sizeof typed || ReadHexBytesText(text, length, typed) != n) {
             *why = n == 6 ? "In Hex, a node takes exactly six hex bytes, such as 02 00 07 00 00 00."
                           : "In Hex, this chunk takes exactly four hex bytes, such as 01 02 0A FF.";
             return ValueRefused;
         }
         std::memcpy(value, typed, static_cast<size_t>(n));
-    } else if (n == 6 ? !ReadHexBytesText(text, 6, value) : !ReadScalarText(r.Type, text, value)) {
+    } else if (n == 6 ? !ReadLenientHexBytesText(text, 6, value) : !ReadScalarText(r.Type, text, value)) {
         *why = ValueFormOfType(r.Type, true);
         return ValueRefused;
     }
@@ -69,7 +69,7 @@ ValueRead ReadTypedValue(const Document* doc, int32_t chunk, const char* text, s
     size_t n = 0;
     if (hex) {
         value->Payload = static_cast<uint8_t*>(std::malloc(length / 2 + 1));
-        int32_t count = value->Payload ? ReadHexRun(text, length, value->Payload) : 0;
+        int32_t count = value->Payload ? ReadHexBytesText(text, length, value->Payload) : 0;
         if (count < 0) {
             FreeTypedValue(value);
             *why = kHexBytesForm;

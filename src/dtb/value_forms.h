@@ -27,10 +27,10 @@ enum ValueRead : int32_t { ValueReadDone = 0, ValueRefused = 1, ValueReadFailed 
 
 // Reads text (length bytes, zero-terminated) as the new value of chunk, as
 // the Data box reads it. As typed: a scalar by ReadScalarText; a node as up
-// to six hex bytes (ReadHexBytesText), of which the first two, the child
+// to six hex bytes (ReadLenientHexBytesText), of which the first two, the child
 // count, must stay as they are; a text whole, each line break in the form it
 // had in the chunk (EditTextToPayload). In hex (hex true): exactly a
-// scalar's four bytes or a node's six, any number for a text (ReadHexRun).
+// scalar's four bytes or a node's six, any number for a text (ReadHexBytesText).
 // Done: *value holds the result until FreeTypedValue. Refused: *why is the
 // sentence that says the form (static), and *value holds nothing. Failed:
 // memory ran out (reported).

@@ -30,10 +30,10 @@ void PrintFault(void* context, const CountFault* f) {
 
 }  // namespace
 
-// dtbtool check FILE [--repair OUT]. Returns -1 on a usage error.
+// dtbtool check FILE [--repair OUT]. Returns kBadUsage on a usage error.
 int CheckCommand(int argc, char** argv) {
     bool repair = argc == 3 && !std::strcmp(argv[1], "--repair");
-    if (argc != 1 && !repair) return -1;
+    if (argc != 1 && !repair) return kBadUsage;
     Document doc;
     if (!StartDocument(&doc)) return kExitRefused;
     Printer printer = {&doc, {}, false, false};
@@ -47,6 +47,6 @@ int CheckCommand(int argc, char** argv) {
                      : -1;
     }
     FreeDocument(&doc);
-    if (std::fflush(stdout) != 0) return kExitRefused;
-    return faults == 0 ? kExitOk : kExitRefused;
+    if (std::fflush(stdout) != 0 || faults < 0) return kExitRefused;
+    return faults == 0 ? kExitDone : kExitDifferent;
 }

@@ -15,9 +15,6 @@
 
 namespace {
 
-const int kExitDiffer = 1;
-const int kExitTrouble = 2;
-
 std::string HexOf(const uint8_t* bytes, int32_t n) {
     char hex[64];
     FormatHexBytes(bytes, n, hex);
@@ -76,7 +73,7 @@ int Compare(Document* a, Document* b, const Printer& out) {
         FreePathIndex(&pathsA);
         return kExitTrouble;
     }
-    for (int32_t k = 0; k < list.Count; ++k) {
+    for (int32_t k = 0; k < list.Count(); ++k) {
         const Difference& d = list.Items[k];
         std::string old, now;
         switch (d.Kind) {
@@ -102,7 +99,7 @@ int Compare(Document* a, Document* b, const Printer& out) {
             break;
         }
     }
-    int status = list.Count ? kExitDiffer : kExitOk;
+    int status = list.Count() ? kExitDifferent : kExitDone;
     FreeDifferences(&list);
     FreePathIndex(&pathsA);
     FreePathIndex(&pathsB);
@@ -121,10 +118,10 @@ int DiffCommand(int argc, char** argv) {
         } else if (named < 2 && std::strncmp(argv[k], "--", 2) != 0) {
             files[named++] = argv[k];
         } else {
-            return -1;
+            return kBadUsage;
         }
     }
-    if (named != 2) return -1;
+    if (named != 2) return kBadUsage;
     Document a, b;
     bool started = StartDocument(&a);
     started = StartDocument(&b) && started;

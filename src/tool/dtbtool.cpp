@@ -1,17 +1,11 @@
 // dtbtool: lists, copies and checks DTB files with the editor's own core.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
 #endif
 
-#include "display_text.h"
-#include "document.h"
-#include "dtb_file.h"
-#include "file_layer.h"
-#include "report.h"
 #include "tool.h"
 
 namespace {
@@ -24,7 +18,9 @@ const char kUsage[] =
     "                              tab, CR, LF and other control bytes in a value\n"
     "                              written \\\\, \\t, \\r, \\n and \\xHH\n"
     "  copy IN OUT [--key K]       read IN and write it to OUT, enciphered with key K\n"
-    "                              if given (0 to 4294967295, decimal or hex after 0x)\n"
+    "                              if given, as the editor's Key box takes it: a number\n"
+    "                              from 0 to 4294967295, hex after 0x, or four hex bytes\n"
+    "                              least significant first (CD AB 34 12)\n"
     "  tree FILE [--hide-identifiers]\n"
     "                              print the tree view's items in order, two blanks\n"
     "                              per level (item text, tab, chunk index)\n"
@@ -60,48 +56,13 @@ const char kUsage[] =
     "                              that names no chunk changes nothing (exit status 1)\n"
     "  --help                      this text\n"
     "\n"
-    "Exit status: 0 done, 1 a file was refused or could not be read or written,\n"
-    "2 usage error. Messages and warnings go to stderr.\n";
-
-void ToStderr(void*, const char* text, ReportKind) { std::fprintf(stderr, "%s\n", text); }
+    "Exit status: 0 done; 1 refused (a file, path or value refused, or a file that\n"
+    "could not be read or written; for check, a count that disagrees); 2 usage error.\n"
+    "find, diff and merge answer as grep and diff do: 1 is no match, different or\n"
+    "conflicts left, and trouble (a file that cannot be read or written) is 2.\n"
+    "Messages and warnings go to stderr.\n";
 
 }  // namespace
-
-bool StartDocument(Document* doc, ReportHook report, void* context) {
-    InitDocument(doc);
-    doc->Reporter = report ? report : ToStderr;
-    doc->ReporterContext = context;
-    doc->History.KeepsNone = true;  // nothing here is undone: a change costs no memory for it
-    return AllocateDocument(doc) == 0;
-}
-
-bool LoadFile(Document* doc, const char* path) {
-    const FileLayer& files = FilesOf(doc);
-    doc->FileHandle = FileOpenRead(path);
-    if (doc->FileHandle == kNoFile) {
-        ReportOpenFailed(doc, path, files.LastError(files.Context));
-        return false;
-    }
-    int32_t result = ReadDocument(doc);
-    files.Close(files.Context, doc->FileHandle);
-    doc->FileHandle = kNoFile;
-    return result == 0;
-}
-
-bool PrintWhole(const Document* doc, int32_t chunk, TextMaker make, TextPrinter print) {
-    char text[kTextSize];
-    int32_t length = make(doc, chunk, text, sizeof text);
-    if (length < kTextSize) return print(text, static_cast<size_t>(length)), true;
-    char* whole = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-    if (!whole) {
-        ReportOutOfMemory(doc);
-        return false;
-    }
-    make(doc, chunk, whole, static_cast<size_t>(length) + 1);
-    print(whole, static_cast<size_t>(length));
-    std::free(whole);
-    return true;
-}
 
 int main(int argc, char** argv) {
 #if defined(_WIN32)
@@ -115,9 +76,9 @@ int main(int argc, char** argv) {
     const char* command = argv[1];
     if (!std::strcmp(command, "--help") || !std::strcmp(command, "-h")) {
         std::fputs(kUsage, stdout);
-        return kExitOk;
+        return kExitDone;
     }
-    int result = -1;
+    int result = kBadUsage;
     if (!std::strcmp(command, "list")) result = ListCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "copy")) result = CopyCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "tree")) result = TreeCommand(argc - 2, argv + 2);
@@ -130,7 +91,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(command, "merge")) result = MergeCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "get")) result = GetCommand(argc - 2, argv + 2);
     if (!std::strcmp(command, "set")) result = SetCommand(argc - 2, argv + 2);
-    if (result == -1) {
+    if (result == kBadUsage) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }

@@ -61,7 +61,7 @@ bool ReadCriteria(int argc, char** argv, bool replacing, Criteria* c) {
             criterion(LookNames, false);
         } else if (!std::strcmp(a, "--type")) {
             uint32_t type;
-            if (!ParseWholeNumber(value, &type) || ShapeOfType(type) == ShapeUnknown) {
+            if (!ReadWholeNumberText(value, &type) || ShapeOfType(type) == ShapeUnknown) {
                 std::fprintf(stderr, "dtbtool: --type takes a chunk type code such as 5 or 0x20, not \"%s\"\n", value);
                 return false;
             }
@@ -238,20 +238,20 @@ int RunAll(const Criteria& c, bool replacing) {
         failed = failed || r.Failed;
     }
     if (std::fflush(stdout) != 0) failed = true;
-    if (replacing) return failed ? kExitRefused : kExitOk;
-    return failed ? kExitUsage : matched ? kExitOk : kExitRefused;
+    if (replacing) return failed ? kExitRefused : kExitDone;
+    return failed ? kExitTrouble : matched ? kExitDone : kExitNoMatch;
 }
 
 }  // namespace
 
-// dtbtool find FILE... criteria. Returns -1 on a usage error.
+// dtbtool find FILE... criteria. Returns kBadUsage on a usage error.
 int FindCommand(int argc, char** argv) {
     Criteria c;
-    return ReadCriteria(argc, argv, false, &c) ? RunAll(c, false) : -1;
+    return ReadCriteria(argc, argv, false, &c) ? RunAll(c, false) : kBadUsage;
 }
 
-// dtbtool replace FILE... criteria --with X [--dry-run]. Returns -1 on a usage error.
+// dtbtool replace FILE... criteria --with X [--dry-run]. Returns kBadUsage on a usage error.
 int ReplaceCommand(int argc, char** argv) {
     Criteria c;
-    return ReadCriteria(argc, argv, true, &c) ? RunAll(c, true) : -1;
+    return ReadCriteria(argc, argv, true, &c) ? RunAll(c, true) : kBadUsage;
 }

@@ -7,7 +7,6 @@
 #include "document.h"
 #include "file_layer.h"
 #include "json_form.h"
-#include "report.h"
 #include "safe_save.h"
 #include "tool.h"
 
@@ -52,7 +51,7 @@ int32_t WriteJson(Document* doc, NativeHandle file, int64_t* size, void*) {
 }  // namespace
 
 int ExportCommand(int argc, char** argv) {
-    if (argc != 1 && argc != 2) return -1;
+    if (argc != 1 && argc != 2) return kBadUsage;
     Document doc;
     if (!StartDocument(&doc)) return kExitRefused;
     bool done = LoadFile(&doc, argv[0]);
@@ -63,11 +62,11 @@ int ExportCommand(int argc, char** argv) {
         done = toFile ? SaveContentSafely(&doc, argv[1], nullptr, WriteJson, nullptr) == 0
                       : ExportJson(&doc, ToStdout, nullptr) && std::fflush(stdout) == 0;
     FreeDocument(&doc);
-    return done ? kExitOk : kExitRefused;
+    return done ? kExitDone : kExitRefused;
 }
 
 int ImportCommand(int argc, char** argv) {
-    if (argc != 2) return -1;
+    if (argc != 2) return kBadUsage;
     const bool fromStdin = !std::strcmp(argv[0], "-");  // read as binary, as main set it
     std::FILE* in = fromStdin ? stdin : std::fopen(argv[0], "rb");
     if (!in) {
@@ -84,5 +83,5 @@ int ImportCommand(int argc, char** argv) {
     if (!fromStdin) std::fclose(in);
     done = done && SaveDocumentSafely(&doc, argv[1], nullptr) == 0;
     FreeDocument(&doc);
-    return done ? kExitOk : kExitRefused;
+    return done ? kExitDone : kExitRefused;
 }

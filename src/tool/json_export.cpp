@@ -139,8 +139,8 @@ bool ExportJson(const Document* doc, JsonEmitter emit, void* context) {
     char head[64];
     FormatHexBytes(doc->HeaderBytes, kHeaderSize, head);
     w.Put("{\n  \"key\": " + std::to_string(doc->Key) + ",\n  \"header\": \"" + head + "\",\n  \"chunks\": [");
-    w.Put(shape.ItemCount ? "\n" : "]\n}\n");
-    for (int32_t i = 0; i < shape.ItemCount && !w.failed; ++i) {
+    w.Put(shape.ItemCount() ? "\n" : "]\n}\n");
+    for (int32_t i = 0; i < shape.ItemCount() && !w.failed; ++i) {
         const TreeItem& item = shape.Items[i];
         const ChunkRecord& r = doc->Chunks[item.Chunk];
         w.Indent(item.Depth);

@@ -60,7 +60,7 @@ struct Frame {
 // Exactly count hex bytes, read by the strict reader the editor's Hex box uses.
 bool ReadHexExactly(const std::string& text, int32_t count, uint8_t* out) {
     std::vector<uint8_t> bytes(text.size() / 2 + 1);
-    if (ReadHexRun(text.data(), text.size(), bytes.data()) != count) return false;
+    if (ReadHexBytesText(text.data(), text.size(), bytes.data()) != count) return false;
     std::copy(bytes.begin(), bytes.begin() + count, out);
     return true;
 }

@@ -60,64 +60,75 @@ void ToStderrNamed(void* context, const char* message, ReportKind) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-}  // namespace
+// The command line: three files, -o OUT, and the options.
+struct MergeArguments {
+    const char* Files[3] = {};
+    const char* Out = nullptr;
+    const char* Name = nullptr;
+    MergeFavor Favor = FavorNone;
+};
 
-int MergeCommand(int argc, char** argv) {
-    const char* files[3] = {};
-    const char* out = nullptr;
-    const char* name = nullptr;
-    MergeFavor favor = FavorNone;
+bool ReadArguments(int argc, char** argv, MergeArguments* m) {
     int named = 0;
     for (int k = 0; k < argc; ++k) {
         if (!std::strcmp(argv[k], "-o") && k + 1 < argc) {
-            out = argv[++k];
+            m->Out = argv[++k];
         } else if (!std::strcmp(argv[k], "--name") && k + 1 < argc) {
-            name = argv[++k];
+            m->Name = argv[++k];
         } else if (!std::strcmp(argv[k], "--favor") && k + 1 < argc) {
             ++k;
             if (!std::strcmp(argv[k], "ours"))
-                favor = FavorOurs;
+                m->Favor = FavorOurs;
             else if (!std::strcmp(argv[k], "theirs"))
-                favor = FavorTheirs;
+                m->Favor = FavorTheirs;
             else
-                return -1;
+                return false;
         } else if (named < 3 && std::strncmp(argv[k], "-", 1) != 0) {
-            files[named++] = argv[k];
+            m->Files[named++] = argv[k];
         } else {
-            return -1;
+            return false;
         }
     }
-    if (named != 3 || !out) return -1;
-    Naming naming = {out, name ? name : out};
+    return named == 3 && m->Out;
+}
+
+// One line a conflict: its place, then the three values.
+void PrintConflicts(const Document* const inputs[3], const MergeConflicts& conflicts) {
+    PathIndex paths[3] = {};
+    for (int s = 0; s < 3 && conflicts.Count() > 0; ++s) BuildPathIndex(inputs[s], &paths[s]);
+    for (int32_t k = 0; k < conflicts.Count(); ++k) {
+        const MergeConflict& c = conflicts.Items[k];
+        const bool header = c.Base < 0 && c.Ours < 0 && c.Theirs < 0;
+        const int32_t chunks[3] = {c.Base, c.Ours, c.Theirs};
+        std::string values[3];
+        for (int s = 0; s < 3; ++s) values[s] = header ? HeaderText(inputs[s]) : Described(inputs[s], chunks[s]);
+        std::printf("! %s  base %s | ours %s | theirs %s\n", PlaceOf(inputs, paths, c).c_str(), values[0].c_str(),
+                    values[1].c_str(), values[2].c_str());
+    }
+    for (PathIndex& index : paths) FreePathIndex(&index);
+}
+
+}  // namespace
+
+int MergeCommand(int argc, char** argv) {
+    MergeArguments m;
+    if (!ReadArguments(argc, argv, &m)) return kBadUsage;
+    Naming naming = {m.Out, m.Name ? m.Name : m.Out};
     Document docs[4];
     bool ok = true;
     for (Document& d : docs) ok = StartDocument(&d, ToStderrNamed, &naming) && ok;
-    for (int k = 0; ok && k < 3; ++k) ok = LoadFile(&docs[k], files[k]);
-    int status = 2;
+    for (int k = 0; ok && k < 3; ++k) ok = LoadFile(&docs[k], m.Files[k]);
+    int status = kExitTrouble;
     MergeConflicts conflicts = {};
-    if (ok && MergeDocuments(&docs[0], &docs[1], &docs[2], favor, &docs[3], &conflicts) == 0) {
+    if (ok && MergeDocuments(&docs[0], &docs[1], &docs[2], m.Favor, &docs[3], &conflicts) == 0) {
         const Document* const inputs[3] = {&docs[0], &docs[1], &docs[2]};
-        PathIndex paths[3] = {};
-        for (int s = 0; s < 3 && conflicts.Count > 0; ++s) BuildPathIndex(inputs[s], &paths[s]);
-        for (int32_t k = 0; k < conflicts.Count; ++k) {
-            const MergeConflict& c = conflicts.Items[k];
-            bool header = c.Base < 0 && c.Ours < 0 && c.Theirs < 0;
-            std::string values[3];
-            for (int s = 0; s < 3; ++s)
-                values[s] = header ? HeaderText(inputs[s])
-                                   : Described(inputs[s], s == 0   ? c.Base
-                                                          : s == 1 ? c.Ours
-                                                                   : c.Theirs);
-            std::printf("! %s  base %s | ours %s | theirs %s\n", PlaceOf(inputs, paths, c).c_str(), values[0].c_str(),
-                        values[1].c_str(), values[2].c_str());
-        }
-        for (PathIndex& index : paths) FreePathIndex(&index);
-        if (conflicts.Count && favor == FavorNone) {
-            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count, conflicts.Count == 1 ? "" : "s",
-                         naming.Name.c_str());
-            status = 1;
+        PrintConflicts(inputs, conflicts);
+        if (conflicts.Count() && m.Favor == FavorNone) {
+            std::fprintf(stderr, "%d conflict%s: %s not written\n", conflicts.Count(),
+                         conflicts.Count() == 1 ? "" : "s", naming.Name.c_str());
+            status = kExitDifferent;
         } else {
-            status = SaveDocumentSafely(&docs[3], out, nullptr) == 0 ? 0 : 2;
+            status = SaveDocumentSafely(&docs[3], m.Out, nullptr) == 0 ? kExitDone : kExitTrouble;
         }
     }
     FreeConflicts(&conflicts);

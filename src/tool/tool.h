@@ -1,4 +1,6 @@
-// dtbtool: the DTB core on the command line.
+// dtbtool: the DTB core on the command line. The commands, each in a file
+// of its own, share the exit statuses and the helpers here (tool.cpp); the
+// main file only chooses the command.
 #pragma once
 
 #include <cstddef>
@@ -9,10 +11,21 @@
 #include "chunk_path.h"
 #include "document.h"
 
-// Exit codes.
-const int kExitOk = 0;
-const int kExitRefused = 1;  // a file was refused or could not be read or written
-const int kExitUsage = 2;
+// Exit statuses. Most commands are done (0) or refused (1); find, diff and
+// merge answer a question as grep and diff do, so for them 1 is the other
+// answer and trouble is 2. Each command's line in --help and the README
+// says which it gives.
+const int kExitDone = 0;
+const int kExitNoMatch = 1;  // find: nothing matched
+const int kExitDifferent =
+    1;                       // diff: the files differ; check: a count disagrees; merge: conflicts left, nothing written
+const int kExitRefused = 1;  // a file, path or value was refused, or a file could not be read or written
+const int kExitUsage = 2;    // the command line is not the command's
+const int kExitTrouble = 2;  // find, diff, merge: a file could not be read or written, or memory ran out
+
+// What a command returns for a command line that is not its own: the main
+// file then prints the usage and exits with kExitUsage.
+const int kBadUsage = -1;
 
 // A document state with its memory allocated, whose messages go to report
 // (nullptr: stderr) and which keeps no undo history. Returns false (after

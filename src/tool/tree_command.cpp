@@ -6,19 +6,19 @@
 #include "tool.h"
 #include "tree_shape.h"
 
-// dtbtool tree FILE [--hide-identifiers]. Returns -1 on a usage error.
+// dtbtool tree FILE [--hide-identifiers]. Returns kBadUsage on a usage error.
 int TreeCommand(int argc, char** argv) {
     bool hide = false;
     if (argc == 2 && !std::strcmp(argv[1], "--hide-identifiers")) {
         hide = true;
     } else if (argc != 1) {
-        return -1;
+        return kBadUsage;
     }
     Document doc;
     if (!StartDocument(&doc)) return kExitRefused;
     TreeShape shape = {};
     bool done = LoadFile(&doc, argv[0]) && BuildTreeShape(&doc, !hide, &shape) == 0;
-    for (int32_t k = 0; done && k < shape.ItemCount; ++k) {
+    for (int32_t k = 0; done && k < shape.ItemCount(); ++k) {
         const TreeItem& item = shape.Items[k];
         for (int32_t d = 0; d < item.Depth; ++d) std::fputs("  ", stdout);
         done = PrintWhole(
@@ -29,5 +29,5 @@ int TreeCommand(int argc, char** argv) {
     }
     FreeTreeShape(&shape);
     FreeDocument(&doc);
-    return done && std::fflush(stdout) == 0 ? kExitOk : kExitRefused;
+    return done && std::fflush(stdout) == 0 ? kExitDone : kExitRefused;
 }

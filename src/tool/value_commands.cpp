@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "chunk_path.h"
-#include "report.h"
+#include "document.h"
 #include "safe_save.h"
 #include "tool.h"
 #include "value_forms.h"
@@ -29,9 +29,9 @@ int32_t ChunkAt(const Document* doc, const PathIndex* index, const char* file, c
 
 }  // namespace
 
-// dtbtool get FILE PATH... Returns -1 on a usage error.
+// dtbtool get FILE PATH... Returns kBadUsage on a usage error.
 int GetCommand(int argc, char** argv) {
-    if (argc < 2) return -1;
+    if (argc < 2) return kBadUsage;
     Document doc;
     PathIndex index = {};
     bool done = Open(&doc, &index, argv[0]);
@@ -43,13 +43,13 @@ int GetCommand(int argc, char** argv) {
     }
     FreePathIndex(&index);
     FreeDocument(&doc);
-    return done && printed && std::fflush(stdout) == 0 ? kExitOk : kExitRefused;
+    return done && printed && std::fflush(stdout) == 0 ? kExitDone : kExitRefused;
 }
 
 // dtbtool set FILE PATH VALUE [PATH VALUE...] [--hex]: every value is read
 // before any is stored, and the file is saved only when all of them are.
 // --hex may stand wherever a path could, never in place of a value, so that
-// any text can be a value. Returns -1 on a usage error.
+// any text can be a value. Returns kBadUsage on a usage error.
 int SetCommand(int argc, char** argv) {
     const char* file = nullptr;
     bool hex = false;
@@ -59,14 +59,14 @@ int SetCommand(int argc, char** argv) {
         if (!value && !std::strcmp(argv[k], "--hex")) {
             hex = true;
         } else if (!value && argv[k][0] == '-' && argv[k][1] == '-') {
-            return -1;
+            return kBadUsage;
         } else if (!file) {
             file = argv[k];
         } else {
             pairs.push_back(argv[k]);
         }
     }
-    if (!file || pairs.empty() || pairs.size() % 2 != 0) return -1;
+    if (!file || pairs.empty() || pairs.size() % 2 != 0) return kBadUsage;
     Document doc;
     PathIndex index = {};
     bool ok = Open(&doc, &index, file);
@@ -103,5 +103,5 @@ int SetCommand(int argc, char** argv) {
     for (TypedValue& value : values) FreeTypedValue(&value);
     FreePathIndex(&index);
     FreeDocument(&doc);
-    return ok && !refused ? kExitOk : kExitRefused;
+    return ok && !refused ? kExitDone : kExitRefused;
 }

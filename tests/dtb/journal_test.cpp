@@ -3,10 +3,10 @@
 #include <random>
 #include "chunk_types.h"
 #include "clipboard_block.h"
+#include "document.h"
 #include "find_replace.h"
 #include "dtb_kit.h"
 #include "journal.h"
-#include "report.h"
 #include "tree_check.h"
 #include "tree_edit.h"
 

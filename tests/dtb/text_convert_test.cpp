@@ -4,41 +4,14 @@
 #include <string>
 #include "text_convert.h"
 
-// Hex from the end back to the last x, any other character a digit of 0; decimal as atoi's, clamped.
-TEST(NumberText, HexDigitsHexNumbersAndDecimals) {
+// A hex digit's value, and 0 for any other character.
+TEST(NumberText, HexDigits) {
     const std::pair<char, int32_t> digits[] = {{'0', 0}, {'9', 9}, {'a', 10}, {'f', 15}, {'A', 10}, {'F', 15},
                                                {'g', 0}, {'G', 0}, {'/', 0},  {':', 0},  {'@', 0},  {'`', 0}};
     for (const auto& d : digits) EXPECT_EQ(HexDigitValue(d.first), d.second) << d.first;
-    const std::pair<const char*, uint32_t> numbers[] = {{"0x1F", 31},
-                                                        {"0X10", 16},
-                                                        {"0x1G", 16},
-                                                        {"0x123456789", 0x23456789},
-                                                        {"0xFFFFFFFF", 0xFFFFFFFF},
-                                                        {"abc0x10", 16},
-                                                        {"0x1x2", 2},
-                                                        {"0x10 ", 0x100},
-                                                        {"x", 0},
-                                                        {"", 0},
-                                                        {"1F", 31}};
-    for (const auto& c : numbers) EXPECT_EQ(ParseHexNumber(c.first), c.second) << '"' << c.first << '"';
-    const std::pair<std::string, int32_t> decimals[] = {{" \t\n-45", -45},
-                                                        {"+7", 7},
-                                                        {"12abc", 12},
-                                                        {"abc", 0},
-                                                        {"-", 0},
-                                                        {"+-5", 0},
-                                                        {"2147483647", INT32_MAX},
-                                                        {"2147483648", INT32_MAX},
-                                                        {"-2147483648", INT32_MIN},
-                                                        {"-2147483647", -2147483647},
-                                                        {"-2147483649", INT32_MIN},
-                                                        {std::string(300, '9'), INT32_MAX},
-                                                        {"-" + std::string(300, '9'), INT32_MIN},
-                                                        {std::string(300, '0') + "42", 42}};
-    for (const auto& c : decimals) EXPECT_EQ(ParseDecimal(c.first.c_str()), c.second) << '"' << c.first << '"';
 }
 
-enum Reader { Pairs2, Pairs4, Integer, Float, Entry1, Entry4, Bytes4, Whole };
+enum Reader { Decimal, HexNumber16, Lenient4, Integer, Float, Entry1, Entry4, Key, Whole };
 
 // What a reading leaves in a field of five bytes of 0xEE: its first four as hex, or "-" when it refused, which must
 // leave the field as it was.
@@ -46,34 +19,48 @@ static std::string Reading(Reader reader, const char* text) {
     uint8_t field[5] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
     uint32_t bits = 0xEEEEEEEE;
     int32_t integer = static_cast<int32_t>(bits);
-    bool read = reader <= Pairs4    ? ParseHexBytes(text, reader == Pairs2 ? 2 : 4, field) == 0
-                : reader == Integer ? ReadIntegerText(text, &integer)
-                : reader == Float   ? ReadFloatText(text, &bits)
-                : reader == Whole   ? ParseWholeNumber(text, &bits)
-                : reader == Bytes4  ? ReadHexBytesText(text, 4, field)
-                                    : ReadNumberEntry(text, reader == Entry1 ? 1 : 4, field);
-    if (reader == Integer) std::memcpy(field, &integer, 4);
-    if (reader == Float || reader == Whole) std::memcpy(field, &bits, 4);
+    int64_t wide = integer;
+    bool read = reader == Decimal       ? ReadDecimalText(text, -128, 255, &wide)
+                : reader == HexNumber16 ? ReadHexNumberText(text, 16, &bits)
+                : reader == Lenient4    ? ReadLenientHexBytesText(text, 4, field)
+                : reader == Integer     ? ReadIntegerText(text, &integer)
+                : reader == Float       ? ReadFloatText(text, &bits)
+                : reader == Key         ? ReadKeyText(text, &bits)
+                : reader == Whole       ? ReadWholeNumberText(text, &bits)
+                                        : ReadNumberEntry(text, reader == Entry1 ? 1 : 4, field);
+    if (reader == Decimal) integer = static_cast<int32_t>(wide);
+    if (reader == Integer || reader == Decimal) std::memcpy(field, &integer, 4);
+    if (reader == Float || reader == Whole || reader == HexNumber16 || reader == Key) std::memcpy(field, &bits, 4);
     char hex[17] = "################";
     FormatHexBytes(field, 5, hex);
     EXPECT_EQ(std::string(hex).substr(11) + (hex + 15), " EE#") << text;  // nothing past the zero
     return read ? std::string(hex, 11) : hex == std::string("EE EE EE EE EE") ? "-" : "changed";
 }
 
-// Byte pairs skip blanks, drop an unpaired last digit and leave the bytes they do not reach. Typed values are the
-// form whole (less white space around it) or nothing; hex after an x, for a field as wide as it fits.
+// Typed values are the form whole (less white space around it) or nothing; hex after an x, for a field as wide as it
+// fits. The lenient byte pairs alone let a blank split a byte, and leave the bytes they do not reach.
 TEST(TypedText, EveryReaderTakesTheWholeFormOrNothing) {
     const std::string zeros(1500, '0');  // a long text keeps its value whatever a copy of it might cut
     const struct {
         Reader reader;
         std::string text;
         const char* field;
-    } cases[] = {{Pairs4, "01 02 0A FF", "01 02 0A FF"},
-                 {Pairs2, "ABC", "AB EE EE EE"},
-                 {Pairs4, "1 2", "12 EE EE EE"},
-                 {Pairs2, "a b c d e f", "AB CD EE EE"},
-                 {Pairs2, "1\t2G", "10 20 EE EE"},
-                 {Pairs4, "", "EE EE EE EE"},
+    } cases[] = {{Decimal, "255", "FF 00 00 00"},
+                 {Decimal, " -128\t", "80 FF FF FF"},
+                 {Decimal, "+007", "07 00 00 00"},
+                 {Decimal, "256", "-"},
+                 {Decimal, "-129", "-"},
+                 {Decimal, "1 2", "-"},
+                 {Decimal, "0x1", "-"},
+                 {Decimal, "", "-"},
+                 {HexNumber16, "0xFFFF", "FF FF 00 00"},
+                 {HexNumber16, " x0001 ", "01 00 00 00"},
+                 {HexNumber16, "0x10000", "-"},
+                 {HexNumber16, "FF", "-"},
+                 {HexNumber16, "0x", "-"},
+                 {Lenient4, "1 2", "12 EE EE EE"},
+                 {Lenient4, "a b c d", "AB CD EE EE"},
+                 {Lenient4, "1\t2G", "-"},
                  {Integer, "0x1F", "1F 00 00 00"},
                  {Integer, " -5 ", "FB FF FF FF"},
                  {Integer, "+7", "07 00 00 00"},
@@ -142,13 +129,18 @@ TEST(TypedText, EveryReaderTakesTheWholeFormOrNothing) {
                  {Entry4, "0x 10", "-"},
                  {Entry4, "1 0x2", "-"},
                  {Entry4, "01 02 03 04 05", "-"},
-                 {Bytes4, "DE AD BE EF", "DE AD BE EF"},
-                 {Bytes4, "0a0b", "0A 0B EE EE"},
-                 {Bytes4, " de\tad\r\n", "DE AD EE EE"},
-                 {Bytes4, "ZZ 1", "-"},
-                 {Bytes4, "ABC", "-"},
-                 {Bytes4, "  ", "-"},
-                 {Bytes4, "01 02 03 04 05", "-"},
+                 {Lenient4, "DE AD BE EF", "DE AD BE EF"},
+                 {Lenient4, "0a0b", "0A 0B EE EE"},
+                 {Lenient4, " de\tad\r\n", "DE AD EE EE"},
+                 {Lenient4, "ZZ 1", "-"},
+                 {Lenient4, "ABC", "-"},
+                 {Lenient4, "  ", "-"},
+                 {Lenient4, "01 02 03 04 05", "-"},
+                 {Key, "CD AB", "CD AB EE EE"},
+                 {Key, "-1", "FF FF FF FF"},
+                 {Key, "0x12345678", "78 56 34 12"},
+                 {Key, "4294967296", "-"},
+                 {Key, "1 2 3", "-"},
                  {Whole, "4294967295", "FF FF FF FF"},
                  {Whole, "0xDEADbeef", "EF BE AD DE"},
                  {Whole, "0", "00 00 00 00"},
@@ -157,7 +149,8 @@ TEST(TypedText, EveryReaderTakesTheWholeFormOrNothing) {
                  {Whole, "0x", "-"},
                  {Whole, "4294967296", "-"},
                  {Whole, "0x100000000", "-"},
-                 {Whole, " 1", "-"},
+                 {Whole, " 1 ", "01 00 00 00"},
+                 {Whole, "x10", "10 00 00 00"},
                  {Whole, "0x1G", "-"}};
     for (const auto& c : cases)
         EXPECT_EQ(Reading(c.reader, c.text.c_str()), c.field) << c.reader << " \"" << c.text << '"';
@@ -179,7 +172,7 @@ TEST(TypedText, HexRunsAndTheHeaderByte) {
     for (const auto& r : runs) {
         uint8_t bytes[8];
         char hex[32] = "-";
-        int32_t n = ReadHexRun(r.first.data(), r.first.size(), bytes);
+        int32_t n = ReadHexBytesText(r.first.data(), r.first.size(), bytes);
         if (n >= 0) FormatHexBytes(bytes, n, hex);
         EXPECT_EQ(std::string(hex), r.second) << '"' << r.first << '"';
     }

@@ -142,7 +142,8 @@ static void ExpectShapeAgrees(TestDocument& doc, bool shown) {
         ASSERT_EQ(item * 2 + t.HasChildren, ++last * 2 + IsNodeType(doc.chunk(c).Type));
         ASSERT_EQ(ParentOfChunk(doc.get(), c), t.Parent);
         ASSERT_EQ(t.Parent, t.ParentItem == -1 ? -1 : shape.Items[t.ParentItem].Chunk);
-        ASSERT_EQ(t.FirstChild, item + 1 < shape.ItemCount && shape.Items[item + 1].ParentItem == item ? item + 1 : -1);
+        ASSERT_EQ(t.FirstChild,
+                  item + 1 < shape.ItemCount() && shape.Items[item + 1].ParentItem == item ? item + 1 : -1);
         if (t.HasChildren && end < doc->ChunkCount) {
             ASSERT_EQ(t.Placed, ChildCountOf(doc.chunk(c)));
         }
@@ -154,7 +155,7 @@ static void ExpectShapeAgrees(TestDocument& doc, bool shown) {
         ASSERT_EQ(Joined(ItemOfChunk(&shape, end), ChildCountOf(doc.chunk(end - 1)), shown), "-1 0 0");
         ASSERT_EQ(walk, std::min(end + 1, doc->ChunkCount));
     }
-    EXPECT_EQ(Joined(shape.ItemCount, shape.TopLevelCount), Joined(last + 1, topLevel));
+    EXPECT_EQ(Joined(shape.ItemCount(), shape.TopLevelCount), Joined(last + 1, topLevel));
     FreeTreeShape(&shape);
 }
 

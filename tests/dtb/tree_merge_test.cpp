@@ -52,7 +52,7 @@ std::string Merged(TestDocument& base, TestDocument& ours, TestDocument& theirs,
     MergeConflicts list = {};
     int32_t result = MergeDocuments(base.get(), ours.get(), theirs.get(), favor, out.get(), &list);
     std::string where;
-    for (int32_t k = 0; k < list.Count; ++k)
+    for (int32_t k = 0; k < list.Count(); ++k)
         where += std::to_string(list.Items[k].Base) + "," + std::to_string(list.Items[k].Ours) + "," +
                  std::to_string(list.Items[k].Theirs) + ";";
     FreeConflicts(&list);

@@ -14,7 +14,7 @@ TEST(TreeShape, ItemsAndTheirTexts) {
     doc->Chunks[2].Type = 3;
     TreeShape shape = {};
     ASSERT_EQ(BuildTreeShape(doc.get(), true, &shape), 0);
-    EXPECT_EQ(Joined(shape.ItemCount, shape.Items[0].Placed, CheckTreeCounts(doc.get(), nullptr, nullptr)), "2 1 2");
+    EXPECT_EQ(Joined(shape.ItemCount(), shape.Items[0].Placed, CheckTreeCounts(doc.get(), nullptr, nullptr)), "2 1 2");
     FreeTreeShape(&shape);
     doc.Load(DtbBuilder()
                  .Top(2)

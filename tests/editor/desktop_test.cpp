@@ -241,7 +241,7 @@ TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
         EXPECT_EQ(followed, picture());
     }
     // Every node still opens, shows its children and closes again.
-    for (int32_t i = 0; i >= 0 && i < e.Tree.Shape.ItemCount; i = e.Tree.Shape.Items[i].NextSibling) {
+    for (int32_t i = 0; i >= 0 && i < e.Tree.Shape.ItemCount(); i = e.Tree.Shape.Items[i].NextSibling) {
         const TreeItem& node = e.Tree.Shape.Items[i];
         if (!node.HasChildren) continue;
         open(node.Chunk, TVE_COLLAPSE), open(node.Chunk);

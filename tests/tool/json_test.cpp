@@ -78,10 +78,9 @@ TEST(Json, RoundTripsAreExact) {
 TEST(Json, BadJsonIsRefusedWithItsPath) {
     const std::string head = "{\"key\": 1, \"header\": \"00 01 00 00 00 00 00\", \"chunks\": [";
     const std::pair<std::string, const char*> cases[] = {
-        {"", "document: parse error at line 1, column 1: syntax error while parsing value"},
+        {"", "document: "},
         {"[]", "document: expected an object"},
-        {head + "{\"type\": 0, \"value\": 1},]}",
-         "chunks[1]: parse error at line 1, column 81: syntax error while parsing value"},
+        {head + "{\"type\": 0, \"value\": 1},]}", "chunks[1]: "},
         {"{\"key\": -1}", "key: expected a whole number from 0 to 4294967295"},
         {"{\"key\": 4294967296}", "key: expected a whole number from 0 to 4294967295"},
         {"{\"header\": \"00 01\"}", "header: expected seven hex bytes (such as 1C 09 00 DE AD BE EF)"},
@@ -131,8 +130,9 @@ TEST(Json, BadJsonIsRefusedWithItsPath) {
     for (const auto& c : cases) {
         TestDocument doc;
         const std::string said = Import(c.first, doc);
-        // What the JSON library says it met is its own wording, not pinned here.
-        EXPECT_EQ(said.substr(0, said.find(" - unexpected")), c.second) << c.first;
+        // What the JSON library says it met is its own wording: only the path before it is pinned.
+        const std::string wanted = c.second;
+        EXPECT_EQ(said.substr(0, wanted.back() == ' ' ? wanted.size() : std::string::npos), wanted) << c.first;
     }
     std::string wide = head + "{\"type\": 16, \"number\": 1, \"children\": [";  // more than a count holds
     for (int i = 0; i < 65536; ++i) wide += std::string(i ? "," : "") + "{\"type\": 0, \"value\": 0}";

@@ -18,7 +18,7 @@
 #include "document/file_commands.h"
 #include "document/recent_files.h"
 #include "editing/editing.h"
-#include "report.h"
+#include "document.h"
 #include "shell.h"
 #include "views/compare_window.h"
 #include "views/find_dialog.h"

@@ -5,7 +5,7 @@
 
 #include "commands.h"
 #include "document/recent_files.h"
-#include "report.h"
+#include "document.h"
 #include "shell.h"
 #include "base/window_place.h"
 #include "views/views.h"

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "journal.h"
-#include "report.h"
+#include "document.h"
 #include "shell.h"
 
 void UpdateTitle(Editor* e) {

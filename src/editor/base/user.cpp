@@ -5,7 +5,7 @@
 
 #include <shellapi.h>
 
-#include "report.h"
+#include "document.h"
 
 const char kProgramTitle[] = "KLV DTB Editor v1.0d";
 

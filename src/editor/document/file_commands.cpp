@@ -7,7 +7,7 @@
 #include "document.h"
 #include "dtb_file.h"
 #include "file_layer.h"
-#include "report.h"
+#include "journal.h"
 #include "recent_files.h"
 #include "safe_save.h"
 

@@ -5,7 +5,7 @@
 #include "base/editor.h"
 #include "chunk_types.h"
 #include "file_commands.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 
@@ -23,6 +23,14 @@ void ShowBox(Editor* e, int id, const uint8_t* bytes, int32_t count) {
 // Byte 0 is read as the two hex digits its box shows, not as the decimal
 // the other boxes would take from them.
 bool ReadByteZero(const char* text, int32_t, uint8_t* field) { return ReadHeaderByteText(text, field); }
+
+// The key's four bytes, least significant first, as dtbtool copy --key reads them.
+bool ReadKey(const char* text, int32_t, uint8_t* field) {
+    uint32_t key = ReadU32(field);
+    if (!ReadKeyText(text, &key)) return false;
+    WriteU32(field, key);
+    return true;
+}
 
 // Reads box id into field (width bytes) when the user edited it; a box that
 // only shows the document's value is left alone, so a save never changes a
@@ -78,7 +86,8 @@ bool ReadHeaderFields(Editor* e) {
                         "Header bytes 3-6 take four hex bytes (such as DE AD BE EF), a number, or hex after 0x.") &&
                 ReadBox(e, IDC_KEY_BOX, 4, key,
                         "The key takes a number from 0 to 4294967295, hex after 0x, or four hex bytes (such as "
-                        "CD AB 34 12, least significant first).");
+                        "CD AB 34 12, least significant first).",
+                        ReadKey);
     WriteHeaderAndKey(&e->Doc, header, ReadU32(key));
     return read;
 }

@@ -4,7 +4,7 @@
 // only once both are in place.
 #include "clipboard_block.h"
 #include "editing.h"
-#include "report.h"
+#include "document.h"
 #include "tree_edit.h"
 #include "views/views.h"
 

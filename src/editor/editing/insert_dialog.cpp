@@ -6,7 +6,7 @@
 
 #include "base/window_place.h"
 #include "editing.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 #include "value_forms.h"

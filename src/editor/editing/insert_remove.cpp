@@ -1,7 +1,7 @@
 // The Insert and Remove commands: the guards, the dialog, then the core's
 // placement or removal. Remove asks nothing: Undo takes it back.
 #include "editing.h"
-#include "report.h"
+#include "document.h"
 #include "tree_edit.h"
 #include "views/views.h"
 

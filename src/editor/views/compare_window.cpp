@@ -17,7 +17,7 @@
 #include "dtb_file.h"
 #include "file_layer.h"
 #include "find_dialog.h"
-#include "report.h"
+#include "document.h"
 #include "text_convert.h"
 #include "tree_diff.h"
 #include "views.h"
@@ -83,7 +83,7 @@ CompareState* StateOf(HWND window) {
 HWND ListOf(const CompareState* s) { return GetDlgItem(s->Window, IDC_COMPARE_RESULTS); }
 
 bool LineIsCurrent(const CompareState* s, int32_t line) {
-    return s->C.HasPaths && s->C.Step == s->E->Doc.History.Steps && line >= 0 && line < s->C.Lines.Count;
+    return s->C.HasPaths && s->C.Step == s->E->Doc.History.Steps && line >= 0 && line < s->C.Lines.Count();
 }
 
 std::string HexText(const uint8_t* bytes, int32_t n) {
@@ -167,7 +167,7 @@ void SetStatus(CompareState* s, const char* text) { SetDlgItemTextA(s->Window, I
 
 void ShowLines(CompareState* s) {
     HWND list = ListOf(s);
-    int32_t n = s->C.HasPaths ? s->C.Lines.Count : 0;
+    int32_t n = s->C.HasPaths ? s->C.Lines.Count() : 0;
     SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(n), 0);
     InvalidateRect(list, nullptr, TRUE);
     if (n > 0) FitResultColumns(list, 4, n, FillCell, s);
@@ -226,7 +226,7 @@ bool Compare(Editor* e, const char* path, Comparison* c) {
 
 void ShowComparison(CompareState* s) {
     char status[kFileNameSize + 64];
-    int32_t n = s->C.Lines.Count;
+    int32_t n = s->C.Lines.Count();
     if (n == 0) {
         std::snprintf(status, sizeof status, "The files hold the same tree and header.");
     } else if (n == 1 && s->C.Lines.Items[0].Kind == DifferenceKey) {

@@ -12,7 +12,6 @@
 #include "chunk_types.h"
 #include "display_text.h"
 #include "document.h"
-#include "report.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 #include "value_forms.h"

@@ -4,7 +4,7 @@
 #include "base/window_place.h"
 #include "display_text.h"
 #include "find_dialog.h"
-#include "report.h"
+#include "document.h"
 #include "views.h"
 
 namespace {

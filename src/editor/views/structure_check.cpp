@@ -9,7 +9,7 @@
 #include "base/result_list.h"
 #include "base/window_place.h"
 #include "chunk_path.h"
-#include "report.h"
+#include "document.h"
 #include "tree_check.h"
 #include "views.h"
 

@@ -53,13 +53,13 @@ void DeleteAllItems(TreeModel* model, HWND tree) {
     model->Rebuilding = true;
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
     const TreeShape& shape = model->Shape;
-    for (int32_t i = shape.ItemCount - 1; i >= 0; --i)
+    for (int32_t i = shape.ItemCount() - 1; i >= 0; --i)
         if (model->Items[i] && shape.Items[i].Depth % kCutDepth == kCutDepth - 1)
             SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(model->Items[i]));
     SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     model->Held = 0;
     model->KeyCount = 0;
-    model->Shape.ItemCount = 0;
+    model->Shape.Items.clear();
     model->Shape.TopLevelCount = 0;
     model->Rebuilding = false;
 }
@@ -167,8 +167,8 @@ struct FollowedEdit {
 void ReadHeldItems(Editor* e, HWND tree, const Splice* s, bool reuse, FollowedEdit* edit) {
     const TreeModel& model = e->Tree;
     const TreeShape& shape = model.Shape;
-    std::vector<int32_t> heldOf(static_cast<size_t>(shape.ItemCount), -1);  // per old shape item
-    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+    std::vector<int32_t> heldOf(static_cast<size_t>(shape.ItemCount()), -1);  // per old shape item
+    for (int32_t i = 0; i < shape.ItemCount(); ++i) {
         if (!model.Items[i]) continue;
         const TreeItem& t = shape.Items[i];
         int32_t parent = t.ParentItem >= 0 ? heldOf[static_cast<size_t>(t.ParentItem)] : -1;
@@ -195,7 +195,7 @@ void ChooseFates(HWND tree, const TreeShape& shape, bool reuse, FollowedEdit* ed
     std::vector<uint8_t>& fate = edit->Fate;
     const size_t n = held.size();
     size_t k = 0;
-    for (int32_t j = 0; j < shape.ItemCount; ++j) {
+    for (int32_t j = 0; j < shape.ItemCount(); ++j) {
         const TreeItem& t = shape.Items[j];
         if (t.ParentItem >= 0 && !(fate[static_cast<size_t>(t.ParentItem)] & kHoldsChildren)) continue;
         uint8_t& now = fate[static_cast<size_t>(j)];
@@ -243,7 +243,7 @@ bool PlaceItems(Editor* e, HWND tree, FollowedEdit* edit) {
     int32_t lastTop = -1;
     int32_t placed = 0;
     size_t k = 0;
-    for (int32_t j = 0; j < shape.ItemCount; ++j) {
+    for (int32_t j = 0; j < shape.ItemCount(); ++j) {
         if (!edit->Fate[static_cast<size_t>(j)]) continue;
         const TreeItem& t = shape.Items[j];
         edit->LastChild[static_cast<size_t>(j)] = -1;
@@ -283,7 +283,7 @@ void OpenNodesAgain(TreeModel* model, HWND tree, FollowedEdit* edit) {
         SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&button));
         if ((fate & kHoldsChildren) && old.Open == 1) fate |= kToOpen;
     }
-    for (int32_t j = 0; j < model->Shape.ItemCount; ++j)
+    for (int32_t j = 0; j < model->Shape.ItemCount(); ++j)
         if (edit->Fate[static_cast<size_t>(j)] & kToOpen)
             SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(model->Items[j]));
 }
@@ -296,7 +296,7 @@ void LetGoOfDeepItems(TreeModel* model, HWND tree, const std::vector<HeldItem>& 
         if (held[i].Depth % kCutDepth == kCutDepth - 1)
             SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(held[i].Handle));
     model->Rebuilding = false;
-    model->Shape.ItemCount = 0;
+    model->Shape.Items.clear();
 }
 
 // The control brought to what a build afresh would make of the edited table
@@ -323,17 +323,17 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
         SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, 0);
         model.Rebuilding = false;
     }
-    bool shaped =
-        BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 && ReserveHandles(&model, model.Shape.ItemCount);
+    bool shaped = BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) == 0 &&
+                  ReserveHandles(&model, model.Shape.ItemCount());
     try {
-        if (shaped) edit.Fate.assign(static_cast<size_t>(model.Shape.ItemCount), 0);
-        if (shaped) edit.LastChild.assign(static_cast<size_t>(model.Shape.ItemCount), -1);
+        if (shaped) edit.Fate.assign(static_cast<size_t>(model.Shape.ItemCount()), 0);
+        if (shaped) edit.LastChild.assign(static_cast<size_t>(model.Shape.ItemCount()), -1);
     } catch (const std::bad_alloc&) {
         shaped = false;
     }
     if (!shaped) {
         if (reuse) LetGoOfDeepItems(&model, tree, edit.Held);
-        model.Shape.ItemCount = 0;
+        model.Shape.Items.clear();
         return false;
     }
     ChooseFates(tree, model.Shape, reuse, &edit);
@@ -357,9 +357,9 @@ void BuildAfresh(Editor* e, HWND tree) {
     TreeModel& model = e->Tree;
     DeleteAllItems(&model, tree);
     if (BuildTreeShape(&e->Doc, e->ShowIdentifiers, &model.Shape) != 0 ||
-        !ReserveHandles(&model, model.Shape.ItemCount))
-        model.Shape.ItemCount = 0;
-    if (model.Shape.ItemCount > 0) InsertSiblings(e, tree, TVI_ROOT, 0);
+        !ReserveHandles(&model, model.Shape.ItemCount()))
+        model.Shape.Items.clear();
+    if (model.Shape.ItemCount() > 0) InsertSiblings(e, tree, TVI_ROOT, 0);
 }
 
 }  // namespace
@@ -458,7 +458,7 @@ void RefreshTreeChunk(Editor* e, int32_t chunk) {
 void RefreshTreeTexts(Editor* e) {
     const TreeShape& shape = e->Tree.Shape;
     char text[kTextSize], shown[kTextSize];
-    for (int32_t i = 0; i < shape.ItemCount; ++i) {
+    for (int32_t i = 0; i < shape.ItemCount(); ++i) {
         if (!e->Tree.Items[i]) continue;
         FormatTreeItemText(&e->Doc, shape.Items[i].Chunk, text, sizeof text, true);
         TVITEMA held = {};
