@@ -84,12 +84,19 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
 
 int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected, int32_t selectedParent,
                             uint32_t location, bool identifiersShown) {
-    int32_t count = 0;
-    int32_t units = 0;
     int32_t index = 0;
     int32_t parent = -1;
+    int32_t count = 0;
+    int32_t units = 0;
     if (CheckClipboardBlock(block, size, &count, &units) != 0) return kBlockRefused;
     if (ChooseTarget(doc, selected, selectedParent, location, identifiersShown, &index, &parent) != 0) return -1;
+    return PasteBlockAt(doc, block, size, index, parent);
+}
+
+int32_t PasteBlockAt(Document* doc, const uint8_t* block, size_t size, int32_t index, int32_t parent) {
+    int32_t count = 0;
+    int32_t units = 0;
+    if (CheckClipboardBlock(block, size, &count, &units) != 0) return kBlockRefused;
     if (CheckParentRoom(doc, parent, units) != 0) return -1;
     if (EnsureRoom(doc, 0, count) != 0) return -1;
 

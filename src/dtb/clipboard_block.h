@@ -47,3 +47,6 @@ int32_t CheckClipboardBlock(const uint8_t* block, size_t size, int32_t* recordCo
 // block must not point into the pool.
 int32_t PasteClipboardBlock(Document* doc, const uint8_t* block, size_t size, int32_t selected, int32_t selectedParent,
                             uint32_t location, bool identifiersShown);
+// The same at table index, under parent (-1: the top level), for a caller
+// that has chosen the place itself.
+int32_t PasteBlockAt(Document* doc, const uint8_t* block, size_t size, int32_t index, int32_t parent);

@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstddef>
@@ -210,6 +211,28 @@ int32_t InsertChunkAt(Document* doc, const ChunkRecord* record, int32_t index) {
     *at = copy;
     doc->ChunkCount += 1;
     return 0;
+}
+
+void MoveRecords(Document* doc, const MovedRun& run) {
+    ChunkRecord* chunks = doc->Chunks;
+    if (run.To <= run.From) {
+        std::rotate(chunks + run.To, chunks + run.From, chunks + run.From + run.Count);
+    } else {
+        std::rotate(chunks + run.From, chunks + run.From + run.Count, chunks + run.To);
+    }
+}
+
+int32_t MovedTo(const MovedRun& run) { return run.To <= run.From ? run.To : run.To - run.Count; }
+
+int32_t ChunkAfterMove(const MovedRun& run, int32_t chunk) {
+    const int32_t end = run.From + run.Count;
+    if (chunk >= run.From && chunk < end) return MovedTo(run) + chunk - run.From;
+    if (run.To <= run.From) return chunk >= run.To && chunk < run.From ? chunk + run.Count : chunk;
+    return chunk >= end && chunk < run.To ? chunk - run.Count : chunk;
+}
+
+MovedRun UndoingMove(const MovedRun& run) {
+    return {MovedTo(run), run.Count, run.To <= run.From ? run.From + run.Count : run.From};
 }
 
 void RemoveChunks(Document* doc, int32_t index, int32_t count) {

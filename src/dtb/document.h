@@ -56,6 +56,7 @@ enum SpliceKind : int32_t {
     SpliceNone = 0,  // no record came or went (a value, a count, the header)
     SpliceRun = 1,   // Removed records at At gave way to Inserted ones
     SpliceMany = 2,  // more than one run, or not known: a view had best be built afresh
+    SpliceMove = 3,  // Removed records at At moved, whole, to before the record that stood at Inserted
 };
 struct Splice {
     SpliceKind Kind;
@@ -169,6 +170,21 @@ int32_t ReserveForLoad(Document* doc, int64_t poolCapacity, int64_t tableCapacit
 // Inserts a copy of record at index (0 <= index <= ChunkCount). 0, or -1 with
 // nothing inserted.
 int32_t InsertChunkAt(Document* doc, const ChunkRecord* record, int32_t index);
+
+// A run of records moved whole: Count records from From to before the
+// record that stood at To, the table as it was before the move (To <= From
+// or To >= From + Count). Nothing else changes: no count, no payload.
+struct MovedRun {
+    int32_t From;
+    int32_t Count;
+    int32_t To;
+};
+void MoveRecords(Document* doc, const MovedRun& run);
+// Where the run stands after the move, where a chunk of the table before it
+// stands after it, and the move that takes it back.
+int32_t MovedTo(const MovedRun& run);
+int32_t ChunkAfterMove(const MovedRun& run, int32_t chunk);
+MovedRun UndoingMove(const MovedRun& run);
 
 // Removes count records from index on; the pool keeps their payloads and no
 // parent count changes here.

@@ -15,7 +15,7 @@ namespace {
 // A note is its kind, then a chunk index: a run (count, then each record
 // followed by its payload bytes), or one snapshot (a record and its payload,
 // or for index -1 the header and the key).
-enum NoteKind : uint8_t { Inserted = 1, Removing, Before, After };
+enum NoteKind : uint8_t { Inserted = 1, Removing, Before, After, Moved };
 
 const size_t kHeadSize = 1 + 4;
 const size_t kHeaderSnapshotSize = kHeaderSize + 4;
@@ -112,6 +112,12 @@ ChunkRecord RecordAt(const uint8_t* p) {
 Note ReadNote(const uint8_t* p) {
     Note n = {static_cast<NoteKind>(p[0]), 0, 1, p + kHeadSize + 4, nullptr};
     std::memcpy(&n.index, p + 1, 4);
+    if (n.kind == Moved) {  // count and destination: the records themselves stay in the table
+        std::memcpy(&n.count, p + kHeadSize, 4);
+        n.body = p + kHeadSize + 4;
+        n.end = n.body + 4;
+        return n;
+    }
     if (n.kind == Inserted || n.kind == Removing) {
         std::memcpy(&n.count, p + kHeadSize, 4);
     } else {
@@ -144,6 +150,15 @@ void PutBackRun(Document* doc, const Note& n) {
     for (int32_t k = 0; k < n.count; ++k) p = RestoreRecord(doc, n.index + k, p);
 }
 
+// A move of count records from index to before the record at to (as the
+// table stood before it), forwards; backwards, the move that undoes it.
+MovedRun MoveOf(const Note& n, bool forwards) {
+    int32_t to;
+    std::memcpy(&to, n.body, 4);
+    MovedRun run = {n.index, n.count, to};
+    return forwards ? run : UndoingMove(run);
+}
+
 void PutBackSnapshot(Document* doc, const Note& n) {
     if (n.index >= 0) {
         RestoreRecord(doc, n.index, n.body);
@@ -161,7 +176,7 @@ int32_t Apply(Document* doc, const JournalEntry& entry, bool forwards) {
     int32_t count = 0, growth = 0;
     for (const uint8_t* p = entry.Ops; p < entry.Ops + entry.Size; ++count) {
         Note n = ReadNote(p);
-        growth += n.count;
+        growth += n.kind == Moved ? 0 : n.count;
         p = n.end;
     }
     Note* notes = static_cast<Note*>(std::malloc(static_cast<size_t>(count) * sizeof(Note)));
@@ -180,6 +195,8 @@ int32_t Apply(Document* doc, const JournalEntry& entry, bool forwards) {
             RemoveChunks(doc, n.index, n.count);
         else if (n.kind == (forwards ? After : Before))
             PutBackSnapshot(doc, n);
+        else if (n.kind == Moved)
+            MoveRecords(doc, MoveOf(n, forwards));
     }
     std::free(notes);
     return result;
@@ -192,8 +209,13 @@ Splice SpliceOf(const uint8_t* ops, size_t size, bool forwards) {
     for (const uint8_t* p = ops; p < ops + size;) {
         Note n = ReadNote(p);
         p = n.end;
-        if (n.kind != Inserted && n.kind != Removing) continue;
+        if (n.kind != Inserted && n.kind != Removing && n.kind != Moved) continue;
         if (s.Kind != SpliceNone) return {SpliceMany, 0, 0, 0};
+        if (n.kind == Moved) {
+            MovedRun run = MoveOf(n, forwards);
+            s = {SpliceMove, run.From, run.Count, run.To};
+            continue;
+        }
         bool adds = (n.kind == Inserted) == forwards;
         s = {SpliceRun, n.index, adds ? 0 : n.count, adds ? n.count : 0};
     }
@@ -294,12 +316,15 @@ int32_t Walk(Document* doc, bool forwards, int32_t* show) {
     if (forwards ? !CanRedo(doc) : !CanUndo(doc)) return -1;
     const JournalEntry& entry = j.Entries[forwards ? j.Done : j.Done - 1];
     if (Apply(doc, entry, forwards) != 0) return -1;
+    const uint32_t steps = j.Steps;
     CountSplice(j, SpliceOf(entry.Ops, entry.Size, forwards));
     ++j.Changes;
     j.Rewritten = RewrittenBy(entry.Ops, entry.Size);
     j.Done += forwards ? 1 : -1;
     doc->Modified = j.Done != j.SavedAt;
     *show = entry.At < 0 ? -2 : std::min(entry.At, doc->ChunkCount - 1);
+    // A move is shown where its chunk stands: back at its old place once undone.
+    if (j.Last.Kind == SpliceMove && j.Steps != steps) *show = MovedTo(MovedRun{j.Last.At, j.Last.Removed, j.Last.Inserted});
     return 0;
 }
 
@@ -346,6 +371,14 @@ bool EndChange(Document* doc, bool changed, int32_t at) {
 }
 
 void NoteInserted(Document* doc, int32_t index, int32_t count) { NoteRun(doc, Inserted, index, count); }
+
+void NoteMoved(Document* doc, const MovedRun& run) {
+    Journal& j = doc->History;
+    if (j.Depth == 0 || j.KeepsNone || !Room(j, kHeadSize + 8)) return;
+    PutHead(j, Moved, run.From);
+    Put(j, &run.Count, 4);
+    Put(j, &run.To, 4);
+}
 void NoteRemoving(Document* doc, int32_t index, int32_t count) { NoteRun(doc, Removing, index, count); }
 void NoteBefore(Document* doc, int32_t index) { NoteSnapshot(doc, Before, index); }
 void NoteAfter(Document* doc, int32_t index) { NoteSnapshot(doc, After, index); }

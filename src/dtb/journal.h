@@ -38,6 +38,9 @@ bool EndChange(Document* doc, bool changed, int32_t at);
 // count (at least 1) records at index were just inserted / are about to be removed.
 void NoteInserted(Document* doc, int32_t index, int32_t count);
 void NoteRemoving(Document* doc, int32_t index, int32_t count);
+// count records moved from From to before the record that stood at To
+// (MoveRecords, document.h), just done.
+void NoteMoved(Document* doc, const MovedRun& run);
 // A record (index >= 0) or the header and key (-1) before and after a rewrite.
 void NoteBefore(Document* doc, int32_t index);
 void NoteAfter(Document* doc, int32_t index);

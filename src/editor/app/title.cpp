@@ -41,12 +41,17 @@ void UpdateTitleAndCommands(Editor* e) {
     static const UINT kFileCommands[] = {IDM_SAVE,  IDM_SAVE_AS,     IDM_REVERT, IDM_CLOSE, IDM_CHECK_STRUCTURE,
                                          IDM_GO_TO, IDM_COMPARE_WITH};
     for (UINT command : kFileCommands) EnableMenuItem(menu, command, MF_BYCOMMAND | menuState);
+    // Only a switch touches the views: some controls repaint whole when told
+    // to show while shown, which for a long list or tree is slow.
     bool tree = e->ShowAsTree;
     HWND treeView = ControlOf(e, IDC_CHUNK_TREE);
     HWND list = ControlOf(e, IDC_CHUNK_LIST);
-    EnableWindow(treeView, tree);
-    EnableWindow(list, !tree);
-    ShowWindow(treeView, tree ? SW_SHOW : SW_HIDE);
-    ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
+    if (((GetWindowLongA(treeView, GWL_STYLE) & WS_VISIBLE) != 0) != tree ||
+        ((GetWindowLongA(list, GWL_STYLE) & WS_VISIBLE) != 0) == tree) {
+        EnableWindow(treeView, tree);
+        EnableWindow(list, !tree);
+        ShowWindow(treeView, tree ? SW_SHOW : SW_HIDE);
+        ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
+    }
     UpdateUndoCommands(e);
 }

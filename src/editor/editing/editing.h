@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "base/editor.h"
 #include "display_text.h"
@@ -43,3 +44,9 @@ int32_t RemoveChunk(Editor* e);
 bool CopyToClipboard(Editor* e, bool cut);
 // The index of the pasted run's first chunk, or -1 when nothing was pasted.
 int32_t PasteFromClipboard(Editor* e);
+// text on the clipboard for other programs, beside the chunk block Copy or
+// Cut left there, which stays for Paste. False after a message.
+bool PutTextOnClipboard(Editor* e, const std::string& text);
+// The path of chunk (as Go To reads it) put there so; false for a chunk
+// that has no path, or after a message.
+bool CopyChunkPath(Editor* e, int32_t chunk);

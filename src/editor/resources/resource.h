@@ -43,6 +43,11 @@
 #define IDM_GO_TO 5017
 #define IDM_FIND_REPLACE 5018
 #define IDM_COMPARE_WITH 5019
+#define IDM_COPY_PATH 5020
+#define IDM_COPY_VALUE 5021
+#define IDM_MOVE_UP 5022
+#define IDM_MOVE_DOWN 5023
+#define IDM_DUPLICATE 5024
 // The recent files at the foot of the File menu: first to first + 7.
 #define IDM_RECENT_FIRST 5100
 
