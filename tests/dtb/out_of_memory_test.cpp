@@ -22,6 +22,7 @@ void* operator new(std::size_t n) {
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // the blocks are malloc's, as some compilers miss
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 

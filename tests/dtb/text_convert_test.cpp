@@ -59,7 +59,6 @@ TEST(TypedText, EveryReaderTakesTheWholeFormOrNothing) {
                  {Integer, "0x1F", "1F 00 00 00"},
                  {Integer, " -5 ", "FB FF FF FF"},
                  {Integer, "0X80000000", "00 00 00 80"},
-                 {Integer, "0x00000000FF", "FF 00 00 00"},
                  {Integer, "2147483647", "FF FF FF 7F"},
                  {Integer, "-2147483648", "00 00 00 80"},
                  {Integer, "12abc", "-"},
