@@ -126,7 +126,7 @@ bool Compare(const PairingSide& sa, const PairingSide& sb, DifferenceList* list,
 int32_t CompareDocuments(const Document* a, const Document* b, DifferenceList* list) {
     list->Items.clear();
     PairingSide sa, sb;
-    if (PrepareSide(a, &sa) != 0 || PrepareSide(b, &sb) != 0) return -1;
+    if (PrepareSide(a, &sa, a) != 0 || PrepareSide(b, &sb, a) != 0) return -1;
     Unaligned unaligned;
     bool done;
     try {

@@ -211,10 +211,9 @@ int32_t MergeDocuments(const Document* base, const Document* ours, const Documen
     m.favor = favor;
     m.merged = merged;
     m.conflicts = conflicts;
-    if (PrepareSide(base, &m.b) != 0 || PrepareSide(ours, &m.o) != 0 || PrepareSide(theirs, &m.t) != 0) {
-        ReportOutOfMemory(merged);
+    if (PrepareSide(base, &m.b, merged) != 0 || PrepareSide(ours, &m.o, merged) != 0 ||
+        PrepareSide(theirs, &m.t, merged) != 0)
         return -1;
-    }
     // Every merged chunk comes from ours or theirs, each at most once.
     int64_t slots = static_cast<int64_t>(ours->ChunkCount) + theirs->ChunkCount;
     int64_t bytes = static_cast<int64_t>(ours->PoolUsed) + theirs->PoolUsed;

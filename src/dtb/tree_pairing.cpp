@@ -344,14 +344,14 @@ bool ComesFirst(const PairingSide& A, const std::vector<int32_t>& a, const Pairi
 
 }  // namespace
 
-int32_t PrepareSide(const Document* doc, PairingSide* side) {
+int32_t PrepareSide(const Document* doc, PairingSide* side, const Document* teller) {
     side->Doc = doc;
-    if (BuildTreeShape(doc, true, &side->Shape) != 0) return -1;
+    if (BuildTreeShape(doc, true, &side->Shape, teller) != 0) return -1;
     try {
         side->Hash.assign(side->Shape.Items.size(), 0);
     } catch (const std::bad_alloc&) {
         FreeSide(side);
-        ReportOutOfMemory(doc);
+        ReportOutOfMemory(teller);
         return -1;
     }
     // Children come after their parent, so one backward pass has every

@@ -26,8 +26,9 @@ struct PairingSide {
     std::vector<uint64_t> Hash;
 };
 
-// Builds both; 0, or -1 after a report when memory runs out.
-int32_t PrepareSide(const Document* doc, PairingSide* side);
+// Builds both; 0, or -1 when memory runs out, told through teller's hook
+// (the document the comparison or merge answers to).
+int32_t PrepareSide(const Document* doc, PairingSide* side, const Document* teller);
 void FreeSide(PairingSide* side);
 
 // The items of the children of parentItem (-1: the top level), in order.

@@ -84,12 +84,16 @@ private:
 }  // namespace
 
 int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape) {
+    return BuildTreeShape(doc, identifiersShown, shape, doc);
+}
+
+int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape, const Document* teller) {
     try {
         ShapeBuilder(doc, identifiersShown, shape).Run();
         return 0;
     } catch (const std::bad_alloc&) {
         FreeTreeShape(shape);
-        ReportOutOfMemory(doc);
+        ReportOutOfMemory(teller);
         return -1;
     }
 }

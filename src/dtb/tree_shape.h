@@ -42,6 +42,8 @@ struct TreeShape {
 // after a report when memory runs out (the shape is then empty). Its memory
 // is reused by the next build, until FreeTreeShape gives it back.
 int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape);
+// The same, telling teller's hook instead of doc's when memory runs out.
+int32_t BuildTreeShape(const Document* doc, bool identifiersShown, TreeShape* shape, const Document* teller);
 void FreeTreeShape(TreeShape* shape);
 
 // The item that shows chunk, or -1 (a hidden identifier, an unknown type, an

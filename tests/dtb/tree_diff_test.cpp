@@ -125,15 +125,14 @@ TEST(TreeDiff, PlacesInTheFirstFile) {
 
 // Files from a few seeds often coincide: no difference listed exactly then,
 // another key alone being the key's line.
-TEST(TreeDiff, RandomFilesCompareAlikeBothWays) {
+TEST(TreeDiff, RandomFilesAlikeHaveNoDifference) {
     std::mt19937 rng(7);
     int same = 0;
     for (int round = 0; round < 400; ++round) {
         std::mt19937 seedA(rng() % 6), seedB(rng() % 6);
         const int32_t size = 3 + static_cast<int32_t>(rng() % 40);
-        const DtbBuilder x = RandomTree(seedA, size, 1), y = RandomTree(seedB, size, 1);
         TestDocument a, b;
-        a.Load(x), b.Load(y);
+        a.Load(RandomTree(seedA, size, 1)), b.Load(RandomTree(seedB, size, 1));
         b->Key = 99;
         DifferenceList list = {};
         ASSERT_EQ(CompareDocuments(a.get(), b.get(), &list), 0);

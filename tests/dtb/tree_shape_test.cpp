@@ -16,12 +16,8 @@ TEST(TreeShape, ItemsAndTheirTexts) {
     ASSERT_EQ(BuildTreeShape(doc.get(), true, &shape), 0);
     EXPECT_EQ(Joined(shape.ItemCount(), shape.Items[0].Placed, CheckTreeCounts(doc.get(), nullptr, nullptr)), "2 1 2");
     FreeTreeShape(&shape);
-    doc.Load(DtbBuilder()
-                 .Top(2)
-                 .Node(16, 1, INT32_MIN)
-                 .Text(5, std::string(3000, 'n'))
-                 .Node(16, 1, 5)
-                 .Text(5, std::string("ab\0cd", 5)));
+    DtbBuilder named = DtbBuilder().Top(2).Node(16, 1, INT32_MIN).Text(5, std::string(3000, 'n'));
+    doc.Load(named.Node(16, 1, 5).Text(5, std::string("ab\0cd", 5)));
     char text[kTextSize];
     const struct {
         int32_t chunk;
@@ -40,8 +36,8 @@ TEST(TreeShape, ItemsAndTheirTexts) {
     for (int32_t i = 0; i < 300000; ++i) chain.Node(16, 2, i).Text(5, "");
     doc.Load(chain.Scalar(0, 1));
     ASSERT_EQ(BuildTreeShape(doc.get(), false, &shape), 0);
-    EXPECT_EQ(std::to_string(shape.Items[300000].Depth) + " " + std::to_string(shape.Items[300000].Parent) + " " +
-                  std::to_string(SubtreeEnd(doc.get(), 0)) + " " + std::to_string(ParentOfChunk(doc.get(), 600000)),
+    EXPECT_EQ(Joined(shape.Items[300000].Depth, shape.Items[300000].Parent, SubtreeEnd(doc.get(), 0),
+                     ParentOfChunk(doc.get(), 600000)),
               "300000 599998 600001 599998");
     FreeTreeShape(&shape);
 }
