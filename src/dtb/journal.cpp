@@ -324,7 +324,8 @@ int32_t Walk(Document* doc, bool forwards, int32_t* show) {
     doc->Modified = j.Done != j.SavedAt;
     *show = entry.At < 0 ? -2 : std::min(entry.At, doc->ChunkCount - 1);
     // A move is shown where its chunk stands: back at its old place once undone.
-    if (j.Last.Kind == SpliceMove && j.Steps != steps) *show = MovedTo(MovedRun{j.Last.At, j.Last.Removed, j.Last.Inserted});
+    if (j.Last.Kind == SpliceMove && j.Steps != steps)
+        *show = MovedTo(MovedRun{j.Last.At, j.Last.Removed, j.Last.Inserted});
     return 0;
 }
 
