@@ -121,7 +121,9 @@ TEST_F(Desktop, KeysAndTheContextMenu) {
     Pump();
     EXPECT_EQ(e.Doc.ChunkCount, 11);
     ASSERT_EQ(user.menus.size(), 2u);
-    EXPECT_EQ(user.menus[0].first, "&Insert...|&Remove\tDel||&Copy\tCtrl+C|Cu&t\tCtrl+X|&Paste\tCtrl+V");
+    EXPECT_EQ(user.menus[0].first,
+              "&Insert...|&Remove\tDel||&Copy\tCtrl+C|Cu&t\tCtrl+X|&Paste\tCtrl+V|&Duplicate\tCtrl+D||M&ove Up\tAlt+Up|"
+              "Move Do&wn\tAlt+Down||Copy Pat&h\tCtrl+Shift+C|Copy &Value");
     EXPECT_EQ(Joined(user.menus[0].second.x - at.x, user.menus[1].second.y > at.y), "0 1");
     HMENU menu = GetMenu(window);
     EXPECT_EQ(MenuText(menu, IDM_COPY) + "|" + MenuText(menu, IDM_CUT) + "|" + MenuText(menu, IDM_PASTE),

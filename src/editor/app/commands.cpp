@@ -210,6 +210,7 @@ bool CommandContextMenu(Editor* e, HWND control, LPARAM at) {
     }
     SetFocus(control);
     HMENU menu = LoadMenuA(e->Instance, "CHUNK_MENU");
+    UpdateChunkCommands(e, GetSubMenu(menu, 0));
     UINT command = e->User.TrackMenu(e->User.Context, GetSubMenu(menu, 0), point.x, point.y, e->Window);
     DestroyMenu(menu);
     if (command) SendMessageA(e->Window, WM_COMMAND, command, 0);
@@ -358,4 +359,33 @@ void CommandPaste(Editor* e) {
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_PASTE, 0, 0);
     }
+}
+
+// Move Up, Move Down and Duplicate: the moved chunk, or the copy, selected
+// and shown, the nodes that were open still open.
+void CommandMoveChunk(Editor* e, bool down) {
+    if (!CommitEdits(e)) return;
+    int32_t chunk = MoveChunk(e, down);
+    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+}
+
+void CommandDuplicate(Editor* e) {
+    if (!CommitEdits(e)) return;
+    int32_t chunk = DuplicateChunk(e);
+    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+}
+
+// The path as Go To reads it, and the value as the Data box shows it (what
+// is typed there stored first), for other programs; the chunk block of Copy
+// and Cut stays on the clipboard.
+void CommandCopyPath(Editor* e) {
+    if (CommitDataBox(e) && ChunkCommandsAllowed(e)) CopyChunkPath(e, SelectedChunk(e));
+}
+
+void CommandCopyValue(Editor* e) {
+    if (!CommitDataBox(e) || !ChunkCommandsAllowed(e)) return;
+    HWND box = ControlOf(e, IDC_DATA_BOX);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(box, &text[0], static_cast<int>(text.size()))));
+    PutTextOnClipboard(e, text);
 }

@@ -55,6 +55,13 @@ void CommandRedo(Editor* e);
 // Repair, repairs them as one change and shows the table afresh.
 void CommandCheckStructure(Editor* e);
 
+// Move Up (down false) and Move Down, Duplicate, Copy Path and Copy Value
+// of the selected chunk; each does nothing while unavailable (grayed).
+void CommandMoveChunk(Editor* e, bool down);
+void CommandDuplicate(Editor* e);
+void CommandCopyPath(Editor* e);
+void CommandCopyValue(Editor* e);
+
 void CommandGoTo(Editor* e);
 // Opens the modeless Find and Replace dialog, or brings it forward.
 void CommandFindReplace(Editor* e);

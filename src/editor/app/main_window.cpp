@@ -156,6 +156,15 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandFindReplace(e);
     case IDM_COMPARE_WITH:
         return CommandCompareWith(e);
+    case IDM_MOVE_UP:
+    case IDM_MOVE_DOWN:
+        return CommandMoveChunk(e, LOWORD(wParam) == IDM_MOVE_DOWN);
+    case IDM_DUPLICATE:
+        return CommandDuplicate(e);
+    case IDM_COPY_PATH:
+        return CommandCopyPath(e);
+    case IDM_COPY_VALUE:
+        return CommandCopyValue(e);
     case IDM_RECENT_FIRST + 0:
     case IDM_RECENT_FIRST + 1:
     case IDM_RECENT_FIRST + 2:
@@ -216,6 +225,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_INITMENUPOPUP:  // an edit typed since the last command can be undone too
         UpdateUndoCommands(e);
+        UpdateChunkCommands(e, GetMenu(window));
         return TRUE;
     case WM_DROPFILES:
         CommandDropFiles(e, reinterpret_cast<HDROP>(wParam));

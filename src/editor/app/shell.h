@@ -33,6 +33,10 @@ void UpdateTitleAndCommands(Editor* e);
 // Undo and Redo grayed when there is nothing to walk; a value typed and not
 // yet stored can be undone.
 void UpdateUndoCommands(Editor* e);
+// Move Up, Move Down, Duplicate, Copy Path and Copy Value in menu (the main
+// window's or the context menu) grayed while the selection allows none:
+// nothing selected, or no sibling to trade places with.
+void UpdateChunkCommands(Editor* e, HMENU menu);
 // The caption alone: the title, then the file (" [read-only]" when it is
 // open for reading only), then " *" while the document has unsaved changes.
 void UpdateTitle(Editor* e);

@@ -55,18 +55,24 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
             message->message = WM_NULL;
         } else {
             // Ctrl+C and Ctrl+X act on chunks only in the tree; Ctrl+Z,
-            // Ctrl+Y and Delete on the document only in the tree or the list.
-            // Anywhere else they stay with the focused control, so an edit
-            // box copies, cuts, undoes and deletes its own text. P is held
-            // back as it always was: it has no shortcut, so that costs
-            // nothing; Ctrl+V reaches Paste everywhere, which hands a paste
-            // outside the tree to the focused box.
+            // Ctrl+Y, Delete, the moves (Alt+Up, Alt+Down), Duplicate
+            // (Ctrl+D) and Copy Path (Ctrl+Shift+C) on the document only in
+            // the tree or the list. Anywhere else they stay with the focused
+            // control, so an edit box copies, cuts, undoes and deletes its
+            // own text. P is held back as it always was: it has no shortcut,
+            // so that costs nothing; Ctrl+V reaches Paste everywhere, which
+            // hands a paste outside the tree to the focused box.
             WPARAM key = message->wParam;
             bool inTree = message->hwnd == ControlOf(e, IDC_CHUNK_TREE);
             bool inView = inTree || message->hwnd == ControlOf(e, IDC_CHUNK_LIST);
-            bool offer = (key == 'C' || key == 'X' || key == 'P')         ? inTree
-                         : (key == 'Z' || key == 'Y' || key == VK_DELETE) ? inView
-                                                                          : true;
+            bool shift = GetKeyState(VK_SHIFT) < 0;
+            bool viewKey = key == 'Z' || key == 'Y' || key == 'D' || key == VK_DELETE || key == VK_UP ||
+                           key == VK_DOWN || (key == 'C' && shift);
+            bool offer = viewKey ? inView : key == 'C' || key == 'X' || key == 'P' ? inTree : true;
+            // A grayed command's shortcut does nothing: its state must follow
+            // the selection, which moves without a command.
+            if (inView && (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN))
+                UpdateChunkCommands(e, GetMenu(e->Window));
             if (offer && TranslateAcceleratorA(e->Window, e->Accelerators, message)) {
                 // The command has been sent; the key must not act a second
                 // time in the control it was meant for.

@@ -1,8 +1,9 @@
 // The window's title and which commands are available, from the document's state.
 #include <cstring>
 
-#include "journal.h"
 #include "document.h"
+#include "editing/editing.h"
+#include "journal.h"
 #include "shell.h"
 
 void UpdateTitle(Editor* e) {
@@ -30,6 +31,19 @@ void UpdateUndoCommands(Editor* e) {
     EnableMenuItem(menu, IDM_REDO, MF_BYCOMMAND | (CanRedo(&e->Doc) && !typed ? MF_ENABLED : MF_GRAYED));
 }
 
+void UpdateChunkCommands(Editor* e, HMENU menu) {
+    const bool allowed = ChunkCommandsAllowed(e);
+    const struct {
+        UINT Id;
+        bool Available;
+    } commands[] = {{IDM_MOVE_UP, MoveTarget(e, false) >= 0},
+                    {IDM_MOVE_DOWN, MoveTarget(e, true) >= 0},
+                    {IDM_DUPLICATE, allowed},
+                    {IDM_COPY_PATH, allowed},
+                    {IDM_COPY_VALUE, allowed}};
+    for (const auto& c : commands) EnableMenuItem(menu, c.Id, MF_BYCOMMAND | (c.Available ? MF_ENABLED : MF_GRAYED));
+}
+
 void UpdateTitleAndCommands(Editor* e) {
     HWND window = e->Window;
     bool open = e->Doc.FileHandle != kNoFile;
@@ -54,4 +68,5 @@ void UpdateTitleAndCommands(Editor* e) {
         ShowWindow(list, tree ? SW_HIDE : SW_SHOW);
     }
     UpdateUndoCommands(e);
+    UpdateChunkCommands(e, menu);
 }

@@ -44,6 +44,20 @@ int32_t RemoveChunk(Editor* e);
 bool CopyToClipboard(Editor* e, bool cut);
 // The index of the pasted run's first chunk, or -1 when nothing was pasted.
 int32_t PasteFromClipboard(Editor* e);
+// The chunk selected in the view shown (tree item or list line), or -1.
+int32_t SelectedChunk(Editor* e);
+// Whether Move Up, Move Down, Duplicate and the Copy Path and Copy Value
+// commands have a chunk to work on: one selected, and with the tree shown
+// its identifiers too.
+bool ChunkCommandsAllowed(Editor* e);
+// The sibling the selected chunk trades places with (down: the next one),
+// -1 when there is none: the command is then unavailable.
+int32_t MoveTarget(Editor* e, bool down);
+// Move Up / Move Down and Duplicate: where the moved chunk or the copy
+// stands now, or -1 when nothing changed.
+int32_t MoveChunk(Editor* e, bool down);
+int32_t DuplicateChunk(Editor* e);
+
 // text on the clipboard for other programs, beside the chunk block Copy or
 // Cut left there, which stays for Paste. False after a message.
 bool PutTextOnClipboard(Editor* e, const std::string& text);

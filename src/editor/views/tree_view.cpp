@@ -127,8 +127,15 @@ bool InsertSiblings(Editor* e, HWND tree, HTREEITEM parent, int32_t first) {
 // that went, and for every chunk when the splice is not known.
 int32_t MovedChunk(const Splice* s, int32_t chunk) {
     if (!s) return -1;
+    if (s->Kind == SpliceMove) return ChunkAfterMove(MovedRun{s->At, s->Removed, s->Inserted}, chunk);
     if (s->Kind != SpliceRun || chunk < s->At) return chunk;
     return chunk >= s->At + s->Removed ? chunk + s->Inserted - s->Removed : -1;
+}
+
+// A chunk of a run that moved: its item cannot stay where it stands in the
+// control, though it stays open when it was.
+bool InMovedRun(const Splice* s, int32_t chunk) {
+    return s && s->Kind == SpliceMove && chunk >= s->At && chunk < s->At + s->Removed;
 }
 
 // An item the control held before the edit, in pre-order.
@@ -142,6 +149,7 @@ struct HeldItem {
     bool LostChild;     // an item under it went
     int8_t Open;        // expanded: 1, 0, or -1 not yet asked
     int32_t ReusedAs;   // the shape item that keeps it, -1 when it goes
+    bool Moved;         // its chunk moved with a run: it cannot keep its place
 };
 
 // What the new shape's items become.
@@ -158,6 +166,7 @@ bool IsOpen(HWND tree, HeldItem* held) {
 // and what each item of the new shape becomes. The buffers go with it.
 struct FollowedEdit {
     std::vector<HeldItem> Held;
+    std::vector<int32_t> HeldOf;     // per new shape item: the held item of its chunk, or -1
     std::vector<uint8_t> Fate;       // per new shape item
     std::vector<int32_t> LastChild;  // per new item holding children: the last one put in so far
 };
@@ -180,32 +189,41 @@ void ReadHeldItems(Editor* e, HWND tree, const Splice* s, bool reuse, FollowedEd
                          t.FirstChild >= 0 && model.Items[t.FirstChild] != nullptr,
                          false,
                          -1,
-                         -1};
+                         -1,
+                         InMovedRun(s, t.Chunk)};
         if (!reuse && held.HeldChildren) IsOpen(tree, &held);
         heldOf[static_cast<size_t>(i)] = static_cast<int32_t>(edit->Held.size());
         edit->Held.push_back(held);
     }
 }
 
+// Pairs each held item with the new shape's item of its chunk, wherever
+// a move took it.
+void PairHeldItems(const TreeShape& shape, FollowedEdit* edit) {
+    edit->HeldOf.assign(static_cast<size_t>(shape.ItemCount()), -1);
+    for (size_t k = 0; k < edit->Held.size(); ++k) {
+        int32_t j = edit->Held[k].Chunk >= 0 ? ItemOfChunk(&shape, edit->Held[k].Chunk) : -1;
+        if (j >= 0) edit->HeldOf[static_cast<size_t>(j)] = static_cast<int32_t>(k);
+    }
+}
+
 // Which items of the new shape the control is to hold, which held items
-// keep their place (the same chunk under the same parent), and which nodes
-// are to be opened. Both lists stand in table order, so one walk pairs them.
+// keep their place (the same chunk under the same parent, not moved), and
+// which nodes are to be opened.
 void ChooseFates(HWND tree, const TreeShape& shape, bool reuse, FollowedEdit* edit) {
     std::vector<HeldItem>& held = edit->Held;
     std::vector<uint8_t>& fate = edit->Fate;
-    const size_t n = held.size();
-    size_t k = 0;
     for (int32_t j = 0; j < shape.ItemCount(); ++j) {
         const TreeItem& t = shape.Items[j];
         if (t.ParentItem >= 0 && !(fate[static_cast<size_t>(t.ParentItem)] & kHoldsChildren)) continue;
         uint8_t& now = fate[static_cast<size_t>(j)];
         now = kHeld;
-        while (k < n && held[k].Chunk < t.Chunk) ++k;
-        if (k == n || held[k].Chunk != t.Chunk) continue;
-        HeldItem& old = held[k];
+        const int32_t k = edit->HeldOf[static_cast<size_t>(j)];
+        if (k < 0) continue;
+        HeldItem& old = held[static_cast<size_t>(k)];
         int32_t oldParentNow = old.Parent < 0 ? -1 : held[static_cast<size_t>(old.Parent)].ReusedAs;
         bool sameParent = old.Parent < 0 ? t.ParentItem < 0 : oldParentNow >= 0 && oldParentNow == t.ParentItem;
-        if (reuse && sameParent) old.ReusedAs = j;
+        if (reuse && sameParent && !old.Moved) old.ReusedAs = j;
         if (old.HeldChildren && t.FirstChild >= 0 && (old.ReusedAs == j || IsOpen(tree, &old)))
             now |= kHoldsChildren | (old.ReusedAs == j ? 0 : kToOpen);
     }
@@ -238,21 +256,19 @@ void DeleteGoneItems(TreeModel* model, HWND tree, std::vector<HeldItem>* heldIte
 bool PlaceItems(Editor* e, HWND tree, FollowedEdit* edit) {
     TreeModel& model = e->Tree;
     const TreeShape& shape = model.Shape;
-    const std::vector<HeldItem>& held = edit->Held;
-    const size_t n = held.size();
     int32_t lastTop = -1;
     int32_t placed = 0;
-    size_t k = 0;
     for (int32_t j = 0; j < shape.ItemCount(); ++j) {
         if (!edit->Fate[static_cast<size_t>(j)]) continue;
         const TreeItem& t = shape.Items[j];
         edit->LastChild[static_cast<size_t>(j)] = -1;
         int32_t& before = t.ParentItem >= 0 ? edit->LastChild[static_cast<size_t>(t.ParentItem)] : lastTop;
-        while (k < n && held[k].Chunk < t.Chunk) ++k;
-        if (k < n && held[k].ReusedAs == j) {
-            model.Items[j] = held[k].Handle;
-            model.Keys[j] = held[k].Key;
-            model.ChunkOfKey[held[k].Key] = t.Chunk;
+        const int32_t k = edit->HeldOf[static_cast<size_t>(j)];
+        if (k >= 0 && edit->Held[static_cast<size_t>(k)].ReusedAs == j) {
+            const HeldItem& old = edit->Held[static_cast<size_t>(k)];
+            model.Items[j] = old.Handle;
+            model.Keys[j] = old.Key;
+            model.ChunkOfKey[old.Key] = t.Chunk;
         } else {
             HTREEITEM parent = t.ParentItem >= 0 ? model.Items[t.ParentItem] : TVI_ROOT;
             if (!InsertItem(e, tree, parent, before >= 0 ? model.Items[before] : TVI_FIRST, j)) return false;
@@ -327,6 +343,7 @@ bool FollowEdit(Editor* e, HWND tree, const Splice* s, bool reuse) {
                   ReserveHandles(&model, model.Shape.ItemCount());
     try {
         if (shaped) edit.Fate.assign(static_cast<size_t>(model.Shape.ItemCount()), 0);
+        if (shaped) PairHeldItems(model.Shape, &edit);
         if (shaped) edit.LastChild.assign(static_cast<size_t>(model.Shape.ItemCount()), -1);
     } catch (const std::bad_alloc&) {
         shaped = false;
@@ -389,9 +406,11 @@ void FollowChunkTree(Editor* e) {
     // moved is followed; anything else is not known.
     const Splice same = {SpliceNone, 0, 0, 0};
     const uint32_t synced = e->Tree.SyncedStep;
-    const Splice* s = journal.Steps == synced                                         ? &same
-                      : journal.Steps == synced + 1 && journal.Last.Kind == SpliceRun ? &journal.Last
-                                                                                      : nullptr;
+    const Splice* s =
+        journal.Steps == synced ? &same
+        : journal.Steps == synced + 1 && (journal.Last.Kind == SpliceRun || journal.Last.Kind == SpliceMove)
+            ? &journal.Last
+            : nullptr;
     // Keys of items long gone pile up with every edit: now and then every
     // item is put in anew, which starts them afresh.
     bool reuse = s && e->Tree.KeyCount < kStaleKeysPerHeld * e->Tree.Held + kStaleKeysAlways;
