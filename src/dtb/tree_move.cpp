@@ -106,10 +106,17 @@ int32_t SiblingAfter(const Document* doc, int32_t chunk) {
     return next < last ? next : -1;
 }
 
+const char* WhyNotCopy(const Document* doc, int32_t chunk, int32_t target, MovePlace place) {
+    if (chunk < 0 || chunk >= doc->ChunkCount) return "There is no chunk to copy.";
+    int32_t index = 0, parent = -1;
+    if (const char* why = WhyNotPlace(doc, target, place, &index, &parent)) return why;
+    return ParentCount(doc, parent) + 1 > kMostChildren ? ParentFullMessage(parent) : nullptr;
+}
+
 int32_t CopySubtree(Document* doc, int32_t chunk, int32_t target, MovePlace place) {
     int32_t index = 0, parent = -1;
-    const char* why = chunk < 0 || chunk >= doc->ChunkCount ? "There is no chunk to copy."
-                                                            : WhyNotPlace(doc, target, place, &index, &parent);
+    const char* why = WhyNotCopy(doc, chunk, target, place);
+    if (!why) PlaceOf(doc, target, place, &index, &parent);
     if (why) {
         Report(doc, ReportInformation, why);
         return -1;

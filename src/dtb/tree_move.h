@@ -42,4 +42,8 @@ int32_t SiblingAfter(const Document* doc, int32_t chunk);
 // as one change. Refused as an insertion is (a full parent). Returns the
 // copy's index, or -1 after a report.
 int32_t DuplicateSubtree(Document* doc, int32_t chunk);
+// Whether a copy of chunk can go to place relative to target: nullptr when
+// it can, else why not (as WhyNotMove, but a copy may go anywhere inside
+// the chunk's own subtree, and a name may be copied).
+const char* WhyNotCopy(const Document* doc, int32_t chunk, int32_t target, MovePlace place);
 int32_t CopySubtree(Document* doc, int32_t chunk, int32_t target, MovePlace place);

@@ -216,7 +216,12 @@ TEST_F(Desktop, EditsOnAWideFileShowWhatARebuildShows) {
                  {IDM_REMOVE, 1, 0, 1, -189},  // the only child of an open node
                  {IDM_UNDO, 1, 0, 1},
                  {IDM_INSERT, 0, IDC_INSERT_UNDER, 1, 12},  // into an open empty node
-                 {IDM_REMOVE, 0, 0, 1, 7},                  // an open node with an open node in it
+                 {IDM_MOVE_DOWN, 0, 0, 1, 14},              // an open node past a leaf
+                 {IDM_MOVE_UP, 0, 0, 1, 189},               // an open node far from the others
+                 {IDM_UNDO, 1, 0, 1},
+                 {IDM_REDO, 1, 0, 1},
+                 {IDM_DUPLICATE, 0, 0, 1, 14},  // its open nodes closed in the copy
+                 {IDM_REMOVE, 0, 0, 1, 7},      // an open node with an open node in it
                  {IDM_UNDO, 1, 0, 1},
                  {IDM_REMOVE, 0, 0, 1}};
     for (const auto& step : steps) {

@@ -375,6 +375,14 @@ void CommandDuplicate(Editor* e) {
     AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
 }
 
+// A chunk dropped in the tree: moved there, or copied with Ctrl held.
+void CommandTreeDrop(Editor* e) {
+    const TreeDrag drop = EndTreeDrag(e);
+    if (!drop.Allowed || !CommitEdits(e)) return;
+    int32_t chunk = DropChunk(e, drop);
+    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+}
+
 // The path as Go To reads it, and the value as the Data box shows it (what
 // is typed there stored first), for other programs; the chunk block of Copy
 // and Cut stays on the clipboard.

@@ -59,6 +59,7 @@ void CommandCheckStructure(Editor* e);
 // of the selected chunk; each does nothing while unavailable (grayed).
 void CommandMoveChunk(Editor* e, bool down);
 void CommandDuplicate(Editor* e);
+void CommandTreeDrop(Editor* e);
 void CommandCopyPath(Editor* e);
 void CommandCopyValue(Editor* e);
 

@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "document/recent_files.h"
+#include "editing/editing.h"
 #include "document.h"
 #include "shell.h"
 #include "base/window_place.h"
@@ -201,6 +202,10 @@ LRESULT TreeNotice(Editor* e, const NMHDR* header) {
     case TVN_ITEMEXPANDINGW:
         OpenTreeItem(e, notice);
         return FALSE;  // an expansion is never refused
+    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW:
+        BeginTreeDrag(e, notice);
+        return FALSE;
     default:
         return FALSE;
     }
@@ -234,6 +239,20 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return CommandContextMenu(e, reinterpret_cast<HWND>(wParam), lParam);
     case kOpenStartFile:
         CommandOpenPath(e, e->StartFile);
+        return TRUE;
+    // While a chunk is dragged the main window holds the mouse.
+    case WM_MOUSEMOVE:
+        TrackTreeDrag(e);
+        return TRUE;
+    case WM_LBUTTONUP:
+        if (e->Drag.Active) CommandTreeDrop(e);
+        return TRUE;
+    case WM_RBUTTONDOWN:
+    case WM_CAPTURECHANGED:
+        CancelTreeDrag(e);
+        return TRUE;
+    case WM_TIMER:
+        TreeDragTick(e);
         return TRUE;
     case WM_NOTIFY:
         return SetDlgMsgResult(

@@ -5,6 +5,7 @@
 // the active one, and on the document only while the main window is: keys
 // meant for a dialog or a message box over it stay theirs.
 #include "commands.h"
+#include "editing/editing.h"
 #include "shell.h"
 #include "views/compare_window.h"
 #include "views/find_dialog.h"
@@ -39,7 +40,9 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE && !main && (FindDialogOf(active) || CompareWindowOf(active)))
         DialogKeys(active, message);
     if (code == HC_ACTION && e) {
-        if (IsF3(message)) {
+        if (wParam == PM_REMOVE && TreeDragKey(e, message)) {
+            message->message = WM_NULL;
+        } else if (IsF3(message)) {
             CommandRepeatSearch(e, GetKeyState(VK_SHIFT) < 0);
             message->message = WM_NULL;
         } else if (message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {

@@ -84,6 +84,20 @@ enum ChangeKind : int32_t {
     ChangedView,         // the view shown or its options; the document is as it was
 };
 
+// A chunk dragged in the tree, from the tree's notice until the drop, Esc or
+// the right button: where it would land now, shown in the tree.
+struct TreeDrag {
+    bool Active;
+    int32_t Chunk;      // the chunk carried, with its subtree
+    int32_t Target;     // where it lands: place relative to target, -1 for nowhere
+    int32_t Place;      // a MovePlace
+    bool Copy;          // Ctrl is held: a copy goes there, the chunk stays
+    bool Allowed;       // the core takes it there
+    HTREEITEM Over;     // the item under the cursor, opened after a moment
+    DWORD OverSince;    // since when (GetTickCount)
+    HCURSOR CopyArrow;  // the arrow with a plus, made once
+};
+
 struct Editor;
 // The shell's step after every change (app/after_change.cpp), in this
 // order: the views (with chunk show selected, -1 for none), the header
@@ -127,6 +141,7 @@ struct Editor {
     RECT ComparePlace;
     const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
     AfterChangeHook AfterChange;
+    TreeDrag Drag;
 };
 
 // The editor whose main window is window (or nullptr).

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <string>
@@ -64,3 +65,20 @@ bool PutTextOnClipboard(Editor* e, const std::string& text);
 // The path of chunk (as Go To reads it) put there so; false for a chunk
 // that has no path, or after a message.
 bool CopyChunkPath(Editor* e, int32_t chunk);
+
+// Dragging a chunk in the tree, driven by the main window's messages: the
+// tree's begin-drag notice, the mouse moves and timer ticks while the main
+// window holds the mouse, the left button's release. Begin refuses (false)
+// a drag with identifiers hidden, as the other tree edits do. End gives the
+// mouse back and says where the chunk was let go; DropChunk then moves it
+// there, or copies it when Ctrl was held: where it stands now, or -1 when
+// nothing changed (refused, or dropped where it stood).
+bool BeginTreeDrag(Editor* e, const NMTREEVIEWA* notice);
+void TrackTreeDrag(Editor* e);
+void TreeDragTick(Editor* e);
+TreeDrag EndTreeDrag(Editor* e);
+int32_t DropChunk(Editor* e, const TreeDrag& drop);
+void CancelTreeDrag(Editor* e);
+// A key while a chunk is dragged: Esc cancels, Ctrl switches between move
+// and copy. True when the key was the drag's (it must then go no further).
+bool TreeDragKey(Editor* e, const MSG* message);
