@@ -13,9 +13,9 @@
 #include "clipboard_block.h"
 #include "dtb_kit.h"
 #include "find_replace.h"
-#include "find_replace.h"
 #include "journal.h"
 #include "tree_edit.h"
+#include "tree_move.h"
 #include "tree_shape.h"
 
 namespace {
@@ -191,6 +191,36 @@ void BM_UndoRedo_Remove100k(benchmark::State& st) {
     st.counters["journal MiB"] = static_cast<double>(doc->History.Bytes) / 1048576.0;
 }
 
+// Move (arg 0) of a node with its 100,001-chunk subtree past the other
+// 900,001 chunks of a 1,000,002-chunk table, or the Undo (arg 1) that takes
+// it back: the records rotate, and the journal notes where they went.
+void BM_MoveSubtree100k(benchmark::State& st) {
+    static Document* doc = [] {
+        DtbBuilder b = DtbBuilder().Top(2);
+        for (int32_t node = 0, items = 2500; node < 2; ++node, items = 22500) {
+            b.Node(16, static_cast<uint16_t>(items), node);
+            for (int32_t item = 0; item < items; ++item) {
+                b.Node(17, 39, item);
+                for (uint32_t k = 0; k < 39; ++k) b.Text(k % 3 ? 32 : 2, "some text");
+            }
+        }
+        return Loaded(b);
+    }();
+    const bool undo = st.range(0) == 1;
+    int32_t show = 0;
+    for (auto _ : st) {
+        if (undo) st.PauseTiming();
+        if (MoveSubtree(doc, 0, 100001, MoveAfter) != 900001) std::abort();
+        if (undo)
+            st.ResumeTiming();
+        else
+            st.PauseTiming();
+        UndoChange(doc, &show);
+        if (!undo) st.ResumeTiming();
+    }
+    st.counters["journal bytes"] = static_cast<double>(doc->History.Bytes);
+}
+
 // 1,000 single inserts spread over the million-chunk table: what the journal
 // holds for them, against the table's own 24 MiB. They are undone afterwards.
 void BM_JournalOf1000Edits(benchmark::State& st) {
@@ -262,6 +292,7 @@ void BM_ReplaceAll_Integers(benchmark::State& st) {
 }  // namespace
 
 BENCHMARK(BM_UndoRedo_Remove100k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveSubtree100k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JournalOf1000Edits)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeShape)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeShape_HiddenIdentifiers)->Unit(benchmark::kMillisecond);
