@@ -65,6 +65,10 @@ TEST(TreeMove, PlacesAndRefusals) {
                      SiblingAfter(doc.get(), 2), SiblingAfter(doc.get(), 5), SiblingAfter(doc.get(), 3),
                      SiblingBefore(doc.get(), 0), SiblingAfter(doc.get(), 7)),
               "-1 -1 0 5 -1 -1 -1 -1");
+    // A copy may go inside its own subtree, and a name may be copied; a place is refused as for a move.
+    EXPECT_EQ(Joined(!WhyNotCopy(doc.get(), 2, 2, MoveLastChild), !WhyNotCopy(doc.get(), 3, 0, MoveAfter),
+                     std::string(WhyNotCopy(doc.get(), 6, 3, MoveBefore))),
+              "1 1 A node's name stays its first child: nothing can go before it.");
 }
 
 // Random moves and copies on random trees: the counts always agree with the table, a move costs the history a few
