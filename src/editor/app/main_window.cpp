@@ -166,16 +166,9 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandCopyPath(e);
     case IDM_COPY_VALUE:
         return CommandCopyValue(e);
-    case IDM_RECENT_FIRST + 0:
-    case IDM_RECENT_FIRST + 1:
-    case IDM_RECENT_FIRST + 2:
-    case IDM_RECENT_FIRST + 3:
-    case IDM_RECENT_FIRST + 4:
-    case IDM_RECENT_FIRST + 5:
-    case IDM_RECENT_FIRST + 6:
-    case IDM_RECENT_FIRST + 7:
-        return CommandOpenRecent(e, LOWORD(wParam) - IDM_RECENT_FIRST);
     default:
+        if (LOWORD(wParam) >= IDM_RECENT_FIRST && LOWORD(wParam) < IDM_RECENT_FIRST + kRecentCount)
+            CommandOpenRecent(e, LOWORD(wParam) - IDM_RECENT_FIRST);
         return;
     }
 }
@@ -211,6 +204,17 @@ LRESULT TreeNotice(Editor* e, const NMHDR* header) {
     }
 }
 
+// While a chunk is dragged the main window holds the mouse: its moves and
+// the timer's ticks show the drop place, the left button drops, the right
+// button or a lost capture cancels.
+void TreeDragMessage(Editor* e, UINT message) {
+    if (!e->Drag.Active) return;
+    if (message == WM_MOUSEMOVE) TrackTreeDrag(e);
+    if (message == WM_TIMER) TreeDragTick(e);
+    if (message == WM_LBUTTONUP) CommandTreeDrop(e);
+    if (message == WM_RBUTTONDOWN || message == WM_CAPTURECHANGED) CancelTreeDrag(e);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -240,19 +244,12 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kOpenStartFile:
         CommandOpenPath(e, e->StartFile);
         return TRUE;
-    // While a chunk is dragged the main window holds the mouse.
     case WM_MOUSEMOVE:
-        TrackTreeDrag(e);
-        return TRUE;
     case WM_LBUTTONUP:
-        if (e->Drag.Active) CommandTreeDrop(e);
-        return TRUE;
     case WM_RBUTTONDOWN:
     case WM_CAPTURECHANGED:
-        CancelTreeDrag(e);
-        return TRUE;
     case WM_TIMER:
-        TreeDragTick(e);
+        TreeDragMessage(e, message);
         return TRUE;
     case WM_NOTIFY:
         return SetDlgMsgResult(
