@@ -162,7 +162,7 @@ enum {
 };
 struct Pass {
     double Ms[kFigureCount];
-    size_t Memory;
+    double Memory;  // may be below 0: a file smaller than the last one's freed blocks
     int32_t Chunks;
     bool Found;
 };
@@ -172,7 +172,7 @@ Pass Measure(Editor* e) {
     Settle();
     size_t before = CommittedBytes();
     p.Ms[kTreeOpen] = Time([] { Command(IDM_OPEN); });
-    p.Memory = CommittedBytes() - before;
+    p.Memory = static_cast<double>(CommittedBytes()) - static_cast<double>(before);
     p.Chunks = e->Doc.ChunkCount;
     TimeEdits(e, &p.Ms[kTreeInsert], &p.Ms[kTreeRemove], &p.Ms[kTreeUndo], &p.Ms[kTreeRedo]);
     p.Ms[kTreeFind] = Time([] { Command(IDM_FIND); });
@@ -223,9 +223,9 @@ void Run(Editor* e, const char* name, int32_t chunks, int depth, bool wide) {
         "| %s | %d | %.1f | %.1f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f | %.0f / %.0f "
         "| %.0f / %.0f%s | %.0f / %.0f |\n",
         name, passes[0].Chunks, static_cast<double>(size.QuadPart) / 1048576.0,
-        static_cast<double>(passes[0].Memory) / static_cast<double>(size.QuadPart), ms[kTreeOpen], ms[kListOpen],
-        ms[kTreeInsert], ms[kListInsert], ms[kTreeRemove], ms[kListRemove], ms[kTreeUndo], ms[kListUndo], ms[kTreeRedo],
-        ms[kListRedo], ms[kTreeFind], ms[kListFind], found ? "" : " (missed)", ms[kToList], ms[kToTree]);
+        passes[0].Memory / static_cast<double>(size.QuadPart), ms[kTreeOpen], ms[kListOpen], ms[kTreeInsert],
+        ms[kListInsert], ms[kTreeRemove], ms[kListRemove], ms[kTreeUndo], ms[kListUndo], ms[kTreeRedo], ms[kListRedo],
+        ms[kTreeFind], ms[kListFind], found ? "" : " (missed)", ms[kToList], ms[kToTree]);
     std::fflush(stdout);
 }
 
