@@ -92,6 +92,9 @@ struct Editor;
 // views and dialogs that change the document end through it, never
 // refreshing or emptying any of these themselves.
 typedef void (*AfterChangeHook)(Editor* e, ChangeKind what, int32_t show);
+// Open of a file named elsewhere (app/commands.cpp): unsaved changes are
+// offered for saving first, and a cancel leaves the document as it was.
+typedef void (*OpenPathHook)(Editor* e, const char* path);
 
 struct Editor {
     Document Doc;
@@ -127,6 +130,7 @@ struct Editor {
     RECT ComparePlace;
     const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
     AfterChangeHook AfterChange;
+    OpenPathHook OpenPath;
 };
 
 // The editor whose main window is window (or nullptr).
