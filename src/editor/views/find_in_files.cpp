@@ -279,11 +279,12 @@ void BrowseForFolder(FindReplaceDialog* d) {
         return 0;
     };
     browse.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the picker's new style is made of COM objects
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
-    if (!chosen) return;
     char folder[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, folder)) SetDlgItemTextA(d->Window, IDC_FILES_FOLDER, folder);
+    if (chosen && SHGetPathFromIDListA(chosen, folder)) SetDlgItemTextA(d->Window, IDC_FILES_FOLDER, folder);
     CoTaskMemFree(chosen);
+    if (SUCCEEDED(com)) CoUninitialize();
 }
 
 void FindAllInFiles(FindReplaceDialog* d) {
