@@ -1,4 +1,3 @@
-// The search over files and the folder walk that finds them, on real files.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -8,7 +8,6 @@
 #include "base/window_place.h"
 #include "chunk_types.h"
 #include "find_dialog.h"
-#include "find_in_files.h"
 #include "find_replace.h"
 #include "tree_edit.h"
 #include "views.h"

@@ -73,6 +73,39 @@ Finder* StartFindAction(FindReplaceDialog* d, const std::string& pattern);
 // main window closed to commands; or all back as they were.
 void ShowWalkControls(FindReplaceDialog* d, bool walking);
 
+// "Files in folder", the third scope (find_in_files.cpp): the core's search
+// over files on a thread of its own, so that the dialog repaints, moves and
+// hears Stop while it runs; the thread posts to the dialog, and its lines
+// are listed as they come. The file open in the editor is never written
+// behind its back: a replace changes it in the editor, as one change.
+// Posted by a run's thread to the dialog: more lines or files done, and the end.
+const UINT kFilesProgressMessage = WM_APP + 40;
+const UINT kFilesEndedMessage = WM_APP + 41;
+
+// The folder, pattern and subfolder boxes as the user left them last (with
+// the recent files, per user), and the controls that fit the scope chosen.
+void InitFilesScope(FindReplaceDialog* d);
+bool FilesScopeChosen(const FindReplaceDialog* d);
+void ShowScopeControls(FindReplaceDialog* d);
+// The "..." button: the folder picker, on the folder typed.
+void BrowseForFolder(FindReplaceDialog* d);
+
+void FindAllInFiles(FindReplaceDialog* d);
+void ReplaceAllInFiles(FindReplaceDialog* d);
+// Stop or Esc: the run ends at the next file boundary.
+void StopFilesRun(FindReplaceDialog* d);
+// The run's messages to the dialog.
+void TakeFilesMessage(FindReplaceDialog* d, UINT message);
+// The dialog goes: the run is stopped and waited for.
+void EndFilesRun(FindReplaceDialog* d);
+
+// The list of the lines (files_found.cpp).
+void InitFilesList(FindReplaceDialog* d);
+void ShowFilesLines(FindReplaceDialog* d, size_t lines);
+LRESULT FilesListNotice(FindReplaceDialog* d, const NMHDR* header);
+// Enter on the list: its selected line's file opened and chunk selected.
+void ActivateSelectedFileLine(FindReplaceDialog* d);
+
 // Find All's list.
 void InitFoundList(FindReplaceDialog* d);
 // Shows d->Found afresh, paths from a new index; false when memory ran out.

@@ -1,9 +1,6 @@
-// "Files in folder", the third scope of the Find and Replace dialog: the
-// core's search over files (files_search.h) on a thread of its own, so that
-// the dialog repaints, moves and hears Stop while it runs. The thread posts
-// to the dialog; its lines are listed as they come. The file open in the
-// editor is never written behind its back: a replace changes it in the
-// editor, as one change Undo takes back.
+// The record of a run over the files of a folder (find_dialog.h has the
+// scope's entry points), shared by the run and its list: what the run's
+// thread fills and the dialog's thread shows.
 #pragma once
 
 #include <windows.h>
@@ -18,10 +15,6 @@
 #include "files_search.h"
 #include "find_dialog.h"
 #include "folder_walk.h"
-
-// Posted by a run's thread to the dialog: more lines or files done, and the end.
-const UINT kFilesProgressMessage = WM_APP + 40;
-const UINT kFilesEndedMessage = WM_APP + 41;
 
 enum FilesPhase : int32_t { FilesFinding, FilesCounting, FilesReplacing };
 
@@ -64,28 +57,6 @@ struct FilesRun {
     int32_t InEditor = 0;      // replacing: values replaced in the editor's file, -1 when it refused
 };
 
-// The folder, pattern and subfolder boxes as the user left them last (with
-// the recent files, per user), and the controls that fit the scope chosen.
-void InitFilesScope(FindReplaceDialog* d);
-bool FilesScopeChosen(const FindReplaceDialog* d);
-void ShowScopeControls(FindReplaceDialog* d);
-// The "..." button: the folder picker, on the folder typed.
-void BrowseForFolder(FindReplaceDialog* d);
-
-void FindAllInFiles(FindReplaceDialog* d);
-void ReplaceAllInFiles(FindReplaceDialog* d);
-// Stop or Esc: the run ends at the next file boundary.
-void StopFilesRun(FindReplaceDialog* d);
-// The run's messages to the dialog.
-void TakeFilesMessage(FindReplaceDialog* d, UINT message);
-// The dialog goes: the run is stopped and waited for.
-void EndFilesRun(FindReplaceDialog* d);
-
-// The list of the lines (files_found.cpp).
-void InitFilesList(FindReplaceDialog* d);
-void ShowFilesLines(FindReplaceDialog* d, size_t lines);
-LRESULT FilesListNotice(FindReplaceDialog* d, const NMHDR* header);
-// Enter on the list: its selected line's file opened and chunk selected.
-void ActivateSelectedFileLine(FindReplaceDialog* d);
+// The list's lines (files_found.cpp).
 // The lines of one file's outcome, for the run's thread.
 void AddFileLines(FilesRun* r, const FileOutcome& o, uint32_t file);
