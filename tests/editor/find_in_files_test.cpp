@@ -48,8 +48,11 @@ TEST_F(FindInFiles, FindAllListsMatchesInEveryFileAndOpensTheOneChosen) {
     WriteFile("sub\\deep\\c.dtb", Texts({"sky", "no"}));
     WriteFile("bad.dtb", {'a', 'b'});
     WriteFile("sky.txt", TestFile());
-    Search("sky");
+    SetFocus(Control(IDC_CHUNK_TREE));
+    PressKeys({VK_CONTROL, VK_SHIFT, 'F'});
+    ASSERT_TRUE(PumpUntil([&] { return e.FindDialog && IsWindowVisible(e.FindDialog); }));
     EXPECT_EQ(IsDlgButtonChecked(e.FindDialog, IDC_SCOPE_FILES), BST_CHECKED);
+    Search("sky");
     Run(IDC_FIND_ALL);
     const std::vector<std::string> all = {
         "a.dtb|6|File Ref(0x21)|data\\sky.dds", "bad.dtb|(not read or not changed)||Could not read key from file (0)",
@@ -65,6 +68,10 @@ TEST_F(FindInFiles, FindAllListsMatchesInEveryFileAndOpensTheOneChosen) {
     DoubleClickLine(In(IDC_FILES_RESULTS), 2), Pump();
     EXPECT_EQ(Joined(std::string(e.Doc.FileName), SelectedChunk()), folder + "\\sub\\b.DTB 14");
     EXPECT_EQ(Lines(), all) << "opening a file emptied the list";
+    ListView_SetItemState(In(IDC_FILES_RESULTS), 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(In(IDC_FILES_RESULTS));
+    PostMessageA(In(IDC_FILES_RESULTS), WM_KEYDOWN, VK_RETURN, 0), Pump();
+    EXPECT_EQ(Joined(std::string(e.Doc.FileName), SelectedChunk()), folder + "\\sub\\deep\\c.dtb 0");
 
     Tick(IDC_FILES_SUBFOLDERS, false);
     Run(IDC_FIND_ALL);
