@@ -167,7 +167,7 @@ std::string Plural(int64_t n, const char* one, const char* many) {
 
 // "Stopped after 40 of 100 files: " when a stop ended the run early.
 std::string StoppedPrefix(const FilesRun* r) {
-    if (r->Done >= r->Names.size() && r->Walked) return "";
+    if (!r->Stop || (r->Done >= r->Names.size() && r->Walked)) return "";
     return "Stopped after " + std::to_string(r->Done) + " of " + Plural(r->Names.size(), "file", "files") + ": ";
 }
 
@@ -219,7 +219,7 @@ void AskToReplace(FindReplaceDialog* d, FilesRun* r) {
     int64_t values = r->Matches + inEditor;
     size_t files = r->Matched + (inEditor > 0);
     if (r->Stop || values == 0) {
-        SetFindStatus(d, (StoppedPrefix(r) + "nothing was replaced.").c_str());
+        SetFindStatus(d, r->Stop ? "Stopped: nothing was replaced." : "Nothing matches: nothing was replaced.");
         return;
     }
     std::string question =
