@@ -123,6 +123,7 @@ struct Editor {
     // hides it, so that it opens again as it was left for the rest of the run.
     HWND FindDialog;
     HWND CompareWindow;  // the modeless Compare window while it is open, else nullptr
+    OpenPathHook OpenPath;
     SearchKind LastSearch;
     // Where the user last left Go To and the Compare window (and the
     // Compare window's size), for the rest of the run; empty until then.
@@ -130,7 +131,6 @@ struct Editor {
     RECT ComparePlace;
     const char* StartFile;  // the file named on the command line, opened once the window is up; or nullptr
     AfterChangeHook AfterChange;
-    OpenPathHook OpenPath;
 };
 
 // The editor whose main window is window (or nullptr).
