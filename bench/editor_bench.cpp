@@ -1,7 +1,8 @@
 // How long the editor's views take on large documents, under the real
 // controls: opening and showing a file, one edit's refresh, a Find that
 // lands deep in the tree, and switching views, in the tree and in the list.
-// Run with scripts/bench-editor.sh; it prints a Markdown table.
+// Run with scripts/bench-editor.sh; it prints a Markdown table. With
+// "files FOLDER", Find All and Replace All in the folder's files instead.
 #include <windows.h>
 #include <psapi.h>
 
@@ -229,6 +230,37 @@ void Run(Editor* e, const char* name, int32_t chunks, int depth, bool wide) {
     std::fflush(stdout);
 }
 
+// Find All and Replace All in files through the dialog, over every DTB file
+// of a folder (scripts/bench-files.sh makes them): until each run has ended
+// and its list or summary is shown.
+double RunInFiles(HWND dialog, int button) {
+    return Time([&] {
+        SendDlgItemMessageA(dialog, button, BM_CLICK, 0, 0);
+        for (FindReplaceDialog* d = FindDialogOf(dialog); d->Busy;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            Settle();
+        }
+    });
+}
+
+void RunFilesBench(Editor* e, const char* folder) {
+    Command(IDM_FIND_IN_FILES);
+    HWND dialog = e->FindDialog;
+    SetDlgItemTextA(dialog, IDC_FILES_FOLDER, folder);
+    SetDlgItemTextA(dialog, IDC_FILES_PATTERN, "*.dtb");
+    CheckDlgButton(dialog, IDC_FILES_SUBFOLDERS, BST_UNCHECKED);
+    char status[256];
+    const char* steps[][3] = {{"find", "lava", ""}, {"replace", "lava", "magma"}, {"replace back", "magma", "lava"}};
+    for (const auto& step : steps) {
+        SetDlgItemTextA(dialog, IDC_FIND_WHAT, step[1]);
+        SetDlgItemTextA(dialog, IDC_REPLACE_WITH, step[2]);
+        double ms = RunInFiles(dialog, *step[2] ? IDC_REPLACE_ALL : IDC_FIND_ALL);
+        GetDlgItemTextA(dialog, IDC_FIND_STATUS, status, sizeof status);
+        std::printf("editor %s: %.2f s, %s\n", step[0], ms / 1000.0, status);
+        std::fflush(stdout);
+    }
+}
+
 // Find and Replace on a file of a million matches: a thousand nodes of a
 // thousand texts each. Find All until its list is filled and painted, then
 // Replace All of every one with the views refreshed, and its Undo.
@@ -331,6 +363,12 @@ int main(int argc, char** argv) {
     if (!g_window) return 1;
     ShowWindow(g_window, SW_SHOW);
     Settle();
+    if (argc > 2 && !std::strcmp(argv[1], "files")) {
+        RunFilesBench(&editor, argv[2]);
+        DestroyWindow(g_window);
+        EndEditor(&editor);
+        return 0;
+    }
 
     std::printf(
         "Milliseconds, tree / list. Memory: the editor's growth on opening, as a multiple of the file's size.\n\n");

@@ -73,7 +73,9 @@ void EmptyFolder(const std::string& folder) {
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
         std::string file = folder + "\\" + found.cFileName;
         SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file.c_str());
+        bool subfolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.';
+        if (subfolder) EmptyFolder(file);
+        subfolder ? RemoveDirectoryA(file.c_str()) : DeleteFileA(file.c_str());
     }
     FindClose(search);
 }

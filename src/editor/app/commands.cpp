@@ -222,6 +222,7 @@ void CommandGoTo(Editor* e) {
 }
 
 void CommandFindReplace(Editor* e) { OpenFindDialog(e); }
+void CommandFindInFiles(Editor* e) { OpenFindInFiles(e); }
 
 // The document is compared as the user sees it, the Data box's edit too.
 void CommandCompareWith(Editor* e) {

@@ -66,4 +66,5 @@ void CommandCopyValue(Editor* e);
 void CommandGoTo(Editor* e);
 // Opens the modeless Find and Replace dialog, or brings it forward.
 void CommandFindReplace(Editor* e);
+void CommandFindInFiles(Editor* e);  // the dialog, on its scope "Files in folder"
 void CommandCompareWith(Editor* e);

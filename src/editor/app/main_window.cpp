@@ -155,6 +155,8 @@ void DispatchCommand(Editor* e, WPARAM wParam) {
         return CommandGoTo(e);
     case IDM_FIND_REPLACE:
         return CommandFindReplace(e);
+    case IDM_FIND_IN_FILES:
+        return CommandFindInFiles(e);
     case IDM_COMPARE_WITH:
         return CommandCompareWith(e);
     case IDM_MOVE_UP:

@@ -1,6 +1,8 @@
 // Start and end of the editor: its record, its document and memory, the shortcut hook, the clipboard format.
 #include "shell.h"
 
+#include "commands.h"
+
 #include "document.h"
 #include "views/views.h"
 
@@ -16,6 +18,7 @@ bool StartEditor(Editor* e, HINSTANCE instance, const UserSeams& user, const Blo
     e->Doc.Confirm = ConfirmWithUser;
     e->Doc.ConfirmContext = e;
     e->AfterChange = AfterChange;
+    e->OpenPath = CommandOpenPath;
     e->CurrentChunk = e->PaneChunk = -1;
     // Its message has been shown (no main window owns it yet); every part of
     // the editor takes the table and the pool as given, so the run ends here.

@@ -106,6 +106,9 @@ struct Editor;
 // views and dialogs that change the document end through it, never
 // refreshing or emptying any of these themselves.
 typedef void (*AfterChangeHook)(Editor* e, ChangeKind what, int32_t show);
+// Open of a file named elsewhere (app/commands.cpp): unsaved changes are
+// offered for saving first, and a cancel leaves the document as it was.
+typedef void (*OpenPathHook)(Editor* e, const char* path);
 
 struct Editor {
     Document Doc;
@@ -134,6 +137,7 @@ struct Editor {
     // hides it, so that it opens again as it was left for the rest of the run.
     HWND FindDialog;
     HWND CompareWindow;  // the modeless Compare window while it is open, else nullptr
+    OpenPathHook OpenPath;
     SearchKind LastSearch;
     // Where the user last left Go To and the Compare window (and the
     // Compare window's size), for the rest of the run; empty until then.

@@ -34,38 +34,11 @@ const struct {
 
 bool Ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-std::string BoxText(HWND dialog, int id) {
-    HWND box = GetDlgItem(dialog, id);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(box, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
-// The status line describes the document as it is now: any change to it
-// empties the line (ForgetStaleMatches).
-void SetStatus(FindReplaceDialog* d, const char* text) {
-    SetDlgItemTextA(d->Window, IDC_FIND_STATUS, text);
-    d->StatusAt = d->E->Doc.History.Changes;
-}
-
 std::string ItemText(HWND box, LRESULT k) {
     std::string text(static_cast<size_t>(SendMessageA(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(k), 0)) + 1, '\0');
     text.resize(static_cast<size_t>(
         SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
-}
-
-// A text just searched for or put in goes first in its box's drop-down
-// list, once, and the oldest beyond the last few goes.
-void Remember(HWND dialog, int id, const std::string& text) {
-    if (text.empty()) return;
-    HWND box = GetDlgItem(dialog, id);
-    for (LRESULT k = SendMessageA(box, CB_GETCOUNT, 0, 0) - 1; k >= 0; --k)
-        if (ItemText(box, k) == text) SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(k), 0);
-    SendMessageA(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    for (LRESULT n = SendMessageA(box, CB_GETCOUNT, 0, 0); n > kRemembered; --n)
-        SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(n - 1), 0);
-    SetWindowTextA(box, text.c_str());  // a deleted item may have taken the box's text along
 }
 
 // The chunk the user has selected in the main window: the pane's.
@@ -87,53 +60,6 @@ void ChooseSubtree(FindReplaceDialog* d) {
     bool inside = d->ScopeRoot >= 0 && d->ScopeRoot < doc->ChunkCount && selected >= d->ScopeRoot &&
                   selected < SubtreeEnd(doc, d->ScopeRoot);
     if (!inside) d->ScopeRoot = selected;
-}
-
-// The options as the controls show them; pattern holds the text they point at.
-FindOptions ReadOptions(FindReplaceDialog* d, const std::string& pattern) {
-    HWND w = d->Window;
-    FindOptions options;
-    options.Pattern = pattern.c_str();
-    options.LookIn = 0;
-    for (const auto& box : kLookBoxes)
-        if (Ticked(w, box.Id)) options.LookIn |= box.Look;
-    LRESULT type = SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETCURSEL, 0, 0);
-    options.Type =
-        type > 0 ? SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETITEMDATA, static_cast<WPARAM>(type), 0) : kAnyType;
-    options.MatchCase = Ticked(w, IDC_MATCH_CASE);
-    options.WholeValue = Ticked(w, IDC_WHOLE_VALUE);
-    options.Regex = Ticked(w, IDC_REGULAR_EXPRESSION);
-    options.Fold = &d->E->Fold;  // letters fold as the search box folds them
-    if (Ticked(w, IDC_SCOPE_SUBTREE)) {
-        ChooseSubtree(d);
-        options.First = d->ScopeRoot < 0 ? 0 : d->ScopeRoot;
-        options.End = d->ScopeRoot < 0 ? 0 : SubtreeEnd(&d->E->Doc, d->ScopeRoot);
-    }
-    return options;
-}
-
-// Every action first stores what is typed in the Data box, so that it
-// searches and replaces what the user sees; a refused value stops it.
-Finder* StartAction(FindReplaceDialog* d, const std::string& pattern) {
-    Editor* e = d->E;
-    bool committed = ApplyDetailEdit(e);
-    e->AfterChange(e, ChangedTyped, -1);
-    if (!committed) return nullptr;
-    SetStatus(d, "");
-    e->LastSearch = SearchedDialog;
-    Remember(d->Window, IDC_FIND_WHAT, pattern);
-    return MakeFinder(&e->Doc, ReadOptions(d, pattern));
-}
-
-// The walk's controls: Stop and the bar in, the buttons that start another
-// walk out, and the main window closed to edits, or all back as they were.
-void ShowWalkControls(FindReplaceDialog* d, bool walking) {
-    static const int kStarters[] = {IDC_FIND_NEXT, IDC_FIND_PREVIOUS, IDC_FIND_ALL, IDC_REPLACE, IDC_REPLACE_ALL};
-    for (int id : kStarters) EnableWindow(GetDlgItem(d->Window, id), !walking);
-    ShowWindow(GetDlgItem(d->Window, IDC_FIND_STOP), walking ? SW_SHOW : SW_HIDE);
-    ShowWindow(GetDlgItem(d->Window, IDC_FIND_PROGRESS), walking ? SW_SHOW : SW_HIDE);
-    EnableWindow(d->E->Window, !walking);
-    if (walking) SetFocus(GetDlgItem(d->Window, IDC_FIND_STOP));  // afterwards KeepKeys puts it back
 }
 
 // The core's progress hook: quiet for the first moments, then the bar,
@@ -182,14 +108,14 @@ void EndWalk(FindReplaceDialog* d) {
 }
 
 void FindOnce(FindReplaceDialog* d, bool backwards) {
-    std::string pattern = BoxText(d->Window, IDC_FIND_WHAT);
-    Finder* finder = StartAction(d, pattern);
+    std::string pattern = DialogText(d->Window, IDC_FIND_WHAT);
+    Finder* finder = StartFindAction(d, pattern);
     if (!finder) return;
     bool wrapped = false;
     int32_t found = FindNextMatch(finder, &d->E->Doc, SearchFrom(d), backwards, &wrapped);
     FreeFinder(finder);
     if (found < 0) {
-        SetStatus(d, "Nothing matches.");
+        SetFindStatus(d, "Nothing matches.");
         return;
     }
     d->LastFound = found;
@@ -201,12 +127,12 @@ void FindOnce(FindReplaceDialog* d, bool backwards) {
                       backwards ? "Passed the start of the %s; continued from the end."
                                 : "Passed the end of the %s; continued from the start.",
                       where);
-    SetStatus(d, note);
+    SetFindStatus(d, note);
 }
 
 void FindAll(FindReplaceDialog* d) {
-    std::string pattern = BoxText(d->Window, IDC_FIND_WHAT);
-    Finder* finder = StartAction(d, pattern);
+    std::string pattern = DialogText(d->Window, IDC_FIND_WHAT);
+    Finder* finder = StartFindAction(d, pattern);
     if (!finder) return;
     ClearFoundList(d);
     WalkResult result = FindAllMatches(finder, &d->E->Doc, &d->Found, BeginWalk(d));
@@ -214,51 +140,51 @@ void FindAll(FindReplaceDialog* d) {
     EndWalk(d);
     if (result != WalkDone || !ShowFoundList(d)) {
         ClearFoundList(d);
-        SetStatus(d, result == WalkStopped ? "Stopped." : "");
+        SetFindStatus(d, result == WalkStopped ? "Stopped." : "");
         return;
     }
     char status[64];
     std::snprintf(status, sizeof status, d->Found.size() == 1 ? "%zu match." : "%zu matches.", d->Found.size());
-    SetStatus(d, status);
+    SetFindStatus(d, status);
 }
 
 void Replace(FindReplaceDialog* d) {
-    std::string pattern = BoxText(d->Window, IDC_FIND_WHAT), with = BoxText(d->Window, IDC_REPLACE_WITH);
-    Finder* finder = StartAction(d, pattern);
+    std::string pattern = DialogText(d->Window, IDC_FIND_WHAT), with = DialogText(d->Window, IDC_REPLACE_WITH);
+    Finder* finder = StartFindAction(d, pattern);
     if (!finder) return;
-    Remember(d->Window, IDC_REPLACE_WITH, with);
+    RememberText(d->Window, IDC_REPLACE_WITH, with);
     int32_t chunk = SearchFrom(d), replaced = 0;
-    FindOptions options = ReadOptions(d, pattern);
+    FindOptions options = ReadFindOptions(d, pattern);
     bool inScope = chunk >= options.First && (options.End < 0 || chunk < options.End);
     bool matches = chunk >= 0 && inScope && ChunkMatches(finder, &d->E->Doc, chunk);
     WalkResult result = matches ? ReplaceInChunk(finder, &d->E->Doc, chunk, with.c_str(), &replaced) : WalkDone;
     FreeFinder(finder);
-    if (result == WalkDeclined) SetStatus(d, "Nothing was replaced.");
+    if (result == WalkDeclined) SetFindStatus(d, "Nothing was replaced.");
     if (result != WalkDone) return;  // a refusal has been told
     if (replaced) {
         d->E->AfterChange(d->E, ChangedValue, chunk);
         d->LastFound = chunk;
     }
     FindOnce(d, false);
-    if (replaced && BoxText(d->Window, IDC_FIND_STATUS).empty()) SetStatus(d, "1 value replaced.");
+    if (replaced && DialogText(d->Window, IDC_FIND_STATUS).empty()) SetFindStatus(d, "1 value replaced.");
 }
 
 void ReplaceAll(FindReplaceDialog* d) {
-    std::string pattern = BoxText(d->Window, IDC_FIND_WHAT), with = BoxText(d->Window, IDC_REPLACE_WITH);
-    Finder* finder = StartAction(d, pattern);
+    std::string pattern = DialogText(d->Window, IDC_FIND_WHAT), with = DialogText(d->Window, IDC_REPLACE_WITH);
+    Finder* finder = StartFindAction(d, pattern);
     if (!finder) return;
-    Remember(d->Window, IDC_REPLACE_WITH, with);
+    RememberText(d->Window, IDC_REPLACE_WITH, with);
     int32_t replaced = 0;
     WalkResult result = ReplaceAllMatches(finder, &d->E->Doc, with.c_str(), &replaced, BeginWalk(d));
     FreeFinder(finder);
     EndWalk(d);
-    if (result == WalkStopped) SetStatus(d, "Stopped: nothing was replaced.");
-    if (result == WalkDeclined) SetStatus(d, "Nothing was replaced.");
+    if (result == WalkStopped) SetFindStatus(d, "Stopped: nothing was replaced.");
+    if (result == WalkDeclined) SetFindStatus(d, "Nothing was replaced.");
     if (result != WalkDone) return;
     if (replaced > 0) d->E->AfterChange(d->E, ChangedValues, SelectionOf(d->E));
     char status[64];
     std::snprintf(status, sizeof status, replaced == 1 ? "%d value replaced." : "%d values replaced.", replaced);
-    SetStatus(d, status);
+    SetFindStatus(d, status);
 }
 
 BOOL InitFindDialog(HWND dialog, Editor* e) {
@@ -283,6 +209,7 @@ BOOL InitFindDialog(HWND dialog, Editor* e) {
     }
     SendMessageA(types, CB_SETCURSEL, 0, 0);
     InitFoundList(d);
+    InitFilesScope(d);
     return TRUE;
 }
 
@@ -297,7 +224,7 @@ void Activate(FindReplaceDialog* d, int32_t chunk) {
 // found goes, as it would go stale unseen.
 void HideFindDialog(FindReplaceDialog* d) {
     ClearFoundList(d);
-    SetStatus(d, "");
+    SetFindStatus(d, "");
     bool active = GetActiveWindow() == d->Window;
     ShowWindow(d->Window, SW_HIDE);
     if (active) SetActiveWindow(d->E->Window);
@@ -307,9 +234,11 @@ void HideFindDialog(FindReplaceDialog* d) {
 void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
     if (d->Busy) {  // a walk is under way: only Stop and Esc are heard
         if (id == IDC_FIND_STOP || id == IDCANCEL) d->StopAsked = true;
+        if (id == IDC_FIND_STOP || id == IDCANCEL) StopFilesRun(d);
         return;
     }
     KeepKeys keep(d->Window);
+    bool files = FilesScopeChosen(d);
     switch (id) {
     case IDOK:
     case IDC_FIND_NEXT:  // also Enter, as the default button: on a line of the results it goes to its chunk
@@ -318,15 +247,22 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
         return FindOnce(d, false);
     case IDC_FIND_PREVIOUS:
         return FindOnce(d, true);
-    case IDC_FIND_ALL:
-        return FindAll(d);
+    case IDC_FIND_ALL:  // also Enter, as the default button of the files' scope
+        if (files && code != 1 && GetFocus() == GetDlgItem(d->Window, IDC_FILES_RESULTS))
+            return ActivateSelectedFileLine(d);
+        return files ? FindAllInFiles(d) : FindAll(d);
     case IDC_REPLACE:
         return Replace(d);
     case IDC_REPLACE_ALL:
-        return ReplaceAll(d);
+        return files ? ReplaceAllInFiles(d) : ReplaceAll(d);
     case IDC_SCOPE_SUBTREE:
         d->ScopeRoot = SelectionOf(d->E);
-        return;
+        return ShowScopeControls(d);
+    case IDC_SCOPE_DOCUMENT:
+    case IDC_SCOPE_FILES:
+        return ShowScopeControls(d);
+    case IDC_FILES_BROWSE:
+        return BrowseForFolder(d);
     case IDCANCEL:
         HideFindDialog(d);
         return;
@@ -336,6 +272,80 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
 }
 
 }  // namespace
+
+std::string DialogText(HWND dialog, int id) {
+    HWND box = GetDlgItem(dialog, id);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(box, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// The status line describes the document as it is now: any change to it
+// empties the line (ForgetStaleMatches).
+void SetFindStatus(FindReplaceDialog* d, const char* text) {
+    SetDlgItemTextA(d->Window, IDC_FIND_STATUS, text);
+    d->StatusAt = d->E->Doc.History.Changes;
+}
+
+// A text just searched for or put in goes first in its box's drop-down
+// list, once, and the oldest beyond the last few goes.
+void RememberText(HWND dialog, int id, const std::string& text) {
+    if (text.empty()) return;
+    HWND box = GetDlgItem(dialog, id);
+    for (LRESULT k = SendMessageA(box, CB_GETCOUNT, 0, 0) - 1; k >= 0; --k)
+        if (ItemText(box, k) == text) SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(k), 0);
+    SendMessageA(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (LRESULT n = SendMessageA(box, CB_GETCOUNT, 0, 0); n > kRemembered; --n)
+        SendMessageA(box, CB_DELETESTRING, static_cast<WPARAM>(n - 1), 0);
+    SetWindowTextA(box, text.c_str());  // a deleted item may have taken the box's text along
+}
+
+// The options as the controls show them; pattern holds the text they point at.
+FindOptions ReadFindOptions(FindReplaceDialog* d, const std::string& pattern) {
+    HWND w = d->Window;
+    FindOptions options;
+    options.Pattern = pattern.c_str();
+    options.LookIn = 0;
+    for (const auto& box : kLookBoxes)
+        if (Ticked(w, box.Id)) options.LookIn |= box.Look;
+    LRESULT type = SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETCURSEL, 0, 0);
+    options.Type =
+        type > 0 ? SendDlgItemMessageA(w, IDC_FIND_TYPE, CB_GETITEMDATA, static_cast<WPARAM>(type), 0) : kAnyType;
+    options.MatchCase = Ticked(w, IDC_MATCH_CASE);
+    options.WholeValue = Ticked(w, IDC_WHOLE_VALUE);
+    options.Regex = Ticked(w, IDC_REGULAR_EXPRESSION);
+    options.Fold = &d->E->Fold;  // letters fold as the search box folds them
+    if (Ticked(w, IDC_SCOPE_SUBTREE)) {
+        ChooseSubtree(d);
+        options.First = d->ScopeRoot < 0 ? 0 : d->ScopeRoot;
+        options.End = d->ScopeRoot < 0 ? 0 : SubtreeEnd(&d->E->Doc, d->ScopeRoot);
+    }
+    return options;
+}
+
+// Every action first stores what is typed in the Data box, so that it
+// searches and replaces what the user sees; a refused value stops it.
+Finder* StartFindAction(FindReplaceDialog* d, const std::string& pattern) {
+    Editor* e = d->E;
+    bool committed = ApplyDetailEdit(e);
+    e->AfterChange(e, ChangedTyped, -1);
+    if (!committed) return nullptr;
+    SetFindStatus(d, "");
+    e->LastSearch = SearchedDialog;
+    RememberText(d->Window, IDC_FIND_WHAT, pattern);
+    return MakeFinder(&e->Doc, ReadFindOptions(d, pattern));
+}
+
+// The walk's controls: Stop and the bar in, the buttons that start another
+// walk out, and the main window closed to edits, or all back as they were.
+void ShowWalkControls(FindReplaceDialog* d, bool walking) {
+    static const int kStarters[] = {IDC_FIND_NEXT, IDC_FIND_PREVIOUS, IDC_FIND_ALL, IDC_REPLACE, IDC_REPLACE_ALL};
+    for (int id : kStarters) EnableWindow(GetDlgItem(d->Window, id), !walking);
+    ShowWindow(GetDlgItem(d->Window, IDC_FIND_STOP), walking ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(d->Window, IDC_FIND_PROGRESS), walking ? SW_SHOW : SW_HIDE);
+    EnableWindow(d->E->Window, !walking);
+    if (walking) SetFocus(GetDlgItem(d->Window, IDC_FIND_STOP));  // afterwards KeepKeys puts it back
+}
 
 FindReplaceDialog* FindDialogOf(HWND window) {
     if (!window || GetWindowLongPtrA(window, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(FindDialogProc))
@@ -354,8 +364,16 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         DispatchFindCommand(d, IDCANCEL, 0);
         return TRUE;
+    case kFilesProgressMessage:
+    case kFilesEndedMessage:
+        TakeFilesMessage(d, message);
+        return TRUE;
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_FILES_RESULTS) {
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, FilesListNotice(d, header));
+            return TRUE;
+        }
         if (header->idFrom != IDC_FIND_RESULTS) return FALSE;
         int32_t chunk = -1;
         LRESULT result = FoundListNotice(d, header, &chunk);
@@ -367,6 +385,7 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     case WM_NCDESTROY:
+        EndFilesRun(d);
         ClearFoundList(d);
         if (d->E->FindDialog == dialog) d->E->FindDialog = nullptr;
         SetWindowLongPtrA(dialog, DWLP_USER, 0);
@@ -397,8 +416,18 @@ void ForgetStaleMatches(Editor* e, bool documentReplaced) {
     if (documentReplaced) {
         d->LastFound = d->ScopeRoot = -1;
     }
-    if (documentReplaced || d->StatusAt != e->Doc.History.Changes) SetStatus(d, "");
+    if (documentReplaced || d->StatusAt != e->Doc.History.Changes) SetFindStatus(d, "");
     if (!d->HasPaths || (!documentReplaced && d->FoundStep == e->Doc.History.Steps)) return;
     ClearFoundList(d);
-    SetStatus(d, "The document has changed: Find All lists the matches afresh.");
+    SetFindStatus(d, "The document has changed: Find All lists the matches afresh.");
+}
+
+void OpenFindInFiles(Editor* e) {
+    OpenFindDialog(e);
+    FindReplaceDialog* d = FindDialogOf(e->FindDialog);
+    if (!d || d->Busy) return;
+    CheckDlgButton(d->Window, IDC_SCOPE_DOCUMENT, BST_UNCHECKED);
+    CheckDlgButton(d->Window, IDC_SCOPE_SUBTREE, BST_UNCHECKED);
+    CheckDlgButton(d->Window, IDC_SCOPE_FILES, BST_CHECKED);
+    ShowScopeControls(d);
 }
