@@ -1,6 +1,5 @@
 // Reading a DTB file into the document: the key, then the deciphered header and chunks.
 #include <climits>
-#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -88,75 +87,41 @@ bool MakeRoom(Document* doc, int32_t payload, int64_t left, int64_t taken) {
     return ReserveForLoad(doc, pool, table) == 0;
 }
 
-// How a chunk of each type code is decoded without a branch on its shape:
-// its bytes before the payload (0: unknown), the Value bytes it keeps and
-// whether the word after its type is a pool length. Codes from 36 on share
-// the last row.
-struct DecodeRow {
-    uint64_t valueMask;
-    uint32_t lengthMask;
-    int32_t head;
-};
-struct DecodeTable {
-    DecodeRow rows[37];
-    DecodeTable() {
-        for (uint32_t type = 0; type < 37; ++type) {
-            ChunkShape shape = ShapeOfType(type);
-            DecodeRow& row = rows[type];
-            row.valueMask = shape == ShapeScalar ? 0xFFFFFFFFull : shape == ShapeNode ? 0xFFFFFFFFFFFFull : 0;
-            row.lengthMask = shape == ShapePool ? 0xFFFFFFFFu : 0;
-            row.head = shape == ShapeNode ? 10 : shape == ShapeUnknown ? 0 : 8;
-        }
-    }
-};
-const DecodeTable kDecode;
-
-// Names and keywords, most of the payloads, are this long at most: they are
-// copied at this fixed size, which costs none of the branches their mixed
-// lengths would.
-const int32_t kCopiedPayload = 64;
-static_assert(sizeof(ChunkRecord) == 24 && offsetof(ChunkRecord, Length) == 12 &&
-                  offsetof(ChunkRecord, PoolOffset) == 16,
-              "TakeShortChunks writes a record as three words");
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "TakeShortChunks reads the file's little-endian words as the CPU's own"
-#endif
-
 // Takes the chunks at bytes[*at, avail) that are whole and carry a payload
-// of at most kCopiedPayload bytes or none, as long as the table and the pool have room for them
-// without growing. Most chunks of a file are such: their mixed types cost no
-// branches here, only table lookups. *at ends at the first chunk left to the
-// careful way (TakeChunk).
+// of at most kShortPayload bytes or none, as long as the table and the pool
+// have room for them without growing. Most chunks of a file are such: their
+// mixed types cost no branches here, only table lookups. *at ends at the
+// first chunk left to the careful way (TakeChunk).
 void TakeShortChunks(Document* doc, const uint8_t* bytes, int32_t avail, int32_t* at) {
     // Whatever a chunk is, its type, the next eight bytes and a short
     // payload's fixed-size copy lie inside the bytes.
-    const int32_t reach = 8 + kCopiedPayload;
+    const int32_t reach = 8 + kShortPayload;
     int32_t pos = *at, count = doc->ChunkCount, used = doc->PoolUsed;
-    const int32_t lastCount = doc->ChunkCapacity - kUsualReserve, lastUsed = doc->PoolCapacity - kCopiedPayload - 1;
+    const int32_t lastCount = doc->ChunkCapacity - kUsualReserve, lastUsed = doc->PoolCapacity - kShortPayload - 1;
     uint8_t* const records = reinterpret_cast<uint8_t*>(doc->Chunks);
     uint8_t* const pool = doc->Pool;
     while (avail - pos >= reach && count < lastCount && used < lastUsed) {
         const uint8_t* p = bytes + pos;
         uint32_t type = ReadU32(p);
-        const DecodeRow& row = kDecode.rows[type < 36 ? type : 36];
+        const ChunkLayout& row = LayoutOfType(type);
         uint64_t after;
         std::memcpy(&after, p + 4, 8);
-        uint32_t length = static_cast<uint32_t>(after) & row.lengthMask;
-        if (row.head == 0 || length > static_cast<uint32_t>(kCopiedPayload)) break;
+        uint32_t length = static_cast<uint32_t>(after) & row.LengthMask;
+        if (row.Head == 0 || length > static_cast<uint32_t>(kShortPayload)) break;
         // Stored as three words (of a little-endian record), padding too, so
         // that a record read back whole holds nothing but what the file gave;
         // each word straight from its register, as one put together in memory
         // and copied would make the CPU wait for its parts' stores.
-        uint64_t value = after & row.valueMask, offset = static_cast<uint32_t>(used) & row.lengthMask;
+        uint64_t value = after & row.ValueMask, offset = static_cast<uint32_t>(used) & row.LengthMask;
         uint64_t words[3] = {type | value << 32, value >> 32 | static_cast<uint64_t>(length) << 32,
                              offset | static_cast<uint64_t>(length) << 32};
         uint8_t* r = records + static_cast<size_t>(count) * sizeof(ChunkRecord);
         std::memcpy(r, &words[0], 8);
         std::memcpy(r + 8, &words[1], 8);
         std::memcpy(r + 16, &words[2], 8);
-        std::memcpy(pool + used, p + 8, kCopiedPayload);  // past the payload: pool room not yet used
+        std::memcpy(pool + used, p + 8, kShortPayload);  // past the payload: pool room not yet used
         used += static_cast<int32_t>(length);
-        pos += row.head + static_cast<int32_t>(length);
+        pos += row.Head + static_cast<int32_t>(length);
         ++count;
     }
     doc->ChunkCount = count;

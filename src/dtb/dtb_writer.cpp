@@ -1,5 +1,4 @@
 // Writing the document as a DTB file: the key in plain, then the enciphered header and chunks.
-#include <cstddef>
 #include <cstring>
 
 #include "chunk_types.h"
@@ -50,67 +49,33 @@ struct WriteBlock {
     }
 };
 
-// How a record of each type code is encoded without a branch on its shape:
-// the bytes before its payload, the Value bytes written after the type, and
-// whether its Length follows the type instead (pool types). Unknown codes,
-// which no reader makes, share the last row and are left to PutChunk.
-struct EncodeRow {
-    uint64_t valueMask;
-    uint32_t poolMask;
-    int32_t head;
-};
-struct EncodeTable {
-    EncodeRow rows[37];
-    EncodeTable() {
-        for (uint32_t type = 0; type < 37; ++type) {
-            ChunkShape shape = ShapeOfType(type);
-            EncodeRow& row = rows[type];
-            row.valueMask = shape == ShapeScalar ? 0xFFFFFFFFull : shape == ShapeNode ? 0xFFFFFFFFFFFFull : 0;
-            row.poolMask = shape == ShapePool ? 0xFFFFFFFFu : 0;
-            row.head = shape == ShapeNode ? 10 : shape == ShapeUnknown ? 0 : 8;
-        }
-    }
-};
-const EncodeTable kEncode;
-
-// Names and keywords, most of the payloads, are this long at most: they are
-// copied at this fixed size, which costs none of the branches their mixed
-// lengths would.
-const int32_t kCopiedPayload = 64;
-static_assert(sizeof(ChunkRecord) == 24 && offsetof(ChunkRecord, Length) == 12 &&
-                  offsetof(ChunkRecord, PoolOffset) == 16,
-              "PutShortChunks reads a record as three words");
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "PutShortChunks writes the file's little-endian words as the CPU's own"
-#endif
-
 // Encodes the records from *next on that have a payload of at most
-// kCopiedPayload bytes or none, while the block has room for them; *next
-// ends at the first record left to the careful way (PutChunk).
+// kShortPayload bytes or none, while the block has room for them; *next
+// ends at the first record left to the careful way (WriteDocumentTo's own).
 void PutShortChunks(const Document* doc, WriteBlock* out, int32_t* next) {
     const uint8_t* const records = reinterpret_cast<const uint8_t*>(doc->Chunks);
     const uint8_t* const pool = doc->Pool;
-    const int64_t poolEnd = doc->PoolCapacity - kCopiedPayload;
-    const int32_t lastUsed = kFileBlock - kLongestChunkHead - kCopiedPayload;
+    const int64_t poolEnd = doc->PoolCapacity - kShortPayload;
+    const int32_t lastUsed = kFileBlock - kLongestChunkHead - kShortPayload;
     int32_t i = *next, used = out->used;
     uint8_t* const block = out->bytes;
     while (i < doc->ChunkCount && used <= lastUsed) {
         uint64_t words[3];
         std::memcpy(words, records + static_cast<size_t>(i) * sizeof(ChunkRecord), sizeof words);
         uint32_t type = static_cast<uint32_t>(words[0]);
-        const EncodeRow& row = kEncode.rows[type < 36 ? type : 36];
-        uint32_t length = static_cast<uint32_t>(words[1] >> 32) & row.poolMask;
-        uint32_t offset = static_cast<uint32_t>(words[2]) & row.poolMask;  // 0 for the others: some pool byte
-        if (row.head == 0 || length > static_cast<uint32_t>(kCopiedPayload) || offset > poolEnd) break;
-        uint64_t value = (words[0] >> 32 | words[1] << 32) & row.valueMask;
+        const ChunkLayout& row = LayoutOfType(type);
+        uint32_t length = static_cast<uint32_t>(words[1] >> 32) & row.LengthMask;
+        uint32_t offset = static_cast<uint32_t>(words[2]) & row.LengthMask;  // 0 for the others: some pool byte
+        if (row.Head == 0 || length > static_cast<uint32_t>(kShortPayload) || offset > poolEnd) break;
+        uint64_t value = (words[0] >> 32 | words[1] << 32) & row.ValueMask;
         uint64_t after = value | length;  // one of them is 0
         uint8_t* o = block + used;
         std::memcpy(o, &type, 4);
         std::memcpy(o + 4, &after, 8);
         // After the head, which a node's ends past the eighth byte; what lies
         // past the payload is written over next.
-        std::memcpy(o + row.head, pool + offset, kCopiedPayload);
-        used += row.head + static_cast<int32_t>(length);
+        std::memcpy(o + row.Head, pool + offset, kShortPayload);
+        used += row.Head + static_cast<int32_t>(length);
         ++i;
     }
     out->used = used;
