@@ -3,7 +3,9 @@
 # node with 24,390 items; an item is a named node with eight values and a
 # list of thirty texts) and on a chain of 30,000 named nodes, each inside
 # the last, and prints each step's seconds and peak memory, the latter also
-# as a multiple of the DTB file's size. Release build.
+# as a multiple of the DTB file's size. Each import of the large file is
+# followed by Python's json.load of the same JSON (parsing alone, timed
+# inside Python), the yardstick its time is given against. Release build.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -46,9 +48,23 @@ step() {
   awk -v n="$name" -v s="$seconds" -v k="$kib" -v b="$size" \
     'BEGIN { printf "%s: %.2f s, peak %.0f MiB (%.1f times the DTB file)\n", n, s, k / 1024, k * 1024 / b }'
 }
+# json.load of a file, in seconds, beside the import just timed.
+yardstick() {
+  python3 -c 'import json, sys, time
+with open(sys.argv[1]) as f:
+    t = time.perf_counter(); json.load(f); print("%.3f" % (time.perf_counter() - t))' "$1"
+}
+against_json_load() {
+  local seconds load
+  read -r seconds _ <"$work/time.txt"
+  load=$(yardstick "$1")
+  awk -v s="$seconds" -v l="$load" 'BEGIN { printf "  json.load of the same file: %.2f s; import / json.load = %.2f\n", l, s / l }'
+}
 step "import" "$work/made.dtb" import "$work/made.json" "$work/made.dtb"
+against_json_load "$work/made.json"
 step "export" "$work/made.dtb" export "$work/made.dtb" "$work/exported.json"
-"$tool" import "$work/exported.json" "$work/again.dtb"
+step "import of the export" "$work/again.dtb" import "$work/exported.json" "$work/again.dtb"
+against_json_load "$work/exported.json"
 cmp "$work/made.dtb" "$work/again.dtb" && echo "round trip: the same bytes"
 echo "DTB file: $(stat -c %s "$work/made.dtb") bytes; exported JSON: $(stat -c %s "$work/exported.json") bytes"
 step "chain of 30,000 levels, import" "$work/chain.dtb" import "$work/chain.json" "$work/chain.dtb"

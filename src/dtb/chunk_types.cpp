@@ -24,3 +24,15 @@ int64_t EncodedChunkSize(const ChunkRecord& record) {
     int64_t size = EncodeChunkHead(record, head);
     return IsPoolType(record.Type) ? size + record.Length : size;
 }
+
+ChunkLayouts::ChunkLayouts() {
+    for (uint32_t type = 0; type < 37; ++type) {
+        ChunkShape shape = ShapeOfType(type);
+        ChunkLayout& row = Rows[type];
+        row.ValueMask = shape == ShapeScalar ? 0xFFFFFFFFull : shape == ShapeNode ? 0xFFFFFFFFFFFFull : 0;
+        row.LengthMask = shape == ShapePool ? 0xFFFFFFFFu : 0;
+        row.Head = shape == ShapeNode ? 10 : shape == ShapeUnknown ? 0 : 8;
+    }
+}
+
+const ChunkLayouts kChunkLayouts;

@@ -77,6 +77,22 @@ inline int32_t EncodeChunkHead(const ChunkRecord& record, uint8_t* out) {
 }
 int64_t EncodedChunkSize(const ChunkRecord& record);
 
+// The same layout as masks, for the reader's and the writer's fast ways,
+// which take most chunks without a branch on their shape: the bytes before
+// the payload (0: unknown), the Value bytes that follow the type, and
+// whether the word after the type is a pool length (all ones) or not (0).
+struct ChunkLayout {
+    uint64_t ValueMask;
+    uint32_t LengthMask;
+    int32_t Head;
+};
+struct ChunkLayouts {
+    ChunkLayout Rows[37];  // by type code; codes from 36 on share the last
+    ChunkLayouts();
+};
+extern const ChunkLayouts kChunkLayouts;
+inline const ChunkLayout& LayoutOfType(uint32_t type) { return kChunkLayouts.Rows[type < 36 ? type : 36]; }
+
 enum ChunkCut { ChunkWhole, ChunkShort, ChunkUnknown };
 // Reads the chunk at the start of available bytes into record (Type, and
 // Value or Length). ChunkWhole: size is its whole size, a payload starting at

@@ -187,6 +187,47 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void Avx512Ring(CipherState
     cipher->IndexA = LaggedIndex(b);
 }
 
+// The next 16 words of the line at next: word n = word n-146 ^ word n-249,
+// the lagged words cut from the two neighbours held in near and far.
+__attribute__((target("avx512f,avx512bw,avx512vl"))) inline __m512i Avx512LineStep(uint32_t* next, __m512i* near,
+                                                                                   __m512i* far) {
+    __m512i nearNext = _mm512_load_si512(next - 144), farNext = _mm512_load_si512(next - 240);
+    __m512i x = _mm512_xor_si512(_mm512_maskz_alignr_epi32(0xFFFF, nearNext, *near, 14),
+                                 _mm512_maskz_alignr_epi32(0xFFFF, farNext, *far, 7));
+    _mm512_store_si512(next, x);
+    *near = nearNext, *far = farNext;
+    return x;
+}
+
+// The line's steps 64 at a time, while at least 64 are left; returns how many
+// were taken. Narrowing each 16 words to their low bytes on its own costs two
+// shuffles a vector on the port that also does the alignment, which is then
+// the limit; four vectors are instead merged by shifts into one, whose bytes
+// two shuffles put in order.
+__attribute__((target("avx512f,avx512bw,avx512vl"))) int32_t Avx512LineBy64(uint32_t* next, int32_t steps, uint8_t* p,
+                                                                            __m512i* near, __m512i* far) {
+    // Byte j of word m in each lane of four words is the low byte of vector j's
+    // word m: each lane to vector order, then the lanes' words to stream order.
+    const __m512i lanes =
+        _mm512_maskz_broadcast_i32x4(0xFFFF, _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+    const __m512i order = _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    const __m512i byte1 = _mm512_set1_epi32(0xFF00), byte2 = _mm512_set1_epi32(0xFF0000);
+    const __m512i byte0 = _mm512_set1_epi32(0xFF);
+    int32_t k = 0;
+    for (; k + 64 <= steps; k += 64) {
+        __m512i x0 = Avx512LineStep(next + k, near, far), x1 = Avx512LineStep(next + k + 16, near, far);
+        __m512i x2 = Avx512LineStep(next + k + 32, near, far), x3 = Avx512LineStep(next + k + 48, near, far);
+        // (a | (b & c)) three times: byte 3 from x3, byte 2 from x2, ...
+        __m512i w = _mm512_maskz_ternarylogic_epi32(0xFFFF, _mm512_maskz_slli_epi32(0xFFFF, x3, 24),
+                                                    _mm512_maskz_slli_epi32(0xFFFF, x2, 16), byte2, 0xF8);
+        w = _mm512_maskz_ternarylogic_epi32(0xFFFF, w, _mm512_maskz_slli_epi32(0xFFFF, x1, 8), byte1, 0xF8);
+        w = _mm512_maskz_ternarylogic_epi32(0xFFFF, w, x0, byte0, 0xF8);
+        __m512i key = _mm512_maskz_permutexvar_epi32(0xFFFF, order, _mm512_maskz_shuffle_epi8(~0ull, w, lanes));
+        _mm512_storeu_si512(p + k, _mm512_xor_si512(_mm512_loadu_si512(p + k), key));
+    }
+    return k;
+}
+
 __attribute__((target("avx512f,avx512bw,avx512vl"))) void ApplyAvx512(CipherState* cipher, uint8_t* buffer,
                                                                       int64_t start, int64_t count) {
     uint8_t* p = buffer + start;
@@ -201,7 +242,8 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void ApplyAvx512(CipherStat
         steps = left < kLineWindow ? static_cast<int32_t>(left) : kLineWindow;
         uint32_t* next = line + kLineHistory;
         __m512i near = _mm512_load_si512(next - 160), far = _mm512_load_si512(next - 256);
-        for (int32_t k = 0; k < steps; k += 16) {
+        int32_t k = Avx512LineBy64(next, steps, p, &near, &far);
+        for (; k < steps; k += 16) {
             __m512i nearNext = _mm512_load_si512(next + k - 144), farNext = _mm512_load_si512(next + k - 240);
             __m512i x = _mm512_xor_si512(_mm512_maskz_alignr_epi32(0xFFFF, nearNext, near, 14),
                                          _mm512_maskz_alignr_epi32(0xFFFF, farNext, far, 7));

@@ -49,6 +49,39 @@ struct WriteBlock {
     }
 };
 
+// Encodes the records from *next on that have a payload of at most
+// kShortPayload bytes or none, while the block has room for them; *next
+// ends at the first record left to the careful way (WriteDocumentTo's own).
+void PutShortChunks(const Document* doc, WriteBlock* out, int32_t* next) {
+    const uint8_t* const records = reinterpret_cast<const uint8_t*>(doc->Chunks);
+    const uint8_t* const pool = doc->Pool;
+    const int64_t poolEnd = doc->PoolCapacity - kShortPayload;
+    const int32_t lastUsed = kFileBlock - kLongestChunkHead - kShortPayload;
+    int32_t i = *next, used = out->used;
+    uint8_t* const block = out->bytes;
+    while (i < doc->ChunkCount && used <= lastUsed) {
+        uint64_t words[3];
+        std::memcpy(words, records + static_cast<size_t>(i) * sizeof(ChunkRecord), sizeof words);
+        uint32_t type = static_cast<uint32_t>(words[0]);
+        const ChunkLayout& row = LayoutOfType(type);
+        uint32_t length = static_cast<uint32_t>(words[1] >> 32) & row.LengthMask;
+        uint32_t offset = static_cast<uint32_t>(words[2]) & row.LengthMask;  // 0 for the others: some pool byte
+        if (row.Head == 0 || length > static_cast<uint32_t>(kShortPayload) || offset > poolEnd) break;
+        uint64_t value = (words[0] >> 32 | words[1] << 32) & row.ValueMask;
+        uint64_t after = value | length;  // one of them is 0
+        uint8_t* o = block + used;
+        std::memcpy(o, &type, 4);
+        std::memcpy(o + 4, &after, 8);
+        // After the head, which a node's ends past the eighth byte; what lies
+        // past the payload is written over next.
+        std::memcpy(o + row.Head, pool + offset, kShortPayload);
+        used += row.Head + static_cast<int32_t>(length);
+        ++i;
+    }
+    out->used = used;
+    *next = i;
+}
+
 }  // namespace
 
 int32_t WriteDocument(Document* doc) {
@@ -71,21 +104,13 @@ int32_t WriteDocumentTo(Document* doc, NativeHandle file, int64_t* size) {
         return -1;
     }
     bool ok = true;
-    for (int32_t i = 0; i < doc->ChunkCount && ok; ++i) {
-        const ChunkRecord& r = doc->Chunks[i];
-        int32_t payload = IsPoolType(r.Type) ? r.Length : 0;
-        if (kFileBlock - out.used >= kLongestChunkHead + kShortPayload + payload) {  // most chunks: straight in
-            out.used += EncodeChunkHead(r, out.bytes + out.used);
-            const uint8_t* from = doc->Pool + r.PoolOffset;
-            if (payload <= kShortPayload && doc->PoolCapacity - static_cast<int64_t>(r.PoolOffset) >= kShortPayload)
-                std::memcpy(out.bytes + out.used, from, kShortPayload);  // what lies past it is written over next
-            else
-                std::memcpy(out.bytes + out.used, from, static_cast<size_t>(payload));
-            out.used += payload;
-            continue;
-        }
+    for (int32_t i = 0; ok && i < doc->ChunkCount;) {
+        PutShortChunks(doc, &out, &i);
+        if (i == doc->ChunkCount) break;
+        const ChunkRecord& r = doc->Chunks[i++];
         uint8_t head[kLongestChunkHead];
-        ok = out.Put(head, EncodeChunkHead(r, head)) && out.Put(doc->Pool + r.PoolOffset, payload);
+        ok = out.Put(head, EncodeChunkHead(r, head)) &&
+             (!IsPoolType(r.Type) || out.Put(doc->Pool + r.PoolOffset, r.Length));
     }
     if (!ok || !out.Flush()) {
         ReportFormat(doc, ReportError, "Could not write chunks to file (%d)", files.LastError(files.Context));

@@ -1,6 +1,7 @@
 // dtbtool import: JSON back into a document, read as a stream of events
-// (the JSON library's SAX interface), so that a large file costs its table
-// and pool and not a tree of JSON values. Each chunk gets its record when its
+// (the JSON library's SAX interface, fed by the quick scanner of
+// json_scan.h where it can), so that a large file costs its table and pool
+// and not a tree of JSON values. Each chunk gets its record when its
 // object opens, in the order of the file, and its fields when it closes:
 // JSON does not fix the order of an object's fields, and the children of a
 // node may come before its type.
@@ -16,6 +17,7 @@
 
 #include "chunk_types.h"
 #include "json_form.h"
+#include "json_scan.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 
@@ -44,18 +46,28 @@ struct Given {
     std::string text;
 };
 
+// What became of a text value stored as it came, its chunk's type known
+// already; said only once the chunk's other fields are judged, as for one
+// whose type comes after it.
+enum TextStored { TextNotYet, TextInPool, TextBeyondByte, TextNoMemory };
+
+// One open object or array. Frames are kept for reuse as the parser goes in
+// and out, so that a chunk costs no allocation of its own.
 struct Frame {
     enum Kind { Top, List, Chunk };
-    Frame(Kind k, std::string s, int32_t r) : kind(k), segment(std::move(s)), record(r) {}
-    Kind kind;
-    std::string segment;   // how the path goes on from the frame below: "chunks", "[3]", ".children"
-    int32_t record;        // Chunk: its record; List: the record of the node that holds it (-1: none)
+    Kind kind = Top;
+    int32_t position = 0;  // Chunk: its place in its list; List: 1 for a node's children, 0 for "chunks"
+    int32_t record = -1;   // Chunk: its record; List: the record of the node that holds it (-1: none)
     int32_t elements = 0;  // List: how many so far
     int field = -1;        // objects: the field whose value comes next
     uint32_t seen = 0;     // objects: a bit for each field given
     Given given[7];        // Chunk: the values, by ChunkField
     int32_t children = 0;  // Chunk
+    TextStored stored = TextNotYet;
 };
+
+const std::string kTopNames[] = {"key", "header", "chunks"};
+const std::string kChunkNames[] = {"type", "name", "value", "bits", "number", "count", "children"};
 
 // Exactly count hex bytes, read by the strict reader the editor's Hex box uses.
 bool ReadHexExactly(const std::string& text, int32_t count, uint8_t* out) {
@@ -87,33 +99,46 @@ public:
         g.real = v;
         return Value(g);
     }
+    // A chunk's name is only checked to be a string, and a text value whose
+    // chunk's type is known goes straight into the pool; other strings are
+    // kept until their object closes.
     bool string(string_t& v) override {
-        Given g;
-        g.kind = Given::Text;
-        g.text = std::move(v);
-        return Value(g);
+        Frame* f = depth_ > 0 ? &Back() : nullptr;
+        if (f && f->kind == Frame::Chunk && f->field == FieldName) {
+            f->given[FieldName].kind = Given::Text;
+            return true;
+        }
+        if (f && f->kind == Frame::Chunk && f->field == FieldValue && (f->seen & (1u << FieldType)) &&
+            IsPoolType(static_cast<uint32_t>(f->given[FieldType].integer))) {
+            f->given[FieldValue].kind = Given::Text;
+            f->stored = StoreText(f->record, v);
+            return true;
+        }
+        text_.kind = Given::Text;
+        text_.text.assign(v);
+        return Value(text_);
     }
     bool binary(binary_t&) override { return Value(Other()); }
 
     bool start_object(std::size_t) override {
-        if (frames_.empty()) {
-            frames_.emplace_back(Frame::Top, "", -1);
+        if (depth_ == 0) {
+            Push(Frame::Top, -1, 0);
             return true;
         }
-        Frame& f = frames_.back();
+        Frame& f = Back();
         if (f.kind != Frame::List) return Fail(Path(true), Expected(f));
         ChunkRecord blank = {};
         if (InsertChunkAt(doc_, &blank, doc_->ChunkCount) != 0) return Fail(Path(false), "no memory for the chunk");
-        frames_.emplace_back(Frame::Chunk, "[" + std::to_string(f.elements++) + "]", doc_->ChunkCount - 1);
+        Push(Frame::Chunk, doc_->ChunkCount - 1, f.elements++);
         return true;
     }
 
     bool key(string_t& name) override {
-        Frame& f = frames_.back();
-        const char* const* fields = f.kind == Frame::Top ? kTopFields : kChunkFields;
+        Frame& f = Back();
+        const std::string* fields = f.kind == Frame::Top ? kTopNames : kChunkNames;
         int count = f.kind == Frame::Top ? 3 : 7;
         f.field = -1;
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count && f.field < 0; ++i)
             if (name == fields[i]) f.field = i;
         auto at = [&] { return Path(false) + (f.kind == Frame::Top ? "" : ".") + name; };
         if (f.field < 0) return Fail(at(), "unknown field");
@@ -123,37 +148,47 @@ public:
     }
 
     bool end_object() override {
-        Frame& f = frames_.back();
+        Frame& f = Back();
         if (f.kind == Frame::Chunk && !FinishChunk(f)) return false;
         for (int i = 0; f.kind == Frame::Top && i < 3; ++i)
             if (!(f.seen & (1u << i))) return Fail("document", std::string("missing \"") + kTopFields[i] + "\"");
-        frames_.pop_back();
+        --depth_;
         return true;
     }
 
     bool start_array(std::size_t) override {
-        if (frames_.empty()) return Fail("document", "expected an object");
-        Frame& f = frames_.back();
+        if (depth_ == 0) return Fail("document", "expected an object");
+        Frame& f = Back();
         bool list = (f.kind == Frame::Top && f.field == 2) || (f.kind == Frame::Chunk && f.field == FieldChildren);
         if (!list) return Fail(Path(true), Expected(f));
-        frames_.emplace_back(Frame::List, f.kind == Frame::Top ? "chunks" : ".children", f.record);
+        Push(Frame::List, f.record, f.kind == Frame::Top ? 0 : 1);
         return true;
     }
 
     bool end_array() override {
-        int32_t elements = frames_.back().elements;
-        frames_.pop_back();
-        if (frames_.back().kind == Frame::Chunk) frames_.back().children = elements;
+        int32_t elements = Back().elements;
+        --depth_;
+        if (Back().kind == Frame::Chunk) Back().children = elements;
         return true;
     }
 
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
         std::string what = e.what();
         size_t end = what.find("] ");  // the library's own tag, "[json.exception.parse_error.101] "
-        return Fail(frames_.empty() ? "document" : Path(true), end == std::string::npos ? what : what.substr(end + 2));
+        return Fail(depth_ == 0 ? "document" : Path(true), end == std::string::npos ? what : what.substr(end + 2));
     }
 
 private:
+    Frame& Back() { return frames_[depth_ - 1]; }
+    const Frame& Back() const { return frames_[depth_ - 1]; }
+
+    void Push(Frame::Kind kind, int32_t record, int32_t position) {
+        if (depth_ == frames_.size()) frames_.emplace_back();
+        Frame& f = frames_[depth_++];
+        f.kind = kind, f.record = record, f.position = position;
+        f.elements = 0, f.field = -1, f.seen = 0, f.children = 0, f.stored = TextNotYet;
+    }
+
     static Given Other() {
         Given g;
         g.kind = Given::Other;
@@ -168,8 +203,12 @@ private:
     // The path of the innermost frame, and of the field it waits for.
     std::string Path(bool withField) const {
         std::string path;
-        for (const Frame& f : frames_) path += f.segment;
-        const Frame& f = frames_.back();
+        for (size_t i = 0; i < depth_; ++i) {
+            const Frame& step = frames_[i];
+            if (step.kind == Frame::List) path += step.position ? ".children" : "chunks";
+            if (step.kind == Frame::Chunk) path += "[" + std::to_string(step.position) + "]";
+        }
+        const Frame& f = Back();
         if (withField && f.kind == Frame::List) return path + "[" + std::to_string(f.elements) + "]";
         if (withField && f.field >= 0) {
             if (f.kind == Frame::Top) return kTopFields[f.field];
@@ -201,8 +240,8 @@ private:
     }
 
     bool Value(const Given& g) {
-        if (frames_.empty()) return Fail("document", "expected an object");
-        Frame& f = frames_.back();
+        if (depth_ == 0) return Fail("document", "expected an object");
+        Frame& f = Back();
         if (f.kind == Frame::List) return Fail(Path(true), Expected(f));
         if (f.kind == Frame::Top) return TopValue(f, g);
         if (f.field == FieldChildren) return Fail(Path(true), kChunks);
@@ -279,7 +318,7 @@ private:
             if (v.kind != Given::Text || !ReadHexExactly(v.text, 4, r.Value))
                 return Fail(at(), "expected four hex bytes (such as DE AD BE EF)");
         } else {
-            return FinishText(f.record, v);
+            return FinishText(f, v);
         }
         return true;
     }
@@ -299,45 +338,65 @@ private:
         return true;
     }
 
-    // UTF-8 back to bytes: each character is the byte of its number.
-    bool FinishText(int32_t record, const Given& v) {
+    // A text value, stored as it came or now.
+    bool FinishText(const Frame& f, const Given& v) {
         auto at = [&] { return Path(false) + ".value"; };
         if (v.kind != Given::Text) return Fail(at(), "expected a string");
-        std::vector<uint8_t> bytes;
-        bytes.reserve(v.text.size());
-        for (size_t i = 0; i < v.text.size(); ++i) {
-            uint8_t c = static_cast<uint8_t>(v.text[i]);
+        TextStored stored = f.stored == TextNotYet ? StoreText(f.record, v.text) : f.stored;
+        if (stored == TextBeyondByte) return Fail(at(), "holds a character beyond U+00FF, which no byte stands for");
+        if (stored == TextNoMemory) return Fail(at(), "no memory for the text");
+        return true;
+    }
+
+    // UTF-8 back to bytes, each character the byte of its number, straight
+    // into the pool as the record's payload.
+    TextStored StoreText(int32_t record, const std::string& text) {
+        if (text.size() > static_cast<size_t>(INT32_MAX) ||
+            EnsureRoom(doc_, static_cast<int32_t>(text.size()), kUsualReserve) != 0)
+            return TextNoMemory;
+        uint8_t* out = doc_->Pool + doc_->PoolUsed;
+        int32_t n = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            uint8_t c = static_cast<uint8_t>(text[i]);
             if (c < 0x80) {
-                bytes.push_back(c);
-            } else if (c < 0xC4 && i + 1 < v.text.size()) {  // U+0080-U+00FF
-                bytes.push_back(static_cast<uint8_t>((c & 0x1F) << 6 | (v.text[++i] & 0x3F)));
+                out[n++] = c;
+            } else if (c < 0xC4 && i + 1 < text.size()) {  // U+0080-U+00FF
+                out[n++] = static_cast<uint8_t>((c & 0x1F) << 6 | (text[++i] & 0x3F));
             } else {
-                return Fail(at(), "holds a character beyond U+00FF, which no byte stands for");
+                return TextBeyondByte;
             }
         }
-        doc_->Chunks[record].Length = 0;
-        if (bytes.size() > static_cast<size_t>(INT32_MAX) ||
-            ReplacePayload(doc_, record, bytes.data(), static_cast<int32_t>(bytes.size())) != 0)
-            return Fail(at(), "no memory for the text");
-        return true;
+        ChunkRecord& r = doc_->Chunks[record];
+        if (n > 0) r.PoolOffset = static_cast<uint32_t>(doc_->PoolUsed);
+        r.Length = n;
+        doc_->PoolUsed += n;
+        return TextInPool;
     }
 
     Document* doc_;
     std::string* error_;
     std::vector<Frame> frames_;
+    size_t depth_ = 0;  // frames_[0, depth_) are open
+    Given text_;        // a string kept for its field, reused
 };
 
-// The file's bytes for the parser, counted as they pass. The parser takes a
-// zero byte for the end of its input; where it stopped at one, the place
-// of that byte is known for the message.
+// The file's bytes for the parser, counted as they pass: first those the
+// scanner read from a file that cannot be read again, then the rest of it.
+// The parser takes a zero byte for the end of its input; where it stopped at
+// one, the place of that byte is known for the message.
 struct Source {
     std::FILE* in;
+    const std::vector<char>& replay;
+    size_t replayed = 0;
+    size_t replayEnd;
     int current;
     int last = EOF;  // the byte the parser took last
     int64_t line = 1;
     int64_t column = 0;
 
-    explicit Source(std::FILE* file) : in(file), current(std::fgetc(file)) {}
+    Source(std::FILE* file, const std::vector<char>& bytes, size_t end)
+        : in(file), replay(bytes), replayEnd(end), current(Get()) {}
+    int Get() { return replayed < replayEnd ? static_cast<uint8_t>(replay[replayed++]) : std::fgetc(in); }
     void Next() {
         last = current;
         if (current == '\n') {
@@ -346,7 +405,7 @@ struct Source {
         } else {
             column += 1;
         }
-        current = std::fgetc(in);
+        current = Get();
     }
 };
 
@@ -377,8 +436,28 @@ private:
 
 bool ImportJson(Document* doc, std::FILE* in, std::string* error) {
     error->clear();
+    const uint32_t key = doc->Key;
+    uint8_t header[kHeaderSize];
+    std::memcpy(header, doc->HeaderBytes, kHeaderSize);
+    JsonInput input(in);
+    {
+        Reader reader(doc, error);
+        ScanOutcome scanned = ScanJson(&input, &reader);
+        if (scanned != ScanUnsure) return scanned == ScanRead && error->empty();
+    }
+    // The library reads it all again, into the document as it was.
+    doc->ChunkCount = 0;
+    doc->PoolUsed = 0;
+    doc->Key = key;
+    std::memcpy(doc->HeaderBytes, header, kHeaderSize);
+    size_t replay = input.end;
+    if (input.rewindable) {
+        std::clearerr(in);
+        std::fseek(in, input.start, SEEK_SET);
+        replay = 0;
+    }
     Reader reader(doc, error);
-    Source source(in);
+    Source source(in, input.bytes, replay);
     bool parsed = Json::sax_parse(SourceIterator(&source), SourceIterator(nullptr), &reader);
     if (parsed && error->empty() && source.last == 0) {
         // The parser took the zero byte (the last it read) for the end.

@@ -70,6 +70,7 @@ TEST(ChunkPath, EveryChunkHasOneThatReadsBack) {
          "In \"item[x]\", '[' must be followed by a position and ']' at the end of the step (write \\[ for a '[' in a "
          "name)."},
         {"99999999999", "The position 99999999999 is past any chunk's."},
+        {"0000000012", "There is no chunk at \"0000000012\"."},  // ten digits are still read
     };
     for (const auto& r : refused) EXPECT_EQ(Resolve(doc, index, r.path), r.why) << r.path;
     FreePathIndex(&index);

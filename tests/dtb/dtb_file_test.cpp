@@ -124,6 +124,32 @@ TEST(DtbReader, FailuresKeepWhatWasLoaded) {
     EXPECT_EQ(
         doc.log(),
         "0:Error reading from file (5)\n0:Could not read key from file (0)\n0:Could not read key from file (5)\n");
+    // A long payload read past its block straight into the pool: a file that ends inside it (shorter than its length
+    // said, or not) or a read that fails there loses that chunk alone.
+    const DtbBuilder lead = DtbBuilder().Header(kHeader).Scalar(0, 1);
+    const std::vector<uint8_t> whole = DtbBuilder(lead).Text(5, std::string(20000, 'x')).File(kKey);
+    for (size_t cut : {size_t(4 + 8192), size_t(4 + 12000), whole.size() - 1}) {
+        for (bool lying : {false, true}) {
+            TestDocument cutShort;
+            MemoryFile file(std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)));
+            file.Attach(cutShort.get());
+            FileLayer layer = *cutShort->Files;
+            if (lying) layer.Length = [](void*, NativeHandle) { return int64_t{1} << 20; };
+            cutShort->Files = &layer;
+            const int32_t result = ReadDocument(cutShort.get());
+            EXPECT_EQ(Joined(result, cutShort.log(), cutShort->ChunkCount),
+                      Joined(0,
+                             "2:The file ends inside a chunk: its last " + std::to_string(cut - 19) +
+                                 " bytes were not loaded and will not be saved.\n",
+                             1));
+        }
+    }
+    for (int32_t step : {1 << 30, 4097}) {
+        TestDocument failing;
+        const int32_t result = Load(failing, whole, step, 4 + 12000);
+        EXPECT_EQ(Joined(result, failing.log(), failing.Saved() == lead.File(kKey)),
+                  Joined(-1, std::string("0:Error reading from file (5)\n"), 1));
+    }
     // An unknown type code is judged as soon as its four bytes are there.
     const DtbBuilder before = DtbBuilder().Header(kHeader).Scalar(0, 1).Text(5, "before");
     for (const auto& c : {std::make_pair(0x100u, "00 01 00 00"), {36u, "24 00 00 00"}, {0xFFFFFFFFu, "FF FF FF FF"}}) {

@@ -127,6 +127,9 @@ TEST(FindReplace, RangesWrapAndStops) {
     o.Type = 7;
     finder = MakeFinder(doc.get(), o);
     EXPECT_EQ(FindNextMatch(finder, doc.get(), -1, false, &wrapped), 7);
+    int32_t inOne = -1;  // Replace in the selected chunk: that chunk, and only while it matches
+    const WalkResult walked = ReplaceInChunk(finder, doc.get(), 7, "xy", &inOne);
+    EXPECT_EQ(Joined(walked == WalkDone, inOne, ChunkMatches(finder, doc.get(), 7)), "1 1 0");
     FreeFinder(finder);
     o.Type = kAnyType;
     o.First = 0;
@@ -231,6 +234,7 @@ TEST(FindReplace, PatternErrorsAreToldPlainly) {
     } cases[] = {
         {"a(b", "0:The pattern is not valid at position 3: a '(' has no ')' to close it.\n"},
         {"ab)c", "0:The pattern is not valid at position 2: this ')' closes no '('.\n"},
+        {")", "0:The pattern is not valid at position 0: this ')' closes no '('.\n"},
         {"+x",
          "0:The pattern is not valid at position 0: a repeat (*, +, ? or {n,m}) has nothing before it to repeat.\n"},
         {"(a)\\2", "0:The pattern is not valid at position 5: a back-reference names a group that does not exist.\n"},

@@ -147,6 +147,8 @@ TEST(TypedText, HexRunsAndTheHeaderByte) {
         if (n >= 0) FormatHexBytes(bytes, n, hex);
         EXPECT_EQ(std::string(hex), r.second) << '"' << r.first << '"';
     }
+    uint8_t cut[2];
+    EXPECT_EQ(ReadHexBytesText("1C05", 3, cut), -1);  // the length given is the end, whatever follows it
     const std::pair<const char*, int> bytes[] = {{"2A", 0x2A},  {"16", 0x16}, {" f ", 0x0F}, {"0x1c", 0x1C}, {"x7", 7},
                                                  {"0x100", -1}, {"123", -1},  {"-1", -1},    {"", -1},       {"G", -1},
                                                  {"1 C", -1},   {"1G", -1},   {"G1", -1}};

@@ -120,7 +120,8 @@ TEST(TreeEdit, EditsKeepWhatTheTreeShows) {
     EXPECT_EQ(span(0, false) + " " + std::to_string(FormatTreeItemText(doc.get(), 0, label, 8)), "1 1 3");
     WriteU16(doc->Chunks[0].Value, 1);  // a node with a child, cut short: Under is its first place still
     ASSERT_EQ(ChooseTarget(doc.get(), 0, -1, LocationUnder, true, &index, &parent), 0);
-    EXPECT_EQ(Joined(index, parent), "1 0");
+    EXPECT_EQ(Joined(index, parent, ChooseTarget(doc.get(), 1, -1, LocationAfter, true, &index, &parent)),
+              "1 0 -1");  // a chunk beyond the table is no target
     // The last child of a full parent: its hidden name is counted further up, and stays.
     doc.Load(DtbBuilder().Top(2).Node(16, 1, 0).Node(16, 0, 1).Text(5, "top"));
     EXPECT_EQ(span(1, false), "2 1");

@@ -176,6 +176,10 @@ TEST(TreeMerge, ConflictsAndFavors) {
     TestDocument header;
     header.Load(file(1, 2, 9));
     EXPECT_EQ(Merged(base, header, theirs, FavorNone, out), "-1,-1,-1;");
+    for (MergeFavor favor : {FavorOurs, FavorTheirs}) {  // a favor settles the header too
+        const std::string listed = Merged(base, header, theirs, favor, out);
+        EXPECT_EQ(listed + std::to_string(out->HeaderBytes[0]), favor == FavorOurs ? "-1,-1,-1;9" : "-1,-1,-1;7");
+    }
     std::vector<uint32_t> many;  // 10,001 values for 1: 10,002 siblings removed and added
     for (uint32_t v = 100; v <= 10100; ++v) many.push_back(v);
     TestDocument one, rewritten, changed, settled;

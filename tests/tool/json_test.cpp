@@ -1,12 +1,37 @@
 // The JSON form both ways: exact round trips of any table the reader takes,
 // and bad JSON refused with the path of the problem.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 #include <cstdio>
 #include <random>
 #include <string>
 #include "chunk_types.h"
 #include "dtb_kit.h"
 #include "json_form.h"
+#include "json_scan.h"
+
+// A stream holding text: a file, or a pipe, which cannot be read again from its start (text must fit its buffer).
+static std::FILE* StreamOf(const std::string& text, bool pipe) {
+    std::FILE* in = pipe ? nullptr : std::tmpfile();
+    int ends[2];
+#ifdef _WIN32
+    if (pipe && _pipe(ends, 1 << 16, _O_BINARY) == 0) {
+#else
+    if (pipe && ::pipe(ends) == 0) {
+#endif
+        EXPECT_EQ(write(ends[1], text.data(), unsigned(text.size())), long(text.size()));
+        close(ends[1]);
+        return fdopen(ends[0], "rb");
+    }
+    std::fwrite(text.data(), 1, text.size(), in);
+    std::rewind(in);
+    return in;
+}
 
 static std::string Export(TestDocument& doc) {
     std::string json;
@@ -18,10 +43,8 @@ static std::string Export(TestDocument& doc) {
 }
 
 // The document made of json, or the error.
-static std::string Import(const std::string& json, TestDocument& doc) {
-    std::FILE* in = std::tmpfile();
-    std::fwrite(json.data(), 1, json.size(), in);
-    std::rewind(in);
+static std::string Import(const std::string& json, TestDocument& doc, bool pipe = false) {
+    std::FILE* in = StreamOf(json, pipe);
     std::string error;
     bool read = ImportJson(doc.get(), in, &error);
     std::fclose(in);
@@ -128,14 +151,80 @@ TEST(Json, BadJsonIsRefusedWithItsPath) {
          "chunks[0].children[1].typo: unknown field"},
     };
     for (const auto& c : cases) {
-        TestDocument doc;
+        TestDocument doc, piped;
         const std::string said = Import(c.first, doc);
         // What the JSON library says it met is its own wording: only the path before it is pinned.
         const std::string wanted = c.second;
         EXPECT_EQ(said.substr(0, wanted.back() == ' ' ? wanted.size() : std::string::npos), wanted) << c.first;
+        EXPECT_EQ(Import(c.first, piped, true), said) << "from a pipe: " << c.first;
     }
     std::string wide = head + "{\"type\": 16, \"number\": 1, \"children\": [";  // more than a count holds
     for (int i = 0; i < 65536; ++i) wide += std::string(i ? "," : "") + "{\"type\": 0, \"value\": 0}";
     TestDocument doc;
     EXPECT_EQ(Import(wide + "]}]}", doc), "chunks[0].children: a node holds at most 65535 chunks");
+}
+
+// The library's own maker of documents from events, behind the interface the scanner calls.
+struct DomMaker : nlohmann::json_sax<nlohmann::json> {
+    nlohmann::detail::json_sax_dom_parser<nlohmann::json> dom;
+    explicit DomMaker(nlohmann::json& made) : dom(made, false) {}
+    bool null() override { return dom.null(); }
+    bool boolean(bool v) override { return dom.boolean(v); }
+    bool number_integer(number_integer_t v) override { return dom.number_integer(v); }
+    bool number_unsigned(number_unsigned_t v) override { return dom.number_unsigned(v); }
+    bool number_float(number_float_t v, const string_t& s) override { return dom.number_float(v, s); }
+    bool string(string_t& v) override { return dom.string(v); }
+    bool binary(binary_t& v) override { return dom.binary(v); }
+    bool start_object(std::size_t n) override { return dom.start_object(n); }
+    bool key(string_t& v) override { return dom.key(v); }
+    bool end_object() override { return dom.end_object(); }
+    bool start_array(std::size_t n) override { return dom.start_array(n); }
+    bool end_array() override { return dom.end_array(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+};
+
+// What the scanner reads of text: the document as the JSON library would make it of the same events, or "unsure".
+static std::string Scanned(const std::string& text, bool pipe) {
+    std::FILE* in = StreamOf(text, pipe);
+    nlohmann::json made;
+    DomMaker sax(made);
+    JsonInput input(in);
+    ScanOutcome outcome = ScanJson(&input, &sax);
+    std::fclose(in);
+    return outcome == ScanRead ? made.dump() : outcome == ScanUnsure ? "unsure" : "stopped";
+}
+
+// Numbers at the edges of what it reads exactly, every escape, two-byte characters, strings and numbers across the
+// blocks it reads in: the library's reading or none, never another, from a file as from a pipe.
+TEST(Json, TheScannerReadsAsTheLibraryOrLeavesItToIt) {
+    const std::pair<std::string, bool> cases[] = {
+        {"[0, -0, 7, -2147483648, 4294967295, 999999999999999999, -999999999999999999]", true},
+        {"[1.5, -0.0, 1e39, 2E-3, 1.0e+2, -4.9e-324]", true},
+        {"[\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u0000\\u00e9\\u20AC\", \"\xC3\xA9\x7F\"]", true},
+        {" {\"a\": {}, \"b\": [], \"c\": [true, false, null], \"\": \"\"}\r\n\t", true},
+        {"[1000000000000000000]", false},  // 19 digits: the library's own way with them
+        {"[1e400]", false},
+        {"[01]", false},
+        {"[1.]", false},
+        {"[-]", false},
+        {"[\"\xE2\x82\xAC\"]", false},
+        {"[\"\\ud83d\\ude00\"]", false},
+        {"[\"a\tb\"]", false},
+        {"[\"\xC0\x80\"]", false},
+        {"\xEF\xBB\xBF[]", false},
+        {"[] x", false},
+        {std::string("[]\0", 3), false},
+        {"[1,]", false},
+        {"{\"a\" 1}", false},
+        {"[tru]", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        for (bool pipe : {false, true})
+            EXPECT_EQ(Scanned(c.first, pipe), c.second ? nlohmann::json::parse(c.first).dump() : "unsure") << c.first;
+    std::string big = "[";
+    for (int i = 0; i < 20000; ++i)
+        big += "{\"value\": \"caf\xC3\xA9 \\u00e9\\n" + std::to_string(i) + "\", \"n\": -" + std::to_string(i) + ".5},";
+    big.back() = ']';
+    EXPECT_EQ(Scanned(big, false), nlohmann::json::parse(big).dump());
 }
