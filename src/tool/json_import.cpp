@@ -1,6 +1,6 @@
 // dtbtool import: JSON back into a document, read as a stream of events
-// (the JSON library's SAX interface, fed by the quick scanner of
-// json_scan.h where it can), so that a large file costs its table and pool
+// (the JSON library's SAX interface, fed from a buffer of the file), so
+// that a large file costs its table and pool
 // and not a tree of JSON values. Each chunk gets its record when its
 // object opens, in the order of the file, and its fields when it closes:
 // JSON does not fix the order of an object's fields, and the children of a
@@ -17,7 +17,6 @@
 
 #include "chunk_types.h"
 #include "json_form.h"
-#include "json_scan.h"
 #include "text_convert.h"
 #include "tree_edit.h"
 
@@ -380,23 +379,28 @@ private:
     Given text_;        // a string kept for its field, reused
 };
 
-// The file's bytes for the parser, counted as they pass: first those the
-// scanner read from a file that cannot be read again, then the rest of it.
+// The file's bytes for the parser, a block at a time, counted as they pass.
 // The parser takes a zero byte for the end of its input; where it stopped at
 // one, the place of that byte is known for the message.
 struct Source {
     std::FILE* in;
-    const std::vector<char>& replay;
-    size_t replayed = 0;
-    size_t replayEnd;
+    std::vector<char> block = std::vector<char>(size_t{1} << 16);
+    size_t at = 0;
+    size_t end = 0;
     int current;
     int last = EOF;  // the byte the parser took last
     int64_t line = 1;
     int64_t column = 0;
 
-    Source(std::FILE* file, const std::vector<char>& bytes, size_t end)
-        : in(file), replay(bytes), replayEnd(end), current(Get()) {}
-    int Get() { return replayed < replayEnd ? static_cast<uint8_t>(replay[replayed++]) : std::fgetc(in); }
+    explicit Source(std::FILE* file) : in(file), current(Get()) {}
+    int Get() {
+        if (at == end) {
+            end = std::fread(block.data(), 1, block.size(), in);
+            at = 0;
+            if (end == 0) return EOF;
+        }
+        return static_cast<uint8_t>(block[at++]);
+    }
     void Next() {
         last = current;
         if (current == '\n') {
@@ -436,28 +440,8 @@ private:
 
 bool ImportJson(Document* doc, std::FILE* in, std::string* error) {
     error->clear();
-    const uint32_t key = doc->Key;
-    uint8_t header[kHeaderSize];
-    std::memcpy(header, doc->HeaderBytes, kHeaderSize);
-    JsonInput input(in);
-    {
-        Reader reader(doc, error);
-        ScanOutcome scanned = ScanJson(&input, &reader);
-        if (scanned != ScanUnsure) return scanned == ScanRead && error->empty();
-    }
-    // The library reads it all again, into the document as it was.
-    doc->ChunkCount = 0;
-    doc->PoolUsed = 0;
-    doc->Key = key;
-    std::memcpy(doc->HeaderBytes, header, kHeaderSize);
-    size_t replay = input.end;
-    if (input.rewindable) {
-        std::clearerr(in);
-        std::fseek(in, input.start, SEEK_SET);
-        replay = 0;
-    }
     Reader reader(doc, error);
-    Source source(in, input.bytes, replay);
+    Source source(in);
     bool parsed = Json::sax_parse(SourceIterator(&source), SourceIterator(nullptr), &reader);
     if (parsed && error->empty() && source.last == 0) {
         // The parser took the zero byte (the last it read) for the end.

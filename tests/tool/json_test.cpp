@@ -13,7 +13,6 @@
 #include "chunk_types.h"
 #include "dtb_kit.h"
 #include "json_form.h"
-#include "json_scan.h"
 
 // A stream holding text: a file, or a pipe, which cannot be read again from its start (text must fit its buffer).
 static std::FILE* StreamOf(const std::string& text, bool pipe) {
@@ -162,69 +161,4 @@ TEST(Json, BadJsonIsRefusedWithItsPath) {
     for (int i = 0; i < 65536; ++i) wide += std::string(i ? "," : "") + "{\"type\": 0, \"value\": 0}";
     TestDocument doc;
     EXPECT_EQ(Import(wide + "]}]}", doc), "chunks[0].children: a node holds at most 65535 chunks");
-}
-
-// The library's own maker of documents from events, behind the interface the scanner calls.
-struct DomMaker : nlohmann::json_sax<nlohmann::json> {
-    nlohmann::detail::json_sax_dom_parser<nlohmann::json> dom;
-    explicit DomMaker(nlohmann::json& made) : dom(made, false) {}
-    bool null() override { return dom.null(); }
-    bool boolean(bool v) override { return dom.boolean(v); }
-    bool number_integer(number_integer_t v) override { return dom.number_integer(v); }
-    bool number_unsigned(number_unsigned_t v) override { return dom.number_unsigned(v); }
-    bool number_float(number_float_t v, const string_t& s) override { return dom.number_float(v, s); }
-    bool string(string_t& v) override { return dom.string(v); }
-    bool binary(binary_t& v) override { return dom.binary(v); }
-    bool start_object(std::size_t n) override { return dom.start_object(n); }
-    bool key(string_t& v) override { return dom.key(v); }
-    bool end_object() override { return dom.end_object(); }
-    bool start_array(std::size_t n) override { return dom.start_array(n); }
-    bool end_array() override { return dom.end_array(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-};
-
-// What the scanner reads of text: the document as the JSON library would make it of the same events, or "unsure".
-static std::string Scanned(const std::string& text, bool pipe) {
-    std::FILE* in = StreamOf(text, pipe);
-    nlohmann::json made;
-    DomMaker sax(made);
-    JsonInput input(in);
-    ScanOutcome outcome = ScanJson(&input, &sax);
-    std::fclose(in);
-    return outcome == ScanRead ? made.dump() : outcome == ScanUnsure ? "unsure" : "stopped";
-}
-
-// Numbers at the edges of what it reads exactly, every escape, two-byte characters, strings and numbers across the
-// blocks it reads in: the library's reading or none, never another, from a file as from a pipe.
-TEST(Json, TheScannerReadsAsTheLibraryOrLeavesItToIt) {
-    const std::pair<std::string, bool> cases[] = {
-        {"[0, -0, 7, -2147483648, 4294967295, 999999999999999999, -999999999999999999]", true},
-        {"[1.5, -0.0, 1e39, 2E-3, 1.0e+2, -4.9e-324]", true},
-        {"[\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u0000\\u00e9\\u20AC\", \"\xC3\xA9\x7F\"]", true},
-        {" {\"a\": {}, \"b\": [], \"c\": [true, false, null], \"\": \"\"}\r\n\t", true},
-        {"[1000000000000000000]", false},  // 19 digits: the library's own way with them
-        {"[1e400]", false},
-        {"[01]", false},
-        {"[1.]", false},
-        {"[-]", false},
-        {"[\"\xE2\x82\xAC\"]", false},
-        {"[\"\\ud83d\\ude00\"]", false},
-        {"[\"a\tb\"]", false},
-        {"[\"\xC0\x80\"]", false},
-        {"\xEF\xBB\xBF[]", false},
-        {"[] x", false},
-        {std::string("[]\0", 3), false},
-        {"[1,]", false},
-        {"{\"a\" 1}", false},
-        {"[tru]", false},
-        {"", false},
-    };
-    for (const auto& c : cases)
-        for (bool pipe : {false, true})
-            EXPECT_EQ(Scanned(c.first, pipe), c.second ? nlohmann::json::parse(c.first).dump() : "unsure") << c.first;
-    std::string big = "[";
-    for (int i = 0; i < 20000; ++i)
-        big += "{\"value\": \"caf\xC3\xA9 \\u00e9\\n" + std::to_string(i) + "\", \"n\": -" + std::to_string(i) + ".5},";
-    big.back() = ']';
-    EXPECT_EQ(Scanned(big, false), nlohmann::json::parse(big).dump());
 }
