@@ -85,11 +85,15 @@ TEST_F(Rearrange, KeysMoveAmongSiblingsInTreeAndList) {
     SavedAndUndone(moved);
 }
 
-// A drop on the upper third of an item goes before it, on the middle of a
-// node last inside it, with Ctrl a copy after the lower third; Esc, or a drop
+// A closed node held over opens; a drop on the upper third of an item goes
+// before it, on the middle of a node last inside it, with Ctrl a copy after the lower third; Esc, or a drop
 // inside the dragged node's own subtree (the no-drop cursor shown), changes
 // nothing and says nothing.
 TEST_F(Rearrange, DragMovesCopiesAndRefuses) {
+    HWND tree = Control(IDC_CHUNK_TREE);
+    DragOver(13, 0, 0.5);  // held over a closed node a moment, which then opens
+    EXPECT_TRUE(PumpUntil([&] { return TreeView_GetItemState(tree, TreeView_GetRoot(tree), TVIS_EXPANDED); }));
+    PressKeys({VK_ESCAPE}), Drop();
     Select(6);  // its nodes open
     DragOver(13, 10, 0.15), Drop();
     EXPECT_EQ(SelectedChunk(), 10);
