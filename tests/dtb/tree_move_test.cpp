@@ -65,6 +65,10 @@ TEST(TreeMove, PlacesAndRefusals) {
                      SiblingAfter(doc.get(), 2), SiblingAfter(doc.get(), 5), SiblingAfter(doc.get(), 3),
                      SiblingBefore(doc.get(), 0), SiblingAfter(doc.get(), 7)),
               "-1 -1 0 5 -1 -1 -1 -1");
+    // An identifier after an empty node is its sibling, not its name: it moves up past it.
+    TestDocument empty;
+    empty.Load(DtbBuilder().Top(2).Node(16, 0, 1).Text(5, "x"));
+    EXPECT_EQ(SiblingBefore(empty.get(), 1), 0);
     // A copy may go inside its own subtree, and a name may be copied; a place is refused as for a move.
     EXPECT_EQ(Joined(!WhyNotCopy(doc.get(), 2, 2, MoveLastChild), !WhyNotCopy(doc.get(), 3, 0, MoveAfter),
                      std::string(WhyNotCopy(doc.get(), 6, 3, MoveBefore))),
