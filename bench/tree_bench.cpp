@@ -157,19 +157,25 @@ void BM_CopyPaste(benchmark::State& st) {
     std::free(block);
 }
 
+// Two top-level nodes of items of 40 chunks: one of 100,001 chunks, then
+// one of 900,001.
+DtbBuilder TwoNodes() {
+    DtbBuilder b = DtbBuilder().Top(2);
+    for (int32_t node = 0, items = 2500; node < 2; ++node, items = 22500) {
+        b.Node(16, static_cast<uint16_t>(items), node);
+        for (int32_t item = 0; item < items; ++item) {
+            b.Node(17, 39, item);
+            for (uint32_t k = 0; k < 39; ++k) b.Text(k % 3 ? 32 : 2, "some text");
+        }
+    }
+    return b;
+}
+
 // Undo (arg 0) or redo (arg 1) of the Remove of a 100,001-chunk subtree from
 // a table of 1,000,002: the core's step alone, the other one untimed.
 void BM_UndoRedo_Remove100k(benchmark::State& st) {
     static Document* doc = [] {
-        DtbBuilder b = DtbBuilder().Top(2);
-        for (int32_t node = 0, items = 2500; node < 2; ++node, items = 22500) {
-            b.Node(16, static_cast<uint16_t>(items), node);
-            for (int32_t item = 0; item < items; ++item) {
-                b.Node(17, 39, item);
-                for (uint32_t k = 0; k < 39; ++k) b.Text(k % 3 ? 32 : 2, "some text");
-            }
-        }
-        Document* d = Loaded(b);
+        Document* d = Loaded(TwoNodes());
         if (RemoveSubtree(d, 0, -1, true) != 0 || d->ChunkCount != 900001) std::abort();
         return d;
     }();
@@ -195,17 +201,7 @@ void BM_UndoRedo_Remove100k(benchmark::State& st) {
 // 900,001 chunks of a 1,000,002-chunk table, or the Undo (arg 1) that takes
 // it back: the records rotate, and the journal notes where they went.
 void BM_MoveSubtree100k(benchmark::State& st) {
-    static Document* doc = [] {
-        DtbBuilder b = DtbBuilder().Top(2);
-        for (int32_t node = 0, items = 2500; node < 2; ++node, items = 22500) {
-            b.Node(16, static_cast<uint16_t>(items), node);
-            for (int32_t item = 0; item < items; ++item) {
-                b.Node(17, 39, item);
-                for (uint32_t k = 0; k < 39; ++k) b.Text(k % 3 ? 32 : 2, "some text");
-            }
-        }
-        return Loaded(b);
-    }();
+    static Document* doc = Loaded(TwoNodes());
     const bool undo = st.range(0) == 1;
     int32_t show = 0;
     for (auto _ : st) {
