@@ -393,8 +393,5 @@ void CommandCopyPath(Editor* e) {
 
 void CommandCopyValue(Editor* e) {
     if (!CommitDataBox(e) || !ChunkCommandsAllowed(e)) return;
-    HWND box = ControlOf(e, IDC_DATA_BOX);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(box, &text[0], static_cast<int>(text.size()))));
-    PutTextOnClipboard(e, text);
+    PutTextOnClipboard(e, DialogText(e->Window, IDC_DATA_BOX));
 }

@@ -10,6 +10,7 @@
 #include <commdlg.h>
 
 #include <cstdint>
+#include <string>
 
 #include "document.h"
 #include "find_replace.h"
@@ -157,6 +158,13 @@ inline LRESULT SendToControl(const Editor* e, int id, UINT message, WPARAM wPara
 }
 inline void SetControlText(const Editor* e, int id, const char* text) {
     SendToControl(e, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+// The whole text of a dialog's control, however long.
+inline std::string DialogText(HWND dialog, int id) {
+    HWND box = GetDlgItem(dialog, id);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(box, &text[0], static_cast<int>(text.size()))));
+    return text;
 }
 inline HANDLE FileOf(const Editor* e) { return reinterpret_cast<HANDLE>(e->Doc.FileHandle); }
 

@@ -273,13 +273,6 @@ void DispatchFindCommand(FindReplaceDialog* d, WORD id, WORD code) {
 
 }  // namespace
 
-std::string DialogText(HWND dialog, int id) {
-    HWND box = GetDlgItem(dialog, id);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(box, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
 // The status line describes the document as it is now: any change to it
 // empties the line (ForgetStaleMatches).
 void SetFindStatus(FindReplaceDialog* d, const char* text) {

@@ -58,7 +58,6 @@ FindReplaceDialog* FindDialogOf(HWND window);
 void ForgetStaleMatches(Editor* e, bool documentReplaced);
 
 // The dialog's parts that the scope "Files in folder" shares.
-std::string DialogText(HWND dialog, int id);
 // The status line describes the document as it is now: any change to it
 // empties the line (ForgetStaleMatches).
 void SetFindStatus(FindReplaceDialog* d, const char* text);

@@ -38,16 +38,14 @@ INT_PTR CALLBACK GoToDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
     } else if (LOWORD(wParam) == IDOK) {
-        HWND box = GetDlgItem(dialog, IDC_GO_TO_PATH);
-        std::string path(static_cast<size_t>(GetWindowTextLengthA(box)) + 1, '\0');
-        path.resize(static_cast<size_t>(GetWindowTextA(box, &path[0], static_cast<int>(path.size()))));
+        const std::string path = DialogText(dialog, IDC_GO_TO_PATH);
         char why[kMessageSize];
         request->Chunk = FindChunkByPath(&request->E->Doc, &request->Paths, path.c_str(), why, sizeof why);
         if (request->Chunk >= 0) {
             EndDialog(dialog, IDOK);
         } else {
             TellUser(request->E, why, MB_ICONWARNING);
-            SetFocus(box);
+            SetFocus(GetDlgItem(dialog, IDC_GO_TO_PATH));
         }
     }
     return TRUE;
