@@ -73,6 +73,11 @@ bool TreeHasFocus(Editor* e) {
     return focus && focus == ControlOf(e, IDC_CHUNK_TREE);
 }
 
+// The end of an edit of the table that answers with the chunk to select:
+// -1 for one refused, cancelled or declined, which changed nothing, so that
+// the views keep their selection.
+void EndTableEdit(Editor* e, int32_t chunk) { AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk); }
+
 }  // namespace
 
 void CommandExit(Editor* e) {
@@ -283,18 +288,12 @@ void CommandRevert(Editor* e) {
     TakeDocument(e, RevertDocument(e, &next), &next);
 }
 
-// An edit refused, cancelled or declined changed nothing: the views keep
-// their selection.
 void CommandInsert(Editor* e) {
-    if (!CommitEdits(e)) return;
-    int32_t chunk = InsertChunk(e);
-    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+    if (CommitEdits(e)) EndTableEdit(e, InsertChunk(e));
 }
 
 void CommandRemove(Editor* e) {
-    if (!CommitEdits(e)) return;
-    int32_t chunk = RemoveChunk(e);
-    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+    if (CommitEdits(e)) EndTableEdit(e, RemoveChunk(e));
 }
 
 void CommandNew(Editor* e) {
@@ -354,9 +353,7 @@ void CommandRedo(Editor* e) { WalkJournal(e, true); }
 
 void CommandPaste(Editor* e) {
     if (TreeHasFocus(e)) {
-        if (!CommitEdits(e)) return;
-        int32_t chunk = PasteFromClipboard(e);
-        AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+        if (CommitEdits(e)) EndTableEdit(e, PasteFromClipboard(e));
     } else if (HWND focus = GetFocus()) {
         SendMessageA(focus, WM_PASTE, 0, 0);
     }
@@ -365,23 +362,17 @@ void CommandPaste(Editor* e) {
 // Move Up, Move Down and Duplicate: the moved chunk, or the copy, selected
 // and shown, the nodes that were open still open.
 void CommandMoveChunk(Editor* e, bool down) {
-    if (!CommitEdits(e)) return;
-    int32_t chunk = MoveChunk(e, down);
-    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+    if (CommitEdits(e)) EndTableEdit(e, MoveChunk(e, down));
 }
 
 void CommandDuplicate(Editor* e) {
-    if (!CommitEdits(e)) return;
-    int32_t chunk = DuplicateChunk(e);
-    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+    if (CommitEdits(e)) EndTableEdit(e, DuplicateChunk(e));
 }
 
 // A chunk dropped in the tree: moved there, or copied with Ctrl held.
 void CommandTreeDrop(Editor* e) {
     const TreeDrag drop = EndTreeDrag(e);
-    if (!drop.Allowed || !CommitEdits(e)) return;
-    int32_t chunk = DropChunk(e, drop);
-    AfterChange(e, chunk >= 0 ? ChangedTable : ChangedNothing, chunk);
+    if (drop.Allowed && CommitEdits(e)) EndTableEdit(e, DropChunk(e, drop));
 }
 
 // The path as Go To reads it, and the value as the Data box shows it (what
