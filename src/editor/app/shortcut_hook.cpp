@@ -73,9 +73,14 @@ LRESULT CALLBACK ShortcutHook(int code, WPARAM wParam, LPARAM lParam) {
                            key == VK_DOWN || (key == 'C' && shift);
             bool offer = viewKey ? inView : key == 'C' || key == 'X' || key == 'P' ? inTree : true;
             // A grayed command's shortcut does nothing: its state must follow
-            // the selection, which moves without a command.
-            if (inView && (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN))
-                UpdateChunkCommands(e, GetMenu(e->Window));
+            // the selection, which moves without a command. Only the chunk
+            // commands' own keys (Alt+Up, Alt+Down, Ctrl+D, Ctrl+Shift+C) ask
+            // for it, since finding a sibling walks the ones before it and a
+            // held arrow key should not pay for that.
+            bool chunkKey =
+                message->message == WM_SYSKEYDOWN ||
+                (message->message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && (key == 'D' || key == 'C'));
+            if (inView && chunkKey) UpdateChunkCommands(e, GetMenu(e->Window));
             if (offer && TranslateAcceleratorA(e->Window, e->Accelerators, message)) {
                 // The command has been sent; the key must not act a second
                 // time in the control it was meant for.
