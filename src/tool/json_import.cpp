@@ -1,10 +1,9 @@
 // dtbtool import: JSON back into a document, read as a stream of events
 // (the JSON library's SAX interface, fed from a buffer of the file), so
-// that a large file costs its table and pool
-// and not a tree of JSON values. Each chunk gets its record when its
-// object opens, in the order of the file, and its fields when it closes:
-// JSON does not fix the order of an object's fields, and the children of a
-// node may come before its type.
+// that a large file costs its table and pool and not a tree of JSON values.
+// Each chunk gets its record when its object opens, in the order of the
+// file, and its fields when it closes: JSON does not fix the order of an
+// object's fields, and the children of a node may come before its type.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -24,8 +23,9 @@ namespace {
 
 using Json = nlohmann::json;
 
-const char* const kTopFields[] = {"key", "header", "chunks"};
-const char* const kChunkFields[] = {"type", "name", "value", "bits", "number", "count", "children"};
+// As strings, so that a key is compared by its length first.
+const std::string kTopFields[] = {"key", "header", "chunks"};
+const std::string kChunkFields[] = {"type", "name", "value", "bits", "number", "count", "children"};
 enum ChunkField { FieldType, FieldName, FieldValue, FieldBits, FieldNumber, FieldCount, FieldChildren };
 
 const char kWholeNumber[] = "expected a whole number from 0 to 4294967295";
@@ -64,9 +64,6 @@ struct Frame {
     int32_t children = 0;  // Chunk
     TextStored stored = TextNotYet;
 };
-
-const std::string kTopNames[] = {"key", "header", "chunks"};
-const std::string kChunkNames[] = {"type", "name", "value", "bits", "number", "count", "children"};
 
 // Exactly count hex bytes, read by the strict reader the editor's Hex box uses.
 bool ReadHexExactly(const std::string& text, int32_t count, uint8_t* out) {
@@ -134,7 +131,7 @@ public:
 
     bool key(string_t& name) override {
         Frame& f = Back();
-        const std::string* fields = f.kind == Frame::Top ? kTopNames : kChunkNames;
+        const std::string* fields = f.kind == Frame::Top ? kTopFields : kChunkFields;
         int count = f.kind == Frame::Top ? 3 : 7;
         f.field = -1;
         for (int i = 0; i < count && f.field < 0; ++i)
@@ -150,7 +147,7 @@ public:
         Frame& f = Back();
         if (f.kind == Frame::Chunk && !FinishChunk(f)) return false;
         for (int i = 0; f.kind == Frame::Top && i < 3; ++i)
-            if (!(f.seen & (1u << i))) return Fail("document", std::string("missing \"") + kTopFields[i] + "\"");
+            if (!(f.seen & (1u << i))) return Fail("document", "missing \"" + kTopFields[i] + "\"");
         --depth_;
         return true;
     }
@@ -211,7 +208,7 @@ private:
         if (withField && f.kind == Frame::List) return path + "[" + std::to_string(f.elements) + "]";
         if (withField && f.field >= 0) {
             if (f.kind == Frame::Top) return kTopFields[f.field];
-            path += std::string(".") + kChunkFields[f.field];
+            path += "." + kChunkFields[f.field];
         }
         return path;
     }
